@@ -1,0 +1,45 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "base/Bytes.h"
+
+namespace kelvo::sim {
+
+// A pseudo-terminal pair: the driver under test opens slavePath() like a serial device,
+// and an emulator plays the recorder on the master descriptor.
+class PseudoTerminal {
+public:
+    PseudoTerminal();  // throws std::runtime_error when no pseudo-terminal can be had
+    ~PseudoTerminal();
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    const std::string& slavePath() const { return m_slavePath; }
+    int masterFd() const { return m_master; }
+
+    // The line speed in baud that the host last set on its end (0 when unknown).
+    int lineSpeed() const;
+
+    // One byte, or nothing when none arrived within the time-out (or the host hung up).
+    std::optional<std::uint8_t> readByte(std::chrono::milliseconds timeout);
+    // Up to max bytes that are available within the time-out.
+    Bytes readSome(std::size_t max, std::chrono::milliseconds timeout);
+    // Discards whatever the host has sent so far.
+    void drainInput();
+    bool write(ByteSpan bytes);
+    bool write(const std::string& text);
+
+private:
+    int m_master = -1;
+    int m_slaveKeeper = -1;  // keeps the slave side alive between host opens
+    std::string m_slavePath;
+};
+
+// Baud number of a termios speed constant (B9600 -> 9600), 0 when unknown.
+int baudOfSpeed(unsigned int speed);
+
+}  // namespace kelvo::sim

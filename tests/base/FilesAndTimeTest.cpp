@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "base/AtomicFile.h"
+#include "base/Delay.h"
+#include "base/UtcDate.h"
+
+namespace kelvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class AtomicFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_folder = fs::temp_directory_path() /
+                   ("kelvo-atomic-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                    "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_folder);
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+    fs::path m_folder;
+};
+
+TEST_F(AtomicFileTest, ReplacesTheTargetOnlyOnCommit) {
+    const fs::path target = m_folder / "flight.igc";
+    ASSERT_TRUE(writeFileAtomically(target, std::string_view("old")));
+    {
+        AtomicFile file(target);
+        file.stream() << "half";
+        EXPECT_EQ(readAll(target), "old");
+    }  // dropped without commit
+    EXPECT_EQ(readAll(target), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator{}), 1);
+
+    AtomicFile file(target);
+    file.stream() << "new";
+    EXPECT_TRUE(file.commit());
+    EXPECT_EQ(readAll(target), "new");
+}
+
+TEST_F(AtomicFileTest, FailsInAMissingFolder) {
+    EXPECT_FALSE(writeFileAtomically(m_folder / "none" / "x.cup", std::string_view("x")));
+}
+
+TEST(UtcDate, BuildsAndSplitsCalendarTimes) {
+    const auto time = utcTime(2009, 10, 7, 9, 5, 0);
+    ASSERT_TRUE(time);
+    EXPECT_EQ(isoUtc(*time), "2009-10-07T09:05:00Z");
+    EXPECT_EQ(secondsOfDay(*time), 9 * 3600 + 5 * 60);
+    const UtcFields fields = utcFields(*utcTime(2000, 2, 29, 23, 59, 59));
+    EXPECT_EQ(fields.day, 29);
+    EXPECT_EQ(fields.second, 59);
+    EXPECT_FALSE(utcTime(2001, 2, 29));
+    EXPECT_FALSE(utcTime(2001, 13, 1));
+    EXPECT_FALSE(utcTime(2001, 1, 1, 24));
+}
+
+TEST(Delay, ScaleShortensDelaysAndTimeouts) {
+    ScopedDelayScale fast(0.001);
+    const auto start = std::chrono::steady_clock::now();
+    delaySeconds(2.0);
+    delayMilliseconds(1000);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_EQ(scaledTimeout(std::chrono::milliseconds(2000)).count(), 2);
+    EXPECT_EQ(scaledTimeout(std::chrono::milliseconds(10)).count(), 1);
+}
+
+}  // namespace
+}  // namespace kelvo

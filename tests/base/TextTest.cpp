@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "base/Format.h"
+#include "base/Log.h"
+#include "base/Text.h"
+#include "base/Windows1252.h"
+
+namespace kelvo {
+namespace {
+
+TEST(Text, TrimsOnlySpacesAndTabs) {
+    EXPECT_EQ(trimSpacesAndTabs(" \t Hockenheim\t "), "Hockenheim");
+    EXPECT_EQ(trimSpacesAndTabs("\nA\n"), "\nA\n");
+    EXPECT_EQ(trimSpacesAndTabs("   "), "");
+}
+
+TEST(Text, LeadingNumbersIgnoreJunkAndLocale) {
+    EXPECT_EQ(leadingInteger("  42abc"), 42);
+    EXPECT_EQ(leadingInteger("-7"), -7);
+    EXPECT_EQ(leadingInteger("x1"), 0);
+    EXPECT_DOUBLE_EQ(leadingDouble("07.054N"), 7.054);
+    EXPECT_DOUBLE_EQ(leadingDouble("+3.5"), 3.5);
+    EXPECT_DOUBLE_EQ(leadingDouble(""), 0.0);
+    EXPECT_DOUBLE_EQ(leadingDouble("1e3m"), 1000.0);
+}
+
+TEST(Text, SplitKeepsEmptyFieldsAndCaseHelpersWork) {
+    EXPECT_EQ(splitAt("a,,b,", ','), (std::vector<std::string>{"a", "", "b", ""}));
+    EXPECT_EQ(toUpperAscii("Club-Klasse ä"), "CLUB-KLASSE ä");
+    EXPECT_TRUE(containsIgnoringCase("Std Cirrus", "CIRRUS"));
+    EXPECT_FALSE(isAscii("Köln"));
+}
+
+TEST(Format, PrintsLikePrintf) {
+    EXPECT_EQ(stringf("%02d:%02d:%02d", 9, 5, 0), "09:05:00");
+    EXPECT_EQ(stringf("%s", ""), "");
+    EXPECT_EQ(stringf("%4.3f", 7.0545).size(), 5u);
+}
+
+TEST(Windows1252, ConvertsBothWays) {
+    EXPECT_EQ(windows1252ToUtf8("K\xF6ln \x80"), "Köln €");
+    EXPECT_EQ(utf8ToWindows1252("Köln €"), "K\xF6ln \x80");
+    EXPECT_EQ(utf8ToWindows1252("Łódź"), "?\xF3" "d?");
+    EXPECT_TRUE(fitsWindows1252("Zürich – Š"));
+    EXPECT_FALSE(fitsWindows1252("Łódź"));
+    EXPECT_TRUE(isValidUtf8("Łódź"));
+    EXPECT_FALSE(isValidUtf8("K\xF6ln"));
+    EXPECT_FALSE(isValidUtf8("\xC0\x80"));  // overlong NUL
+    // Every byte survives a round trip.
+    std::string all;
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    EXPECT_EQ(utf8ToWindows1252(windows1252ToUtf8(all)), all);
+}
+
+TEST(Log, CapturingSinkSeesEveryLine) {
+    CapturingLogSink sink;
+    logLine("Calling abstract method 'connect' in Logger class.");
+    logf("Read %d bytes", 12);
+    EXPECT_TRUE(sink.contains("abstract method 'connect'"));
+    EXPECT_EQ(sink.lines().back(), "Read 12 bytes");
+}
+
+}  // namespace
+}  // namespace kelvo

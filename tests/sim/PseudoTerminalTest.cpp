@@ -1,0 +1,39 @@
+#include "sim/PseudoTerminal.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace kelvo::sim {
+namespace {
+
+using std::chrono::milliseconds;
+
+TEST(PseudoTerminal, CarriesBytesBothWaysAndShowsTheHostsSpeed) {
+    PseudoTerminal pty;
+    const int host = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(host, 0);
+    termios attributes{};
+    ASSERT_EQ(::tcgetattr(host, &attributes), 0);
+    ::cfmakeraw(&attributes);
+    ::cfsetspeed(&attributes, B57600);
+    ASSERT_EQ(::tcsetattr(host, TCSANOW, &attributes), 0);
+    EXPECT_EQ(pty.lineSpeed(), 57600);
+
+    const std::uint8_t syn = 0x16;
+    ASSERT_EQ(::write(host, &syn, 1), 1);
+    EXPECT_EQ(pty.readByte(milliseconds(1000)), syn);
+    EXPECT_FALSE(pty.readByte(milliseconds(10)));
+
+    ASSERT_TRUE(pty.write(Bytes{0x06, 0x0D}));
+    std::uint8_t reply[2] = {};
+    ASSERT_EQ(::read(host, reply, 2), 2);
+    EXPECT_EQ(reply[0], 0x06);
+    EXPECT_EQ(reply[1], 0x0D);  // raw line: no CR translation
+    ::close(host);
+}
+
+}  // namespace
+}  // namespace kelvo::sim
