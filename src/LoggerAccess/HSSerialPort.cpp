@@ -1,0 +1,279 @@
+#include "LoggerAccess/HSSerialPort.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "base/Delay.h"
+#include "base/Log.h"
+
+namespace kelvo {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The coarse clock of the read time-outs: whole seconds (shortened by the delay scale in
+// tests), so "more than one second has passed" means one to two seconds of real waiting.
+class WholeSecondClock {
+public:
+    WholeSecondClock() : m_tick(scaledTimeout(1000ms)), m_start(now()) {}
+    long long secondsPassed() const { return now() - m_start; }
+
+private:
+    long long now() const { return std::chrono::steady_clock::now().time_since_epoch() / m_tick; }
+
+    std::chrono::milliseconds m_tick;
+    long long m_start;
+};
+
+// readData stops on a quiet line past two seconds; a device that never falls quiet is cut
+// off after this many, so the call stays bounded.
+constexpr long long kReadDataLimitSeconds = 30;
+
+constexpr std::pair<int, speed_t> kSettableSpeeds[] = {
+    {230400, B230400}, {115200, B115200}, {57600, B57600}, {38400, B38400}, {19200, B19200},
+    {9600, B9600},     {4800, B4800},     {2400, B2400},   {1800, B1800},   {1200, B1200},
+    {600, B600},       {300, B300},       {200, B200},     {150, B150},     {110, B110},
+};
+
+speed_t speedAtOrBelow(int requested) {
+    for (const auto& [baud, speed] : kSettableSpeeds) {
+        if (requested >= baud) return speed;
+    }
+    return B75;
+}
+
+// The speeds the recorders run at; anything else reads back as 0.
+int recognisedBaud(speed_t speed) {
+    switch (speed) {
+        case B4800: return 4800;
+        case B9600: return 9600;
+        case B19200: return 19200;
+        case B38400: return 38400;
+        case B57600: return 57600;
+        case B115200: return 115200;
+        default: return 0;
+    }
+}
+
+void logError(const char* format) {
+    const int error = errno;
+    logf(format, std::strerror(error), error);
+}
+
+char hexDigit(unsigned value) { return "0123456789ABCDEF"[value & 0x0F]; }
+
+}  // namespace
+
+HSSerialPort::~HSSerialPort() { closePort(); }
+
+void HSSerialPort::setDescriptor(const std::string& path) {
+    if (m_fileDescriptor != -1) {
+        logLine("Cannot change the name of an open Serial Port.");
+        return;
+    }
+    m_bsdName = path;
+}
+
+bool HSSerialPort::connect() {
+    logLine("Calling empty method 'connect.");
+    return false;
+}
+
+void HSSerialPort::closePort() {
+    logLine("Closing serial port ...");
+    if (m_fileDescriptor == -1) logLine("Trying to close port -1.");
+    drainBuffers();
+    if (::tcsetattr(m_fileDescriptor, TCSANOW, &m_originalTTYAttrs) == -1) {
+        const int error = errno;
+        std::fputs(stringf("Error resetting tty attributes - %s(%d).\n", std::strerror(error),
+                           error)
+                       .c_str(),
+                   stdout);
+        std::fflush(stdout);
+    }
+    if (m_fileDescriptor != -1) ::close(m_fileDescriptor);
+    m_fileDescriptor = -1;
+}
+
+void HSSerialPort::setBaudrate(int requested) {
+    if (requested != 0) {
+        const speed_t speed = speedAtOrBelow(requested);
+        if (::cfsetispeed(&m_currentTTYAttrs, speed) == -1 ||
+            ::cfsetospeed(&m_currentTTYAttrs, speed) == -1) {
+            logError("Error setting Baud rate in termio - %s(%d).");
+        } else {
+            logf("Set port speed to %d.", requested);
+        }
+        if (::tcsetattr(m_fileDescriptor, TCSANOW, &m_currentTTYAttrs) == -1) {
+            logError("Error submitting Baud rate - %s(%d).");
+        }
+    }
+    if (getBaudRate() != requested) logLine("Baud rate not what I expected it to become.");
+}
+
+int HSSerialPort::getBaudRate() {
+    termios attributes{};
+    if (::tcgetattr(m_fileDescriptor, &attributes) == -1) {
+        logError("Error getting Port Attributes - %s(%d).");
+        return -1;
+    }
+    const int input = recognisedBaud(::cfgetispeed(&attributes));
+    const int output = recognisedBaud(::cfgetospeed(&attributes));
+    return input == output ? input : -1;
+}
+
+int HSSerialPort::writeChar(std::uint8_t byte) {
+    if (m_fileDescriptor == -1) return 0;
+    return static_cast<int>(::write(m_fileDescriptor, &byte, 1));
+}
+
+int HSSerialPort::readChar(std::uint8_t* byte) {
+    if (m_fileDescriptor == -1 || byte == nullptr) return 0;
+    return static_cast<int>(::read(m_fileDescriptor, byte, 1));
+}
+
+int HSSerialPort::readBuffer(std::uint8_t* buffer, int size) {
+    if (buffer == nullptr || size <= 0) return 0;
+    const WholeSecondClock clock;
+    int total = 0;
+    while (total < size && clock.secondsPassed() <= 1) {
+        const ssize_t count = ::read(m_fileDescriptor, buffer + total,
+                                     static_cast<std::size_t>(size - total));
+        if (count == -1) break;
+        total += static_cast<int>(count);
+        if (total < size) delayMilliseconds(250);
+        logf("Have read %d bytes, need %d more.", static_cast<int>(count), size - total);
+    }
+    return total;
+}
+
+void HSSerialPort::flushBuffers() {
+    if (m_fileDescriptor == -1) {
+        logLine("Trying to flush buffers for port -1.");
+    } else if (::tcflush(m_fileDescriptor, TCIOFLUSH) == -1) {
+        logError("Error waiting for flush - %s(%d).");
+    }
+}
+
+void HSSerialPort::flushR() {
+    if (m_fileDescriptor == -1) {
+        logLine("Trying to flush read buffer for port -1.");
+    } else if (::tcflush(m_fileDescriptor, TCIFLUSH) == -1) {
+        logError("Error waiting for flush I - %s(%d).");
+    }
+}
+
+void HSSerialPort::flushX() {
+    if (m_fileDescriptor == -1) {
+        logLine("Trying to flush write buffer for port -1.");
+    } else if (::tcflush(m_fileDescriptor, TCOFLUSH) == -1) {
+        logError("Error waiting for flush O - %s(%d).");
+    }
+}
+
+void HSSerialPort::drainBuffers() {
+    if (m_fileDescriptor == -1) {
+        logLine("Trying to drain buffers for port -1.");
+    } else if (::tcdrain(m_fileDescriptor) == -1) {
+        logError("Error waiting for drain - %s(%d).");
+    }
+}
+
+int HSSerialPort::readData(Bytes* data) {
+    if (data == nullptr) return 0;
+    const WholeSecondClock clock;
+    int count = 0;
+    while (clock.secondsPassed() <= kReadDataLimitSeconds) {
+        delayMicroseconds(100);
+        std::uint8_t byte = 0;
+        const int result = readChar(&byte);
+        if (result == 1) {
+            data->push_back(byte);
+            ++count;
+            continue;
+        }
+        if (clock.secondsPassed() > 2) break;
+        logLine("Effe wachte!");
+        delayMilliseconds(10);
+        if (result == -1) break;
+    }
+    return count;
+}
+
+std::string HSSerialPort::readString() {
+    Bytes buffer(2048);
+    const int count = readBuffer(buffer.data(), static_cast<int>(buffer.size()));
+    const auto end = buffer.begin() + count;
+    return std::string(buffer.begin(), std::find(buffer.begin(), end, std::uint8_t{0}));
+}
+
+std::uint32_t HSSerialPort::readLong(int count) {
+    std::uint8_t buffer[4] = {};
+    const int read = readBuffer(buffer, std::clamp(count, 0, 4));
+    logf("%d bytes: %d %d %d.", read, buffer[0], buffer[1], buffer[2]);
+    std::uint32_t value = 0;
+    for (int i = 0; i < read; ++i) value = (value << 8) | buffer[i];
+    return value;
+}
+
+int HSSerialPort::writeCString(std::string_view text, bool withCR, bool withLF) {
+    for (const char character : text) {
+        if (writeChar(static_cast<std::uint8_t>(character)) != 1) return 0;
+    }
+    if (withCR) writeChar(13);
+    if (withLF) writeChar(10);
+    return static_cast<int>(text.size());
+}
+
+void HSSerialPort::delaySeconds(int seconds) { delayMicroseconds(seconds * 1'000'000L); }
+
+void HSSerialPort::delayMilliSeconds(int milliseconds) {
+    delayMicroseconds(milliseconds * 1'000L);
+}
+
+void HSSerialPort::delayMicroSeconds(int microseconds) { delayMicroseconds(microseconds); }
+
+void HSSerialPort::dumpBuffer(const std::uint8_t* bytes, std::size_t size) {
+    if (bytes == nullptr) {
+        logLine("Attempt to dump data pointer from NULL pointer.");
+        return;
+    }
+    if (size == 0) {
+        logLine("Attempt to dump data pointer with size 0.");
+        return;
+    }
+    logf("Dumping %d bytes.", static_cast<int>(size));
+    for (std::size_t offset = 0; offset < size; offset += 16) {
+        std::string line(66, ' ');
+        const std::size_t rowLength = std::min<std::size_t>(16, size - offset);
+        for (std::size_t i = 0; i < rowLength; ++i) {
+            const std::uint8_t byte = bytes[offset + i];
+            line[3 * i] = firstNibbleFromByte(byte);
+            line[3 * i + 1] = secondNibbleFromByte(byte);
+            line[50 + i] = (byte >= 0x20 && byte <= 0x7F) ? static_cast<char>(byte) : '.';
+        }
+        logf("%.8d: %s", static_cast<int>(offset), line.c_str());
+    }
+}
+
+void HSSerialPort::dumpData(const Bytes* data) {
+    if (data == nullptr) {
+        logLine("Attempt to dump an NSData buffer that is NULL.");
+    } else if (data->empty()) {
+        logLine("Attempt to dump an NSData buffer with size 0.");
+    } else {
+        dumpBuffer(data->data(), data->size());
+    }
+}
+
+char HSSerialPort::firstNibbleFromByte(std::uint8_t byte) { return hexDigit(byte >> 4); }
+
+char HSSerialPort::secondNibbleFromByte(std::uint8_t byte) { return hexDigit(byte); }
+
+}  // namespace kelvo

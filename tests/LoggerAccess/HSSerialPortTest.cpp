@@ -1,0 +1,214 @@
+#include "LoggerAccess/HSSerialPort.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "base/Delay.h"
+#include "base/Log.h"
+#include "sim/PseudoTerminal.h"
+
+namespace kelvo {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Opens the device the way the recorder links do: raw, a read waits at most 0.1 s.
+class RawPort : public HSSerialPort {
+public:
+    bool connect() override {
+        m_fileDescriptor = ::open(bsdName().c_str(), O_RDWR | O_NOCTTY);
+        if (m_fileDescriptor == -1) return false;
+        ::tcgetattr(m_fileDescriptor, &m_currentTTYAttrs);
+        m_originalTTYAttrs = m_currentTTYAttrs;
+        ::cfmakeraw(&m_currentTTYAttrs);
+        m_currentTTYAttrs.c_cc[VMIN] = 0;
+        m_currentTTYAttrs.c_cc[VTIME] = 1;
+        return ::tcsetattr(m_fileDescriptor, TCSANOW, &m_currentTTYAttrs) == 0;
+    }
+};
+
+class OpenPort : public ::testing::Test {
+protected:
+    void SetUp() override {
+        port.setDescriptor(pty.slavePath());
+        ASSERT_TRUE(port.connect());
+    }
+
+    CapturingLogSink log;
+    sim::PseudoTerminal pty;
+    RawPort port;
+};
+
+TEST(HSSerialPort, ClosedPortTouchesNoDeviceAndSaysWhy) {
+    CapturingLogSink log;
+    HSSerialPort port;
+    EXPECT_FALSE(port.connect());
+    EXPECT_TRUE(log.contains("Calling empty method 'connect."));
+
+    std::uint8_t byte = 0;
+    EXPECT_EQ(port.writeChar(0x16), 0);
+    EXPECT_EQ(port.readChar(&byte), 0);
+    std::uint8_t buffer[4] = {};
+    EXPECT_EQ(port.readBuffer(buffer, 4), 0);
+
+    port.flushBuffers();
+    port.flushR();
+    port.flushX();
+    port.drainBuffers();
+    EXPECT_TRUE(log.contains("Trying to flush buffers for port -1."));
+    EXPECT_TRUE(log.contains("Trying to flush read buffer for port -1."));
+    EXPECT_TRUE(log.contains("Trying to flush write buffer for port -1."));
+    EXPECT_TRUE(log.contains("Trying to drain buffers for port -1."));
+
+    port.closePort();
+    EXPECT_TRUE(log.contains("Trying to close port -1."));
+    EXPECT_EQ(port.fileDescriptor(), -1);
+}
+
+TEST_F(OpenPort, KeepsItsPathWhileOpen) {
+    port.setDescriptor("/dev/ttyUSB7");
+    EXPECT_EQ(port.bsdName(), pty.slavePath());
+    EXPECT_TRUE(log.contains("Cannot change the name of an open Serial Port."));
+
+    port.closePort();
+    port.setDescriptor("/dev/ttyUSB7");
+    EXPECT_EQ(port.bsdName(), "/dev/ttyUSB7");
+}
+
+TEST_F(OpenPort, SetsTheNearestSpeedAtOrBelowTheRequest) {
+    port.setBaudrate(19200);
+    EXPECT_EQ(pty.lineSpeed(), 19200);
+    EXPECT_EQ(port.getBaudRate(), 19200);
+    EXPECT_TRUE(log.contains("Set port speed to 19200."));
+    EXPECT_FALSE(log.contains("Baud rate not what I expected it to become."));
+
+    port.setBaudrate(100000);
+    EXPECT_EQ(pty.lineSpeed(), 57600);
+    EXPECT_TRUE(log.contains("Set port speed to 100000."));
+    EXPECT_TRUE(log.contains("Baud rate not what I expected it to become."));
+
+    log.clear();
+    port.setBaudrate(0);  // changes nothing, but 57600 is not 0
+    EXPECT_EQ(pty.lineSpeed(), 57600);
+    EXPECT_FALSE(log.contains("Set port speed"));
+    EXPECT_TRUE(log.contains("Baud rate not what I expected it to become."));
+
+    port.setBaudrate(500000);
+    EXPECT_EQ(pty.lineSpeed(), 230400);
+    EXPECT_EQ(port.getBaudRate(), 0);  // not a recorder speed
+    port.setBaudrate(2400);
+    EXPECT_EQ(port.getBaudRate(), 0);
+}
+
+TEST_F(OpenPort, RestoresTheOriginalAttributesOnClose) {
+    const int original = pty.lineSpeed();
+    port.setBaudrate(original == 4800 ? 9600 : 4800);
+    port.closePort();
+    EXPECT_EQ(port.fileDescriptor(), -1);
+    EXPECT_EQ(pty.lineSpeed(), original);
+    EXPECT_TRUE(log.contains("Closing serial port ..."));
+}
+
+TEST_F(OpenPort, WritesAndReadsSingleBytesAndTexts) {
+    EXPECT_EQ(port.writeChar(0x16), 1);
+    EXPECT_EQ(pty.readByte(1000ms), 0x16);
+
+    EXPECT_EQ(port.writeCString("PFLAV", true, true), 5);
+    const Bytes line = pty.readSome(16, 1000ms);
+    EXPECT_EQ(std::string(line.begin(), line.end()), "PFLAV\r\n");
+
+    std::uint8_t byte = 0;
+    EXPECT_EQ(port.readChar(&byte), 0);  // quiet line
+    ASSERT_TRUE(pty.write(Bytes{0x06}));
+    EXPECT_EQ(port.readChar(&byte), 1);
+    EXPECT_EQ(byte, 0x06);
+}
+
+TEST_F(OpenPort, ReadsBuffersStringsAndNumbers) {
+    const ScopedDelayScale fast(0.01);
+    ASSERT_TRUE(pty.write("ABCD"));
+    std::uint8_t buffer[4] = {};
+    EXPECT_EQ(port.readBuffer(buffer, 4), 4);
+    EXPECT_EQ(std::string(buffer, buffer + 4), "ABCD");
+
+    ASSERT_TRUE(pty.write(std::string("hi\0rest", 7)));
+    EXPECT_EQ(port.readString(), "hi");
+
+    ASSERT_TRUE(pty.write(Bytes{0x12, 0x34}));
+    EXPECT_EQ(port.readLong(4), 0x1234u);  // only two came
+    EXPECT_TRUE(log.contains("2 bytes: 18 52 0."));
+
+    ASSERT_TRUE(pty.write("xyz"));
+    Bytes data{'w'};
+    EXPECT_EQ(port.readData(&data), 3);
+    EXPECT_EQ(std::string(data.begin(), data.end()), "wxyz");
+    EXPECT_EQ(port.readData(nullptr), 0);
+}
+
+TEST_F(OpenPort, GivesUpOnASilentLineAfterOneToTwoSeconds) {
+    ASSERT_TRUE(pty.write("AB"));
+    std::uint8_t buffer[8] = {};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(port.readBuffer(buffer, 8), 2);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, 900ms);
+    EXPECT_LE(waited, 2600ms);
+    EXPECT_TRUE(log.contains("Have read 2 bytes, need 6 more."));
+    EXPECT_TRUE(log.contains("Have read 0 bytes, need 6 more."));
+}
+
+TEST_F(OpenPort, FlushesDiscardPendingInput) {
+    ASSERT_TRUE(pty.write("stale"));
+    std::this_thread::sleep_for(50ms);
+    port.flushR();
+    std::uint8_t byte = 0;
+    EXPECT_EQ(port.readChar(&byte), 0);
+
+    ASSERT_TRUE(pty.write("stale"));
+    std::this_thread::sleep_for(50ms);
+    port.flushBuffers();
+    EXPECT_EQ(port.readChar(&byte), 0);
+
+    port.flushX();
+    port.drainBuffers();
+    EXPECT_FALSE(log.contains("Error"));
+}
+
+TEST(HSSerialPortDump, LogsSixteenBytesARowWithPrintableCharacters) {
+    CapturingLogSink log;
+    const Bytes data{'H', 'e', 'l', 'l', 'o', ',', ' ', 0x00, 0x01, 0x7F,
+                     0x80, 0xAB, 'w', 'o', 'r', 'l', 'd'};
+    HSSerialPort::dumpData(&data);
+    const std::vector<std::string> expected{
+        "Dumping 17 bytes.",
+        "00000000: 48 65 6C 6C 6F 2C 20 00 01 7F 80 AB 77 6F 72 6C   Hello, ..\x7F..worl",
+        "00000016: 64" + std::string(48, ' ') + "d" + std::string(15, ' '),
+    };
+    EXPECT_EQ(log.lines(), expected);
+
+    log.clear();
+    HSSerialPort::dumpData(nullptr);
+    const Bytes empty;
+    HSSerialPort::dumpData(&empty);
+    HSSerialPort::dumpBuffer(nullptr, 4);
+    HSSerialPort::dumpBuffer(data.data(), 0);
+    const std::vector<std::string> refusals{
+        "Attempt to dump an NSData buffer that is NULL.",
+        "Attempt to dump an NSData buffer with size 0.",
+        "Attempt to dump data pointer from NULL pointer.",
+        "Attempt to dump data pointer with size 0.",
+    };
+    EXPECT_EQ(log.lines(), refusals);
+
+    EXPECT_EQ(HSSerialPort::firstNibbleFromByte(0xAB), 'A');
+    EXPECT_EQ(HSSerialPort::secondNibbleFromByte(0xAB), 'B');
+}
+
+}  // namespace
+}  // namespace kelvo
