@@ -20,11 +20,11 @@ using namespace std::chrono_literals;
 // The coarse clock of the read time-outs: whole seconds (shortened by the delay scale in
 // tests), so "more than one second has passed" means one to two seconds of real waiting.
 class WholeSecondClock {
-public:
+  public:
     WholeSecondClock() : m_tick(scaledTimeout(1000ms)), m_start(now()) {}
     long long secondsPassed() const { return now() - m_start; }
 
-private:
+  private:
     long long now() const { return std::chrono::steady_clock::now().time_since_epoch() / m_tick; }
 
     std::chrono::milliseconds m_tick;
@@ -51,13 +51,20 @@ speed_t speedAtOrBelow(int requested) {
 // The speeds the recorders run at; anything else reads back as 0.
 int recognisedBaud(speed_t speed) {
     switch (speed) {
-        case B4800: return 4800;
-        case B9600: return 9600;
-        case B19200: return 19200;
-        case B38400: return 38400;
-        case B57600: return 57600;
-        case B115200: return 115200;
-        default: return 0;
+        case B4800:
+            return 4800;
+        case B9600:
+            return 9600;
+        case B19200:
+            return 19200;
+        case B38400:
+            return 38400;
+        case B57600:
+            return 57600;
+        case B115200:
+            return 115200;
+        default:
+            return 0;
     }
 }
 
@@ -66,11 +73,15 @@ void logError(const char* format) {
     logf(format, std::strerror(error), error);
 }
 
-char hexDigit(unsigned value) { return "0123456789ABCDEF"[value & 0x0F]; }
+char hexDigit(unsigned value) {
+    return "0123456789ABCDEF"[value & 0x0F];
+}
 
 }  // namespace
 
-HSSerialPort::~HSSerialPort() { closePort(); }
+HSSerialPort::~HSSerialPort() {
+    closePort();
+}
 
 void HSSerialPort::setDescriptor(const std::string& path) {
     if (m_fileDescriptor != -1) {
@@ -91,10 +102,10 @@ void HSSerialPort::closePort() {
     drainBuffers();
     if (::tcsetattr(m_fileDescriptor, TCSANOW, &m_originalTTYAttrs) == -1) {
         const int error = errno;
-        std::fputs(stringf("Error resetting tty attributes - %s(%d).\n", std::strerror(error),
-                           error)
-                       .c_str(),
-                   stdout);
+        std::fputs(
+            stringf("Error resetting tty attributes - %s(%d).\n", std::strerror(error), error)
+                .c_str(),
+            stdout);
         std::fflush(stdout);
     }
     if (m_fileDescriptor != -1) ::close(m_fileDescriptor);
@@ -143,8 +154,8 @@ int HSSerialPort::readBuffer(std::uint8_t* buffer, int size) {
     const WholeSecondClock clock;
     int total = 0;
     while (total < size && clock.secondsPassed() <= 1) {
-        const ssize_t count = ::read(m_fileDescriptor, buffer + total,
-                                     static_cast<std::size_t>(size - total));
+        const ssize_t count =
+            ::read(m_fileDescriptor, buffer + total, static_cast<std::size_t>(size - total));
         if (count == -1) break;
         total += static_cast<int>(count);
         if (total < size) delayMilliseconds(250);
@@ -231,13 +242,17 @@ int HSSerialPort::writeCString(std::string_view text, bool withCR, bool withLF) 
     return static_cast<int>(text.size());
 }
 
-void HSSerialPort::delaySeconds(int seconds) { delayMicroseconds(seconds * 1'000'000L); }
+void HSSerialPort::delaySeconds(int seconds) {
+    delayMicroseconds(seconds * 1'000'000L);
+}
 
 void HSSerialPort::delayMilliSeconds(int milliseconds) {
     delayMicroseconds(milliseconds * 1'000L);
 }
 
-void HSSerialPort::delayMicroSeconds(int microseconds) { delayMicroseconds(microseconds); }
+void HSSerialPort::delayMicroSeconds(int microseconds) {
+    delayMicroseconds(microseconds);
+}
 
 void HSSerialPort::dumpBuffer(const std::uint8_t* bytes, std::size_t size) {
     if (bytes == nullptr) {
@@ -272,8 +287,12 @@ void HSSerialPort::dumpData(const Bytes* data) {
     }
 }
 
-char HSSerialPort::firstNibbleFromByte(std::uint8_t byte) { return hexDigit(byte >> 4); }
+char HSSerialPort::firstNibbleFromByte(std::uint8_t byte) {
+    return hexDigit(byte >> 4);
+}
 
-char HSSerialPort::secondNibbleFromByte(std::uint8_t byte) { return hexDigit(byte); }
+char HSSerialPort::secondNibbleFromByte(std::uint8_t byte) {
+    return hexDigit(byte);
+}
 
 }  // namespace kelvo

@@ -17,7 +17,7 @@ namespace kelvo {
 // set its line discipline (raw mode, VMIN 0 / VTIME 1 so a read waits at most 0.1 s).
 // One thread at a time talks over a port.
 class HSSerialPort {
-public:
+  public:
     HSSerialPort() = default;
     virtual ~HSSerialPort();  // closes the port (restoring its original attributes)
     HSSerialPort(const HSSerialPort&) = delete;
@@ -70,12 +70,12 @@ public:
     static char firstNibbleFromByte(std::uint8_t byte);
     static char secondNibbleFromByte(std::uint8_t byte);
 
-protected:
+  protected:
     int m_fileDescriptor = -1;
     termios m_originalTTYAttrs{};
     termios m_currentTTYAttrs{};
 
-private:
+  private:
     std::string m_bsdName;
 };
 

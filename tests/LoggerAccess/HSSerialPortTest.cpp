@@ -20,7 +20,7 @@ using namespace std::chrono_literals;
 
 // Opens the device the way the recorder links do: raw, a read waits at most 0.1 s.
 class RawPort : public HSSerialPort {
-public:
+  public:
     bool connect() override {
         m_fileDescriptor = ::open(bsdName().c_str(), O_RDWR | O_NOCTTY);
         if (m_fileDescriptor == -1) return false;
@@ -34,7 +34,7 @@ public:
 };
 
 class OpenPort : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         port.setDescriptor(pty.slavePath());
         ASSERT_TRUE(port.connect());
@@ -182,8 +182,8 @@ TEST_F(OpenPort, FlushesDiscardPendingInput) {
 
 TEST(HSSerialPortDump, LogsSixteenBytesARowWithPrintableCharacters) {
     CapturingLogSink log;
-    const Bytes data{'H', 'e', 'l', 'l', 'o', ',', ' ', 0x00, 0x01, 0x7F,
-                     0x80, 0xAB, 'w', 'o', 'r', 'l', 'd'};
+    const Bytes data{'H',  'e',  'l',  'l', 'o', ',', ' ', 0x00, 0x01,
+                     0x7F, 0x80, 0xAB, 'w', 'o', 'r', 'l', 'd'};
     HSSerialPort::dumpData(&data);
     const std::vector<std::string> expected{
         "Dumping 17 bytes.",

@@ -1,0 +1,122 @@
+#include <stdlib.h>
+
+#include <gtest/gtest.h>
+
+#include "LoggerAccess/SerialPortDictionary.h"
+#include "LoggerAccess/VolumeDictionary.h"
+#include "TempFolder.h"
+
+namespace kelvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A kernel tty class: USB, ACM and a real UART sit on devices; the 8250 placeholder has no
+// UART, virtual terminals and the pseudo-terminal multiplexer have no device.
+void makeTtyClass(TempFolder& tree) {
+    tree.folder("sys/devices/usb1/1-1/1-1:1.0/ttyUSB0/tty/ttyUSB0");
+    tree.link("sys/class/tty/ttyUSB0/device", "../../../devices/usb1/1-1/1-1:1.0/ttyUSB0");
+    tree.folder("sys/devices/usb1/1-2/1-2:1.0/tty/ttyACM0/device");
+    tree.link("sys/class/tty/ttyACM0", "../../devices/usb1/1-2/1-2:1.0/tty/ttyACM0");
+    tree.write("sys/class/tty/ttyS0/type", "4\n");
+    tree.link("sys/class/tty/ttyS0/device", "../../../devices/platform/serial8250");
+    tree.write("sys/class/tty/ttyS1/type", "0\n");
+    tree.link("sys/class/tty/ttyS1/device", "../../../devices/platform/serial8250");
+    tree.folder("sys/class/tty/tty0");
+    tree.folder("sys/class/tty/ptmx");
+}
+
+TEST(SerialPortDictionary, ListsTtysOnDevicesAndSimulatorLinks) {
+    TempFolder tree;
+    makeTtyClass(tree);
+    tree.link("ports/Simulated LX", "/dev/pts/9");
+    tree.write("ports/readme", "not a port");
+
+    const PortDictionary ports = SerialPortDictionary::serialPortDictionary(
+        tree.path() / "sys/class/tty", "/dev", tree.path() / "ports");
+    const PortDictionary expected{
+        {"Simulated LX", (tree.path() / "ports/Simulated LX").string()},
+        {"ttyACM0", "/dev/ttyACM0"},
+        {"ttyS0", "/dev/ttyS0"},
+        {"ttyUSB0", "/dev/ttyUSB0"},
+    };
+    EXPECT_EQ(ports, expected);
+}
+
+TEST(SerialPortDictionary, IsEmptyWithoutHardwareOrSimulator) {
+    TempFolder tree;
+    tree.folder("sys/class/tty/tty0");
+    EXPECT_TRUE(SerialPortDictionary::serialPortDictionary(tree.path() / "sys/class/tty", "/dev",
+                                                           tree.path() / "no-ports")
+                    .empty());
+
+    testing::internal::CaptureStdout();
+    const PortDictionary none = SerialPortDictionary::serialPortDictionary(
+        tree.path() / "no-sysfs", "/dev", tree.path() / "no-ports");
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(none.empty());
+    EXPECT_NE(printed.find("no-sysfs returned"), std::string::npos) << printed;
+}
+
+TEST(SerialPortDictionary, KeepsSimulatorPortsInTheUsersRuntimeFolder) {
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string previous = saved ? saved : "";
+    ::setenv("XDG_RUNTIME_DIR", "/run/user/1000", 1);
+    EXPECT_EQ(SerialPortDictionary::defaultSimulatorPortFolder(), "/run/user/1000/kelvo/ports");
+    ::unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(SerialPortDictionary::defaultSimulatorPortFolder(),
+              fs::path("/tmp/kelvo-" + std::to_string(::getuid())) / "ports");
+    if (saved) ::setenv("XDG_RUNTIME_DIR", previous.c_str(), 1);
+}
+
+// Disks: sdb removable, sdc fixed, sdd a fixed-looking disk on a USB bus, sde removable.
+void makeBlockClass(TempFolder& tree) {
+    const auto disk = [&](const std::string& bus, const std::string& name, const char* removable) {
+        const std::string device = "sys/devices/" + bus + "/block/" + name;
+        tree.write(device + "/removable", removable);
+        tree.folder(device + "/" + name + "1");
+        tree.link("sys/class/block/" + name + "1",
+                  "../../devices/" + bus + "/block/" + name + "/" + name + "1");
+    };
+    disk("pci0/ata1/host0", "sdb", "1\n");
+    disk("pci0/ata2/host1", "sdc", "0\n");
+    disk("pci0/usb2/2-1/host2", "sdd", "0\n");
+    disk("pci0/ata3/host3", "sde", "1\n");
+}
+
+TEST(VolumeDictionary, ListsWritableRemovableVolumesButNeverTheRoot) {
+    TempFolder tree;
+    makeBlockClass(tree);
+    const fs::path stick = tree.folder("media/STICK");
+    const fs::path data = tree.folder("media/DATA");
+    const fs::path card = tree.folder("media/LX CARD");
+    const fs::path locked = tree.folder("media/LOCKED");
+    const std::string media = (tree.path() / "media").string();
+    const fs::path table = tree.write("mounts",
+                                      "proc /proc proc rw,nosuid 0 0\n"
+                                      "/dev/sdb1 / ext4 rw,relatime 0 0\n"
+                                      "/dev/sdb1 " +
+                                          media +
+                                          "/STICK vfat rw,relatime 0 0\n"
+                                          "/dev/sdc1 " +
+                                          media +
+                                          "/DATA ext4 rw 0 0\n"
+                                          "/dev/sdd1 " +
+                                          media +
+                                          "/LX\\040CARD vfat rw 0 0\n"
+                                          "/dev/sde1 " +
+                                          media +
+                                          "/LOCKED vfat ro,relatime 0 0\n"
+                                          "/dev/sdb1 " +
+                                          media +
+                                          "/GONE vfat rw 0 0\n"
+                                          "garbage\n");
+
+    const PortDictionary volumes =
+        VolumeDictionary::volumeDictionary(table, tree.path() / "sys/class/block");
+    const PortDictionary expected{{"LX CARD", card.string()}, {"STICK", stick.string()}};
+    EXPECT_EQ(volumes, expected);
+}
+
+}  // namespace
+}  // namespace kelvo
