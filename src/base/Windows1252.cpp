@@ -39,7 +39,8 @@ std::optional<std::uint8_t> windows1252Code(char32_t cp) {
     return std::nullopt;
 }
 
-// Decodes one UTF-8 sequence at pos; answers its length, or 0 when it is invalid.
+}  // namespace
+
 std::size_t decodeUtf8(std::string_view text, std::size_t pos, char32_t& cp) {
     const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[pos + i]); };
     const std::uint8_t lead = byte(0);
@@ -65,8 +66,6 @@ std::size_t decodeUtf8(std::string_view text, std::size_t pos, char32_t& cp) {
     if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
     return length;
 }
-
-}  // namespace
 
 std::string windows1252ToUtf8(std::string_view bytes) {
     std::string out;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,9 @@ std::string utf8ToWindows1252(std::string_view utf8, char replacement = '?');
 bool fitsWindows1252(std::string_view utf8);
 
 bool isValidUtf8(std::string_view bytes);
+
+// Decodes the UTF-8 sequence at pos (which must lie inside the text) into cp; answers its
+// length, or 0 when the sequence is invalid or cut short.
+std::size_t decodeUtf8(std::string_view text, std::size_t pos, char32_t& cp);
 
 }  // namespace kelvo
