@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "base/Bytes.h"
+
+namespace kelvo {
+
+// A downloaded LX native flight and its IGC text. The conversion runs from memory to
+// memory, so nothing passes through shared temporary files and conversions may run side
+// by side.
+class LXTrackFile {
+  public:
+    LXTrackFile() = default;
+    explicit LXTrackFile(Bytes nativeData) : m_nativeData(std::move(nativeData)) {}
+
+    // Converts and writes the IGC file atomically; false when nothing could be written.
+    static bool convertNativeData(ByteSpan nativeData, const std::filesystem::path& igcPath);
+
+    const Bytes& nativeData() const { return m_nativeData; }
+    void setNativeData(Bytes data) { m_nativeData = std::move(data); }
+    const std::string& igcData() const { return m_igcData; }
+    void setIGCData(std::string data) { m_igcData = std::move(data); }
+
+    void translateToIGC();
+    // Writes the IGC text atomically; false when there is none or the write failed.
+    bool writeToFile(const std::filesystem::path& path) const;
+
+  private:
+    Bytes m_nativeData;
+    std::string m_igcData;
+};
+
+}  // namespace kelvo
