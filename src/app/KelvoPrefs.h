@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QString>
+
+namespace kelvo {
+
+// The user's settings: one getter, one setter and one default per key. Nothing is cached:
+// every getter reads the store again, and every setter writes through at once and answers
+// whether the store was written. A missing value, a value of another type or a number that
+// is not a 32-bit integer reads as the key's default.
+class KelvoPrefs {
+  public:
+    KelvoPrefs() = delete;
+
+    // 0 = decimal degrees, 1 = degrees and decimal minutes, 2 = degrees, minutes, seconds.
+    static int coordinateNotation();
+    static bool setCoordinateNotation(int notation);
+    static int defaultCoordinateNotation() { return 2; }
+
+    // 1 = leading "-"; anything else = hemisphere letter.
+    static int coordinateNegativeNotation();
+    static bool setCoordinateNegativeNotation(int notation);
+    static int defaultCoordinateNegativeNotation() { return 0; }
+
+    // 0 = kilometres, 1 = statute miles, 2 = nautical miles.
+    static int distanceUnit();
+    static bool setDistanceUnit(int unit);
+    static int defaultDistanceUnit() { return 0; }
+
+    static bool keyspanAcceleration();
+    static bool setKeyspanAcceleration(bool use);
+    static bool defaultKeyspanAcceleration() { return false; }
+
+    static int defaultStartlineWidth();
+    static bool setDefaultStartlineWidth(int width);
+    static int defaultDefaultStartlineWidth() { return 10; }
+
+    // [m]
+    static int defaultCylinderRadius();
+    static bool setDefaultCylinderRadius(int radius);
+    static int defaultDefaultCylinderRadius() { return 500; }
+
+    // [m]
+    static int defaultSectorRadius();
+    static bool setDefaultSectorRadius(int radius);
+    static int defaultDefaultSectorRadius() { return 5000; }
+
+    // A null string removes the key, so that the default applies again.
+    static QString lastUsedSerialPortName();
+    static bool setLastUsedSerialPortName(const QString& name);
+    static QString defaultLastUsedSerialPortName() { return QString(""); }
+
+    static QString timeZoneName();
+    static bool setTimeZoneName(const QString& name);
+    static QString defaultTimeZoneName();
+
+    static QString lastUsedLoggerName();
+    static bool setLastUsedLoggerName(const QString& name);
+    static QString defaultLastUsedLoggerName() { return QString(""); }
+
+    static bool allowInternalDebugFeatures();
+    static bool setAllowInternalDebugFeatures(bool allow);
+    static bool defaultAllowInternalDebugFeatures() { return false; }
+
+    // Writes the store again; false when that failed.
+    static bool flush();
+
+  private:
+    static int integerValue(const QString& key, int fallback);
+    static bool booleanValue(const QString& key, bool fallback);
+    static QString stringValue(const QString& key, const QString& fallback);
+    static bool setString(const QString& key, const QString& value);
+};
+
+}  // namespace kelvo

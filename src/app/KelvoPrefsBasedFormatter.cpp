@@ -1,0 +1,59 @@
+#include "app/KelvoPrefsBasedFormatter.h"
+
+#include <QDateTime>
+
+#include "app/KelvoPrefs.h"
+#include "base/Format.h"
+
+namespace kelvo {
+
+namespace {
+
+QTimeZone& displayZone() {
+    static QTimeZone zone = QTimeZone::systemTimeZone();
+    return zone;
+}
+
+QDateTime inDisplayZone(std::chrono::sys_seconds time) {
+    return QDateTime::fromSecsSinceEpoch(time.time_since_epoch().count(), displayZone());
+}
+
+}  // namespace
+
+QString KelvoPrefsBasedFormatter::getDistanceDescription(double kilometres) {
+    double distance = kilometres;
+    switch (KelvoPrefs::distanceUnit()) {
+        case 1:
+            distance = kilometres / 1.609;
+            break;
+        case 2:
+            distance = kilometres / 1.852;
+            break;
+        default:
+            break;
+    }
+    return QString::fromStdString(stringf("%6.1f", distance));
+}
+
+QTimeZone KelvoPrefsBasedFormatter::displayTimeZone() {
+    return displayZone();
+}
+
+void KelvoPrefsBasedFormatter::setDisplayTimeZone(const QTimeZone& zone) {
+    displayZone() = zone;
+}
+
+void KelvoPrefsBasedFormatter::applyTimeZonePreference() {
+    const QTimeZone zone(KelvoPrefs::timeZoneName().toUtf8());
+    setDisplayTimeZone(zone.isValid() ? zone : QTimeZone::systemTimeZone());
+}
+
+QString KelvoPrefsBasedFormatter::getDateDescription(std::chrono::sys_seconds time) {
+    return inDisplayZone(time).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString KelvoPrefsBasedFormatter::getTimeDescription(std::chrono::sys_seconds time) {
+    return inDisplayZone(time).toString(QStringLiteral("HH:mm:ss"));
+}
+
+}  // namespace kelvo

@@ -1,0 +1,212 @@
+#include "app/LoggerWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace kelvo {
+
+namespace {
+
+QTableView* makeTable(QWidget* parent, QAbstractItemView::SelectionMode mode) {
+    auto* table = new QTableView(parent);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(mode);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->verticalHeader()->setVisible(false);
+    return table;
+}
+
+QHBoxLayout* buttonRow(std::initializer_list<QWidget*> widgets) {
+    auto* row = new QHBoxLayout;
+    for (QWidget* widget : widgets) row->addWidget(widget);
+    row->addStretch();
+    return row;
+}
+
+}  // namespace
+
+LoggerWindow::LoggerWindow(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle(QStringLiteral("Kelvo"));
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(makeConnectionBar());
+
+    tabbedView = new QTabWidget(central);
+    tabbedView->addTab(makeInfoTab(), tr("Logger"));
+    tabbedView->addTab(makeFlightsTab(), tr("Flights"));
+    tabbedView->addTab(makeDatabaseTab(), tr("Waypoints and Routes"));
+    tabbedView->addTab(makeDeclarationTab(), tr("Declaration"));
+    layout->addWidget(tabbedView);
+    setCentralWidget(central);
+
+    statusLine = new QLabel(this);
+    statusLine->setWordWrap(true);
+    statusBar()->addWidget(statusLine, 1);
+
+    makeMenus();
+    resize(900, 600);
+}
+
+QWidget* LoggerWindow::makeConnectionBar() {
+    auto* bar = new QWidget(this);
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    loggerTypesMenu = new QComboBox(bar);
+    serialPortsMenu = new QComboBox(bar);
+    serialPortsMenu->setMinimumContentsLength(16);
+    connectButton = new QPushButton(tr("Connect"), bar);
+    layout->addWidget(new QLabel(tr("Logger:"), bar));
+    layout->addWidget(loggerTypesMenu);
+    layout->addWidget(new QLabel(tr("Port:"), bar));
+    layout->addWidget(serialPortsMenu);
+    layout->addWidget(connectButton);
+    layout->addStretch();
+    return bar;
+}
+
+QWidget* LoggerWindow::makeInfoTab() {
+    auto* tab = new QWidget(this);
+    auto* layout = new QVBoxLayout(tab);
+    loggerInfoView = makeTable(tab, QAbstractItemView::SingleSelection);
+    layout->addWidget(loggerInfoView);
+    return tab;
+}
+
+QWidget* LoggerWindow::makeFlightsTab() {
+    auto* tab = new QWidget(this);
+    auto* layout = new QVBoxLayout(tab);
+    flightsList = makeTable(tab, QAbstractItemView::ExtendedSelection);
+    layout->addWidget(flightsList);
+    onlyDetectedTakeoffBox = new QCheckBox(tr("Only flights with detected take-off"), tab);
+    reloadFlightsButton = new QPushButton(tr("Reload"), tab);
+    downloadButton = new QPushButton(tr("Download…"), tab);
+    clearFlightsButton = new QPushButton(tr("Erase Flights…"), tab);
+    viewFlightButton = new QPushButton(tr("View"), tab);
+    layout->addLayout(buttonRow({onlyDetectedTakeoffBox, reloadFlightsButton, downloadButton,
+                                 viewFlightButton, clearFlightsButton}));
+    return tab;
+}
+
+QWidget* LoggerWindow::makeDatabaseTab() {
+    auto* tab = new QWidget(this);
+    auto* layout = new QVBoxLayout(tab);
+    auto* splitter = new QSplitter(Qt::Horizontal, tab);
+
+    auto* waypointsBox = new QGroupBox(tr("Waypoints"), splitter);
+    auto* waypointsLayout = new QVBoxLayout(waypointsBox);
+    waypointsView = makeTable(waypointsBox, QAbstractItemView::ExtendedSelection);
+    waypointsView->setDragEnabled(true);
+    addWaypointButton = new QPushButton(tr("Add"), waypointsBox);
+    deleteWaypointButton = new QPushButton(tr("Delete"), waypointsBox);
+    waypointsLayout->addWidget(waypointsView);
+    waypointsLayout->addLayout(buttonRow({addWaypointButton, deleteWaypointButton}));
+
+    auto* routesBox = new QGroupBox(tr("Routes"), splitter);
+    auto* routesLayout = new QVBoxLayout(routesBox);
+    routesView = new QTreeView(routesBox);
+    routesView->setAcceptDrops(true);
+    addRouteButton = new QPushButton(tr("Add"), routesBox);
+    deleteRouteButton = new QPushButton(tr("Delete"), routesBox);
+    routesLayout->addWidget(routesView);
+    routesLayout->addLayout(buttonRow({addRouteButton, deleteRouteButton}));
+
+    layout->addWidget(splitter);
+    reloadDatabaseButton = new QPushButton(tr("Reload from Logger"), tab);
+    layout->addLayout(buttonRow({reloadDatabaseButton}));
+    return tab;
+}
+
+QWidget* LoggerWindow::makeDeclarationTab() {
+    auto* tab = new QWidget(this);
+    auto* layout = new QHBoxLayout(tab);
+
+    auto* formBox = new QGroupBox(tr("Pilot and Glider"), tab);
+    auto* form = new QFormLayout(formBox);
+    auto field = [formBox, form](const QString& label) {
+        auto* edit = new QLineEdit(formBox);
+        form->addRow(label, edit);
+        return edit;
+    };
+    pilot1Field = field(tr("Pilot 1:"));
+    pilot2Field = field(tr("Pilot 2:"));
+    pilot3Field = field(tr("Pilot 3:"));
+    pilot4Field = field(tr("Pilot 4:"));
+    gliderIDField = field(tr("Glider ID:"));
+    gliderTypeField = field(tr("Glider type:"));
+    registration = field(tr("Competition ID:"));
+    competitionClassPopup = new QComboBox(formBox);
+    form->addRow(tr("Class:"), competitionClassPopup);
+    homePointField = new QComboBox(formBox);
+    homePointField->setEditable(true);
+    homePointField->setInsertPolicy(QComboBox::NoInsert);
+    form->addRow(tr("Home point:"), homePointField);
+    homeLatitude = field(tr("Latitude:"));
+    homeLongitude = field(tr("Longitude:"));
+    homeElevation = field(tr("Elevation (m):"));
+    layout->addWidget(formBox);
+
+    auto* taskBox = new QGroupBox(tr("Task"), tab);
+    auto* taskLayout = new QVBoxLayout(taskBox);
+    taskView = makeTable(taskBox, QAbstractItemView::SingleSelection);
+    useRouteForTaskMenu = new QComboBox(taskBox);
+    addWaypointToTaskPopup = new QComboBox(taskBox);
+    removeWaypointFromTaskButton = new QPushButton(tr("Remove"), taskBox);
+    saveToLoggerButton = new QPushButton(tr("Save to Logger"), taskBox);
+    taskLayout->addWidget(taskView);
+    taskLayout->addLayout(
+        buttonRow({useRouteForTaskMenu, addWaypointToTaskPopup, removeWaypointFromTaskButton}));
+    taskLayout->addLayout(buttonRow({saveToLoggerButton}));
+    layout->addWidget(taskBox, 1);
+    return tab;
+}
+
+void LoggerWindow::makeMenus() {
+    QMenu* application = menuBar()->addMenu(tr("&Kelvo"));
+    preferencesAction = application->addAction(tr("&Preferences…"));
+    preferencesAction->setShortcut(QKeySequence::Preferences);
+    checkForUpdateAction = application->addAction(tr("Check for &Update…"));
+    application->addSeparator();
+    quitAction = application->addAction(tr("&Quit"));
+    quitAction->setShortcut(QKeySequence::Quit);
+
+    loggerMenuItem = menuBar()->addMenu(tr("&Logger"));
+    reloadFlightsAction = loggerMenuItem->addAction(tr("Reload &Flights"));
+    downloadAction = loggerMenuItem->addAction(tr("&Download Flights…"));
+    clearFlightsAction = loggerMenuItem->addAction(tr("&Erase Flights…"));
+    loggerMenuItem->addSeparator();
+    reloadDatabaseAction = loggerMenuItem->addAction(tr("Reload &Waypoints and Declaration"));
+    saveToLoggerAction = loggerMenuItem->addAction(tr("&Save to Logger"));
+    loggerMenuItem->addSeparator();
+    importAction = loggerMenuItem->addAction(tr("&Import Waypoints…"));
+    exportAction = loggerMenuItem->addAction(tr("E&xport Waypoints…"));
+}
+
+bool LoggerWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) emit windowDidBecomeMain();
+    return QMainWindow::event(event);
+}
+
+void LoggerWindow::closeEvent(QCloseEvent* event) {
+    emit windowWillClose();
+    QMainWindow::closeEvent(event);
+}
+
+}  // namespace kelvo

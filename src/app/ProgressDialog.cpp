@@ -1,0 +1,44 @@
+#include "app/ProgressDialog.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace kelvo {
+
+namespace {
+constexpr int kSteps = 1000;
+}
+
+ProgressDialog::ProgressDialog(QWidget* parent)
+    : QDialog(parent, Qt::Sheet), m_text(new QLabel(this)), m_bar(new QProgressBar(this)) {
+    setWindowModality(Qt::WindowModal);
+    setWindowTitle(tr("Working"));
+    setMinimumWidth(320);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_text);
+    layout->addWidget(m_bar);
+}
+
+void ProgressDialog::start(const QString& text) {
+    m_text->setText(text);
+    m_bar->setRange(0, 0);
+}
+
+void ProgressDialog::setFraction(double fraction) {
+    if (!std::isfinite(fraction)) return;
+    m_bar->setRange(0, kSteps);
+    m_bar->setValue(static_cast<int>(std::lround(std::clamp(fraction, 0.0, 1.0) * kSteps)));
+}
+
+bool ProgressDialog::isBusyIndicator() const {
+    return m_bar->maximum() == 0;
+}
+
+int ProgressDialog::percent() const {
+    return isBusyIndicator() ? -1 : m_bar->value() * 100 / kSteps;
+}
+
+}  // namespace kelvo

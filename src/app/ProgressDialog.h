@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+
+namespace kelvo {
+
+// The modal progress sheet shown while a device operation runs: a busy indicator until the
+// driver reports a fraction, then a real progress bar.
+class ProgressDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit ProgressDialog(QWidget* parent = nullptr);
+
+    // Starts an operation: the text and the busy indicator.
+    void start(const QString& text);
+    // 0.0 .. 1.0 of the operation done.
+    void setFraction(double fraction);
+    bool isBusyIndicator() const;
+    int percent() const;
+
+  protected:
+    // The sheet closes only when its operation ends, never by Escape.
+    void reject() override {}
+
+  private:
+    QLabel* m_text;
+    QProgressBar* m_bar;
+};
+
+}  // namespace kelvo
