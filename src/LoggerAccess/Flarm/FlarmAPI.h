@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace kelvo {
+
+namespace flarm {
+class serial;
+class binarycomm;
+}  // namespace flarm
+
+// Owns the serial connection to a Flarm device and, once connected, the binary link on it.
+class FlarmAPI {
+  public:
+    FlarmAPI();
+    virtual ~FlarmAPI();
+    FlarmAPI(const FlarmAPI&) = delete;
+    FlarmAPI& operator=(const FlarmAPI&) = delete;
+
+    // Opens the device and finds its line speed; the port stays at that speed.
+    bool SerialConnectFR(const std::string& path);
+    void DisconnectFR();
+
+    // Offered by the device interface but not implemented: they answer 0.
+    int IdentifyFR(char* text, int size);
+    int IdentifyLogFR(int number, char* text, int size);
+    int DownloadLogFR(int number, const std::string& path);
+    int ValidateLog(const std::string& path);
+
+  protected:
+    flarm::serial* port() const { return m_port.get(); }
+    flarm::binarycomm* link() const { return m_link.get(); }
+
+  private:
+    std::unique_ptr<flarm::serial> m_port;
+    std::unique_ptr<flarm::binarycomm> m_link;
+};
+
+}  // namespace kelvo

@@ -1,0 +1,156 @@
+#include "LoggerAccess/Flarm/KelvoFlarm.h"
+
+#include <array>
+
+#include "LoggerAccess/Flarm/binarycomm.h"
+#include "LoggerAccess/Flarm/textcomm.h"
+#include "base/AtomicFile.h"
+#include "base/Delay.h"
+#include "base/Log.h"
+#include "base/Text.h"
+
+namespace kelvo {
+namespace {
+
+constexpr char kEndOfFlight = 0x1A;
+// A device that never ends its flight cannot keep a download going forever: a flight of
+// many hours is a few thousand pieces.
+constexpr int kMaxPieces = 65536;
+constexpr int kMaxEmptyPiecesInARow = 10;
+
+}  // namespace
+
+std::string KelvoFlarm::aircraftTypeName(long long code) {
+    static const std::array<const char*, 13> kNames{
+        "Glider",     "Tow Plane",        "Helicopter", "Parachute", "Dropplane", "Delta",
+        "Paraglider", "Powered Airplane", "Jet",        "UFO",       "Balloon",   "Blimp",
+        "UAV"};
+    if (code < 1 || code > static_cast<long long>(kNames.size())) return "Unknown";
+    return kNames[static_cast<std::size_t>(code - 1)];
+}
+
+bool KelvoFlarm::readValue(std::string& text, void (flarm::textcomm::*getter)(std::string&)) {
+    text.clear();
+    if (!port()) return false;
+    flarm::textcomm comm(*port());
+    (comm.*getter)(text);
+    return true;
+}
+
+bool KelvoFlarm::getFlarmHardwareVersion(std::string& text) {
+    return readValue(text, &flarm::textcomm::getHardwareVersion);
+}
+
+bool KelvoFlarm::getFlarmSoftwareVersion(std::string& text) {
+    return readValue(text, &flarm::textcomm::getSoftwareVersion);
+}
+
+bool KelvoFlarm::getFlarmObstacleDatabase(std::string& text) {
+    return readValue(text, &flarm::textcomm::getObstacleDatabase);
+}
+
+bool KelvoFlarm::getFlarmVersion(std::string& text) {
+    return readValue(text, &flarm::textcomm::getSerialnumber);
+}
+
+bool KelvoFlarm::getAircraftType(std::string& text) {
+    if (!readValue(text, &flarm::textcomm::getAircraftType)) return false;
+    text = aircraftTypeName(leadingInteger(text));
+    return true;
+}
+
+bool KelvoFlarm::getPilotName(std::string& text) {
+    return readValue(text, &flarm::textcomm::getPilotName);
+}
+
+bool KelvoFlarm::getGliderType(std::string& text) {
+    return readValue(text, &flarm::textcomm::getGliderType);
+}
+
+bool KelvoFlarm::getCompetitionClass(std::string& text) {
+    return readValue(text, &flarm::textcomm::getCompetitionClass);
+}
+
+bool KelvoFlarm::getCompetitionID(std::string& text) {
+    return readValue(text, &flarm::textcomm::getCompetitionID);
+}
+
+bool KelvoFlarm::getGliderRegistration(std::string& text) {
+    return readValue(text, &flarm::textcomm::getGliderRegistration);
+}
+
+bool KelvoFlarm::enterBinaryMode() {
+    if (!port() || !flarm::textcomm(*port()).switchToBinary()) {
+        logLine("Switch To Binary Failed!\r");
+        return false;
+    }
+    logLine("Switch To Binary succeeded!\r");
+    delaySeconds(1);
+    delayMilliseconds(100);
+    return link() && link()->ping();
+}
+
+bool KelvoFlarm::leaveBinaryMode() {
+    if (!link()) return true;
+    // The device may miss an exit; once it is back in text mode it answers none of them.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (attempt > 0) delayMilliseconds(10);
+        link()->exit();
+    }
+    return true;
+}
+
+std::optional<std::string> KelvoFlarm::getFlightRecord(int record) {
+    if (!link() || record < 0 || record > 255 ||
+        !link()->selectRecord(static_cast<std::uint8_t>(record))) {
+        logLine("Select Record failed!\r");
+        return std::nullopt;
+    }
+    delayMilliseconds(100);
+    std::string text;
+    if (!link()->getRecordInfo(text)) text.clear();
+    logf("  #%i: %s\r\n", record, text.c_str());
+    return text;
+}
+
+bool KelvoFlarm::getIGCFile(int record, const std::filesystem::path& path,
+                            const ProgressHandler& progress) {
+    if (!link() || record < 0 || record > 255 ||
+        !link()->selectRecord(static_cast<std::uint8_t>(record))) {
+        logLine("Select Record failed!\r");
+        delayMilliseconds(100);
+        return false;
+    }
+    AtomicFile file(path);
+    if (!file.isOpen()) {
+        logf("Could not create %s.", path.string().c_str());
+        return false;
+    }
+    delayMilliseconds(100);
+    std::size_t written = 0;
+    bool finished = false;
+    for (int piece = 0, emptyInARow = 0;
+         !finished && piece < kMaxPieces && emptyInARow < kMaxEmptyPiecesInARow; ++piece) {
+        std::string chunk;
+        int percent = 0;
+        if (!link()->getIGCData(chunk, percent)) break;
+        logf("Got one Buffer ... progress = %d; length = %d.\r\n", percent,
+             static_cast<int>(chunk.size()));
+        emptyInARow = chunk.empty() ? emptyInARow + 1 : 0;
+        if (!chunk.empty() && chunk.back() == kEndOfFlight) {
+            chunk.pop_back();
+            finished = true;
+        }
+        file.stream() << chunk;
+        written += chunk.size();
+        if (progress) progress(percent, written);
+        delayMilliseconds(100);
+    }
+    if (!finished) {
+        logf("Download of record %d ended before the end of the flight.", record);
+        return false;
+    }
+    return file.commit();
+}
+
+}  // namespace kelvo

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "LoggerAccess/Flarm/FlarmAPI.h"
+
+namespace kelvo {
+
+namespace flarm {
+class textcomm;
+}
+
+// One operation per device value (read in text mode) and the flight download (binary mode).
+// The value getters answer false only when there is no connection.
+class KelvoFlarm : public FlarmAPI {
+  public:
+    // Called after every written piece of a download: the device's progress [%] and the
+    // bytes written so far.
+    using ProgressHandler = std::function<void(int progress, std::size_t bytesWritten)>;
+
+    bool getFlarmHardwareVersion(std::string& text);
+    bool getFlarmSoftwareVersion(std::string& text);
+    bool getFlarmObstacleDatabase(std::string& text);
+    bool getFlarmVersion(std::string& text);
+    // The ACFT value turned into its name ("Glider", ..., "Unknown").
+    bool getAircraftType(std::string& text);
+    bool getPilotName(std::string& text);
+    bool getGliderType(std::string& text);
+    bool getCompetitionClass(std::string& text);
+    bool getCompetitionID(std::string& text);
+    bool getGliderRegistration(std::string& text);
+
+    bool enterBinaryMode();
+    bool leaveBinaryMode();
+    // The record's description text (empty when the device gave none), or nothing when the
+    // device refused the record number.
+    std::optional<std::string> getFlightRecord(int record);
+    // Downloads the record into the file, which is replaced only by a complete flight.
+    bool getIGCFile(int record, const std::filesystem::path& path,
+                    const ProgressHandler& progress = {});
+
+    // The name of an aircraft type code of the ACFT value.
+    static std::string aircraftTypeName(long long code);
+
+  private:
+    bool readValue(std::string& text, void (flarm::textcomm::*getter)(std::string&));
+};
+
+}  // namespace kelvo

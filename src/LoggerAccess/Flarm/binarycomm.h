@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "LoggerAccess/Flarm/Message.h"
+
+namespace kelvo::flarm {
+
+class serial;
+
+// Frames, escapes and checksums the Flarm binary messages and makes the requests of the
+// binary mode. Each request is answered by one message, acknowledged by type 0xA0.
+class binarycomm {
+  public:
+    static constexpr std::uint8_t kStartByte = 0x73;
+    static constexpr std::uint8_t kEscapeByte = 0x78;
+    static constexpr std::uint8_t kEscapedStart = 0x31;
+    static constexpr std::uint8_t kEscapedEscape = 0x55;
+    static constexpr std::uint16_t kFirstSequence = 0x3338;
+
+    enum Type : std::uint8_t {
+        kPing = 0x01,
+        kSetBaudRate = 0x02,
+        kExit = 0x12,
+        kSelectRecord = 0x20,
+        kGetRecordInfo = 0x21,
+        kGetIGCData = 0x22,
+        kAck = 0xA0,
+    };
+
+    explicit binarycomm(serial& port) : m_port(port) {}
+
+    // One byte, escaped.
+    bool send(std::uint8_t byte);
+    // One byte, unescaped; byte is 0 when the escape was invalid.
+    bool rcv(std::uint8_t& byte);
+    static std::uint16_t computeCRC(const Message& message);
+    // Stamps the sequence number and the checksum, then writes the frame.
+    bool sendMsg(Message& message);
+    // Receives one intact frame into message.
+    bool rcvMsg(Message& message);
+
+    bool ping();
+    bool setBaudRate(std::uint8_t code);
+    bool selectRecord(std::uint8_t record);
+    // The description text of the selected record.
+    bool getRecordInfo(std::string& text);
+    // The next piece of the selected flight's IGC file and the device's progress [%].
+    bool getIGCData(std::string& text, int& progress);
+    bool exit();
+
+    static void printMessage(const Message& message);
+
+    // The escaped wire bytes of a stamped message, start byte first.
+    static Bytes encodeFrame(const Message& message);
+
+  private:
+    // Sends the request, waits at least waitMilliseconds and receives the answer into it,
+    // each of its bytes awaited at most answerTimeoutMilliseconds.
+    bool request(Message& message, long waitMilliseconds, int answerTimeoutMilliseconds = 500);
+    bool skipToStartByte();
+
+    serial& m_port;
+    std::uint16_t m_sequence = kFirstSequence;
+};
+
+}  // namespace kelvo::flarm

@@ -1,0 +1,155 @@
+#include "LoggerAccess/Flarm/binarycomm.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <string>
+
+#include "LoggerAccess/Flarm/crc.h"
+#include "LoggerAccess/Flarm/serial.h"
+#include "base/Delay.h"
+#include "base/Log.h"
+#include "sim/Flarm/FlarmEmulator.h"
+#include "sim/PseudoTerminal.h"
+
+namespace kelvo::flarm {
+namespace {
+
+using namespace std::chrono_literals;
+using sim::FlarmEmulator;
+
+class BinaryLink : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(port.open(terminal.slavePath())); }
+
+    // Bytes the host sent, collected until the line stays quiet.
+    Bytes sent() {
+        Bytes all;
+        for (Bytes some; !(some = terminal.readSome(4096, 200ms)).empty();) {
+            all.insert(all.end(), some.begin(), some.end());
+        }
+        return all;
+    }
+
+    // Plays the device: waits for the request, then writes the answer bytes.
+    std::future<void> answerWith(Bytes answer) {
+        return std::async(std::launch::async, [this, answer] {
+            terminal.readSome(4096, 2000ms);
+            terminal.write(answer);
+        });
+    }
+
+    ScopedDelayScale fast{0.1};
+    sim::PseudoTerminal terminal;
+    serial port;
+    binarycomm link{port};
+};
+
+TEST(FlarmCrc, MatchesTheXmodemCheckValue) {
+    crc checksum;
+    for (const char c : std::string("123456789")) checksum.update(static_cast<std::uint8_t>(c));
+    EXPECT_EQ(checksum.getCRC(), 0x31C3);
+}
+
+TEST_F(BinaryLink, FramesCarryCountingSequenceNumbersAndEscapeAfterTheStartByte) {
+    Message ping = Message::request(binarycomm::kPing);
+    Message select = Message::request(binarycomm::kSelectRecord, {0x73, 0x78});
+    ASSERT_TRUE(link.sendMsg(ping));
+    ASSERT_TRUE(link.sendMsg(select));
+    const Bytes expected{// ping, sequence 13112, crc 0x5715
+                         0x73, 0x08, 0x00, 0x01, 0x38, 0x33, 0x01, 0x15, 0x57,
+                         // length 10, sequence 13113, payload 0x73 0x78 escaped, crc 0xE328
+                         0x73, 0x0A, 0x00, 0x01, 0x39, 0x33, 0x20, 0x28, 0xE3, 0x78, 0x31, 0x78,
+                         0x55};
+    EXPECT_EQ(sent(), expected);
+}
+
+TEST_F(BinaryLink, ChecksumCoversHeaderAndPayloadButNotItself) {
+    Message message = Message::request(binarycomm::kPing);
+    message.seq = 0x3338;
+    EXPECT_EQ(binarycomm::computeCRC(message), 0x5715);
+    message.crc = 0x1234;
+    EXPECT_EQ(binarycomm::computeCRC(message), 0x5715);
+    for (auto change : {+[](Message& m) { m.length = 9; }, +[](Message& m) { m.version = 2; },
+                        +[](Message& m) { m.seq = 0x3339; }, +[](Message& m) { m.type = 2; },
+                        +[](Message& m) { m.data = {0}; }}) {
+        Message changed = message;
+        change(changed);
+        EXPECT_NE(binarycomm::computeCRC(changed), 0x5715);
+    }
+}
+
+TEST_F(BinaryLink, ReceivesEscapedFrameAfterGarbage) {
+    Bytes bytes{'G', 'A', 'R', 0x00, 0xFF};
+    const Bytes frame = FlarmEmulator::frame(0xA0, 7, {0x73, 0x78, 0x41});
+    bytes.insert(bytes.end(), frame.begin(), frame.end());
+    terminal.write(bytes);
+    Message message;
+    ASSERT_TRUE(link.rcvMsg(message));
+    EXPECT_EQ(message.length, 11);
+    EXPECT_EQ(message.seq, 7);
+    EXPECT_EQ(message.type, 0xA0);
+    EXPECT_EQ(message.data, (Bytes{0x73, 0x78, 0x41}));
+}
+
+TEST_F(BinaryLink, RejectsDamagedFrames) {
+    CapturingLogSink log;
+    Message message;
+
+    Bytes corrupted = FlarmEmulator::frame(0xA0, 7, {0x41, 0x42});
+    corrupted.back() ^= 0x01;
+    terminal.write(corrupted);
+    EXPECT_FALSE(link.rcvMsg(message));
+    EXPECT_TRUE(log.contains("CRC calculation failed\r"));
+
+    terminal.write(Bytes{0x73, 0x08, 0x00, 0x01, 0x78, 0x20});  // invalid escape
+    EXPECT_FALSE(link.rcvMsg(message));
+    port.flush();
+
+    // A length of 551 is refused before any payload byte is read.
+    terminal.write(Bytes{0x73, 0x27, 0x02, 0x01, 0x00, 0x00, 0xA0, 0x00, 0x00, 0x41});
+    EXPECT_FALSE(link.rcvMsg(message));
+    EXPECT_TRUE(log.contains("Length > MAXSIZE. How can that bee?\r"));
+    std::uint8_t next = 0;
+    ASSERT_TRUE(port.read(next));
+    EXPECT_EQ(next, 0x41);
+
+    terminal.write(Bytes{0x73, 0x05, 0x00, 0x01, 0x00, 0x00, 0xA0, 0x00, 0x00});
+    EXPECT_FALSE(link.rcvMsg(message));
+}
+
+TEST_F(BinaryLink, AnswerOtherThanAcknowledgeFailsRequestDespiteGoodChecksum) {
+    CapturingLogSink log;
+    auto device = answerWith(FlarmEmulator::frame(0xB7, 1, {0x38, 0x33}));
+    EXPECT_FALSE(link.ping());
+    device.get();
+    EXPECT_TRUE(log.contains("Nack \r"));
+}
+
+TEST_F(BinaryLink, RecordInfoAndIgcDataSkipTheirLeadingBytes) {
+    const std::string record = "FLIGHT01.IGC|2008-07-15|10:05:00|02:30:15";
+    const std::string payloadText = "\x38\x33" + record;  // request sequence, then text
+    const Bytes payload(payloadText.begin(), payloadText.end());
+    auto device = answerWith(FlarmEmulator::frame(0xA0, 1, payload));
+    std::string text;
+    ASSERT_TRUE(link.getRecordInfo(text));
+    device.get();
+    EXPECT_EQ(text, record);
+
+    device = answerWith(FlarmEmulator::frame(0xA0, 2, {0x39, 0x33, 42, 'A', 'X', 0x1A}));
+    int progress = 0;
+    ASSERT_TRUE(link.getIGCData(text, progress));
+    device.get();
+    EXPECT_EQ(text, "AX\x1A");
+    EXPECT_EQ(progress, 42);
+}
+
+TEST_F(BinaryLink, SilentDeviceFailsRequestWithinItsTimeout) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(link.selectRecord(0));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
+}  // namespace
+}  // namespace kelvo::flarm
