@@ -1,0 +1,117 @@
+#include "geo/Declaration.h"
+
+#include <gtest/gtest.h>
+
+#include "base/Beep.h"
+#include "geo/Route.h"
+
+namespace kelvo {
+namespace {
+
+std::int32_t classOf(std::string_view text) {
+    Declaration declaration;
+    declaration.setCompetitionClass(7);
+    declaration.setCompetitionClassDescription(text);
+    return declaration.competitionClass();
+}
+
+TEST(Declaration, ReadsTheClassFromFreeTextInSeveralLanguages) {
+    for (const char* text : {"Clubklasse", "KLUB", "club class"})
+        EXPECT_EQ(classOf(text), 1) << text;
+    EXPECT_EQ(classOf("Standardklasse"), 2);
+    EXPECT_EQ(classOf("Rennklasse"), 3);
+    EXPECT_EQ(classOf("Fifteen"), 3);
+    EXPECT_EQ(classOf("EIGHTEEN"), 4);
+    EXPECT_EQ(classOf("Doppelsitzer"), 5);
+    EXPECT_EQ(classOf("Biplace"), 5);
+    EXPECT_EQ(classOf("Tweezitter"), 5);
+    EXPECT_EQ(classOf("Unlimited"), 6);
+    EXPECT_EQ(classOf("Wereldklasse"), 7);
+    EXPECT_EQ(classOf("Turbo"), 8);
+    EXPECT_EQ(classOf("Vintage"), 9);
+    for (const char* text : {"", "Offene Klasse", "Sailplane"}) EXPECT_EQ(classOf(text), 0) << text;
+}
+
+TEST(Declaration, TheFirstMatchingGroupDecidesMixedTexts) {
+    EXPECT_EQ(classOf("Open 18m"), 4);
+    EXPECT_EQ(classOf("Oldtimer Club"), 1);
+    EXPECT_EQ(classOf("Motorsegler 15m"), 3);
+    EXPECT_EQ(classOf("Twin Standard"), 2);
+}
+
+TEST(Declaration, EveryClassNameMapsBackToItsIndex) {
+    const auto& names = Declaration::competitionClassNames();
+    ASSERT_EQ(names.size(), 10u);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(classOf(names[i]), static_cast<std::int32_t>(i)) << names[i];
+    }
+}
+
+TEST(Declaration, DescribesOnlyClassesOfTheList) {
+    Declaration declaration;
+    declaration.setCompetitionClass(3);
+    EXPECT_EQ(declaration.competitionClassDescription(), "15 Meter");
+    for (std::int32_t index : {-1, 10, 1000}) {
+        declaration.setCompetitionClass(index);
+        EXPECT_EQ(declaration.competitionClass(), index);
+        EXPECT_EQ(declaration.competitionClassDescription(), "");
+    }
+}
+
+TEST(Declaration, TextsAreTrimmedAndEmptyWhenUnset) {
+    Declaration declaration;
+    for (const std::string& text :
+         {declaration.pilot1(), declaration.pilot2(), declaration.pilot3(), declaration.pilot4(),
+          declaration.gliderID(), declaration.gliderType(), declaration.competitionID()}) {
+        EXPECT_EQ(text, "");
+    }
+    EXPECT_EQ(declaration.homePoint(), nullptr);
+    EXPECT_EQ(declaration.task(), nullptr);
+    declaration.setPilot1(" Jane\t");
+    declaration.setGliderID("D-1234 ");
+    EXPECT_EQ(declaration.pilot1(), "Jane");
+    EXPECT_EQ(declaration.gliderID(), "D-1234");
+}
+
+TEST(Declaration, ClearKeepsTaskAndFlag) {
+    Declaration declaration;
+    declaration.setPilot1("Jane");
+    declaration.setPilot4("Co");
+    declaration.setGliderType("LS8");
+    declaration.setCompetitionID("XY");
+    declaration.setCompetitionClass(2);
+    declaration.setHomePoint(Waypoint::fromDegrees("HOME", 47, 8, 400));
+    auto task = std::make_shared<Task>();
+    declaration.setTask(task);
+    declaration.setLXFlag(0x5A);
+
+    declaration.clear();
+    EXPECT_EQ(declaration.pilot1(), "");
+    EXPECT_EQ(declaration.pilot4(), "");
+    EXPECT_EQ(declaration.gliderType(), "");
+    EXPECT_EQ(declaration.competitionID(), "");
+    EXPECT_EQ(declaration.competitionClassDescription(), "");
+    EXPECT_EQ(declaration.homePoint(), nullptr);
+    EXPECT_EQ(declaration.task(), task);
+    EXPECT_EQ(declaration.lxFlag(), 0x5A);
+}
+
+TEST(Declaration, UsesARouteThroughItsTask) {
+    int beeps = 0;
+    setBeepHandler([&beeps] { ++beeps; });
+    Declaration declaration;
+    Route route;
+    route.addWaypoint(Waypoint::fromDegrees("A", 47, 8, 0));
+    EXPECT_FALSE(declaration.useRoute(route));
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(declaration.task(), nullptr);
+
+    route.addWaypoint(Waypoint::fromDegrees("B", 47, 9, 0));
+    EXPECT_TRUE(declaration.useRoute(route));
+    ASSERT_NE(declaration.task(), nullptr);
+    EXPECT_EQ(declaration.task()->numOfTurnpoints(), 2u);
+    setBeepHandler({});
+}
+
+}  // namespace
+}  // namespace kelvo
