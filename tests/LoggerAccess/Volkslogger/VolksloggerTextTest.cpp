@@ -1,0 +1,51 @@
+#include "LoggerAccess/Volkslogger/VolksloggerText.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace kelvo::vl {
+namespace {
+
+TEST(VolksloggerText, NumbersInEveryRadixWithSignAndRefusals) {
+    char buffer[40] = "untouched";
+    EXPECT_STREQ(itoa(-255, buffer, 16), "-ff");
+    EXPECT_STREQ(ltoa(-2147483648L, buffer, 10), "-2147483648");
+    EXPECT_STREQ(utoa(4294967295u, buffer, 36), "1z141z3");
+    EXPECT_STREQ(itoa(42, buffer, 0), "42");  // radix 0 means 10
+    EXPECT_STREQ(utoa(5, buffer, 2), "101");
+    EXPECT_STREQ(itoa(0, buffer, 7), "0");
+    std::strcpy(buffer, "untouched");
+    EXPECT_EQ(utoa(5, buffer, 1), nullptr);
+    EXPECT_EQ(itoa(5, buffer, 37), nullptr);
+    EXPECT_EQ(ltoa(5, nullptr, 10), nullptr);
+    EXPECT_STREQ(buffer, "untouched");
+}
+
+TEST(VolksloggerText, UpperCaseAndTrimInPlace) {
+    char text[] = "ab1 z\t\r\n ";
+    EXPECT_EQ(strupr(text), text);
+    EXPECT_EQ(strtrim(text), text);
+    EXPECT_STREQ(text, "AB1 Z");
+    EXPECT_EQ(strupr(nullptr), nullptr);
+}
+
+TEST(VolksloggerText, SerialNumberTextIsThreeBase36DigitsCappedAtZZZ) {
+    EXPECT_STREQ(wordtoserno(0), "000");
+    EXPECT_STREQ(wordtoserno(1234), "0YA");
+    EXPECT_STREQ(wordtoserno(1295), "0ZZ");
+    EXPECT_STREQ(wordtoserno(46655), "ZZZ");
+    EXPECT_STREQ(wordtoserno(50000), "ZZZ");
+}
+
+TEST(VolksloggerText, IgcFilterBlanksForbiddenCharactersAndTrims) {
+    std::string text = "A,B*C  ";
+    EXPECT_EQ(igc_filter(text), "A B C");
+    std::string controls = std::string("X\x01!$\\^~\x7F", 8) + '\0';
+    EXPECT_EQ(igc_filter(controls), "X");
+    std::string allowed = "\"#%&'()+-./:;<=>?@[]_`{|}";
+    EXPECT_EQ(igc_filter(allowed), "\"#%&'()+-./:;<=>?@[]_`{|}");
+}
+
+}  // namespace
+}  // namespace kelvo::vl
