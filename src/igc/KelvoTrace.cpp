@@ -1,0 +1,267 @@
+#include "igc/KelvoTrace.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "base/Text.h"
+#include "base/UtcDate.h"
+#include "base/Windows1252.h"
+
+namespace kelvo {
+
+using namespace std::chrono;
+
+namespace {
+
+constexpr std::string_view kDateRecord = "HFDTE";
+// Current recorders write "HFDTEDATE:DDMMYY,NN" (NN = flight of the day) for "HFDTEDDMMYY".
+constexpr std::string_view kLongDateRecord = "HFDTEDATE:";
+constexpr std::size_t kDateWidth = 6;
+constexpr std::size_t kHeaderKeyColumn = 2;
+constexpr std::size_t kHeaderValueColumn = 5;
+
+// C record of a task point: C DDMMmmmN DDDMMmmmE name.
+constexpr std::size_t kPointLatitudeColumn = 1;
+constexpr std::size_t kPointLongitudeColumn = 9;
+constexpr std::size_t kPointNameColumn = 18;
+// Written by recorders for a task point they have no coordinates for.
+constexpr std::string_view kZeroPoint = "C0000000N00000000E";
+
+bool isContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Byte offset of the character at the index of a UTF-8 text; npos past its end.
+std::size_t characterOffset(std::string_view text, std::size_t index) {
+    std::size_t offset = 0;
+    for (std::size_t i = 0; i < index; ++i) {
+        if (offset >= text.size()) return std::string_view::npos;
+        ++offset;
+        while (offset < text.size() && isContinuationByte(text[offset])) ++offset;
+    }
+    return offset;
+}
+
+std::optional<int> twoDigits(std::string_view text) {
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (text.size() < 2 || !isDigit(text[0]) || !isDigit(text[1])) return std::nullopt;
+    return (text[0] - '0') * 10 + (text[1] - '0');
+}
+
+// The DDMMYY field of an HFDTE line; nothing when the line is too short to hold it.
+std::optional<std::string_view> dateField(std::string_view line) {
+    const std::size_t column =
+        line.starts_with(kLongDateRecord) ? kLongDateRecord.size() : kDateRecord.size();
+    if (line.size() < column + kDateWidth) return std::nullopt;
+    return line.substr(column, kDateWidth);
+}
+
+std::optional<sys_seconds> dateFromDdMmYy(std::string_view field) {
+    const auto day = twoDigits(field.substr(0, 2));
+    const auto month = twoDigits(field.substr(2, 2));
+    const auto year = twoDigits(field.substr(4, 2));
+    if (!day || !month || !year) return std::nullopt;
+    return utcTime(KelvoTrace::prependLikelyCenturyBeforeTwoDigitYear(*year), *month, *day);
+}
+
+std::optional<sys_seconds> flightDateOfLine(std::string_view line) {
+    if (!line.starts_with(kDateRecord)) return std::nullopt;
+    const auto field = dateField(line);
+    return field ? dateFromDdMmYy(*field) : std::nullopt;
+}
+
+// Point lines carry hemisphere letters at fixed columns; the declaration line and the
+// lines that name the task do not.
+bool hasPointLayout(std::string_view line) {
+    if (line.size() < kPointNameColumn || !isAscii(line.substr(0, kPointNameColumn))) {
+        return false;
+    }
+    const char latitudeHemisphere = line[kPointLongitudeColumn - 1];
+    const char longitudeHemisphere = line[kPointNameColumn - 1];
+    return (latitudeHemisphere == 'N' || latitudeHemisphere == 'S') &&
+           (longitudeHemisphere == 'E' || longitudeHemisphere == 'W');
+}
+
+// Lines without their ends; a line ends at LF, CR, CR LF, NEL, LS or PS.
+std::vector<std::string_view> separateLines(std::string_view text) {
+    static constexpr std::string_view kUnicodeEnds[] = {"\u0085", "\u2028", "\u2029"};
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t endLength = 0;
+        if (text[pos] == '\n') {
+            endLength = 1;
+        } else if (text[pos] == '\r') {
+            endLength = text.substr(pos, 2) == "\r\n" ? 2 : 1;
+        } else {
+            for (const std::string_view end : kUnicodeEnds) {
+                if (text.substr(pos).starts_with(end)) endLength = end.size();
+            }
+        }
+        if (endLength == 0) {
+            ++pos;
+            continue;
+        }
+        lines.push_back(text.substr(start, pos - start));
+        pos += endLength;
+        start = pos;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::optional<Bytes> readWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+KelvoTrace::KelvoTrace(Bytes igcData, std::string name) {
+    setIGCData(std::move(igcData));
+    setFileName(std::move(name));
+}
+
+KelvoTrace KelvoTrace::fromIGCFile(const std::filesystem::path& path) {
+    KelvoTrace trace;
+    trace.setIGCFile(path);
+    trace.setFileName(path.filename().string());
+    return trace;
+}
+
+void KelvoTrace::setIGCData(Bytes igcData) {
+    m_igcData = std::move(igcData);
+    processData();
+}
+
+bool KelvoTrace::setIGCFile(const std::filesystem::path& path) {
+    auto bytes = readWholeFile(path);
+    if (!bytes) return false;
+    setIGCData(std::move(*bytes));
+    return true;
+}
+
+void KelvoTrace::processData() {
+    const std::string text = windows1252ToUtf8(
+        std::string_view(reinterpret_cast<const char*>(m_igcData.data()), m_igcData.size()));
+    const std::vector<std::string_view> lines = separateLines(text);
+
+    std::size_t fixCount = 0;
+    std::optional<sys_seconds> fileDate;
+    for (const std::string_view line : lines) {
+        if (line.starts_with('B')) ++fixCount;
+        if (!fileDate) fileDate = flightDateOfLine(line);
+    }
+    m_points.reserve(m_points.size() + fixCount);
+    if (fileDate) m_fixDate = *fileDate;
+    m_previousTimeOfDay.reset();
+
+    for (const std::string_view line : lines) processOneLine(line);
+}
+
+void KelvoTrace::processOneLine(std::string_view line) {
+    if (line.empty()) return;
+    switch (line[0]) {
+        case 'B':
+            processOneBRecord(line);
+            break;
+        case 'C':
+            processOneCRecord(line);
+            break;
+        case 'H':
+            processOneHeaderRecord(line);
+            break;
+        case 'I':
+            processOneIRecord(line);
+            break;
+        default:
+            break;
+    }
+}
+
+void KelvoTrace::processOneHeaderRecord(std::string_view line) {
+    if (line.starts_with(kDateRecord)) {
+        const auto field = dateField(line);
+        if (!field) return;
+        if (const auto date = dateFromDdMmYy(*field)) setDateOfFlight(date);
+    }
+    const std::size_t keyStart = characterOffset(line, kHeaderKeyColumn);
+    const std::size_t valueStart = characterOffset(line, kHeaderValueColumn);
+    if (valueStart == std::string_view::npos) return;
+    m_header.insert_or_assign(std::string(line.substr(keyStart, valueStart - keyStart)),
+                              std::string(line.substr(valueStart)));
+}
+
+// Only the fixed columns of a B record are read, so the extension list is not needed.
+void KelvoTrace::processOneIRecord(std::string_view) {}
+
+void KelvoTrace::processOneCRecord(std::string_view line) {
+    if (!hasPointLayout(line) || line == kZeroPoint) return;
+    auto waypoint = std::make_shared<Waypoint>();
+    waypoint->setName(std::string(line.substr(kPointNameColumn)));
+    // The layout check guarantees the full widths, so both coordinates parse.
+    waypoint->setLatitude(*TracePosition::parseCoordinate(
+        line.substr(kPointLatitudeColumn, kPointLongitudeColumn - kPointLatitudeColumn)));
+    waypoint->setLongitude(*TracePosition::parseCoordinate(
+        line.substr(kPointLongitudeColumn, kPointNameColumn - kPointLongitudeColumn)));
+    m_waypoints.push_back(std::move(waypoint));
+}
+
+void KelvoTrace::processOneBRecord(std::string_view line) {
+    auto fix = TracePosition::fromIgcBRecord(line, m_fixDate);
+    if (!fix) return;
+    const seconds timeOfDay = fix->timeStamp() - m_fixDate;
+    if (m_previousTimeOfDay && timeOfDay < *m_previousTimeOfDay) {
+        m_fixDate += days{1};
+        fix->setTimeStamp(fix->timeStamp() + days{1});
+    }
+    m_previousTimeOfDay = timeOfDay;
+    addFix(*fix);
+}
+
+int KelvoTrace::prependLikelyCenturyBeforeTwoDigitYear(int twoDigitYear) {
+    return prependLikelyCenturyBeforeTwoDigitYear(
+        twoDigitYear, utcFields(floor<seconds>(system_clock::now())).year);
+}
+
+int KelvoTrace::prependLikelyCenturyBeforeTwoDigitYear(int twoDigitYear, int currentYear) {
+    int year = currentYear - currentYear % 100 + twoDigitYear;
+    if (year > currentYear + 2) {
+        year -= 100;
+    } else if (year < currentYear - 97) {
+        year += 100;
+    }
+    return year;
+}
+
+void KelvoTrace::setDateOfFlight(std::optional<sys_seconds> date) {
+    m_dateOfFlight = date;
+    if (date) m_fixDate = floor<days>(*date);
+}
+
+void KelvoTrace::addFix(TracePosition fix) {
+    adaptExtremesForPosition(fix.position());
+    m_points.push_back(fix);
+}
+
+void KelvoTrace::adaptExtremesForPosition(const Position& position) {
+    if (m_points.empty()) {
+        m_extremeNorthWest = m_extremeSouthEast = position;
+        return;
+    }
+    m_extremeNorthWest.setLatitudeRadians(
+        std::max(m_extremeNorthWest.latitudeRadians(), position.latitudeRadians()));
+    m_extremeNorthWest.setLongitudeRadians(
+        std::min(m_extremeNorthWest.longitudeRadians(), position.longitudeRadians()));
+    m_extremeSouthEast.setLatitudeRadians(
+        std::min(m_extremeSouthEast.latitudeRadians(), position.latitudeRadians()));
+    m_extremeSouthEast.setLongitudeRadians(
+        std::max(m_extremeSouthEast.longitudeRadians(), position.longitudeRadians()));
+}
+
+}  // namespace kelvo

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string_view>
+
+#include "geo/Coordinate.h"
+#include "geo/Position.h"
+
+namespace kelvo {
+
+// One fix of an IGC trace: where the glider was (elevation = GNSS altitude [m]) and when
+// (UTC). A plain value type, so a trace keeps its fixes in one contiguous array.
+class TracePosition {
+  public:
+    TracePosition() = default;
+    TracePosition(const Position& position, std::chrono::sys_seconds timeStamp)
+        : m_position(position), m_timeStamp(timeStamp) {}
+
+    // The fix of a B record flown on the day of flightDateGMT; nothing when the line is
+    // not a B record or too short for its fixed columns.
+    static std::optional<TracePosition> fromIgcBRecord(std::string_view line,
+                                                       std::chrono::sys_seconds flightDateGMT);
+
+    // Reads the time (added to the time stamp's day), position and elevation of a B record
+    // into this fix; false when the line is not a B record or too short for its columns.
+    bool parseIgcBRecord(std::string_view line);
+
+    // The coordinate of a B or C record's field: a Latitude for "5207054N" (8 characters,
+    // DDMMmmm and the hemisphere), a Longitude for "00430500W" (9 characters, DDDMMmmm and
+    // the hemisphere); nothing for any other length.
+    static std::optional<Coordinate> parseCoordinate(std::string_view text);
+
+    // Speed [m/s] along the straight line in space between the two fixes.
+    double absoluteStraightLineSpeedFromTracePosition(const TracePosition& other) const;
+    // Climb [m/s] between the two fixes, negative for sink; the same whichever fix asks.
+    double absoluteVarioIndicationFromPosition(const TracePosition& other) const;
+    // Both are infinite or NaN for two fixes with the same time stamp.
+
+    const Position& position() const { return m_position; }
+    void setPosition(const Position& position) { m_position = position; }
+    std::chrono::sys_seconds timeStamp() const { return m_timeStamp; }
+    void setTimeStamp(std::chrono::sys_seconds timeStamp) { m_timeStamp = timeStamp; }
+
+  private:
+    Position m_position;
+    std::chrono::sys_seconds m_timeStamp{};
+};
+
+}  // namespace kelvo

@@ -1,0 +1,100 @@
+#include "igc/TracePosition.h"
+
+#include <gtest/gtest.h>
+
+#include "base/UtcDate.h"
+
+namespace kelvo {
+namespace {
+
+using namespace std::chrono;
+
+constexpr std::string_view kExampleFix = "B1101355206343N00006198WA0058700558";
+
+sys_seconds july15th2008() {
+    return *utcTime(2008, 7, 15);
+}
+
+TEST(TracePosition, ReadsTimePositionAndGnssAltitudeOfABRecord) {
+    const auto fix = TracePosition::fromIgcBRecord(kExampleFix, july15th2008());
+    ASSERT_TRUE(fix);
+    EXPECT_EQ(isoUtc(fix->timeStamp()), "2008-07-15T11:01:35Z");
+    EXPECT_NEAR(fix->position().latitudeDegrees(), 52 + 6.343 / 60, 1e-9);
+    EXPECT_NEAR(fix->position().longitudeDegrees(), -6.198 / 60, 1e-9);
+    EXPECT_DOUBLE_EQ(fix->position().elevation(), 558);
+
+    std::string twoDimensional(kExampleFix);
+    twoDimensional[24] = 'V';
+    EXPECT_DOUBLE_EQ(
+        TracePosition::fromIgcBRecord(twoDimensional, july15th2008())->position().elevation(), 0);
+}
+
+TEST(TracePosition, TakesOnlyTheDayOfTheFlightDateAndIgnoresExtensions) {
+    const std::string withExtensions = std::string(kExampleFix) + "035091012";
+    const auto fix = TracePosition::fromIgcBRecord(withExtensions, july15th2008() + hours{7});
+    ASSERT_TRUE(fix);
+    EXPECT_EQ(isoUtc(fix->timeStamp()), "2008-07-15T11:01:35Z");
+    EXPECT_DOUBLE_EQ(fix->position().elevation(), 558);
+}
+
+TEST(TracePosition, RefusesOtherRecordsAndLinesShorterThanTheFixedColumns) {
+    EXPECT_FALSE(
+        TracePosition::fromIgcBRecord("C1101355206343N00006198WA0058700558", july15th2008()));
+    for (std::size_t length = 0; length < kExampleFix.size(); ++length) {
+        EXPECT_FALSE(TracePosition::fromIgcBRecord(kExampleFix.substr(0, length), july15th2008()))
+            << length;
+    }
+    TracePosition fix;
+    EXPECT_FALSE(fix.parseIgcBRecord(""));
+}
+
+TEST(TracePosition, ParsesCoordinatesByLengthWithHemisphere) {
+    const auto north = TracePosition::parseCoordinate("5207054N");
+    ASSERT_TRUE(north);
+    EXPECT_NEAR(north->doubleValue(), 52 + 7.054 / 60, 1e-9);
+    EXPECT_TRUE(north->isValid());  // a latitude: valid up to 90 degrees
+
+    const auto west = TracePosition::parseCoordinate("00430500W");
+    ASSERT_TRUE(west);
+    EXPECT_NEAR(west->doubleValue(), -(4 + 30.5 / 60), 1e-9);
+
+    EXPECT_LT(TracePosition::parseCoordinate("3352000S")->doubleValue(), 0);
+    EXPECT_GT(TracePosition::parseCoordinate("3352000s")->doubleValue(), 0);  // upper case only
+    EXPECT_FALSE(TracePosition::parseCoordinate("520705N"));
+    EXPECT_FALSE(TracePosition::parseCoordinate("0043050000W"));
+    EXPECT_FALSE(TracePosition::parseCoordinate(""));
+}
+
+TEST(TracePosition, LatitudeAndLongitudeKeepTheirKind) {
+    // 95 degrees is a valid longitude but no latitude.
+    EXPECT_TRUE(TracePosition::parseCoordinate("09500000E")->isValid());
+    EXPECT_FALSE(TracePosition::parseCoordinate("9500000N")->isValid());
+}
+
+TEST(TracePosition, SpeedAndClimbAreSymmetricBetweenTwoFixes) {
+    const auto at = [](double elevation, int second) {
+        return TracePosition(Position::fromDegrees(52.1, -0.1, elevation),
+                             july15th2008() + seconds{second});
+    };
+    const TracePosition low = at(100, 0);
+    const TracePosition high = at(120, 10);
+    EXPECT_DOUBLE_EQ(high.absoluteStraightLineSpeedFromTracePosition(low), 2.0);
+    EXPECT_DOUBLE_EQ(low.absoluteStraightLineSpeedFromTracePosition(high), 2.0);
+    EXPECT_DOUBLE_EQ(high.absoluteVarioIndicationFromPosition(low), 2.0);
+    EXPECT_DOUBLE_EQ(low.absoluteVarioIndicationFromPosition(high), 2.0);
+
+    EXPECT_DOUBLE_EQ(at(90, 20).absoluteVarioIndicationFromPosition(high), -3.0);
+}
+
+TEST(TracePosition, StraightLineSpeedCombinesKilometresOfDistanceWithMetresOfHeight) {
+    const Position start = Position::fromDegrees(52.0, 0.0, 500);
+    const Position end = Position::fromDegrees(52.01, 0.0, 500);
+    const TracePosition first(start, july15th2008());
+    const TracePosition second(end, july15th2008() + seconds{40});
+    // 0.01 degree of latitude is about 1113 m.
+    EXPECT_NEAR(second.absoluteStraightLineSpeedFromTracePosition(first), 1113.0 / 40, 0.2);
+    EXPECT_DOUBLE_EQ(second.absoluteVarioIndicationFromPosition(first), 0.0);
+}
+
+}  // namespace
+}  // namespace kelvo
