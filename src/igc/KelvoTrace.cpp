@@ -95,7 +95,7 @@ std::vector<std::string_view> separateLines(std::string_view text) {
             endLength = 1;
         } else if (text[pos] == '\r') {
             endLength = text.substr(pos, 2) == "\r\n" ? 2 : 1;
-        } else {
+        } else if (text[pos] == '\xC2' || text[pos] == '\xE2') {
             for (const std::string_view end : kUnicodeEnds) {
                 if (text.substr(pos).starts_with(end)) endLength = end.size();
             }
