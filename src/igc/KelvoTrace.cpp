@@ -6,7 +6,7 @@
 
 #include "base/Text.h"
 #include "base/UtcDate.h"
-#include "base/Windows1252.h"
+#include "files/ImportFile.h"
 
 namespace kelvo {
 
@@ -83,35 +83,6 @@ bool hasPointLayout(std::string_view line) {
            (longitudeHemisphere == 'E' || longitudeHemisphere == 'W');
 }
 
-// Lines without their ends; a line ends at LF, CR, CR LF, NEL, LS or PS.
-std::vector<std::string_view> separateLines(std::string_view text) {
-    static constexpr std::string_view kUnicodeEnds[] = {"\u0085", "\u2028", "\u2029"};
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t endLength = 0;
-        if (text[pos] == '\n') {
-            endLength = 1;
-        } else if (text[pos] == '\r') {
-            endLength = text.substr(pos, 2) == "\r\n" ? 2 : 1;
-        } else if (text[pos] == '\xC2' || text[pos] == '\xE2') {
-            for (const std::string_view end : kUnicodeEnds) {
-                if (text.substr(pos).starts_with(end)) endLength = end.size();
-            }
-        }
-        if (endLength == 0) {
-            ++pos;
-            continue;
-        }
-        lines.push_back(text.substr(start, pos - start));
-        pos += endLength;
-        start = pos;
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
-
 std::optional<Bytes> readWholeFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
@@ -147,9 +118,8 @@ bool KelvoTrace::setIGCFile(const std::filesystem::path& path) {
 }
 
 void KelvoTrace::processData() {
-    const std::string text = windows1252ToUtf8(
-        std::string_view(reinterpret_cast<const char*>(m_igcData.data()), m_igcData.size()));
-    const std::vector<std::string_view> lines = separateLines(text);
+    const std::vector<std::string> lines =
+        ImportFile::separateDataIntoArrayOfLines(m_igcData, TextEncoding::Windows1252);
 
     std::size_t fixCount = 0;
     std::optional<sys_seconds> fileDate;
