@@ -1,0 +1,149 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "LoggerAccess/LoggerData.h"
+
+namespace kelvo {
+
+// What a driver supports; the user interface enables its controls by it.
+struct LoggerCapabilities {
+    bool supportsSecure = false;
+    bool supportsIGCFile = false;
+    bool hasNativeFile = false;
+    bool allowsClearFlights = false;
+    bool waypointsInRouteAreReferences = false;
+    std::uint32_t maxBaud = 0;              // [bit/s]
+    std::uint32_t minBaud = 0;              // [bit/s]
+    std::uint32_t maxWaypoints = 0;         // 0: stores no waypoints
+    std::uint32_t lenWaypointName = 0;      // 0: not limited here
+    std::uint32_t maxRoutes = 0;            // 0: stores no routes
+    std::uint32_t lenRouteName = 0;         // 0: not limited here
+    std::uint32_t maxWaypointsInRoute = 0;  //
+    std::uint32_t maxDeclarations = 0;      // 0: stores no declaration
+    std::uint32_t maxPilots = 0;            //
+    std::uint32_t lenPilotName = 0;         // 0: not limited here
+};
+
+// How far a long transfer has come: the fraction when the total is known, always the bytes
+// moved so far, and a short text for the progress sheet.
+struct Progress {
+    std::optional<double> fraction;  // 0..1
+    std::uint64_t bytes = 0;
+    std::string text;
+};
+using ProgressHandler = std::function<void(const Progress&)>;
+
+// A flight recorder driver. The controller calls only these operations and reads
+// loggerData(); every operation blocks its (worker) thread until the device has answered,
+// and one thread at a time uses a driver. An operation a driver does not implement logs
+// "Calling abstract method ..." and has no other effect, so every call is safe on every
+// driver.
+//
+// A driver's constructor calls fillCapabilities() (the base constructor reaches only the
+// base version), and its destructor calls disconnect() while still connected.
+class Logger {
+  public:
+    Logger();
+    virtual ~Logger();
+    Logger(const Logger&) = delete;
+    Logger& operator=(const Logger&) = delete;
+
+    // Class-level identity; each driver hides these with its own.
+    static std::string loggerName();
+    static char loggerChar();
+    static std::string nativeTrackFileExtension();
+    static int connectionType();  // 1 serial port, 2 removable volume, 0 none
+
+    // The three-character base-36 serial of IGC short file names: 0 -> "000",
+    // 46655 -> "ZZZ". Larger numbers keep their last three base-36 digits.
+    static std::string generateSerialNumberFrom(std::int64_t number);
+
+    virtual void fillCapabilities();
+    const LoggerCapabilities& capabilities() const { return m_loggerCapabilities; }
+    bool storesWaypoints() const { return m_loggerCapabilities.maxWaypoints != 0; }
+    bool storesRoutes() const { return m_loggerCapabilities.maxRoutes != 0; }
+    bool storesDeclaration() const { return m_loggerCapabilities.maxDeclarations != 0; }
+    bool supportsSecure() const { return m_loggerCapabilities.supportsSecure; }
+    bool supportsIGCFile() const { return m_loggerCapabilities.supportsIGCFile; }
+    bool hasNativeFile() const { return m_loggerCapabilities.hasNativeFile; }
+    bool allowsClearFlights() const { return m_loggerCapabilities.allowsClearFlights; }
+    std::uint32_t maxNumberOfWaypoints() const { return m_loggerCapabilities.maxWaypoints; }
+    std::uint32_t maxNumberOfRoutes() const { return m_loggerCapabilities.maxRoutes; }
+    virtual bool canSaveLoggerDataToLogger();
+
+    virtual bool connect(const std::string& path);
+    virtual bool stillConnected();
+    virtual void readInfo();
+    virtual void readDirectory(bool reload);
+    virtual bool clearDirectory();
+    // Writes the flight under the key to the target path (see each driver for the native and
+    // IGC forms). True only when the whole flight was read and written.
+    virtual bool readFile(const std::filesystem::path& path, int key, bool secure,
+                          bool translateToIGC, const FlightEntry* entry);
+    virtual void readWaypoints(bool reload);
+    virtual void readRoutes(bool reload);
+    virtual void readPilots(bool reload);
+    virtual void readDeclaration(bool reload);
+    virtual bool writeDatabaseAndDeclaration();
+    virtual void disconnect();
+    virtual std::string generateFileName();
+    virtual void setKeyspanAccelleration(bool on);
+
+    const std::string& portDescriptor() const { return m_portDescriptor; }
+    void setPortDescriptor(std::string descriptor) { m_portDescriptor = std::move(descriptor); }
+    bool connected() const { return m_connected; }
+    bool mustLogActivity() const { return m_mustLogActivity; }
+    void setMustLogActivity(bool on) { m_mustLogActivity = on; }
+
+    // Called from the operation's thread during long transfers; may be set at any time.
+    void setProgressHandler(ProgressHandler handler);
+
+    LoggerData& loggerData() { return *m_loggerData; }
+    const LoggerData& loggerData() const { return *m_loggerData; }
+    LoggerInfo& loggerInfo() { return m_loggerData->loggerInfo(); }
+    FlightDirectory& flightDirectory() { return m_loggerData->flightDirectory(); }
+    FlightStore& flights() { return m_loggerData->flights(); }
+    WaypointList& waypoints() { return m_loggerData->waypoints(); }
+    RouteList& routes() { return m_loggerData->routes(); }
+    PilotList& pilots() { return m_loggerData->pilots(); }
+    const std::shared_ptr<Declaration>& declaration() const { return m_loggerData->declaration(); }
+    void setLoggerInfo(LoggerInfo info) { m_loggerData->setLoggerInfo(std::move(info)); }
+    void setFlightDirectory(FlightDirectory directory) {
+        m_loggerData->setFlightDirectory(std::move(directory));
+    }
+    void setFlights(FlightStore flights) { m_loggerData->setFlights(std::move(flights)); }
+    void setWaypoints(WaypointList waypoints) { m_loggerData->setWaypoints(std::move(waypoints)); }
+    void setRoutes(RouteList routes) { m_loggerData->setRoutes(std::move(routes)); }
+    void setPilots(PilotList pilots) { m_loggerData->setPilots(std::move(pilots)); }
+    void setDeclaration(std::shared_ptr<Declaration> declaration) {
+        m_loggerData->setDeclaration(std::move(declaration));
+    }
+    void clearWaypoints() { m_loggerData->clearWaypoints(); }
+
+  protected:
+    void setConnected(bool connected) { m_connected = connected; }
+    LoggerCapabilities& mutableCapabilities() { return m_loggerCapabilities; }
+
+    void reportProgress(const Progress& progress) const;
+    // The fraction done / total when the total is known (non-zero), else only the bytes.
+    void reportProgress(std::uint64_t bytesDone, std::uint64_t bytesTotal, std::string text) const;
+
+  private:
+    LoggerCapabilities m_loggerCapabilities;
+    std::unique_ptr<LoggerData> m_loggerData;
+    std::string m_portDescriptor;
+    std::atomic<bool> m_connected{false};  // read by keep-alive threads
+    bool m_mustLogActivity = true;
+    mutable std::mutex m_progressMutex;
+    ProgressHandler m_progressHandler;
+};
+
+}  // namespace kelvo

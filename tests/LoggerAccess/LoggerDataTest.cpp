@@ -1,0 +1,126 @@
+#include "LoggerAccess/LoggerData.h"
+
+#include <gtest/gtest.h>
+
+#include "TempFolder.h"
+#include "geo/Declaration.h"
+#include "geo/Route.h"
+#include "geo/Waypoint.h"
+
+namespace kelvo {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(LoggerData, KeepsOneFlightBlockPerKey) {
+    LoggerData data;
+    data.setFlight(Bytes{1, 2, 3}, 4);
+    data.setFlight(Bytes{9}, 4);
+    ASSERT_NE(data.flightWithKey(4), nullptr);
+    EXPECT_EQ(*data.flightWithKey(4), Bytes{9});
+    EXPECT_EQ(data.flightCount(), 1u);
+    EXPECT_EQ(data.flightWithKey(5), nullptr);
+
+    TempFolder folder;
+    EXPECT_TRUE(data.setFlightFromFile(folder.write("flight.lxn", "ABC"), 5));
+    EXPECT_EQ(*data.flightWithKey(5), (Bytes{'A', 'B', 'C'}));
+    // An unreadable file stores nothing and keeps what was there.
+    EXPECT_FALSE(data.setFlightFromFile(folder.path() / "missing.lxn", 4));
+    EXPECT_EQ(*data.flightWithKey(4), Bytes{9});
+    EXPECT_FALSE(data.setFlightFromFile(folder.path() / "missing.lxn", 6));
+    EXPECT_EQ(data.flightWithKey(6), nullptr);
+}
+
+TEST(LoggerData, SetsAndRemovesInfoLabels) {
+    LoggerData data;
+    data.setLoggerInfoObject("5.1", "Hardware version");
+    data.setLoggerInfoObject("1234 (0YA)", "Serial number");
+    EXPECT_EQ(data.loggerInfoForKey("Hardware version"), "5.1");
+    data.setLoggerInfoObject(std::nullopt, "Hardware version");
+    EXPECT_EQ(data.loggerInfoForKey("Hardware version"), std::nullopt);
+    EXPECT_EQ(data.loggerInfo().size(), 1u);
+}
+
+TEST(LoggerData, AnswersNothingOutsideItsLists) {
+    LoggerData data;
+    FlightEntry entry;
+    entry.filename = "9BAL1231.LXN";
+    data.addFlightToDirectory(entry);
+    data.addFlightToDirectory(FlightEntry{});
+    data.addPilot("Anna");
+    data.addRoute(std::make_shared<Route>());
+
+    EXPECT_EQ(data.fileNameForFlightInDirectoryAtIndex(0), "9BAL1231.LXN");
+    EXPECT_EQ(data.fileNameForFlightInDirectoryAtIndex(1), std::nullopt);
+    EXPECT_EQ(data.fileNameForFlightInDirectoryAtIndex(2), std::nullopt);
+    EXPECT_EQ(data.flightInDirectoryAtIndex(2), nullptr);
+    EXPECT_EQ(data.pilotAtIndex(0), "Anna");
+    EXPECT_EQ(data.pilotAtIndex(1), std::nullopt);
+    EXPECT_NE(data.routeAtIndex(0), nullptr);
+    EXPECT_EQ(data.routeAtIndex(1), nullptr);
+    EXPECT_EQ(data.waypointAtIndex(0), nullptr);
+}
+
+TEST(LoggerData, FindsWaypointsByPlaceNotByName) {
+    LoggerData data;
+    data.addWaypoint(Waypoint::fromDegrees("HOME", 52.5, 6.25, 10));
+    EXPECT_TRUE(data.waypointExist(*Waypoint::fromDegrees("OTHER NAME", 52.5, 6.25, 0)));
+    EXPECT_FALSE(data.waypointExist(*Waypoint::fromDegrees("HOME", 52.6, 6.25, 10)));
+}
+
+TEST(LoggerData, ClearEmptiesEverythingButKeepsTheDeclaration) {
+    LoggerData data;
+    EXPECT_EQ(LoggerData::numberOfChildren(), 6);
+    const std::shared_ptr<Declaration> declaration = data.declaration();
+    ASSERT_NE(declaration, nullptr);
+    declaration->setPilot1("Anna");
+    data.setLoggerInfoObject("1", "Version");
+    data.addFlightToDirectory(FlightEntry{});
+    data.setFlight(Bytes{1}, 0);
+    data.addWaypoint(Waypoint::fromDegrees("A", 1, 2, 3));
+    data.addRoute(std::make_shared<Route>());
+    data.addPilot("Anna");
+
+    data.clear();
+    EXPECT_TRUE(data.loggerInfo().empty());
+    EXPECT_EQ(data.flightCountInDirectory(), 0u);
+    EXPECT_EQ(data.flightCount(), 0u);
+    EXPECT_EQ(data.waypointCount(), 0u);
+    EXPECT_EQ(data.routeCount(), 0u);
+    EXPECT_EQ(data.pilotCount(), 0u);
+    EXPECT_EQ(data.declaration(), declaration);
+    EXPECT_EQ(declaration->pilot1(), "");
+
+    data.setDeclaration(nullptr);  // never absent
+    ASSERT_NE(data.declaration(), nullptr);
+    EXPECT_NE(data.declaration(), declaration);
+}
+
+TEST(FlightEntry, ShowsItsFieldsByKey) {
+    FlightEntry entry;
+    entry.number = "3";
+    entry.date = std::chrono::sys_days{std::chrono::year{2009} / 10 / 7} + 9h + 5min;
+    entry.duration = "01:02:03";
+    EXPECT_EQ(entry.value("number"), FlightEntry::Value{std::string("3")});
+    EXPECT_EQ(entry.value("date"), FlightEntry::Value{*entry.date});
+    EXPECT_EQ(entry.value("duration"), FlightEntry::Value{std::string("01:02:03")});
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(entry.value("pilot")));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(entry.value("lxflightdata")));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(entry.value("no such key")));
+
+    EXPECT_EQ(entry.key(), 3);
+    entry.number = "3a";
+    EXPECT_EQ(entry.key(), std::nullopt);
+}
+
+TEST(FlightEntry, CountsAsTakenOffUnlessMarkedZero) {
+    FlightEntry entry;
+    EXPECT_TRUE(entry.hasTakeoff());
+    entry.takeoff = "1";
+    EXPECT_TRUE(entry.hasTakeoff());
+    entry.takeoff = "0";
+    EXPECT_FALSE(entry.hasTakeoff());
+}
+
+}  // namespace
+}  // namespace kelvo
