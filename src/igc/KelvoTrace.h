@@ -18,7 +18,9 @@ namespace kelvo {
 
 // An IGC flight recorder file read into a trace: the flight date, the H records as
 // key/value pairs, the declared task (C records) and the fixes (B records). Every other
-// record (A, I, E, L, K, G, ...) is accepted and ignored.
+// record (A, I, E, L, K, G, ...) is accepted and ignored. Lines too short for their fixed
+// columns are skipped; a C line is a task point only with its hemisphere letters in columns
+// 8 (N/S) and 17 (E/W), so declaration and task-name lines never become points.
 //
 // Fix dates: fixes read before the HFDTE line take the date of the file's first HFDTE
 // line wherever it stands; a file without one dates its fixes on kDateWithoutFlightDate.
