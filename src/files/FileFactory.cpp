@@ -3,12 +3,21 @@
 #include <algorithm>
 
 #include "base/Text.h"
+#include "files/CUPFile.h"
+#include "files/DA4File.h"
+#include "files/DBTFile.h"
 
 namespace kelvo {
 
 FileFactory& FileFactory::shared() {
     static FileFactory instance;
     return instance;
+}
+
+void FileFactory::registerBuiltinFiletypes() {
+    registerFile<DBTFile>();
+    registerFile<DA4File>();
+    registerFile<CUPFile>();
 }
 
 void FileFactory::registerFile(FileType fileType) {

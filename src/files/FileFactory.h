@@ -28,6 +28,8 @@ class FileFactory {
     FileFactory(const FileFactory&) = delete;
     FileFactory& operator=(const FileFactory&) = delete;
 
+    // DBTFile, DA4File, CUPFile, in this order.
+    void registerBuiltinFiletypes();
     // Formats from outside the application would register here; there are none.
     void registerPlugins() {}
 

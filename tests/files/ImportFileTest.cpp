@@ -5,9 +5,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
+#include "LoggerAccess/LoggerData.h"
 #include "base/Log.h"
 #include "files/AsciiText.h"
+#include "files/CUPFile.h"
+#include "files/DA4File.h"
+#include "files/DBTFile.h"
 #include "files/FileFactory.h"
 
 namespace kelvo {
@@ -86,7 +91,14 @@ TEST(ImportFile, ParsesReadableFilesOnlyAndWritesAtomically) {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     RecordingFormat format;
+    LoggerData data;
+    format.parseFile(folder / "missing.rec", data);
+    format.parseFile(folder, data);
+    EXPECT_FALSE(format.parsed);
+
     EXPECT_TRUE(format.makeFile(folder / "a.rec", nullptr));
+    format.parseFile(folder / "a.rec", data);
+    EXPECT_EQ(format.parsed, bytesOf("out"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
     EXPECT_FALSE(format.canExport());  // logger information alone does not count
     std::filesystem::remove_all(folder);
@@ -110,6 +122,49 @@ TEST(FileFactory, FindsFormatsByExtensionInAnyCaseAndReplacesSameKey) {
               nullptr);
     factory.clearRegisteredFiles();
     EXPECT_TRUE(factory.getRegisteredFiles().empty());
+}
+
+TEST(FileFactory, RegistersTheBuiltinFormatsInOrder) {
+    FileFactory& factory = FileFactory::shared();
+    factory.clearRegisteredFiles();
+    factory.registerBuiltinFiletypes();
+    factory.registerPlugins();
+    EXPECT_EQ(factory.getRegisteredFiles(), (Lines{"DBT", "DA4", "CUP"}));
+    const auto dbt = factory.getFileInstanceWithExtension("dBt");
+    EXPECT_NE(dynamic_cast<DBTFile*>(dbt.get()), nullptr);
+    EXPECT_TRUE(dbt->canExport());
+    const auto cup = factory.getFileInstanceWithExtension("cup");
+    EXPECT_TRUE(cup->canExportWaypoints() && cup->canExportRoutes());
+    EXPECT_FALSE(cup->canExportInfo() || cup->canExportDeclaration());
+    const auto da4 = factory.getFileInstanceWithExtension("DA4");
+    EXPECT_TRUE(da4->canExportWaypoints() && !da4->canExportRoutes());
+    EXPECT_EQ(DA4File::getFileDescription(), std::nullopt);
+    EXPECT_EQ(CUPFile::getFileDescription(), "SeeYou Waypoints file");
+    EXPECT_EQ(DBTFile::getFileDescription(), "Volkslogger Waypoints file");
+    factory.clearRegisteredFiles();
+}
+
+// Short lines, missing fields, bad numbers and cut records: the readers must stay inside
+// the bytes (the sanitizer build checks) and never throw.
+TEST(FileFactory, EveryReaderSurvivesArbitraryBytes) {
+    using namespace std::literals;
+    constexpr std::string_view kAlphabet =
+        "0123456789.,\"\r\nNSEWmft-Xx \xC3\xB6\xFF\x00-----Related Tasks-----name,Options,"sv;
+    CapturingLogSink quiet;
+    std::mt19937 random(1234);
+    FileFactory& factory = FileFactory::shared();
+    factory.clearRegisteredFiles();
+    factory.registerBuiltinFiletypes();
+    for (int round = 0; round < 300; ++round) {
+        Bytes bytes(random() % 200);
+        for (auto& byte : bytes) byte = kAlphabet[random() % kAlphabet.size()];
+        for (const std::string& extension : factory.getRegisteredFiles()) {
+            LoggerData data;
+            EXPECT_NO_THROW(
+                factory.getFileInstanceWithExtension(extension)->parseData(bytes, data));
+        }
+    }
+    factory.clearRegisteredFiles();
 }
 
 TEST(AsciiText, ConvertsLatinLettersToTheirBaseAndOthersToQuestionMarks) {
