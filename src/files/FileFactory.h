@@ -38,7 +38,7 @@ class FileFactory {
     void registerFile(FileType fileType);
     template <typename Format>
     void registerFile() {
-        registerFile(FileType{*Format::getFileExtension(), Format::getFileDescription(),
+        registerFile(FileType{Format::getFileExtension().value(), Format::getFileDescription(),
                               [] { return std::make_unique<Format>(); }});
     }
 
