@@ -103,8 +103,7 @@ std::optional<Bytes> DBTFile::makeDataFromLoggerData(const LoggerData* loggerDat
 std::shared_ptr<Waypoint> DBTFile::makeWaypoint(std::string_view line) {
     const std::vector<std::string> fields = splitAt(line, ',');
     if (fields.size() < kFieldCount) return nullptr;
-    auto waypoint = std::make_shared<Waypoint>();
-    waypoint->setValueFromStrings(fields[1], fields[2], fields[3], 0.0);
+    auto waypoint = Waypoint::fromStrings(fields[1], fields[2], fields[3], 0.0);
     const double volksloggerType =
         static_cast<double>(leadingInteger(withoutLettersAtEnds(fields[4])));
     waypoint->setType(convertFromVolksloggerWaypointType(truncatedOrZero<int>(volksloggerType)));
