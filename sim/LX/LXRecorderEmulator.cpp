@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "LoggerAccess/LX/CRC8.h"
+#include "LoggerAccess/LX/LXLogger.h"
+#include "geo/Declaration.h"
 
 namespace kelvo::sim {
 namespace {
@@ -22,7 +24,9 @@ constexpr std::uint8_t kFirstBlockCommand = 0xE6;
 // A host writing a block sends its bytes back to back; a longer gap ends the block.
 constexpr auto kBlockByteTimeout = 500ms;
 
-std::uint8_t crcOf(ByteSpan data) { return CRC8::calc_crc(data, 0xFF); }
+std::uint8_t crcOf(ByteSpan data) {
+    return CRC8::calc_crc(data, 0xFF);
+}
 
 }  // namespace
 
@@ -65,8 +69,12 @@ void LXRecorderEmulator::setAnswersMemoryInfo(bool answers) {
     m_answersMemoryInfo = answers;
 }
 
-std::uint32_t LXRecorderEmulator::ringStart() const { return m_firstPage * kPageSize; }
-std::uint32_t LXRecorderEmulator::ringEnd() const { return (m_lastPage + 1u) * kPageSize; }
+std::uint32_t LXRecorderEmulator::ringStart() const {
+    return m_firstPage * kPageSize;
+}
+std::uint32_t LXRecorderEmulator::ringEnd() const {
+    return (m_lastPage + 1u) * kPageSize;
+}
 
 std::uint32_t LXRecorderEmulator::addFlight(const LXEmulatedFlight& flight,
                                             std::optional<std::uint32_t> startAddress) {
@@ -76,8 +84,7 @@ std::uint32_t LXRecorderEmulator::addFlight(const LXEmulatedFlight& flight,
     for (std::size_t i = 0; i < flight.native.size(); ++i) {
         m_memory[(start - ringStart() + i) % ringSize] = flight.native[i];
     }
-    const std::uint32_t end =
-        ringStart() + (start - ringStart() + flight.native.size()) % ringSize;
+    const std::uint32_t end = ringStart() + (start - ringStart() + flight.native.size()) % ringSize;
     m_flights.push_back({flight, start, end});
     m_nextAddress = end;
     return start;
@@ -98,6 +105,16 @@ void LXRecorderEmulator::setDeclaration(Bytes declaration) {
     std::lock_guard lock(m_mutex);
     declaration.resize(kDeclarationSize, 0);
     m_declaration = std::move(declaration);
+}
+
+void LXRecorderEmulator::setDatabase(std::vector<std::shared_ptr<Waypoint>> waypoints,
+                                     const std::vector<std::shared_ptr<Route>>& routes) {
+    setDatabase(LXLogger::databaseBlock(waypoints, routes).value_or(Bytes{}));
+}
+
+void LXRecorderEmulator::setDeclaration(const Declaration& declaration, std::string className) {
+    setDeclaration(LXLogger::declarationBlock(declaration));
+    setClassName(std::move(className));
 }
 
 void LXRecorderEmulator::setClassName(std::string name) {
@@ -218,7 +235,9 @@ void LXRecorderEmulator::command(std::uint8_t code) {
                 send(text);
             }
             break;
-        case 0xC9: sendBlock(code, m_declaration); break;
+        case 0xC9:
+            sendBlock(code, m_declaration);
+            break;
         case 0xCA:
             if (auto block = receiveBlock(kDeclarationSize)) {
                 m_declaration = std::move(*block);
@@ -234,14 +253,17 @@ void LXRecorderEmulator::command(std::uint8_t code) {
             sendBlock(code, security);
             break;
         }
-        case 0xCC: sendSizes(); break;
-        case 0xCD: sendDirectory(); break;
+        case 0xCC:
+            sendSizes();
+            break;
+        case 0xCD:
+            sendDirectory();
+            break;
         case 0xCE:
             if (auto block = receiveBlock(6)) {
                 const Bytes& range = *block;
-                const LXSelection selection{
-                    range[2] * kPageSize + (range[0] | (range[1] << 8)),
-                    range[5] * kPageSize + (range[3] | (range[4] << 8))};
+                const LXSelection selection{range[2] * kPageSize + (range[0] | (range[1] << 8)),
+                                            range[5] * kPageSize + (range[3] | (range[4] << 8))};
                 m_selections.push_back(selection);
                 m_selectionPayloads.push_back(range);
                 m_rangeReply = rangeData(selection);
@@ -271,11 +293,14 @@ void LXRecorderEmulator::command(std::uint8_t code) {
                 sendBlock(code, info);
             }
             break;
-        case 0x52: sendBlock(code, m_database); break;
+        case 0x52:
+            sendBlock(code, m_database);
+            break;
         case 0x57:
             if (auto block = receiveBlock(kDatabaseSize)) m_database = std::move(*block);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

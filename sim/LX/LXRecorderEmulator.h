@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -12,6 +13,12 @@
 
 #include "base/Bytes.h"
 #include "sim/PseudoTerminal.h"
+
+namespace kelvo {
+class Declaration;
+class Route;
+class Waypoint;
+}  // namespace kelvo
 
 namespace kelvo::sim {
 
@@ -40,7 +47,7 @@ struct LXSelection {
 // host writes is stored. Fault switches make it silent, corrupt the CRC of one command's
 // replies or drop the line after a number of bytes.
 class LXRecorderEmulator {
-public:
+  public:
     static constexpr std::size_t kDatabaseSize = 21800;
     static constexpr std::size_t kDeclarationSize = 349;
     static constexpr std::size_t kClassNameSize = 9;
@@ -62,7 +69,14 @@ public:
                             std::optional<std::uint32_t> startAddress = std::nullopt);
     void setBlockSize(std::size_t size);  // largest block of a range reply
     void setDatabase(Bytes database);
+    // The database of these waypoints and routes (route points missing from the list are
+    // added to it, as the recorder's own editor would).
+    void setDatabase(std::vector<std::shared_ptr<Waypoint>> waypoints,
+                     const std::vector<std::shared_ptr<Route>>& routes);
     void setDeclaration(Bytes declaration);
+    // The declaration block of a declaration and, for a class without a class code, the
+    // class name block.
+    void setDeclaration(const Declaration& declaration, std::string className = "");
     void setClassName(std::string name);
 
     // --- faults
@@ -88,7 +102,7 @@ public:
     std::size_t protocolErrors() const { return m_protocolErrors; }
     int lineSpeed() const { return m_lineSpeed; }
 
-private:
+  private:
     void run();
     void handle(std::uint8_t byte);
     void command(std::uint8_t code);

@@ -1,0 +1,272 @@
+#include "LoggerAccess/LX/LXLogger.h"
+
+#include <chrono>
+
+#include "LoggerAccess/LX/CRC8.h"
+#include "base/Delay.h"
+#include "base/Log.h"
+
+// The link of the LX driver: speed search, synchronisation, keep-alive pings and the
+// flight-memory transfer primitives. The operations built on them are in
+// LXLoggerOperations.cpp.
+
+namespace kelvo {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint8_t kStx = 0x02;
+constexpr std::uint8_t kAck = 0x06;
+constexpr std::uint8_t kSyn = 0x16;
+constexpr std::int32_t kPageSize = 32768;
+constexpr int kLineSpeeds[] = {57600, 38400, 19200, 9600, 4800};
+constexpr auto kSpeedSearchTime = 11s;
+constexpr auto kKeepAliveInterval = 1s;
+
+}  // namespace
+
+LXLogger::LXLogger() : m_serialPort(std::make_unique<LXSerial>()) {
+    LXLogger::fillCapabilities();
+    startKeepAliveTimer();
+}
+
+LXLogger::~LXLogger() {
+    stopKeepAliveTimer();
+    if (connected()) disconnect();
+}
+
+void LXLogger::fillCapabilities() {
+    Logger::fillCapabilities();
+    LoggerCapabilities& capabilities = mutableCapabilities();
+    capabilities.supportsSecure = true;
+    capabilities.supportsIGCFile = true;
+    capabilities.hasNativeFile = true;
+    capabilities.allowsClearFlights = false;
+    capabilities.waypointsInRouteAreReferences = true;
+    capabilities.maxBaud = 115200;
+    capabilities.minBaud = 0;
+    capabilities.maxWaypoints = 600;
+    capabilities.maxRoutes = 100;
+    capabilities.maxWaypointsInRoute = 10;
+    capabilities.maxDeclarations = 1;
+    capabilities.maxPilots = 1;
+}
+
+bool LXLogger::connect(const std::string& path) {
+    m_serialPort->setDescriptor(path);
+    m_serialPort->connect();
+    return connect();
+}
+
+bool LXLogger::connect() {
+    const auto start = std::chrono::steady_clock::now();
+    logLine("Entering connect.");
+    pauseKeepAliveTimer();
+    do {
+        for (const int speed : kLineSpeeds) {
+            m_serialPort->setBaudrate(speed);
+            delayMilliseconds(50);
+            if (startSyn()) {
+                resumeKeepAliveTimer();
+                setConnected(true);
+                return true;
+            }
+        }
+    } while (std::chrono::steady_clock::now() - start < scaledTimeout(kSpeedSearchTime));
+    logLine("No response from recorder within 10 seconds.");
+    resumeKeepAliveTimer();
+    setConnected(false);
+    return false;
+}
+
+void LXLogger::disconnect() {
+    stopKeepAliveTimer();
+    setConnected(false);
+    m_serialPort->closePort();
+}
+
+bool LXLogger::stillConnected() {
+    logLine("Calling method 'stillConnected' in LX Logger class.");
+    if (!m_serialPort) {
+        logLine("No Serial Port.");
+        return false;
+    }
+    if (!connected()) logLine("Not connected.");
+    return connected();
+}
+
+bool LXLogger::startSyn() {
+    if (!m_serialPort) return false;
+    for (int step = 0; step < 2; ++step) {
+        m_serialPort->writeChar(kSyn);
+        delayMilliseconds(100);
+        m_serialPort->flushR();
+    }
+    m_serialPort->writeChar(kSyn);
+    delayMilliseconds(100);
+    std::uint8_t reply = 0;
+    if (m_serialPort->readChar(&reply) == 1 && reply == kAck) {
+        logLine("startSyn: Got ACK");
+        return true;
+    }
+    logLine("startSyn: Got no ACK");
+    return false;
+}
+
+bool LXLogger::ping() {
+    bool answered = false;
+    for (int attempt = 0; attempt < 5 && !answered; ++attempt) {
+        std::uint8_t reply = 0;
+        m_serialPort->flushR();
+        delayMilliseconds(10);
+        m_serialPort->writeChar(kSyn);
+        delayMilliseconds(10);
+        m_serialPort->readChar(&reply);
+        answered = reply == kAck;
+        if (!answered) {
+            logf("Did not get good reply from Logger: (%d).", static_cast<std::int8_t>(reply));
+            delayMilliseconds(1000);
+        }
+    }
+    m_serialPort->flushR();
+    return answered;
+}
+
+void LXLogger::startKeepAliveTimer() {
+    std::lock_guard lock(m_timerMutex);
+    if (m_timerOK) return;
+    m_timerStop = false;
+    m_keepAliveTimer = std::thread(&LXLogger::keepAliveLoop, this);
+    m_timerOK = true;
+}
+
+void LXLogger::stopKeepAliveTimer() {
+    pauseKeepAliveTimer();
+    {
+        std::lock_guard lock(m_timerMutex);
+        if (!m_timerOK) return;
+        m_timerStop = true;
+        m_timerOK = false;
+    }
+    m_timerWake.notify_all();
+    if (m_keepAliveTimer.joinable()) m_keepAliveTimer.join();
+}
+
+void LXLogger::pauseKeepAliveTimer() {
+    m_busy = true;
+    // A ping already on the line finishes before the operation's first byte.
+    std::lock_guard wait(m_lineMutex);
+}
+
+void LXLogger::keepColibriAlive() {
+    std::lock_guard line(m_lineMutex);
+    if (connected() && timerRunning()) ping();
+}
+
+void LXLogger::keepAliveLoop() {
+    std::unique_lock lock(m_timerMutex);
+    while (!m_timerStop) {
+        m_timerWake.wait_for(lock, scaledTimeout(kKeepAliveInterval));
+        if (m_timerStop) break;
+        lock.unlock();
+        keepColibriAlive();
+        lock.lock();
+    }
+}
+
+void LXLogger::writeCommand(std::uint8_t command, long pauseBetween, long pauseAfter) {
+    m_serialPort->writeChar(kStx);
+    delayMilliseconds(pauseBetween);
+    m_serialPort->writeChar(command);
+    delayMilliseconds(pauseAfter);
+}
+
+void LXLogger::getMemoryInfo() {
+    m_serialPort->flushR();
+    writeCommand(0xD1, 1, 1);
+    Bytes info(LXMemory::kSize, 0);
+    const int count = m_serialPort->readBuffer(info.data(), static_cast<int>(info.size()));
+    m_loggerMemory = count > 0 ? LXMemory(info) : LXMemory::makeDefaultMemoryInfo();
+    delayMilliseconds(10);
+    std::uint8_t crc = 0;
+    if (m_serialPort->readChar(&crc) == 1 && crc != CRC8::calc_crc(info, 0xFF)) {
+        logLine("MemoryInfo CRC Failed");
+    }
+}
+
+bool LXLogger::selectBlock(const LXMemory& range) {
+    logLine("Entering SelectBlock.");
+    if (!startSyn()) {
+        logLine("Leaving SelectBlock (NO).");
+        return false;
+    }
+    writeCommand(0xCE, 1, 1);
+    // The positions travel low byte first here.
+    LXMemory payload = range;
+    payload.swap();
+    m_serialPort->writeBlock(payload.getData());
+    delayMilliseconds(10);
+    for (int attempt = 0; attempt < 49; ++attempt) {
+        delayMilliseconds(10);
+        std::uint8_t reply = 0;
+        m_serialPort->readChar(&reply);
+        if (reply == kAck) {
+            logLine("Leaving SelectBlock (YES).");
+            return true;
+        }
+        logf("Got %d (0x%x) in stead of ACK.", reply, reply);
+    }
+    logLine("Leaving SelectBlock (NO).");
+    return false;
+}
+
+std::optional<Bytes> LXLogger::getFlightBlock(std::int32_t se, std::int32_t ee, bool* intact) {
+    logf("Entering getFlightBlock (se:%d (0x%X), ee:%d (0x%X)).", se, se, ee, ee);
+    LXMemory range;
+    range.setStartPos(static_cast<std::uint16_t>(se % kPageSize));
+    range.setStartPage(static_cast<std::uint8_t>(se / kPageSize));
+    range.setEndPos(static_cast<std::uint16_t>(ee % kPageSize));
+    range.setEndPage(static_cast<std::uint8_t>(ee / kPageSize));
+    logLine("Made a new LXMemory ...");
+    range.log();
+    bool selected = false;
+    for (int attempt = 0; attempt < 3 && !selected; ++attempt) selected = selectBlock(range);
+    if (!selected) {
+        logLine("Leaving getFlightBlock ... returning nil cos selectBlock Failed thrice.");
+        if (intact) *intact = false;
+        return std::nullopt;
+    }
+    Bytes result;
+    if (!startSyn()) {
+        logLine("Leaving getFlightBlock.");
+        if (intact) *intact = false;
+        return result;
+    }
+    m_serialPort->flushBuffers();
+    delayMilliseconds(10);
+    writeCommand(0xCC, 10, 0);
+    std::uint8_t table[32] = {};
+    const int count = m_serialPort->readBuffer(table, sizeof table);
+    HSSerialPort::dumpBuffer(table, sizeof table);
+    if (count != sizeof table && intact) *intact = false;
+    for (int block = 0; block < 16; ++block) {
+        const int size = getU16BE(table, 2 * static_cast<std::size_t>(block));
+        if (size == 0) break;
+        m_serialPort->flushBuffers();
+        writeCommand(static_cast<std::uint8_t>(0xE6 + block), 10, 10);
+        const Bytes data = m_serialPort->readBlockWithSize(size);
+        result.insert(result.end(), data.begin(), data.end());
+        if (!m_serialPort->lastBlockOK() && intact) *intact = false;
+    }
+    logLine("Leaving getFlightBlock.");
+    return result;
+}
+
+std::optional<Bytes> LXLogger::getDecryptBlock() {
+    if (!startSyn()) return std::nullopt;
+    m_serialPort->flushBuffers();
+    writeCommand(0xCB, 1, 1);
+    return m_serialPort->readBlockWithSize(256);
+}
+
+}  // namespace kelvo

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "LoggerAccess/LX/LXMemory.h"
+#include "LoggerAccess/LX/LXSerial.h"
+#include "LoggerAccess/Logger.h"
+
+namespace kelvo {
+
+class LXFaiData;
+
+// The driver of LX, SDI and Filser flight recorders. Every operation blocks its thread.
+//
+// Between operations a keep-alive thread owned by the driver pings the recorder once a
+// second. An operation pauses the pings before its first byte on the line (waiting for a
+// ping already under way) and resumes them after its last, so ping bytes and operation
+// bytes never interleave on the port.
+class LXLogger : public Logger {
+  public:
+    LXLogger();
+    ~LXLogger() override;
+
+    static std::string loggerName() { return "LX/SDI/Filser"; }
+    static char loggerChar() { return 'L'; }
+    static std::string nativeTrackFileExtension() { return "LXN"; }
+    static int connectionType() { return 1; }
+
+    void fillCapabilities() override;
+
+    // --- link
+    // Opens the port by path and searches the recorder's line speed.
+    bool connect(const std::string& path) override;
+    // Tries the speeds 57600 down to 4800 until the recorder answers, for about ten seconds.
+    bool connect();
+    void disconnect() override;
+    bool stillConnected() override;
+    bool startSyn();
+    bool ping();
+
+    void startKeepAliveTimer();
+    void stopKeepAliveTimer();
+    void pauseKeepAliveTimer();
+    void resumeKeepAliveTimer() { m_busy = false; }
+    bool timerRunning() const { return !m_busy; }
+    void keepColibriAlive();
+
+    void getMemoryInfo();
+    const LXMemory& loggerMemory() const { return m_loggerMemory; }
+    bool selectBlock(const LXMemory& range);
+    // The data of the flight-memory range from se to ee, block by block; nothing when the
+    // range could not be selected. intact (when given) is cleared when a block came short
+    // or failed its CRC.
+    std::optional<Bytes> getFlightBlock(std::int32_t se, std::int32_t ee, bool* intact = nullptr);
+    // The 256-byte security block; nothing when synchronisation failed.
+    std::optional<Bytes> getDecryptBlock();
+
+    // --- operations
+    void readInfo() override;
+    void readDirectory(bool reload) override;
+    void addFlight(std::shared_ptr<LXFaiData> flight, int index);
+    // Writes the flight native to the path, or as IGC beside it (extension IGC). False when
+    // a range could not be selected, a block came short or failed its CRC, or nothing could
+    // be written; what arrived is written all the same.
+    bool readFile(const std::filesystem::path& path, int key, bool secure, bool translateToIGC,
+                  const FlightEntry* entry) override;
+    void readWaypoints(bool reload) override;
+    void readRoutes(bool reload) override;
+    void readDeclaration(bool reload) override;
+    bool writeDatabaseAndDeclaration() override;
+    bool writeDatabase();
+    bool writeDeclaration();
+    std::string readCompetionClassFromLogger();
+
+    static constexpr std::size_t kMaxWaypoints = 600;
+    static constexpr std::size_t kMaxRoutes = 100;
+    // The 21800-byte database block: 600 waypoint records, then 100 route records. Route
+    // points missing from the list are appended to it. Nothing when the lists exceed what
+    // the recorder holds or a route needs a waypoint that no longer fits (logged).
+    static std::optional<Bytes> databaseBlock(WaypointList& waypoints, const RouteList& routes);
+    // The 349-byte declaration block: a 0 byte, the flight record and the task record
+    // (entered now).
+    static Bytes declarationBlock(const Declaration& declaration);
+
+  private:
+    // STX, a pause, the command byte, a pause [ms].
+    void writeCommand(std::uint8_t command, long pauseBetween, long pauseAfter);
+    bool readRange(const LXFaiData& flight, Bytes& data);
+    bool synchroniseForDeclaration();
+    bool writeClassName(int classIndex, const std::string& description);
+    void takeIdentification(const std::string& text);
+    void takeDeclaration(const Bytes& block);
+    void keepAliveLoop();
+
+    std::unique_ptr<LXSerial> m_serialPort;
+    LXMemory m_loggerMemory = LXMemory::makeDefaultMemoryInfo();
+
+    std::atomic<bool> m_busy{false};
+    std::mutex m_lineMutex;  // held by a ping while it is on the line
+    std::mutex m_timerMutex;
+    std::condition_variable m_timerWake;
+    bool m_timerOK = false;
+    bool m_timerStop = false;
+    std::thread m_keepAliveTimer;
+};
+
+}  // namespace kelvo

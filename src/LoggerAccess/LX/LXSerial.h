@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string_view>
+
+#include "LoggerAccess/HSSerialPort.h"
+#include "base/Bytes.h"
+
+namespace kelvo {
+
+// The serial line to an LX, SDI or Filser recorder: raw 8N1 without flow control, reads
+// that wait at most 0.1 s, and data blocks closed by a CRC-8 byte.
+class LXSerial : public HSSerialPort {
+  public:
+    // Told the count of data bytes moved so far during a long block transfer.
+    using BlockProgress = std::function<void(std::size_t bytes)>;
+
+    LXSerial() = default;
+    ~LXSerial() override;
+
+    // Opens bsdName() and sets the line discipline; the speed is left as found. A hang-up,
+    // interrupt, broken pipe or termination then restores this port's attributes and ends
+    // the process.
+    bool connect() override;
+    // Closes like the base and forgets the attributes the signal handler would restore.
+    void closePort();
+
+    // Reads n data bytes and their CRC byte (n + 1 reads at most, each up to 0.1 s) and
+    // logs the CRC result. Answers the data bytes that arrived, at most n, never fails:
+    // callers judge a block by its length or their own record checks.
+    Bytes readBlockWithSize(int size, const BlockProgress& progress = {});
+    // The last block read came whole and passed its CRC.
+    bool lastBlockOK() const { return m_lastBlockOK; }
+    // Writes the bytes and their CRC byte.
+    void writeBlock(ByteSpan bytes, const BlockProgress& progress = {});
+    void writeData(const Bytes& data) { writeBlock(data); }
+    void writeString(std::string_view text);
+
+  private:
+    bool m_lastBlockOK = false;
+};
+
+}  // namespace kelvo

@@ -1,0 +1,130 @@
+#include "LoggerAccess/LX/LXTurnpoint.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "base/Format.h"
+#include "base/Text.h"
+#include "base/Windows1252.h"
+#include "geo/Waypoint.h"
+
+namespace kelvo {
+namespace {
+
+constexpr double kMetresPerFoot = 0.3048;
+constexpr std::size_t kName = 1;
+constexpr std::size_t kNameLength = 8;
+
+int metresOfFeet(std::int16_t feet) {
+    return static_cast<int>(std::trunc(feet * kMetresPerFoot));
+}
+
+// Feet of a length in metres; 0 when the feet do not fit the 16-bit field.
+std::int16_t feetOfMetres(double metres) {
+    const double feet = std::trunc(metres / kMetresPerFoot);
+    if (feet > std::numeric_limits<std::int16_t>::max() ||
+        feet < std::numeric_limits<std::int16_t>::min()) {
+        return 0;
+    }
+    return static_cast<std::int16_t>(feet);
+}
+
+// Every character without an ASCII form becomes one '?'.
+std::string toAscii(std::string_view utf8) {
+    std::string text = utf8ToWindows1252(utf8);
+    for (char& character : text) {
+        if (static_cast<unsigned char>(character) >= 0x80) character = '?';
+    }
+    return text;
+}
+
+std::int16_t clampToInt16(double value) {
+    return static_cast<std::int16_t>(std::clamp(std::trunc(value), -32768.0, 32767.0));
+}
+
+}  // namespace
+
+LXTurnpoint::LXTurnpoint(ByteSpan data, std::size_t offset) {
+    if (offset < data.size()) setBytes(data.subspan(offset));
+}
+
+void LXTurnpoint::setBytes(ByteSpan data) {
+    m_turnpoint.fill(0);
+    std::copy_n(data.begin(), std::min(data.size(), kSize), m_turnpoint.begin());
+}
+
+std::string LXTurnpoint::name() const {
+    return trimSpacesAndTabs(windows1252ToUtf8(getText(m_turnpoint, kName, kNameLength + 1)));
+}
+
+void LXTurnpoint::setName(std::string_view name) {
+    putText(m_turnpoint, kName, kNameLength, toAscii(name), ' ');
+    m_turnpoint[kName + kNameLength] = 0;
+}
+
+int LXTurnpoint::runwayLength() const {
+    return metresOfFeet(static_cast<std::int16_t>(getU16LE(m_turnpoint, 24)));
+}
+
+void LXTurnpoint::setRunwayLength(int metres) {
+    putU16LE(m_turnpoint, 24, static_cast<std::uint16_t>(feetOfMetres(metres)));
+}
+
+void LXTurnpoint::setRunwayDirection(int degrees) {
+    if (degrees > 180) degrees -= 180;
+    m_turnpoint[26] = static_cast<std::uint8_t>(degrees / 10);
+}
+
+int LXTurnpoint::waypointType() const {
+    switch (m_turnpoint[27]) {
+        case 'G':
+        case 'g':
+            return 1;
+        case 'C':
+        case 'c':
+            return 2;
+        default:
+            return 3;
+    }
+}
+
+void LXTurnpoint::setWaypointType(int type) {
+    m_turnpoint[27] = type == 1 ? 'G' : type == 2 ? 'C' : ' ';
+}
+
+int LXTurnpoint::trainingCircleSize() const {
+    return metresOfFeet(static_cast<std::int16_t>(getU16LE(m_turnpoint, 29)));
+}
+
+void LXTurnpoint::setTrainingCircleSize(int size) {
+    putU16LE(m_turnpoint, 29, static_cast<std::uint16_t>(feetOfMetres(size)));
+}
+
+std::shared_ptr<Waypoint> LXTurnpoint::waypoint() const {
+    const std::string recordName = name();
+    if (recordName.empty()) return nullptr;
+    auto result = Waypoint::fromDegrees(recordName, latitude(), longitude(), altitude());
+    result->setRunwayLength(runwayLength());
+    result->setRunwayDirection(runwayDirection());
+    result->setType(waypointType());
+    result->setTrainingCircle(trainingCircle());
+    return result->isValid() ? result : nullptr;
+}
+
+void LXTurnpoint::setWaypoint(const Waypoint& waypoint) {
+    setPrg(1);
+    std::string recordName = waypoint.name();
+    if (recordName.empty()) recordName = waypoint.longName();
+    if (recordName.empty()) recordName = stringf("%f", waypoint.latitudeDegrees());
+    setName(recordName);
+    setLatitude(waypoint.latitudeDegrees());
+    setLongitude(waypoint.longitudeDegrees());
+    setAltitude(clampToInt16(waypoint.elevation()));
+    setRunwayLength(waypoint.runwayLength());
+    setRunwayDirection(waypoint.runwayDirection());
+    setWaypointType(waypoint.type());
+    setTrainingCircle(waypoint.trainingCircle());
+}
+
+}  // namespace kelvo

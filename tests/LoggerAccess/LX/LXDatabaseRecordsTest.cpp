@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include "LoggerAccess/LX/LXRoute.h"
+#include "LoggerAccess/LX/LXTask.h"
+#include "LoggerAccess/LX/LXTurnpoint.h"
+#include "base/Log.h"
+#include "base/UtcDate.h"
+#include "geo/Route.h"
+#include "geo/Task.h"
+#include "geo/Turnpoint.h"
+#include "geo/Waypoint.h"
+
+namespace kelvo {
+namespace {
+
+std::shared_ptr<Waypoint> waypoint(const std::string& name, double latitude, double longitude) {
+    return Waypoint::fromDegrees(name, latitude, longitude, 0);
+}
+
+Bytes slice(const std::array<std::uint8_t, LXTurnpoint::kSize>& record, std::size_t offset,
+            std::size_t size) {
+    return Bytes(record.begin() + offset, record.begin() + offset + size);
+}
+
+TEST(LXTurnpoint, StoresEveryFieldInItsUnitAndByteOrder) {
+    auto source = Waypoint::fromDegrees("Gruenholz Airfield", 47.5, 8.25, 1234.9);
+    source->setRunwayLength(800);
+    source->setRunwayDirection(250);
+    source->setType(1);
+    source->setTrainingCircle('T');
+    LXTurnpoint record;
+    record.setWaypoint(*source);
+    record.setFrequency(122.5);
+    record.setTrainingCircleSize(1000);
+    const auto& bytes = record.bytes();
+    EXPECT_EQ(bytes[0], 1);
+    EXPECT_EQ(slice(bytes, 1, 9), (Bytes{'G', 'r', 'u', 'e', 'n', 'h', 'o', 'l', 0}));
+    EXPECT_EQ(slice(bytes, 10, 4), (Bytes{0x00, 0x00, 0x3E, 0x42}));  // 47.5f
+    EXPECT_EQ(slice(bytes, 14, 4), (Bytes{0x00, 0x00, 0x04, 0x41}));  // 8.25f
+    EXPECT_EQ(slice(bytes, 18, 2), (Bytes{0x04, 0xD2}));              // 1234 m
+    EXPECT_EQ(slice(bytes, 24, 2), (Bytes{0x40, 0x0A}));              // 2624 ft
+    EXPECT_EQ(bytes[26], 7);
+    EXPECT_EQ(bytes[27], 'G');
+    EXPECT_EQ(bytes[28], 'T');
+    EXPECT_EQ(slice(bytes, 29, 2), (Bytes{0xD0, 0x0C}));  // 3280 ft
+
+    EXPECT_EQ(record.name(), "Gruenhol");
+    EXPECT_DOUBLE_EQ(record.latitude(), 47.5);
+    EXPECT_DOUBLE_EQ(record.longitude(), 8.25);
+    EXPECT_FLOAT_EQ(static_cast<float>(record.frequency()), 122.5f);
+    EXPECT_EQ(record.runwayLength(), 799);
+    EXPECT_EQ(record.runwayDirection(), 70);
+    EXPECT_EQ(record.trainingCircleSize(), 999);
+    const auto back = record.waypoint();
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->name(), "Gruenhol");
+    EXPECT_EQ(back->elevation(), 1234);
+    EXPECT_EQ(back->runwayLength(), 799);
+    EXPECT_EQ(back->type(), 1);
+    EXPECT_EQ(back->trainingCircle(), 'T');
+}
+
+TEST(LXTurnpoint, ShortNamesArePaddedAndOddValuesMapToTheirCodes) {
+    LXTurnpoint record;
+    record.setName("Abc");
+    EXPECT_EQ(slice(record.bytes(), 1, 9), (Bytes{'A', 'b', 'c', ' ', ' ', ' ', ' ', ' ', 0}));
+    EXPECT_EQ(record.name(), "Abc");
+    record.setName("Zürich");
+    EXPECT_EQ(record.name(), "Z?rich");
+    record.setRunwayLength(10000);
+    EXPECT_EQ(record.runwayLength(), 0);
+    record.setRunwayDirection(270);
+    EXPECT_EQ(record.bytes()[26], 9);
+    const std::pair<int, char> types[] = {{1, 'G'}, {2, 'C'}, {3, ' '}, {0, ' '}};
+    for (const auto& [type, letter] : types) {
+        record.setWaypointType(type);
+        EXPECT_EQ(record.bytes()[27], letter);
+    }
+    for (const auto& [letter, type] : {std::pair{'g', 1}, {'c', 2}, {'X', 3}}) {
+        Bytes bytes = record.data();
+        bytes[27] = static_cast<std::uint8_t>(letter);
+        EXPECT_EQ(LXTurnpoint(bytes, 0).waypointType(), type);
+    }
+}
+
+TEST(LXTurnpoint, NameFallsBackToLongNameThenLatitude) {
+    auto unnamed = Waypoint::fromDegrees("", 47.5, 8.25, 0);
+    unnamed->setLongName("Long");
+    LXTurnpoint record;
+    record.setWaypoint(*unnamed);
+    EXPECT_EQ(record.name(), "Long");
+    unnamed->setLongName("");
+    record.setWaypoint(*unnamed);
+    EXPECT_EQ(record.name(), "47.50000");
+}
+
+TEST(LXTurnpoint, EmptyOrInvalidRecordsGiveNoWaypointAndShortBuffersStayInBounds) {
+    EXPECT_FALSE(LXTurnpoint().waypoint());
+    LXTurnpoint farAway;
+    farAway.setName("X");
+    farAway.setLatitude(95);
+    EXPECT_FALSE(farAway.waypoint());
+    const Bytes shortBuffer(40, 'A');
+    const LXTurnpoint tail(shortBuffer, 31);
+    EXPECT_EQ(tail.name(), "AAAAAAAA");
+    EXPECT_EQ(tail.bytes()[8], 'A');
+    EXPECT_EQ(tail.bytes()[9], 0);
+    EXPECT_EQ(LXTurnpoint(shortBuffer, 400).prg(), 0);
+}
+
+TEST(LXRoute, RoundTripsThroughIndicesAndAppendsMissingPoints) {
+    CapturingLogSink log;
+    std::vector<std::shared_ptr<Waypoint>> list = {waypoint("A", 47, 8), waypoint("B", 46, 7)};
+    Route route;
+    route.addWaypoint(waypoint("B-copy", 46.00001, 7));
+    route.addWaypoint(waypoint("New", 45, 6));
+    LXRoute record;
+    ASSERT_TRUE(record.setRoute(route, list, 600));
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[2]->name(), "New");
+    const Bytes bytes = record.data();
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 4), (Bytes{1, 0, 2, 2}));
+    EXPECT_EQ(bytes[4], 0);
+    EXPECT_EQ(Bytes(bytes.begin() + 12, bytes.begin() + 16), (Bytes{0, 1, 0, 2}));
+    EXPECT_TRUE(log.contains("Found waypoint at index 1."));
+    EXPECT_TRUE(log.contains("Found waypoint in Route that is not in the list!!"));
+    EXPECT_TRUE(log.contains("Setting index to: 2 (swapped:512)."));
+
+    const auto back = LXRoute(bytes, 0).makeRoute(list);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->waypoints().size(), 2u);
+    EXPECT_EQ(back->waypoints()[0]->name(), "B");
+    EXPECT_NE(back->waypoints()[0], list[1]);  // a copy
+    EXPECT_EQ(back->name(), "prg: 1; ctrlpnt: 0.");
+}
+
+TEST(LXRoute, ReadingStopsAtFirstEmptyPointAndSkipsIndicesPastTheList) {
+    const std::vector<std::shared_ptr<Waypoint>> list = {waypoint("A", 47, 8)};
+    LXRoute record;
+    record.setPrg(1);
+    record.setType(2, 0);
+    record.setIndex(650, 0);
+    record.setType(2, 1);
+    record.setIndex(0, 1);
+    record.setIndex(0, 3);
+    EXPECT_EQ(record.makeRoute(list)->waypoints().size(), 1u);
+    record.setType(0, 1);
+    EXPECT_TRUE(record.makeRoute(list)->waypoints().empty());
+    record.setPrg(0);
+    EXPECT_FALSE(record.makeRoute(list));
+}
+
+TEST(LXRoute, FullListRefusesPointThatIsNotInIt) {
+    CapturingLogSink log;
+    std::vector<std::shared_ptr<Waypoint>> list = {waypoint("A", 47, 8)};
+    Route route;
+    route.addWaypoint(waypoint("New", 45, 6));
+    LXRoute record;
+    EXPECT_FALSE(record.setRoute(route, list, 1));
+    EXPECT_EQ(list.size(), 1u);
+    EXPECT_TRUE(log.contains("Blimey. The logger is Full and I need to add a waypoint!"));
+}
+
+std::shared_ptr<Task> taskOf(int points) {
+    auto task = std::make_shared<Task>();
+    for (int i = 0; i < points; ++i) {
+        auto point =
+            std::make_shared<Turnpoint>(*waypoint("P" + std::to_string(i), 47 + i * 0.1, 8));
+        task->addTurnpoint(point, -1);
+    }
+    return task;
+}
+
+TEST(LXTask, StoresHomeTaskAndLandingSlotsAndReadsThemBack) {
+    const auto home = waypoint("HOMEFIELD", 47.5, 8.25);
+    const auto task = taskOf(4);
+    LXTask record;
+    record.setTask(*task, home);
+    const auto& bytes = record.nativeTask();
+    EXPECT_EQ(bytes[13], 2);
+    EXPECT_EQ(Bytes(bytes.begin() + 14, bytes.begin() + 26),
+              (Bytes{3, 1, 1, 1, 1, 2, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(getU32BE(bytes, 26), 495000u);   // home longitude
+    EXPECT_EQ(getU32BE(bytes, 74), 2850000u);  // home latitude
+    EXPECT_EQ(getText(bytes, 122, 9), "HOMEFIEL");
+    EXPECT_EQ(bytes[122 + 8], 0);
+    EXPECT_EQ(getU32BE(bytes, 26 + 5 * 4), 495000u);  // landing
+
+    EXPECT_EQ(record.homePoint()->name(), "HOMEFIEL");
+    const auto back = record.task();
+    ASSERT_EQ(back->numOfTurnpoints(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(back->turnpoint(i)->name(), task->turnpoint(i)->name());
+        EXPECT_TRUE(back->turnpoint(i)->isEqualTo(*task->turnpoint(i)));
+    }
+    EXPECT_EQ(back->turnpoint(1)->previousWaypointInRoute(), back->turnpoint(0));
+    EXPECT_TRUE(record.turnpoint(5));
+    EXPECT_FALSE(record.turnpoint(6));
+}
+
+TEST(LXTask, CoordinatesTruncateTowardZero) {
+    LXTask record;
+    record.setTurnpoint(*waypoint("S", -0.00001, -8.25), 3);
+    EXPECT_EQ(getU32BE(record.nativeTask(), 74 + 12), 0u);
+    EXPECT_EQ(static_cast<std::int32_t>(getU32BE(record.nativeTask(), 26 + 12)), -495000);
+    EXPECT_EQ(record.nativeTask()[14 + 3], 1);
+    record.setTurnpoint(*waypoint("X", 1, 1), 12);  // no such slot
+    EXPECT_EQ(record.data(), LXTask(record.data(), 0).data());
+}
+
+TEST(LXTask, LongTaskIsCutToTenPointsAndMissingHomeUsesFirstPoint) {
+    CapturingLogSink log;
+    LXTask record;
+    record.setTask(*taskOf(12), nullptr);
+    EXPECT_TRUE(log.contains("Task has 12 points; the recorder holds 10, the rest are left out."));
+    EXPECT_EQ(record.numberOfTurnpoints(), 8);
+    EXPECT_EQ(record.task()->numOfTurnpoints(), 10u);
+    EXPECT_EQ(record.homePoint()->name(), "P0");
+    EXPECT_EQ(record.nativeTask()[14 + 11], 2);
+    EXPECT_EQ(record.turnpoint(11)->name(), "P0");
+}
+
+TEST(LXTask, InputDateIsSecondsOfDayAndDayMonthYear) {
+    LXTask record;
+    record.setInputDate(*utcTime(2026, 12, 6, 13, 5, 9));
+    EXPECT_EQ(getU32BE(record.nativeTask(), 1), 47109u);
+    EXPECT_EQ(record.nativeTask()[5], 6);
+    EXPECT_EQ(record.nativeTask()[6], 12);
+    EXPECT_EQ(record.nativeTask()[7], 26);
+    EXPECT_EQ(isoUtc(*record.inputDate()), "2026-12-06T13:05:09Z");
+    record.setTaskID(0x0102);
+    EXPECT_EQ(record.nativeTask()[11], 1);
+    EXPECT_EQ(LXTask().inputDate(), std::nullopt);
+}
+
+TEST(LXTask, GarbageTurnpointCountNeverReadsPastTheSlots) {
+    Bytes bytes(LXTask::kSize, 0);
+    bytes[13] = 100;
+    const LXTask record(bytes, 0);
+    EXPECT_EQ(record.task()->numOfTurnpoints(), 11u);
+    EXPECT_FALSE(record.turnpoint(12));
+    bytes[13] = static_cast<std::uint8_t>(-5);
+    EXPECT_EQ(LXTask(bytes, 0).task()->numOfTurnpoints(), 0u);
+}
+
+}  // namespace
+}  // namespace kelvo
