@@ -1,0 +1,382 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "LoggerAccess/LX/LXFaiData.h"
+#include "LoggerAccess/LX/LXLogger.h"
+#include "LoggerAccess/LX/LXTrackFile.h"
+#include "base/Delay.h"
+#include "base/Log.h"
+#include "geo/Declaration.h"
+#include "geo/Route.h"
+#include "geo/Task.h"
+#include "geo/Turnpoint.h"
+#include "geo/Waypoint.h"
+#include "sim/LX/LXNativeFlightEncoder.h"
+#include "sim/LX/LXRecorderEmulator.h"
+#include "sim/PseudoTerminal.h"
+
+namespace kelvo {
+namespace {
+
+constexpr std::uint32_t kRingStart = 8 * 32768;
+constexpr std::uint32_t kRingEnd = 16 * 32768;
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::string text(const Bytes& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::shared_ptr<Waypoint> waypoint(const std::string& name, double latitude, double longitude) {
+    return Waypoint::fromDegrees(name, latitude, longitude, 450);
+}
+
+// A flight as the recorder writes it: header, task, extensions and a fix per second.
+sim::LXNativeFlightEncoder encodedFlight(int fixes) {
+    sim::LXNativeFlightEncoder flight;
+    flight.flightNumber(3)
+        .date(7, 10, 2009)
+        .recorderIdentification("LXNAVNANO")
+        .flightInformation({"Hans", "LS8", "D-1234", "XY", 0, 100, 25, "uBlox"})
+        .bExtensionMask(0x2001)
+        .origin(32700, 2850000, 495000);
+    for (int i = 0; i < fixes; ++i) {
+        flight.fix(32700 + i, 2850000 + i, 495000 - i, 500, 520)
+            .bExtensionValues({12, static_cast<std::uint16_t>(i % 1000)});
+    }
+    flight.security(0x0D, Bytes(64, 0xAB)).end();
+    return flight;
+}
+
+class LXLoggerTest : public ::testing::Test {
+  protected:
+    void SetUp() override { folder = makeFolder(); }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    static std::filesystem::path makeFolder() {
+        const auto name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        auto path = std::filesystem::temp_directory_path() / (std::string("kelvo-lx-") + name);
+        std::filesystem::create_directories(path);
+        return path;
+    }
+
+    sim::LXEmulatedFlight storedFlight(const sim::LXNativeFlightEncoder& encoder,
+                                       std::uint16_t number = 3) {
+        sim::LXEmulatedFlight flight;
+        flight.native = encoder.bytes();
+        flight.securityBlock = encoder.lengthTable();
+        flight.flightNumber = number;
+        return flight;
+    }
+
+    void connectAndReadDirectory() {
+        ASSERT_TRUE(logger.connect(line.slavePath()));
+        logger.readDirectory(false);
+    }
+
+    ScopedDelayScale scale{0.02};
+    std::filesystem::path folder;
+    sim::PseudoTerminal line;
+    sim::LXRecorderEmulator recorder{line, 38400};
+    LXLogger logger;
+};
+
+TEST_F(LXLoggerTest, IdentificationTakesVersionSerialAndKeyLines) {
+    recorder.setIdentification(
+        "LX Nano\r\nVersion 2.10\r\nSN1234,HW5.1\r\nPilot:Hans\r\nBad:two:colons\r\nGPS:uBlox");
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    logger.readInfo();
+    const LoggerInfo expected = {{"Version", "2.10"},
+                                 {"Serial number", "1234 (0YA)"},
+                                 {"Hardware version", "5.1"},
+                                 {"Pilot", "Hans"},
+                                 {"GPS", "uBlox"}};
+    EXPECT_EQ(logger.loggerInfo(), expected);
+}
+
+TEST_F(LXLoggerTest, SilentIdentificationFallsBackToTheDeclaration) {
+    Declaration declaration;
+    declaration.setPilot1("Anna");
+    declaration.setGliderType("Discus");
+    declaration.setGliderID("D-4711");
+    declaration.setCompetitionID("AB");
+    declaration.setCompetitionClass(2);
+    recorder.setDeclaration(declaration);
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    logger.readInfo();
+    const LoggerInfo expected = {{"Pilot", "Anna"},
+                                 {"Glider Type", "Discus"},
+                                 {"Competition ID", "AB"},
+                                 {"Competition Class", "Standard"},
+                                 {"Registration", "D-4711"}};
+    EXPECT_EQ(logger.loggerInfo(), expected);
+}
+
+TEST_F(LXLoggerTest, DirectoryListsFlightsAndSkipsRecordWithBadCrc) {
+    CapturingLogSink log;
+    for (std::uint16_t number = 1; number <= 3; ++number) {
+        recorder.addFlight(storedFlight(encodedFlight(5), number));
+    }
+    recorder.corruptDirectoryRecord(1);
+    connectAndReadDirectory();
+    const auto& directory = logger.flightDirectory();
+    ASSERT_EQ(directory.size(), 2u);
+    EXPECT_EQ(directory[0].number, "0");
+    EXPECT_EQ(directory[1].number, "1");
+    EXPECT_EQ(directory[0].filename, "9A7L0011.LXN");
+    EXPECT_EQ(directory[1].filename, "9A7L0013.LXN");
+    EXPECT_EQ(directory[0].takeoff, "1");
+    EXPECT_EQ(directory[0].duration, "04:15:30");
+    EXPECT_EQ(directory[0].pilot, "Hans Muster");
+    ASSERT_TRUE(directory[0].lxflightdata);
+    EXPECT_TRUE(log.contains("CRC calculation failed on LX FAI Data."));
+}
+
+TEST_F(LXLoggerTest, EmptyDirectoryHasNoEntries) {
+    connectAndReadDirectory();
+    EXPECT_TRUE(logger.flightDirectory().empty());
+}
+
+TEST_F(LXLoggerTest, DirectoryReadEndsWhenRecorderFallsSilent) {
+    CapturingLogSink log;
+    recorder.addFlight(storedFlight(encodedFlight(5), 1));
+    recorder.addFlight(storedFlight(encodedFlight(5), 2));
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    logger.pauseKeepAliveTimer();
+    recorder.dropLineAfter(3 + 7 + 96);  // three ACKs, memory information, the first record
+    logger.readDirectory(false);
+    EXPECT_EQ(logger.flightDirectory().size(), 1u);
+    EXPECT_TRUE(log.contains("No directory record after 3 reads; the directory ends here."));
+}
+
+TEST_F(LXLoggerTest, DownloadsNativeFlightWithSecurityBlock) {
+    const auto encoder = encodedFlight(20);
+    recorder.addFlight(storedFlight(encoder));
+    connectAndReadDirectory();
+    ASSERT_EQ(logger.flightDirectory().size(), 1u);
+    const auto path = folder / "9A7L0013.LXN";
+    EXPECT_TRUE(logger.readFile(path, 0, true, false, &logger.flightDirectory()[0]));
+    EXPECT_TRUE(readFile(path) == text(encoder.secureBytes()));
+    ASSERT_TRUE(logger.loggerData().flightWithKey(0));
+    EXPECT_TRUE(*logger.loggerData().flightWithKey(0) == encoder.secureBytes());
+}
+
+TEST_F(LXLoggerTest, DownloadsIgcConversionOfExactlyTheFlightBytes) {
+    const auto encoder = encodedFlight(20);
+    recorder.addFlight(storedFlight(encoder));
+    connectAndReadDirectory();
+    std::vector<Progress> progress;
+    logger.setProgressHandler([&](const Progress& step) { progress.push_back(step); });
+    EXPECT_TRUE(
+        logger.readFile(folder / "flight.LXN", 0, true, true, &logger.flightDirectory()[0]));
+    LXTrackFile expected(encoder.secureBytes());
+    expected.translateToIGC();
+    EXPECT_TRUE(readFile(folder / "flight.IGC") == expected.igcData());
+    EXPECT_FALSE(std::filesystem::exists(folder / "flight.LXN"));
+    EXPECT_NE(expected.igcData().find("G0ABABAB"), std::string::npos);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back().bytes, encoder.bytes().size());
+    EXPECT_DOUBLE_EQ(progress.back().fraction.value_or(0), 1.0);
+}
+
+TEST_F(LXLoggerTest, LongFlightIsReadInPiecesAndWrappedFlightInOneRequest) {
+    const auto wrapped = encodedFlight(300);
+    const auto longFlight = encodedFlight(1000);  // about 15 kB: two pieces
+    recorder.addFlight(storedFlight(wrapped, 1), kRingEnd - 1000);
+    const std::uint32_t longStart = recorder.addFlight(storedFlight(longFlight, 2));
+    connectAndReadDirectory();
+    ASSERT_EQ(logger.flightDirectory().size(), 2u);
+
+    EXPECT_TRUE(logger.readFile(folder / "a.LXN", 0, false, false, &logger.flightDirectory()[0]));
+    EXPECT_TRUE(readFile(folder / "a.LXN") == text(wrapped.bytes()));
+    ASSERT_EQ(recorder.selections().size(), 1u);
+    EXPECT_EQ(recorder.selections()[0].start, kRingEnd - 1000);
+    EXPECT_EQ(recorder.selections()[0].end, longStart);
+
+    EXPECT_TRUE(logger.readFile(folder / "b.LXN", 1, false, false, &logger.flightDirectory()[1]));
+    EXPECT_TRUE(readFile(folder / "b.LXN") == text(longFlight.bytes()));
+    const auto pieces = recorder.selections();
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[1].start, longStart);
+    EXPECT_EQ(pieces[1].end, longStart + 8192);
+    EXPECT_EQ(pieces[2].start, longStart + 8192);
+    EXPECT_EQ(pieces[2].end, longStart + longFlight.bytes().size());
+}
+
+TEST_F(LXLoggerTest, DownloadWithCorruptBlockIsWrittenButAnsweredNo) {
+    CapturingLogSink log;
+    const auto encoder = encodedFlight(20);
+    recorder.addFlight(storedFlight(encoder));
+    recorder.corruptCrcOf(0xE6);
+    connectAndReadDirectory();
+    EXPECT_FALSE(logger.readFile(folder / "f.LXN", 0, false, false, &logger.flightDirectory()[0]));
+    EXPECT_TRUE(readFile(folder / "f.LXN") == text(encoder.bytes()));
+    EXPECT_TRUE(log.contains("Flight 9A7L0013.LXN arrived incomplete"));
+}
+
+TEST_F(LXLoggerTest, DownloadWithUnselectableRangeIsAnsweredNo) {
+    recorder.addFlight(storedFlight(encodedFlight(20)));
+    connectAndReadDirectory();
+    recorder.setSilent(true);
+    EXPECT_FALSE(logger.readFile(folder / "f.LXN", 0, false, false, &logger.flightDirectory()[0]));
+    EXPECT_TRUE(std::filesystem::exists(folder / "f.LXN"));
+    EXPECT_FALSE(logger.readFile(folder / "g.LXN", 0, false, false, nullptr));
+}
+
+Declaration declarationWithTask(int competitionClass) {
+    Declaration declaration;
+    declaration.setPilot1("Anna Flieger");
+    declaration.setPilot3("Observer");
+    declaration.setPilot4("uBlox");
+    declaration.setGliderType("Discus 2");
+    declaration.setGliderID("D-4711");
+    declaration.setCompetitionID("AB");
+    declaration.setCompetitionClass(competitionClass);
+    declaration.setLXFlag(0x5A);
+    declaration.setHomePoint(waypoint("HOME", 47.5, 8.25));
+    auto task = std::make_shared<Task>();
+    for (const auto& point : {waypoint("START", 47.6, 8.3), waypoint("TP", 47.9, 8.9),
+                              waypoint("FINISH", 47.6, 8.31)}) {
+        task->addTurnpoint(std::make_shared<Turnpoint>(*point), -1);
+    }
+    declaration.setTask(task);
+    return declaration;
+}
+
+void expectSameDeclaration(const Declaration& actual, const Declaration& expected) {
+    EXPECT_EQ(actual.pilot1(), expected.pilot1());
+    EXPECT_EQ(actual.pilot3(), expected.pilot3());
+    EXPECT_EQ(actual.pilot4(), expected.pilot4());
+    EXPECT_EQ(actual.gliderType(), expected.gliderType());
+    EXPECT_EQ(actual.gliderID(), expected.gliderID());
+    EXPECT_EQ(actual.competitionID(), expected.competitionID());
+    EXPECT_EQ(actual.competitionClass(), expected.competitionClass());
+    EXPECT_EQ(actual.lxFlag(), expected.lxFlag());
+    ASSERT_TRUE(actual.homePoint());
+    EXPECT_EQ(actual.homePoint()->name(), "HOME");
+    ASSERT_TRUE(actual.task());
+    ASSERT_EQ(actual.task()->numOfTurnpoints(), expected.task()->numOfTurnpoints());
+    for (std::size_t i = 0; i < expected.task()->numOfTurnpoints(); ++i) {
+        EXPECT_EQ(actual.task()->turnpoint(i)->name(), expected.task()->turnpoint(i)->name());
+        EXPECT_TRUE(actual.task()->turnpoint(i)->isEqualTo(*expected.task()->turnpoint(i)));
+    }
+}
+
+TEST_F(LXLoggerTest, DeclarationWithClassCodeRoundTrips) {
+    const Declaration written = declarationWithTask(6);  // Open Class
+    *logger.declaration() = written;
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    EXPECT_TRUE(logger.writeDeclaration());
+    EXPECT_EQ(recorder.declaration()[1 + 45], 2);  // razred of Open
+    EXPECT_EQ(recorder.className(), "OPEN    ");
+    logger.declaration()->clear();
+    logger.readDeclaration(false);
+    expectSameDeclaration(*logger.declaration(), written);
+    for (const auto command : recorder.commands()) EXPECT_NE(command, 0xCF);
+}
+
+TEST_F(LXLoggerTest, DeclarationWithNamedClassRoundTripsThroughClassBlock) {
+    const Declaration written = declarationWithTask(1);  // Club
+    *logger.declaration() = written;
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    EXPECT_TRUE(logger.writeDeclaration());
+    EXPECT_EQ(recorder.declaration()[1 + 45], 7);
+    EXPECT_EQ(recorder.className(), "Club    ");
+    logger.declaration()->clear();
+    logger.readDeclaration(false);
+    expectSameDeclaration(*logger.declaration(), written);
+}
+
+TEST_F(LXLoggerTest, UnreadableDeclarationLeavesItAsItWas) {
+    const Declaration kept = declarationWithTask(2);
+    *logger.declaration() = kept;
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    recorder.setSilent(true);
+    logger.readDeclaration(false);
+    expectSameDeclaration(*logger.declaration(), kept);
+}
+
+TEST_F(LXLoggerTest, DatabaseWriteThenReadBackAppendsMissingRoutePoints) {
+    auto& waypoints = logger.waypoints();
+    waypoints = {waypoint("ALPHA", 47, 8), waypoint("BRAVO", 47.1, 8.1),
+                 waypoint("CHARLIE", 47.2, 8.2)};
+    auto first = std::make_shared<Route>();
+    first->setValue("one", {waypoints[0], waypoints[2]});
+    auto second = std::make_shared<Route>();
+    second->setValue("two", {waypoints[1], waypoint("DELTA", 46, 7)});
+    logger.routes() = {first, second};
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    std::vector<Progress> progress;
+    logger.setProgressHandler([&](const Progress& step) { progress.push_back(step); });
+    EXPECT_TRUE(logger.writeDatabaseAndDeclaration());
+    ASSERT_EQ(logger.waypoints().size(), 4u);
+    EXPECT_FALSE(progress.empty());
+
+    logger.clearWaypoints();
+    logger.routes().clear();
+    logger.readWaypoints(false);
+    const std::vector<std::string> names = {"ALPHA", "BRAVO", "CHARLIE", "DELTA"};
+    ASSERT_EQ(logger.waypoints().size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(logger.waypoints()[i]->name(), names[i]);
+    }
+    EXPECT_TRUE(logger.waypoints()[3]->isEqualTo(*waypoint("", 46, 7)));
+    ASSERT_EQ(logger.routes().size(), 2u);
+    EXPECT_EQ(logger.routes()[0]->name(), "Route 1");
+    ASSERT_EQ(logger.routes()[1]->waypoints().size(), 2u);
+    EXPECT_EQ(logger.routes()[1]->waypoints()[1]->name(), "DELTA");
+}
+
+TEST_F(LXLoggerTest, DatabaseRecordsLandAtTheirOffsets) {
+    logger.waypoints() = {waypoint("ALPHA", 47, 8)};
+    auto route = std::make_shared<Route>();
+    route->setValue("r", {logger.waypoints()[0]});
+    logger.routes() = {route};
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    EXPECT_TRUE(logger.writeDatabase());
+    const Bytes database = recorder.database();
+    ASSERT_EQ(database.size(), 21800u);
+    EXPECT_EQ(database[0], 1);
+    EXPECT_EQ(database[31], 0);
+    EXPECT_EQ(database[18600], 1);
+    EXPECT_EQ(database[18600 + 2], 2);
+    EXPECT_EQ(database[18600 + 32], 0);
+}
+
+TEST_F(LXLoggerTest, DatabaseWriteWithoutSynchronisationSendsNothing) {
+    logger.waypoints() = {waypoint("ALPHA", 47, 8)};
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    recorder.setSilent(true);
+    EXPECT_FALSE(logger.writeDatabaseAndDeclaration());
+    recorder.setSilent(false);
+    EXPECT_TRUE(recorder.database() == Bytes(21800, 0));
+    for (const auto command : recorder.commands()) EXPECT_NE(command, 0xCA);
+}
+
+TEST_F(LXLoggerTest, TooManyWaypointsOrRoutesAreRefused) {
+    CapturingLogSink log;
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    for (int i = 0; i < 601; ++i) logger.waypoints().push_back(waypoint("W", 40 + i * 0.01, 8));
+    EXPECT_FALSE(logger.writeDatabase());
+    EXPECT_TRUE(
+        log.contains("The recorder holds 600 waypoints and 100 routes; 601 waypoints and "
+                     "0 routes cannot be written."));
+    logger.waypoints().resize(1);
+    logger.routes().assign(101, std::make_shared<Route>());
+    EXPECT_FALSE(logger.writeDatabase());
+    logger.routes().clear();
+    logger.waypoints().resize(600);
+    auto route = std::make_shared<Route>();
+    route->addWaypoint(waypoint("NEW", 10, 10));
+    logger.routes() = {route};
+    EXPECT_FALSE(logger.writeDatabase());
+    EXPECT_TRUE(log.contains("Blimey. The logger is Full and I need to add a waypoint!"));
+    EXPECT_TRUE(recorder.database() == Bytes(21800, 0));
+}
+
+}  // namespace
+}  // namespace kelvo
