@@ -2,10 +2,13 @@
 // order given, as `registerLogger<Driver>();` with its header included above.
 #include "LoggerAccess/LoggerFactory.h"
 
+#include "LoggerAccess/LX/LXLogger.h"
+
 namespace kelvo {
 
 void LoggerFactory::registerBuiltinLoggers() {
     // LX/SDI/Filser, then Volkslogger.
+    registerLogger<LXLogger>();
 }
 
 void LoggerFactory::registerFutureLoggers() {

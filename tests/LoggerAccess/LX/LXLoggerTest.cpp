@@ -5,6 +5,7 @@
 #include "LoggerAccess/LX/LXFaiData.h"
 #include "LoggerAccess/LX/LXLogger.h"
 #include "LoggerAccess/LX/LXTrackFile.h"
+#include "LoggerAccess/LoggerFactory.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 #include "geo/Declaration.h"
@@ -376,6 +377,30 @@ TEST_F(LXLoggerTest, TooManyWaypointsOrRoutesAreRefused) {
     EXPECT_FALSE(logger.writeDatabase());
     EXPECT_TRUE(log.contains("Blimey. The logger is Full and I need to add a waypoint!"));
     EXPECT_TRUE(recorder.database() == Bytes(21800, 0));
+}
+
+}  // namespace
+}  // namespace kelvo
+
+namespace kelvo {
+namespace {
+
+TEST(LXLoggerRegistry, BuiltinLoggersBuildTheLXDriverWithItsCapabilities) {
+    LoggerFactory factory;
+    factory.registerBuiltinLoggers();
+    const auto logger = factory.loggerInstanceWithName("LX/SDI/Filser");
+    ASSERT_TRUE(logger);
+    const LoggerCapabilities& capabilities = logger->capabilities();
+    EXPECT_TRUE(capabilities.supportsSecure && capabilities.supportsIGCFile &&
+                capabilities.hasNativeFile && capabilities.waypointsInRouteAreReferences);
+    EXPECT_FALSE(capabilities.allowsClearFlights);
+    EXPECT_EQ(capabilities.maxBaud, 115200u);
+    EXPECT_EQ(capabilities.maxWaypoints, 600u);
+    EXPECT_EQ(capabilities.maxRoutes, 100u);
+    EXPECT_EQ(capabilities.maxWaypointsInRoute, 10u);
+    EXPECT_EQ(capabilities.maxDeclarations, 1u);
+    EXPECT_EQ(capabilities.maxPilots, 1u);
+    EXPECT_FALSE(logger->stillConnected());
 }
 
 }  // namespace
