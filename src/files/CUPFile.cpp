@@ -95,6 +95,7 @@ std::string plainField(std::string_view text) {
 
 std::string coordinateField(const Coordinate& coordinate, int degreeDigits, char positiveLetter,
                             char negativeLetter) {
+    if (!std::isfinite(coordinate.radians())) return "";  // no position: read back as none
     const DegreesAndMinutes value = DegreesAndMinutes::of(coordinate);
     return stringf("%0*lld%02lld.%03lld%c", degreeDigits, value.degrees, value.milliminutes / 1000,
                    value.milliminutes % 1000, value.negative ? negativeLetter : positiveLetter);

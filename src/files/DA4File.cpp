@@ -38,8 +38,9 @@ void putI16BE(MutableByteSpan record, std::size_t offset, double value) {
     putU16BE(record, offset, static_cast<std::uint16_t>(truncatedOrZero<std::int16_t>(value)));
 }
 
+// NaN stays NaN, so a waypoint without position is not read back as one at 0, 0.
 float floatField(double value) {
-    return std::isfinite(value) && std::abs(value) <= FLT_MAX ? static_cast<float>(value) : 0.0f;
+    return !std::isfinite(value) || std::abs(value) <= FLT_MAX ? static_cast<float>(value) : 0.0f;
 }
 
 // Stored as a float, the frequency gains noise in its last digits (122.8 reads as

@@ -159,6 +159,8 @@ TEST(CUPFile, SkipsLinesThatAreNoWaypointsAndRejectsSeveralTaskSections) {
     CUPFile().parseData(bytesOf(waypoints), data);
     ASSERT_EQ(data.waypointCount(), 2u);
     EXPECT_FALSE(data.waypoints()[0]->isValid());  // unreadable latitude: kept, without position
+    EXPECT_EQ(CUPFile::createLine(*data.waypoints()[0]),
+              "\"Bad\",\"B\",DE,,00831.200E,95.0m,2,0,0.0m,,\"Bad\"");
     EXPECT_EQ(data.waypoints()[1]->name(), "G");
 
     const std::string twice = waypoints + "-----Related Tasks-----\n-----Related Tasks-----\n";
