@@ -39,7 +39,8 @@ class CUPFile : public ImportFile {
     bool canExportWaypoints() const override { return true; }
     bool canExportRoutes() const override { return true; }
 
-    // Replaces the container's waypoints and routes with the file's.
+    // Replaces the container's waypoints with the file's, and its routes when the file has
+    // a task section; a file with more than one task section changes nothing.
     void parseData(ByteSpan bytes, LoggerData& loggerData) override;
     // Waypoints, then the routes as task lines; Windows-1252 when every character fits,
     // else UTF-8 with a byte-order mark.
