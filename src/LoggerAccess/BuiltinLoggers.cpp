@@ -3,12 +3,14 @@
 #include "LoggerAccess/LoggerFactory.h"
 
 #include "LoggerAccess/LX/LXLogger.h"
+#include "LoggerAccess/Volkslogger/Volkslogger.h"
 
 namespace kelvo {
 
 void LoggerFactory::registerBuiltinLoggers() {
     // LX/SDI/Filser, then Volkslogger.
     registerLogger<LXLogger>();
+    registerLogger<Volkslogger>();
 }
 
 void LoggerFactory::registerFutureLoggers() {

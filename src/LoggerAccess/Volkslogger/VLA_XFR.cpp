@@ -18,6 +18,7 @@ constexpr std::uint8_t CAN = 0x18;
 
 constexpr std::chrono::seconds kCommandReplyLimit{4};
 constexpr std::uint8_t kNoReply = 0xFF;
+constexpr long kProgressStep = 512;  // bytes between two progress reports
 
 // Beyond this many bytes on the line a block is taken as runaway noise (a stuffed block is
 // at most twice its payload and CRC plus its frame).
@@ -147,6 +148,10 @@ bool VLA_XFR::awaitByte(std::uint8_t* byte, bool solicit) {
     return true;
 }
 
+void VLA_XFR::reportProgress(long done) const {
+    if (m_progress) m_progress(m_progressBase + done, m_progressTotal);
+}
+
 long VLA_XFR::readlog(std::uint8_t* buffer, long maxLength) {
     maxLength = std::max(0L, maxLength);
     std::memset(buffer, 0xFF, static_cast<std::size_t>(maxLength));
@@ -161,6 +166,7 @@ long VLA_XFR::readlog(std::uint8_t* buffer, long maxLength) {
         if (count < maxLength) buffer[count] = byte;
         ++count;
         crc = crc16Update(crc, byte);
+        if (count % kProgressStep == 0) reportProgress(count);
     };
     for (long received = 0;; ++received) {
         std::uint8_t byte = 0;
@@ -183,6 +189,7 @@ long VLA_XFR::readlog(std::uint8_t* buffer, long maxLength) {
             store(byte);
         }
     }
+    reportProgress(count);
     wait_ms(100);
     if (crc != 0) return -1;
     if (count <= 2) return 0;
@@ -191,6 +198,8 @@ long VLA_XFR::readlog(std::uint8_t* buffer, long maxLength) {
 }
 
 int VLA_XFR::readinfo(std::uint8_t* buffer, long maxLength) {
+    m_progressBase = 0;
+    m_progressTotal = 0;
     if (sendcommand(cmd_INFO, 0, 0) != 0) return VLA_ERR_MISC;
     const long length = readlog(buffer, maxLength);
     if (length == kSilent) return VLA_ERR_TIMEOUT;
@@ -198,6 +207,8 @@ int VLA_XFR::readinfo(std::uint8_t* buffer, long maxLength) {
 }
 
 int VLA_XFR::readdir(std::uint8_t* buffer, long maxLength) {
+    m_progressBase = 0;
+    m_progressTotal = 0;
     if (sendcommand(cmd_DIR, 0, 0) != 0) return VLA_ERR_NOANSWER;
     const long length = readlog(buffer, maxLength);
     if (length == kSilent) return VLA_ERR_TIMEOUT;
@@ -206,6 +217,8 @@ int VLA_XFR::readdir(std::uint8_t* buffer, long maxLength) {
 
 long VLA_XFR::flightget(std::uint8_t* buffer, long maxLength, int flightNumber, int secure) {
     m_lastTransferSilent = false;
+    m_progressTotal = 0;  // a flight's length is known only at its end
+    m_progressBase = 0;
     const std::uint8_t command = secure ? cmd_GFS : cmd_GFL;
     if (sendcommand(command, static_cast<std::uint8_t>(flightNumber & 0xFF),
                     static_cast<std::uint8_t>(m_databaudindex)) != 0) {
@@ -219,12 +232,15 @@ long VLA_XFR::flightget(std::uint8_t* buffer, long maxLength, int flightNumber, 
     wait_ms(300);
     if (sendcommand(cmd_SIG, 0, 0) != 0) return 0;
     // The signature goes right behind the data, into the room that remains.
+    m_progressBase = dataLength;
     const long signatureLength = readlog(buffer + dataLength, maxLength - dataLength);
     if (signatureLength < 1) return 0;
     return dataLength + signatureLength;
 }
 
 int VLA_XFR::dbbget(std::uint8_t* buffer, long maxLength) {
+    m_progressBase = 0;
+    m_progressTotal = maxLength;
     if (sendcommand(cmd_RDB, 0, static_cast<std::uint8_t>(m_databaudindex)) != 0) {
         return VLA_ERR_BADCOMMAND;
     }
@@ -240,6 +256,8 @@ int VLA_XFR::dbbget(std::uint8_t* buffer, long maxLength) {
 
 int VLA_XFR::dbbput(const std::uint8_t* buffer, long length) {
     m_lastTransferSilent = false;
+    m_progressTotal = length;
+    m_progressBase = 0;
     serial_empty_io_buffers();
     sendcommand(cmd_PDB, 0, 0);
     std::uint8_t answer = 0;
@@ -251,6 +269,7 @@ int VLA_XFR::dbbput(const std::uint8_t* buffer, long length) {
         serial_out(buffer[i]);
         crc = crc16Update(crc, buffer[i]);
         delayMicroseconds(1200);  // 1 ms and a further 200 microseconds
+        if ((i + 1) % kProgressStep == 0 || i + 1 == length) reportProgress(i + 1);
     }
     serial_out(static_cast<std::uint8_t>(crc >> 8));
     wait_ms(1);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 
 #include "LoggerAccess/Volkslogger/VLA_SYS.h"
 
@@ -30,6 +31,11 @@ class VLA_XFR : public VLA_SYS {
         cmd_SIG = 8,  // read the signature of the flight just read
         cmd_BYE = 12,
     };
+
+    // Called during block reads and the database upload with the bytes moved so far and
+    // the total when it is known (else 0).
+    using ProgressFunction = std::function<void(long done, long total)>;
+    void set_progress(ProgressFunction progress) { m_progress = std::move(progress); }
 
     // Stores the data line speed and the index that tells the recorder to use it.
     void set_databaud(long rate);
@@ -61,6 +67,11 @@ class VLA_XFR : public VLA_SYS {
     // Polls for one byte until the recorder has been silent for the silence limit,
     // soliciting with ACK between polls when asked.
     bool awaitByte(std::uint8_t* byte, bool solicit);
+    void reportProgress(long done) const;
+
+    ProgressFunction m_progress;
+    long m_progressTotal = 0;
+    long m_progressBase = 0;  // bytes of the operation moved before the current block
 
     long m_databaud = 115200;
     int m_databaudindex = 5;

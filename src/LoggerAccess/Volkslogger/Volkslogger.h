@@ -1,0 +1,82 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "LoggerAccess/Logger.h"
+#include "LoggerAccess/Volkslogger/VLAPI.h"
+
+namespace kelvo {
+
+class Route;
+class Task;
+class Turnpoint;
+class Waypoint;
+
+// The driver of the Volkslogger: flights as IGC files with G records, erasing, and the
+// database of waypoints, routes, pilots and the declaration, through the recorder's API
+// object. Only one Volkslogger can be connected at a time in the process.
+class Volkslogger : public Logger {
+  public:
+    Volkslogger();
+    ~Volkslogger() override;
+
+    static std::string loggerName() { return "Volkslogger"; }
+    static char loggerChar() { return 'A'; }
+    static std::string nativeTrackFileExtension() { return "IGC"; }
+    static int connectionType() { return 1; }
+
+    void fillCapabilities() override;
+    bool connect(const std::string& path) override;
+    bool stillConnected() override;
+    void readInfo() override;
+    void readDirectory(bool reload) override;
+    bool clearDirectory() override;
+    // Always writes IGC text; translateToIGC and entry are not used.
+    bool readFile(const std::filesystem::path& path, int key, bool secure, bool translateToIGC,
+                  const FlightEntry* entry) override;
+    void readWaypoints(bool reload) override;
+    void readRoutes(bool reload) override;
+    // The recorder's pilot names are not delivered: the list is only emptied.
+    void readPilots(bool reload) override;
+    void readDeclaration(bool reload) override;
+    bool writeDatabaseAndDeclaration() override;
+    void disconnect() override;
+
+    bool storeWaypoints();
+    bool storeRoutes();
+    // The pilot list last read from the recorder is written back unchanged.
+    bool storePilots();
+    bool storeDeclaration();
+
+    // Logs the message of a result code of the Volkslogger layers (nothing for 0).
+    static void reportError(int code);
+
+    static std::shared_ptr<Waypoint> readWaypointFromPointer(const vl::VLAPI_DATA::WPT& record);
+    static void writeWaypoint(const Waypoint& waypoint, vl::VLAPI_DATA::WPT* record);
+    static void writeRoute(const Route& route, vl::VLAPI_DATA::ROUTE* record);
+    static std::shared_ptr<Turnpoint> readTurnpointFromPointer(
+        const vl::VLAPI_DATA::DCLWPT& record);
+    // The zone follows the turnpoint's zone type; other zone types leave the record's zone
+    // fields as they were.
+    static void writeCompetitionWaypoint(const Turnpoint& turnpoint,
+                                         vl::VLAPI_DATA::DCLWPT* record);
+    std::shared_ptr<Task> readTaskFromPointer() const;
+    std::shared_ptr<Declaration> readDeclarationFromPointer() const;
+
+    vl::VLAPI& api() { return *m_api; }
+    bool databaseLoaded() const { return m_databaseLoaded; }
+    bool directoryLoaded() const { return m_directoryLoaded; }
+
+  private:
+    // Reads the database image unless it was read already; the result code (0 when no
+    // read was needed).
+    int loadDatabase(bool reload);
+
+    std::unique_ptr<vl::VLAPI> m_api;
+    bool m_databaseLoaded = false;
+    bool m_directoryLoaded = false;
+};
+
+}  // namespace kelvo
