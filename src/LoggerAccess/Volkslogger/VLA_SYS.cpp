@@ -43,7 +43,7 @@ void writeText(const char* text) {
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, length);
 }
 
-extern "C" void releaseTTY(int signal) {
+void releaseTTY(int signal) {
     char digits[12];
     int position = sizeof digits - 1;
     digits[position] = '\0';
