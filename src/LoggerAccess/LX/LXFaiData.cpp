@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "LoggerAccess/LX/CRC8.h"
+#include "LoggerAccess/Logger.h"
 #include "base/Format.h"
 #include "base/Log.h"
 #include "base/UtcDate.h"
@@ -13,7 +14,8 @@ namespace {
 
 constexpr char kBase36[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
-// One base-36 digit; values beyond Z show as '0' rather than reading past the alphabet.
+// One base-36 digit of a month or day; values beyond Z show as '0' rather than reading past
+// the alphabet.
 char base36Digit(int value) {
     return value >= 0 && value < 36 ? kBase36[value] : '0';
 }
@@ -79,11 +81,8 @@ char LXFaiData::loggerChar() const {
     return 'F';
 }
 
-// The low three base-36 digits: the code is defined up to 46655 (ZZZ); a larger serial
-// number keeps only its low digits instead of reading past the alphabet.
 std::string LXFaiData::serialNumberDescription() const {
-    const int sn = serialNumber();
-    return {base36Digit(sn / 1296 % 36), base36Digit(sn / 36 % 36), base36Digit(sn % 36)};
+    return Logger::generateSerialNumberFrom(serialNumber());
 }
 
 std::string LXFaiData::fileNameWithExtension() const {

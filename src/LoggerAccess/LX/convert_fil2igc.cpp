@@ -125,7 +125,8 @@ class Converter {
     void unknown(std::uint8_t tag, const Record& record);
 
     void time(long seconds);
-    void coordinate(long value, const char* format, char positive, char negative);
+    void coordinate(long value, int degreeDigits, char positive, char negative);
+    void number(long value, int width);
     void emit(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void emitText(std::string_view text);
     void closeOpenLine();
@@ -283,8 +284,8 @@ bool Converter::convert(std::uint8_t tag) {
             m_originLongitude = static_cast<std::int32_t>(getU32BE(bytes, 8));
             emit("LLXNORIGIN");
             time(m_originTime);
-            coordinate(m_originLatitude, "%02ld%05ld%c", 'N', 'S');
-            coordinate(m_originLongitude, "%03ld%05ld%c", 'E', 'W');
+            coordinate(m_originLatitude, 2, 'N', 'S');
+            coordinate(m_originLongitude, 3, 'E', 'W');
             emit("\r\n");
             break;
         case kValidFix:
@@ -364,13 +365,13 @@ void Converter::fix(const Record& record, char validity) {
         emit("\r\n");
         m_eventPending = false;
     }
-    const long absLatitude = latitude < 0 ? -latitude : latitude;
-    const long absLongitude = longitude < 0 ? -longitude : longitude;
-    emit("B%02ld%02ld%02ld%02ld%05ld%c%03ld%05ld%c%c%05d%05d", fixTime / 3600, fixTime % 3600 / 60,
-         fixTime % 60, absLatitude / kUnitsPerDegree, absLatitude % kUnitsPerDegree,
-         latitude >= 0 ? 'N' : 'S', absLongitude / kUnitsPerDegree, absLongitude % kUnitsPerDegree,
-         longitude >= 0 ? 'E' : 'W', validity, static_cast<std::int16_t>(getU16BE(bytes, 6)),
-         static_cast<std::int16_t>(getU16BE(bytes, 8)));
+    m_buffer += 'B';
+    time(fixTime);
+    coordinate(latitude, 2, 'N', 'S');
+    coordinate(longitude, 3, 'E', 'W');
+    m_buffer += validity;
+    number(static_cast<std::int16_t>(getU16BE(bytes, 6)), 5);
+    number(static_cast<std::int16_t>(getU16BE(bytes, 8)), 5);
     if (m_bWidths.empty()) {
         emit("\r\n");
     } else {
@@ -396,7 +397,7 @@ void Converter::extensionDefinition(char letter, int firstColumn, std::uint16_t 
 
 void Converter::extensionValues(ByteSpan values, const std::vector<int>& widths) {
     for (std::size_t i = 0; i < widths.size(); ++i) {
-        emit("%0*u", widths[i], static_cast<unsigned>(getU16BE(values, 2 * i)));
+        number(getU16BE(values, 2 * i), widths[i]);
     }
     emit("\r\n");
 }
@@ -416,10 +417,8 @@ void Converter::task(const Record& record) {
     for (std::size_t slot = 0; slot < 12; ++slot) {
         if (bytes[13 + slot] == 0) continue;
         emit("C");
-        coordinate(static_cast<std::int32_t>(getU32BE(bytes, 73 + 4 * slot)), "%02ld%05ld%c", 'N',
-                   'S');
-        coordinate(static_cast<std::int32_t>(getU32BE(bytes, 25 + 4 * slot)), "%03ld%05ld%c", 'E',
-                   'W');
+        coordinate(static_cast<std::int32_t>(getU32BE(bytes, 73 + 4 * slot)), 2, 'N', 'S');
+        coordinate(static_cast<std::int32_t>(getU32BE(bytes, 25 + 4 * slot)), 3, 'E', 'W');
         emitText(getText(bytes, 121 + 9 * slot, 9));
         emit("\r\n");
     }
@@ -464,14 +463,38 @@ void Converter::unknown(std::uint8_t tag, const Record& record) {
 }
 
 void Converter::time(long seconds) {
-    emit("%02ld%02ld%02ld", seconds / 3600, seconds % 3600 / 60, seconds % 60);
+    number(seconds / 3600, 2);
+    number(seconds % 3600 / 60, 2);
+    number(seconds % 60, 2);
 }
 
-// Whole degrees and thousandths of minutes of a signed count; the sign picks the letter.
-void Converter::coordinate(long value, const char* format, char positive, char negative) {
+// Whole degrees in degreeDigits digits ("%02ld" or "%03ld"), the thousandths of minutes in
+// five, then the hemisphere letter: the sign decides, so a value just south of the equator
+// gets its S.
+void Converter::coordinate(long value, int degreeDigits, char positive, char negative) {
     const long magnitude = value < 0 ? -value : value;
-    emit(format, magnitude / kUnitsPerDegree, magnitude % kUnitsPerDegree,
-         value >= 0 ? positive : negative);
+    number(magnitude / kUnitsPerDegree, degreeDigits);
+    number(magnitude % kUnitsPerDegree, 5);
+    m_buffer += value >= 0 ? positive : negative;
+}
+
+// The value as printf's "%0*ld" writes it: at least width characters, zero-padded after
+// the sign. The fix lines are the bulk of a flight, so this avoids a format call per field.
+void Converter::number(long value, int width) {
+    char digits[24];
+    int count = 0;
+    unsigned long magnitude =
+        value < 0 ? 0UL - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+    do {
+        digits[count++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) {
+        m_buffer += '-';
+        --width;
+    }
+    for (int pad = count; pad < width; ++pad) m_buffer += '0';
+    while (count > 0) m_buffer += digits[--count];
 }
 
 void Converter::emit(const char* format, ...) {
