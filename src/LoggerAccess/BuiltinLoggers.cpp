@@ -2,6 +2,7 @@
 // order given, as `registerLogger<Driver>();` with its header included above.
 #include "LoggerAccess/LoggerFactory.h"
 
+#include "LoggerAccess/Flarm/Flarm.h"
 #include "LoggerAccess/LX/LXLogger.h"
 #include "LoggerAccess/Volkslogger/Volkslogger.h"
 
@@ -14,7 +15,7 @@ void LoggerFactory::registerBuiltinLoggers() {
 }
 
 void LoggerFactory::registerFutureLoggers() {
-    // Flarm.
+    registerLogger<Flarm>();
 }
 
 }  // namespace kelvo

@@ -114,7 +114,7 @@ std::optional<std::string> KelvoFlarm::getFlightRecord(int record) {
 }
 
 bool KelvoFlarm::getIGCFile(int record, const std::filesystem::path& path,
-                            const ProgressHandler& progress) {
+                            const DownloadProgress& progress) {
     if (!link() || record < 0 || record > 255 ||
         !link()->selectRecord(static_cast<std::uint8_t>(record))) {
         logLine("Select Record failed!\r");

@@ -20,7 +20,7 @@ class KelvoFlarm : public FlarmAPI {
   public:
     // Called after every written piece of a download: the device's progress [%] and the
     // bytes written so far.
-    using ProgressHandler = std::function<void(int progress, std::size_t bytesWritten)>;
+    using DownloadProgress = std::function<void(int progress, std::size_t bytesWritten)>;
 
     bool getFlarmHardwareVersion(std::string& text);
     bool getFlarmSoftwareVersion(std::string& text);
@@ -41,7 +41,7 @@ class KelvoFlarm : public FlarmAPI {
     std::optional<std::string> getFlightRecord(int record);
     // Downloads the record into the file, which is replaced only by a complete flight.
     bool getIGCFile(int record, const std::filesystem::path& path,
-                    const ProgressHandler& progress = {});
+                    const DownloadProgress& progress = {});
 
     // The name of an aircraft type code of the ACFT value.
     static std::string aircraftTypeName(long long code);

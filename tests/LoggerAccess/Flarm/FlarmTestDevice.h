@@ -35,6 +35,7 @@ inline sim::FlarmEmulatorConfig flarmTestDevice() {
         {"87FX0011.IGC|2008-07-15|10:05:00|02:30:15|Test Pilot|D-1234", flarmIgc(0)},
         {"87GX0012.IGC|2008-07-16", flarmIgc(1)},  // malformed: fewer than four fields
         {"../87HX0013.IGC|2008-07-17|09:00:00|01:00:00", flarmIgc(2)},
+        {"87JX0014.IGC|2008-07-18|11:00:00|00:45:00||D-KXYZ", flarmIgc(3)},
     };
     return config;
 }

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "base/Delay.h"
-#include "base/Log.h"
 #include "sim/PseudoTerminal.h"
 
 namespace kelvo::flarm {
@@ -94,13 +93,6 @@ TEST(FlarmSerial, ReadLineEndsAtLineFeedLimitOrSilence) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(port.readLn(line, 16));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
-}
-
-TEST(FlarmSerial, FlushOfClosedPortIsLogged) {
-    CapturingLogSink log;
-    serial port;
-    EXPECT_FALSE(port.flush());
-    EXPECT_TRUE(log.contains("Trying to flush buffers for port -1."));
 }
 
 }  // namespace

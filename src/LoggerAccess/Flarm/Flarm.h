@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "LoggerAccess/Logger.h"
+
+namespace kelvo {
+
+class KelvoFlarm;
+
+// The driver for Flarm devices: identification and configuration in text mode, the flight
+// list and IGC downloads in binary mode. Nothing can be written to the device.
+class Flarm : public Logger {
+  public:
+    Flarm();
+    ~Flarm() override;
+
+    static std::string loggerName() { return "Flarm"; }
+    static char loggerChar() { return 'X'; }
+    static std::string nativeTrackFileExtension() { return "IGC"; }
+    static int connectionType() { return 1; }
+
+    void fillCapabilities() override;
+    bool connect(const std::string& path) override;
+    bool stillConnected() override;
+    void readInfo() override;
+    void readDirectory(bool reload) override;
+    bool clearDirectory() override;
+    bool readFile(const std::filesystem::path& path, int key, bool secure, bool translateToIGC,
+                  const FlightEntry* entry) override;
+    void readDeclaration(bool reload) override;
+    void disconnect() override;
+
+    KelvoFlarm& kelvoFlarm() { return *m_kelvoFlarm; }
+    // A null device layer is refused.
+    void setFlarmAPI(std::unique_ptr<KelvoFlarm> flarm);
+
+  private:
+    std::unique_ptr<KelvoFlarm> m_kelvoFlarm;
+};
+
+}  // namespace kelvo

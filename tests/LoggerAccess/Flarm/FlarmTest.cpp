@@ -1,0 +1,157 @@
+#include "LoggerAccess/Flarm/Flarm.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../TempFolder.h"
+#include "FlarmTestDevice.h"
+#include "LoggerAccess/LoggerFactory.h"
+#include "base/Delay.h"
+#include "base/Log.h"
+#include "base/UtcDate.h"
+#include "geo/Declaration.h"
+#include "sim/Flarm/FlarmEmulator.h"
+#include "sim/PseudoTerminal.h"
+
+namespace kelvo {
+namespace {
+
+using namespace std::chrono_literals;
+
+class FlarmDriver : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(flarm.connect(terminal.slavePath())); }
+
+    std::vector<std::string> directoryNames() {
+        std::vector<std::string> names;
+        for (const FlightEntry& entry : flarm.flightDirectory()) {
+            names.push_back(entry.number.value_or("?") + " " + entry.filename.value_or("?"));
+        }
+        return names;
+    }
+
+    ScopedDelayScale fast{0.05};
+    sim::PseudoTerminal terminal;
+    sim::FlarmEmulator device{terminal, test::flarmTestDevice()};
+    Flarm flarm;
+};
+
+TEST(FlarmIdentity, IsRegisteredAsFutureLoggerWithItsCapabilities) {
+    LoggerFactory factory;
+    factory.registerFutureLoggers();
+    const std::unique_ptr<Logger> logger = factory.loggerInstanceWithName("Flarm");
+    ASSERT_TRUE(logger);
+    const LoggerDescriptor* descriptor = factory.loggerClassWithName("Flarm");
+    EXPECT_EQ(descriptor->character, 'X');
+    EXPECT_EQ(descriptor->nativeExtension, "IGC");
+    EXPECT_EQ(descriptor->connectionType, 1);
+    const LoggerCapabilities& capabilities = logger->capabilities();
+    EXPECT_TRUE(capabilities.supportsSecure && capabilities.supportsIGCFile);
+    EXPECT_FALSE(capabilities.hasNativeFile || capabilities.allowsClearFlights);
+    EXPECT_EQ(capabilities.maxBaud, 57600u);
+    EXPECT_EQ(capabilities.minBaud, 4800u);
+    EXPECT_FALSE(logger->storesWaypoints() || logger->storesRoutes() ||
+                 logger->storesDeclaration());
+}
+
+TEST_F(FlarmDriver, ReadsInfoUnderItsSixLabels) {
+    flarm.readInfo();
+    const LoggerInfo expected{{"Hardware version", "LC1"},        {"Software version", "6.42"},
+                              {"Obstacle Database", "Alps 2026"}, {"Version", "4711"},
+                              {"AicraftType", "Glider"},          {"PilotName", "Test Pilot"}};
+    EXPECT_EQ(flarm.loggerInfo(), expected);
+}
+
+TEST_F(FlarmDriver, ReadsDeclarationFieldsAndLeavesTheOthers) {
+    flarm.declaration()->setPilot2("Co Pilot");
+    flarm.readDeclaration(true);
+    const Declaration& declaration = *flarm.declaration();
+    EXPECT_EQ(declaration.pilot1(), "Test Pilot");
+    EXPECT_EQ(declaration.pilot2(), "Co Pilot");
+    EXPECT_EQ(declaration.competitionClass(), 2);
+    EXPECT_EQ(declaration.gliderID(), "D-1234");
+    EXPECT_EQ(declaration.competitionID(), "K5");
+    EXPECT_EQ(declaration.gliderType(), "ASW 24");
+}
+
+TEST_F(FlarmDriver, ListsFlightsSkippingMalformedRecord) {
+    CapturingLogSink log;
+    flarm.readDirectory(false);
+    flarm.readDirectory(true);
+    EXPECT_EQ(directoryNames(),
+              (std::vector<std::string>{"0 87FX0011.IGC", "2 87HX0013.IGC", "3 87JX0014.IGC"}));
+    EXPECT_TRUE(log.contains("Record contained less than 4 fields."));
+    EXPECT_TRUE(log.contains("Record: 87GX0012.IGC|2008-07-16"));
+
+    const FlightEntry& first = flarm.flightDirectory()[0];
+    EXPECT_EQ(isoUtc(*first.date), "2008-07-15T10:05:00Z");
+    EXPECT_EQ(first.firsttime, first.date);
+    EXPECT_EQ(isoUtc(*first.lasttime), "2008-07-15T12:35:15Z");
+    EXPECT_EQ(first.duration, "02:30:15");
+    EXPECT_EQ(first.pilot, "Test Pilot");
+    EXPECT_EQ(first.gliderid, "D-1234");
+    EXPECT_EQ(flarm.flightDirectory()[2].pilot, "");
+    EXPECT_FALSE(device.inBinaryMode());
+}
+
+TEST_F(FlarmDriver, DownloadsFlightThroughLineNoiseAndReportsProgress) {
+    TempFolder folder;
+    device.setNoiseBeforeFrames(true);
+    std::vector<Progress> reports;
+    flarm.setProgressHandler([&](const Progress& progress) { reports.push_back(progress); });
+    const auto path = folder.path() / "87FX0011.IGC";
+    ASSERT_TRUE(flarm.readFile(path, 0, true, true, nullptr));
+    std::ostringstream written;
+    written << std::ifstream(path, std::ios::binary).rdbuf();
+    EXPECT_EQ(written.str(), test::flarmIgc(0));
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.back().fraction, 1.0);
+    EXPECT_EQ(reports.back().bytes, test::flarmIgc(0).size());
+    EXPECT_FALSE(device.inBinaryMode());
+}
+
+TEST_F(FlarmDriver, DeviceFaultsEndOperationsWithinTheirBounds) {
+    TempFolder folder;
+    device.setRefusedRecord(2);
+    flarm.readDirectory(true);
+    EXPECT_EQ(directoryNames(), (std::vector<std::string>{"0 87FX0011.IGC"}));
+
+    device.setRefusedRecord(-1);
+    device.setWrongCrc(true);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(flarm.readFile(folder.path() / "a.IGC", 0, false, false, nullptr));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+
+    device.setWrongCrc(false);
+    device.setSilent(true);
+    start = std::chrono::steady_clock::now();
+    flarm.readDirectory(true);
+    flarm.readInfo();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_TRUE(flarm.flightDirectory().empty());
+    EXPECT_EQ(flarm.loggerInfo().at("PilotName"), "");
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
+TEST_F(FlarmDriver, RefusesWritesAndDisconnectsToConnectAgain) {
+    CapturingLogSink log;
+    EXPECT_FALSE(flarm.clearDirectory());
+    EXPECT_TRUE(log.contains("Clear directory not supported in Flarm devices."));
+    EXPECT_FALSE(flarm.writeDatabaseAndDeclaration());
+    flarm.readWaypoints(false);
+    EXPECT_TRUE(log.contains("Calling abstract method 'readWaypoints' in Logger class."));
+
+    flarm.disconnect();
+    EXPECT_FALSE(flarm.stillConnected());
+    EXPECT_TRUE(log.contains("shutting down...\r"));
+    ASSERT_TRUE(flarm.connect(terminal.slavePath()));
+    EXPECT_TRUE(flarm.stillConnected());
+}
+
+}  // namespace
+}  // namespace kelvo
