@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include "geo/Declaration.h"
+#include "geo/Route.h"
+#include "geo/Waypoint.h"
+#include "sim/demo/DemoContent.h"
+
+namespace kelvo::sim {
+namespace {
+
+using std::chrono::hours;
+
+TEST(DemoContent, FlightsLookLikeCrossCountryFlights) {
+    const auto content = DemoContent::make(DemoSize::Realistic);
+    ASSERT_GE(content.flights.size(), 3u);
+    ASSERT_LE(content.flights.size(), 5u);
+    for (const auto& flight : content.flights) {
+        SCOPED_TRACE(flight.fixes.size());
+        EXPECT_GE(flight.duration(), hours(1));
+        EXPECT_LE(flight.duration(), hours(5));
+        EXPECT_GE(flight.interval, 1);
+        EXPECT_LE(flight.interval, 4);
+        const auto invalid = std::count_if(flight.fixes.begin(), flight.fixes.end(),
+                                           [](const DemoFix& fix) { return !fix.valid; });
+        EXPECT_GT(invalid, 0);
+        EXPECT_LT(invalid, 20);
+        EXPECT_GE(flight.events.size(), 2u);
+        // Climbs and glides: the glider gains well over a kilometre in total.
+        double climbed = 0.0;
+        for (std::size_t i = 1; i < flight.fixes.size(); ++i) {
+            EXPECT_EQ(flight.fixes[i].time - flight.fixes[i - 1].time,
+                      std::chrono::seconds(flight.interval));
+            climbed += std::max(
+                0, flight.fixes[i].pressureAltitude - flight.fixes[i - 1].pressureAltitude);
+        }
+        EXPECT_GT(climbed, 3000.0);
+        // Takes off and lands at home.
+        const auto& home = *flight.task.front();
+        for (const auto& fix : {flight.fixes.front(), flight.fixes.back()}) {
+            EXPECT_LT(std::abs(fix.latitude - home.latitudeDegrees()), 0.02);
+            EXPECT_LT(std::abs(fix.longitude - home.longitudeDegrees()), 0.03);
+            EXPECT_NEAR(fix.pressureAltitude, home.elevation() - 28, 3);
+        }
+    }
+}
+
+TEST(DemoContent, HoldsNamedWaypointsRoutesAndADeclaration) {
+    const auto content = DemoContent::make(DemoSize::Realistic);
+    EXPECT_GE(content.waypoints.size(), 40u);
+    std::set<std::string> names;
+    for (const auto& waypoint : content.waypoints) {
+        EXPECT_TRUE(waypoint->isValid()) << waypoint->name();
+        names.insert(waypoint->name());
+    }
+    EXPECT_EQ(names.size(), content.waypoints.size());
+    ASSERT_EQ(content.routes.size(), 3u);
+    for (const auto& route : content.routes) {
+        EXPECT_GE(route->waypoints().size(), 3u);
+        for (const auto& point : route->waypoints()) EXPECT_TRUE(names.contains(point->name()));
+    }
+    const Declaration& declaration = *content.declaration;
+    EXPECT_FALSE(declaration.pilot1().empty());
+    EXPECT_FALSE(declaration.gliderType().empty());
+    EXPECT_FALSE(declaration.gliderID().empty());
+    EXPECT_EQ(declaration.competitionClassDescription(), "Standard");
+    ASSERT_TRUE(declaration.homePoint());
+    ASSERT_TRUE(declaration.task());
+    EXPECT_EQ(declaration.task()->numOfTurnpoints(), content.routes.front()->waypoints().size());
+}
+
+TEST(DemoContent, IsTheSameOnEveryRunAndSmallFlightsAreShort) {
+    const auto first = DemoContent::make(DemoSize::Small);
+    const auto second = DemoContent::make(DemoSize::Small);
+    ASSERT_EQ(first.flights.size(), 3u);
+    ASSERT_EQ(second.flights.size(), 3u);
+    for (std::size_t i = 0; i < first.flights.size(); ++i) {
+        const auto& a = first.flights[i].fixes;
+        const auto& b = second.flights[i].fixes;
+        ASSERT_EQ(a.size(), b.size());
+        EXPECT_LE(a.size(), 200u);
+        EXPECT_EQ(a.back().latitude, b.back().latitude);
+        EXPECT_EQ(a.back().gpsAltitude, b.back().gpsAltitude);
+    }
+}
+
+}  // namespace
+}  // namespace kelvo::sim
