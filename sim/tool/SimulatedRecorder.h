@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+
+#include "sim/tool/SimulatorOptions.h"
+
+namespace kelvo::sim {
+
+class PseudoTerminal;
+
+// One emulated recorder playing on a pseudo-terminal until it is destroyed, loaded with the
+// demo content and with the chosen fault switched on.
+class SimulatedRecorder {
+  public:
+    virtual ~SimulatedRecorder() = default;
+
+    // Null when the family's emulator is not part of this build.
+    static std::unique_ptr<SimulatedRecorder> start(const SimulatorOptions& options,
+                                                    const DemoContent& content,
+                                                    PseudoTerminal& terminal);
+};
+
+std::unique_ptr<SimulatedRecorder> startSimulatedFlarm(const SimulatorOptions& options,
+                                                       const DemoContent& content,
+                                                       PseudoTerminal& terminal);
+
+}  // namespace kelvo::sim

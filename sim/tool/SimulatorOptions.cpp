@@ -1,0 +1,89 @@
+#include "sim/tool/SimulatorOptions.h"
+
+#include <charconv>
+
+namespace kelvo::sim {
+
+namespace {
+
+std::optional<RecorderFamily> familyNamed(const std::string& name) {
+    if (name == "lx") return RecorderFamily::LX;
+    if (name == "volkslogger") return RecorderFamily::Volkslogger;
+    if (name == "flarm") return RecorderFamily::Flarm;
+    return std::nullopt;
+}
+
+std::optional<Fault> faultNamed(const std::string& name) {
+    if (name == "silent") return Fault::Silent;
+    if (name == "crc") return Fault::Crc;
+    if (name == "drop") return Fault::Drop;
+    return std::nullopt;
+}
+
+std::optional<int> baudOf(const std::string& text) {
+    int baud = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), baud);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    for (const int known : {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400}) {
+        if (baud == known) return baud;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+const char* SimulatorOptions::usage() {
+    return "usage: kelvo-sim lx|volkslogger|flarm [--speed BAUD] [--fault silent|crc|drop] "
+           "[--small]";
+}
+
+std::optional<SimulatorOptions> SimulatorOptions::parse(const std::vector<std::string>& arguments,
+                                                        std::string& error) {
+    SimulatorOptions options;
+    bool haveFamily = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (argument == "--speed" && hasValue) {
+            options.speed = baudOf(arguments[++i]);
+            if (!options.speed) {
+                error = "not a line speed: " + arguments[i];
+                return std::nullopt;
+            }
+        } else if (argument == "--fault" && hasValue) {
+            const auto fault = faultNamed(arguments[++i]);
+            if (!fault) {
+                error = "unknown fault: " + arguments[i];
+                return std::nullopt;
+            }
+            options.fault = *fault;
+        } else if (argument == "--small") {
+            options.size = DemoSize::Small;
+        } else if (const auto family = familyNamed(argument); family && !haveFamily) {
+            options.family = *family;
+            haveFamily = true;
+        } else {
+            error = "unexpected argument: " + argument;
+            return std::nullopt;
+        }
+    }
+    if (!haveFamily) {
+        error = "which recorder? lx, volkslogger or flarm";
+        return std::nullopt;
+    }
+    return options;
+}
+
+std::string portName(RecorderFamily family) {
+    switch (family) {
+        case RecorderFamily::LX:
+            return "Simulated LX";
+        case RecorderFamily::Volkslogger:
+            return "Simulated Volkslogger";
+        case RecorderFamily::Flarm:
+            return "Simulated Flarm";
+    }
+    return "Simulated recorder";
+}
+
+}  // namespace kelvo::sim
