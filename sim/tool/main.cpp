@@ -3,7 +3,6 @@
 #include <signal.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -11,7 +10,6 @@
 
 #include "LoggerAccess/SerialPortDictionary.h"
 #include "base/Delay.h"
-#include "base/Text.h"
 #include "sim/PseudoTerminal.h"
 #include "sim/tool/PublishedPort.h"
 #include "sim/tool/SimulatedRecorder.h"
@@ -19,14 +17,6 @@
 namespace {
 
 using namespace kelvo::sim;
-
-// KELVO_DELAY_SCALE shortens every protocol pause (tests run the protocols quickly).
-void applyDelayScale() {
-    const char* scale = std::getenv("KELVO_DELAY_SCALE");
-    if (scale == nullptr) return;
-    const double value = kelvo::leadingDouble(scale);
-    if (value > 0.0) kelvo::setDelayScale(value);
-}
 
 // Blocks the stop signals in every thread, so that the main thread alone takes them.
 sigset_t blockStopSignals() {
@@ -70,7 +60,7 @@ int main(int argc, char** argv) {
         std::cerr << "kelvo-sim: " << error << '\n' << SimulatorOptions::usage() << std::endl;
         return 2;
     }
-    applyDelayScale();
+    kelvo::setDelayScaleFromEnvironment();
     try {
         return run(*options);
     } catch (const std::exception& failure) {

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <thread>
+
+#include "base/Text.h"
 
 namespace kelvo {
 namespace {
@@ -31,6 +34,13 @@ void delayMicroseconds(long microseconds) {
 void setDelayScale(double scale) { g_scale.store(std::max(0.0, scale)); }
 
 double delayScale() { return g_scale.load(); }
+
+void setDelayScaleFromEnvironment() {
+    const char* text = std::getenv("KELVO_DELAY_SCALE");
+    if (text == nullptr) return;
+    const double scale = leadingDouble(text);
+    if (scale > 0.0) setDelayScale(scale);
+}
 
 std::chrono::milliseconds scaledTimeout(std::chrono::milliseconds timeout) {
     const auto scaled = static_cast<long long>(static_cast<double>(timeout.count()) * g_scale.load());

@@ -14,6 +14,10 @@ void delayMicroseconds(long microseconds);
 void setDelayScale(double scale);
 double delayScale();
 
+// Sets the scale from the environment variable KELVO_DELAY_SCALE when it holds a positive
+// number, so that tests can run the command-line tools' protocols quickly.
+void setDelayScaleFromEnvironment();
+
 // A device time-out shortened by the same scale (never below one millisecond), so a
 // silent device ends an operation quickly in tests and after the real bound otherwise.
 std::chrono::milliseconds scaledTimeout(std::chrono::milliseconds timeout);
