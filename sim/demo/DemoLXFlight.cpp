@@ -57,8 +57,8 @@ LXNativeFlightEncoder demoLXNativeFlight(const DemoFlight& flight) {
               static_cast<std::uint16_t>(date.year))
         .recorderIdentification("LXNAVNANO")
         .versions(30, 26)
-        .flightInformation({flight.pilot, flight.gliderType, flight.gliderId,
-                            flight.competitionId, classCodeOf(flight.competitionClass), 100, 35,
+        .flightInformation({flight.pilot, flight.gliderType, flight.gliderId, flight.competitionId,
+                            classCodeOf(flight.competitionClass), 100, 35,
                             "uBLOX LEA-6S,16,max50000m"});
     if (classCodeOf(flight.competitionClass) == kNamedClass) {
         encoder.className(flight.competitionClass);

@@ -1,0 +1,117 @@
+#include "cli/CliArguments.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace kelvo::cli {
+
+namespace {
+
+struct CommandSyntax {
+    std::string name;
+    std::vector<std::string> required;  // options with a value that must be given
+    std::vector<std::string> optional;  // options with a value that may be given
+    std::vector<std::string> flags;
+    std::size_t positionals = 0;
+};
+
+const std::vector<std::string> kDevice{"--type", "--port"};
+
+std::vector<std::string> join(std::vector<std::string> first,
+                              const std::vector<std::string>& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+const std::vector<CommandSyntax>& commands() {
+    static const std::vector<CommandSyntax> list{
+        {"ports", {}, {}, {}, 0},
+        {"info", kDevice, {}, {}, 0},
+        {"flights", kDevice, {}, {}, 0},
+        {"download", join(kDevice, {"--flight"}), {"--output"}, {"--native", "--no-secure"}, 0},
+        {"database", join(kDevice, {"--output"}), {}, {}, 0},
+        {"declaration", kDevice, {}, {}, 0},
+        {"upload", join(kDevice, {"--waypoints"}), {"--declaration"}, {}, 0},
+        {"convert", {}, {}, {}, 2},
+        {"igc", {}, {}, {"--fixes"}, 1},
+    };
+    return list;
+}
+
+bool contains(const std::vector<std::string>& list, const std::string& item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+}  // namespace
+
+const char* CliArguments::usage() {
+    return "usage: kelvo-cli COMMAND [OPTIONS] [--json] [--verbose]\n"
+           "  ports\n"
+           "  info        --type T --port P\n"
+           "  flights     --type T --port P\n"
+           "  download    --type T --port P --flight N [--native] [--no-secure] [--output PATH]\n"
+           "  database    --type T --port P --output FILE\n"
+           "  declaration --type T --port P\n"
+           "  upload      --type T --port P --waypoints FILE [--declaration FILE.json]\n"
+           "  convert     IN OUT\n"
+           "  igc         FILE [--fixes]\n"
+           "T: lx, volkslogger, flarm (or \"LX/SDI/Filser\", \"Volkslogger\", \"Flarm\")\n"
+           "P: a device path or a name that 'kelvo-cli ports' lists";
+}
+
+CliArguments CliArguments::parse(const std::vector<std::string>& arguments) {
+    if (arguments.empty()) throw UsageError("no command given");
+    CliArguments result;
+    result.m_command = arguments.front();
+    const auto syntax =
+        std::find_if(commands().begin(), commands().end(),
+                     [&](const auto& command) { return command.name == result.m_command; });
+    if (syntax == commands().end()) throw UsageError("unknown command: " + result.m_command);
+
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--json" || argument == "--verbose" || contains(syntax->flags, argument)) {
+            result.m_flags.insert(argument);
+        } else if (contains(syntax->required, argument) || contains(syntax->optional, argument)) {
+            if (i + 1 == arguments.size()) throw UsageError(argument + " needs a value");
+            result.m_values[argument] = arguments[++i];
+        } else if (argument.starts_with("--")) {
+            throw UsageError("unknown option for " + result.m_command + ": " + argument);
+        } else {
+            result.m_positionals.push_back(argument);
+        }
+    }
+    for (const auto& option : syntax->required) {
+        if (!result.m_values.contains(option)) {
+            throw UsageError(result.m_command + " needs " + option);
+        }
+    }
+    if (result.m_positionals.size() != syntax->positionals) {
+        throw UsageError(result.m_command + " takes " + std::to_string(syntax->positionals) +
+                         " argument(s), not " + std::to_string(result.m_positionals.size()));
+    }
+    return result;
+}
+
+std::optional<std::string> CliArguments::value(const std::string& name) const {
+    const auto found = m_values.find(name);
+    if (found == m_values.end()) return std::nullopt;
+    return found->second;
+}
+
+const std::string& CliArguments::required(const std::string& name) const {
+    return m_values.at(name);
+}
+
+std::optional<int> CliArguments::integer(const std::string& name) const {
+    const auto text = value(name);
+    if (!text) return std::nullopt;
+    int number = 0;
+    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), number);
+    if (error != std::errc() || end != text->data() + text->size()) {
+        throw UsageError(name + " needs a whole number, not " + *text);
+    }
+    return number;
+}
+
+}  // namespace kelvo::cli

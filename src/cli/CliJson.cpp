@@ -1,0 +1,217 @@
+#include "cli/CliJson.h"
+
+#include <cmath>
+
+#include "base/Format.h"
+#include "base/Text.h"
+#include "base/UtcDate.h"
+#include "cli/CliArguments.h"
+#include "geo/Declaration.h"
+#include "geo/Task.h"
+#include "geo/Turnpoint.h"
+#include "geo/Waypoint.h"
+#include "igc/KelvoTrace.h"
+
+namespace kelvo::cli {
+
+namespace {
+
+// Seven decimals of a degree are about a centimetre; more would only show rounding noise.
+double roundedDegrees(double degrees) {
+    return std::round(degrees * 1e7) / 1e7;
+}
+
+template <typename Value>
+void putIfPresent(Json& object, const char* key, const std::optional<Value>& value) {
+    if (value) object[key] = *value;
+}
+
+void putIfPresent(Json& object, const char* key,
+                  const std::optional<std::chrono::sys_seconds>& time) {
+    if (time) object[key] = isoUtc(*time);
+}
+
+[[noreturn]] void reject(const std::string& field, const char* expectation) {
+    throw OperationFailure(stringf("declaration: \"%s\" must be %s", field.c_str(), expectation));
+}
+
+std::string textField(const Json& object, const std::string& key) {
+    const Json& value = object.at(key);
+    if (!value.is_string()) reject(key, "a text");
+    return value.get<std::string>();
+}
+
+double numberField(const Json& object, const std::string& key, double limit) {
+    const auto found = object.find(key);
+    if (found == object.end() || !found->is_number()) reject(key, "a number");
+    const double number = found->get<double>();
+    if (!std::isfinite(number) || std::abs(number) > limit) reject(key, "within range");
+    return number;
+}
+
+std::int32_t wholeField(const Json& object, const std::string& key) {
+    const auto found = object.find(key);
+    if (found == object.end()) return 0;
+    if (!found->is_number_integer()) reject(key, "a whole number");
+    const auto number = found->get<std::int64_t>();
+    if (number < -100000 || number > 100000) reject(key, "within range");
+    return static_cast<std::int32_t>(number);
+}
+
+// A point of the document: name, latitude and longitude, elevation when given.
+void readPoint(const Json& object, const std::string& where, Waypoint& waypoint) {
+    if (!object.is_object()) reject(where, "an object with name, latitude and longitude");
+    const std::string name = object.contains("name") ? textField(object, "name") : "";
+    const double elevation =
+        object.contains("elevation") ? numberField(object, "elevation", 10000) : 0;
+    waypoint.setValueFromDegrees(name, numberField(object, "latitude", 90),
+                                 numberField(object, "longitude", 180), elevation);
+}
+
+std::shared_ptr<Turnpoint> readTurnpoint(const Json& object, const std::string& where) {
+    Waypoint point;
+    readPoint(object, where, point);
+    auto turnpoint = std::make_shared<Turnpoint>(point);
+    if (wholeField(object, "ozType") == 1) {
+        turnpoint->setOzType(1);
+        turnpoint->setLineWidth(wholeField(object, "lineWidth"));
+    } else {
+        turnpoint->setOzType(0);
+        turnpoint->setCylinderRadius(wholeField(object, "cylinderRadius"));
+        turnpoint->setSectorRadius(wholeField(object, "sectorRadius"));
+        turnpoint->setSectorDirection(wholeField(object, "sectorDirection"));
+    }
+    return turnpoint;
+}
+
+std::shared_ptr<Task> readTask(const Json& array) {
+    if (!array.is_array()) reject("task", "an array of points");
+    auto task = std::make_shared<Task>();
+    for (std::size_t i = 0; i < array.size(); ++i) {
+        task->addTurnpoint(readTurnpoint(array[i], stringf("task[%zu]", i)));
+    }
+    return task;
+}
+
+// The class by its name in any case; otherwise the free-text rule of the declaration.
+void setCompetitionClass(const std::string& name, Declaration& declaration) {
+    const auto& names = Declaration::competitionClassNames();
+    for (std::size_t index = 0; index < names.size(); ++index) {
+        if (toUpperAscii(names[index]) == toUpperAscii(name)) {
+            declaration.setCompetitionClass(static_cast<std::int32_t>(index));
+            return;
+        }
+    }
+    declaration.setCompetitionClassDescription(name);
+}
+
+}  // namespace
+
+Json pointJson(const Waypoint& waypoint) {
+    Json point{{"name", waypoint.name()},
+               {"latitude", roundedDegrees(waypoint.latitudeDegrees())},
+               {"longitude", roundedDegrees(waypoint.longitudeDegrees())}};
+    if (const auto* turnpoint = dynamic_cast<const Turnpoint*>(&waypoint)) {
+        point["ozType"] = turnpoint->getOzType();
+        point["lineWidth"] = turnpoint->getLineWidth();
+        point["cylinderRadius"] = turnpoint->getCylinderRadius();
+        point["sectorRadius"] = turnpoint->getSectorRadius();
+        point["sectorDirection"] = turnpoint->getSectorDirection();
+    }
+    return point;
+}
+
+Json flightEntryJson(const FlightEntry& entry) {
+    Json object = Json::object();
+    putIfPresent(object, "number", entry.number);
+    putIfPresent(object, "takeoff", entry.takeoff);
+    putIfPresent(object, "date", entry.date);
+    putIfPresent(object, "firsttime", entry.firsttime);
+    putIfPresent(object, "lasttime", entry.lasttime);
+    putIfPresent(object, "duration", entry.duration);
+    putIfPresent(object, "filename", entry.filename);
+    putIfPresent(object, "pilot", entry.pilot);
+    putIfPresent(object, "compid", entry.compid);
+    putIfPresent(object, "gliderid", entry.gliderid);
+    return object;
+}
+
+Json declarationJson(const Declaration& declaration) {
+    Json task = Json::array();
+    if (declaration.task()) {
+        for (const auto& turnpoint : declaration.task()->turnpoints()) {
+            task.push_back(pointJson(*turnpoint));
+        }
+    }
+    return Json{
+        {"pilot1", declaration.pilot1()},
+        {"pilot2", declaration.pilot2()},
+        {"pilot3", declaration.pilot3()},
+        {"pilot4", declaration.pilot4()},
+        {"gliderID", declaration.gliderID()},
+        {"gliderType", declaration.gliderType()},
+        {"competitionID", declaration.competitionID()},
+        {"competitionClass", declaration.competitionClassDescription()},
+        {"homePoint", declaration.homePoint() ? pointJson(*declaration.homePoint()) : Json()},
+        {"task", std::move(task)}};
+}
+
+void applyDeclarationJson(const Json& document, Declaration& declaration) {
+    if (!document.is_object()) throw OperationFailure("declaration: the document is not an object");
+    using Setter = void (Declaration::*)(std::string);
+    const std::pair<const char*, Setter> texts[] = {
+        {"pilot1", &Declaration::setPilot1},
+        {"pilot2", &Declaration::setPilot2},
+        {"pilot3", &Declaration::setPilot3},
+        {"pilot4", &Declaration::setPilot4},
+        {"gliderID", &Declaration::setGliderID},
+        {"gliderType", &Declaration::setGliderType},
+        {"competitionID", &Declaration::setCompetitionID},
+    };
+    for (const auto& [key, setter] : texts) {
+        if (document.contains(key)) (declaration.*setter)(textField(document, key));
+    }
+    if (document.contains("competitionClass")) {
+        setCompetitionClass(textField(document, "competitionClass"), declaration);
+    }
+    if (document.contains("homePoint")) {
+        const Json& home = document.at("homePoint");
+        std::shared_ptr<Waypoint> point;
+        if (!home.is_null()) {
+            point = std::make_shared<Waypoint>();
+            readPoint(home, "homePoint", *point);
+        }
+        declaration.setHomePoint(std::move(point));
+    }
+    if (document.contains("task")) declaration.setTask(readTask(document.at("task")));
+}
+
+Json traceJson(const KelvoTrace& trace, bool withFixes) {
+    Json date;
+    if (const auto day = trace.dateOfFlight()) {
+        const UtcFields fields = utcFields(*day);
+        date = stringf("%04d-%02d-%02d", fields.year, fields.month, fields.day);
+    }
+    Json task = Json::array();
+    for (const auto& waypoint : trace.waypoints()) task.push_back(pointJson(*waypoint));
+    Json header = Json::object();
+    for (const auto& [key, value] : trace.header()) header[key] = value;
+    Json document{{"fileName", trace.fileName()},
+                  {"date", std::move(date)},
+                  {"header", std::move(header)},
+                  {"task", std::move(task)},
+                  {"fixCount", trace.points().size()}};
+    if (withFixes) {
+        Json fixes = Json::array();
+        for (const auto& fix : trace.points()) {
+            fixes.push_back({{"time", isoUtc(fix.timeStamp())},
+                             {"latitude", roundedDegrees(fix.position().latitudeDegrees())},
+                             {"longitude", roundedDegrees(fix.position().longitudeDegrees())},
+                             {"elevation", fix.position().elevation()}});
+        }
+        document["fixes"] = std::move(fixes);
+    }
+    return document;
+}
+
+}  // namespace kelvo::cli

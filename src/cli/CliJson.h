@@ -1,0 +1,39 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include "LoggerAccess/FlightEntry.h"
+#include "LoggerAccess/LoggerData.h"
+
+namespace kelvo {
+class Declaration;
+class KelvoTrace;
+class Waypoint;
+}  // namespace kelvo
+
+namespace kelvo::cli {
+
+// Objects keep their keys in the documented order.
+using Json = nlohmann::ordered_json;
+
+// {"name", "latitude", "longitude"} in decimal degrees; a turnpoint adds its zone
+// ("ozType", "lineWidth", "cylinderRadius", "sectorRadius", "sectorDirection").
+Json pointJson(const Waypoint& waypoint);
+
+// The entry's keys that are present; dates as ISO 8601 UTC texts.
+Json flightEntryJson(const FlightEntry& entry);
+
+// pilot1..pilot4, gliderID, gliderType, competitionID, competitionClass (the class name),
+// homePoint (null when there is none) and task (an array of points with their zones).
+Json declarationJson(const Declaration& declaration);
+
+// Sets the fields of the declaration that the document names (the keys of
+// declarationJson); the others stay. Throws OperationFailure naming the first field that
+// is of the wrong kind or out of range.
+void applyDeclarationJson(const Json& document, Declaration& declaration);
+
+// {"fileName", "date" (YYYY-MM-DD or null), "header", "task", "fixCount"} and, when asked
+// for, "fixes" ({"time", "latitude", "longitude", "elevation"}).
+Json traceJson(const KelvoTrace& trace, bool withFixes);
+
+}  // namespace kelvo::cli

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "cli/CliArguments.h"
+
+namespace kelvo {
+class LoggerData;
+}
+
+namespace kelvo::cli {
+
+// The scriptable front end: runs one command against a recorder or on files, writes its
+// result to out (one JSON document with --json) and answers the exit status: 0 success,
+// 1 the operation failed (one line on err saying what), 2 a usage error.
+class KelvoCli {
+  public:
+    KelvoCli(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) {}
+
+    int run(const std::vector<std::string>& arguments);
+
+  private:
+    void dispatch();
+    void ports();
+    void info();
+    void flights();
+    void download();
+    void database();
+    void declaration();
+    void upload();
+    void convert();
+    void igc();
+
+    bool json() const { return m_arguments.flag("--json"); }
+
+    std::ostream& m_out;
+    std::ostream& m_err;
+    CliArguments m_arguments;
+};
+
+}  // namespace kelvo::cli

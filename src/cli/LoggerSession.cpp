@@ -1,0 +1,67 @@
+#include "cli/LoggerSession.h"
+
+#include "LoggerAccess/LoggerFactory.h"
+#include "LoggerAccess/SerialPortDictionary.h"
+#include "base/Delay.h"
+#include "base/Text.h"
+#include "cli/CliArguments.h"
+
+namespace kelvo::cli {
+
+namespace {
+
+// Each attempt runs the driver's own speed search; a recorder that was asleep usually
+// answers the second.
+constexpr int kConnectAttempts = 3;
+constexpr double kSecondsBetweenAttempts = 2.0;
+
+// Every family, the debug-only Flarm driver included.
+LoggerFactory& registry() {
+    LoggerFactory& factory = LoggerFactory::shared();
+    if (factory.registeredLoggers().empty()) {
+        factory.registerBuiltinLoggers();
+        factory.registerFutureLoggers();
+        factory.registerPlugins();
+    }
+    return factory;
+}
+
+}  // namespace
+
+std::string LoggerSession::loggerNameOf(const std::string& type) {
+    static const std::pair<const char*, const char*> kAliases[] = {
+        {"lx", "LX/SDI/Filser"}, {"volkslogger", "Volkslogger"}, {"flarm", "Flarm"}};
+    std::string wanted = type;
+    for (const auto& [alias, name] : kAliases) {
+        if (type == alias) wanted = name;
+    }
+    for (const auto& name : registry().registeredLoggers()) {
+        if (toUpperAscii(name) == toUpperAscii(wanted)) return name;
+    }
+    std::string known;
+    for (const auto& name : registry().registeredLoggers()) known += " \"" + name + "\"";
+    throw UsageError("unknown logger type \"" + type +
+                     "\"; known:" + (known.empty() ? std::string(" none in this build") : known));
+}
+
+std::string LoggerSession::devicePathOf(const std::string& port) {
+    const PortDictionary ports = SerialPortDictionary::serialPortDictionary();
+    const auto found = ports.find(port);
+    return found == ports.end() ? port : found->second;
+}
+
+LoggerSession::LoggerSession(const std::string& type, const std::string& port)
+    : m_name(loggerNameOf(type)), m_logger(registry().loggerInstanceWithName(m_name)) {
+    const std::string path = devicePathOf(port);
+    for (int attempt = 1; attempt <= kConnectAttempts; ++attempt) {
+        if (m_logger->connect(path)) return;
+        if (attempt < kConnectAttempts) delaySeconds(kSecondsBetweenAttempts);
+    }
+    throw OperationFailure("could not connect to the " + m_name + " recorder at " + path);
+}
+
+LoggerSession::~LoggerSession() {
+    if (m_logger->connected()) m_logger->disconnect();
+}
+
+}  // namespace kelvo::cli

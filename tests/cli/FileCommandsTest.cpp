@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "ToolProcess.h"
+#include "sim/demo/DemoContent.h"
+#include "sim/demo/DemoIgc.h"
+#include "sim/demo/DemoLXFlight.h"
+
+namespace kelvo::cli::test {
+namespace {
+
+using nlohmann::json;
+
+const sim::DemoFlight& demoFlight() {
+    static const auto content = sim::DemoContent::make(sim::DemoSize::Small);
+    return content.flights.front();
+}
+
+std::vector<std::string> bRecords(const std::string& igc) {
+    std::vector<std::string> lines;
+    std::istringstream stream(igc);
+    for (std::string line; std::getline(stream, line);) {
+        if (line.starts_with("B")) lines.push_back(line);
+    }
+    return lines;
+}
+
+// The trace's fixes are the flight's, to the resolution of the file; a two-dimensional
+// fix has no altitude.
+void expectFixesOf(const json& trace, const sim::DemoFlight& flight) {
+    ASSERT_EQ(trace["fixCount"], flight.fixes.size());
+    ASSERT_EQ(trace["fixes"].size(), flight.fixes.size());
+    for (std::size_t i = 0; i < flight.fixes.size(); ++i) {
+        const json& fix = trace["fixes"][i];
+        EXPECT_NEAR(fix["latitude"].get<double>(), flight.fixes[i].latitude, 1.0 / 60000);
+        EXPECT_NEAR(fix["longitude"].get<double>(), flight.fixes[i].longitude, 1.0 / 60000);
+        EXPECT_EQ(fix["elevation"], flight.fixes[i].valid ? flight.fixes[i].gpsAltitude : 0);
+    }
+}
+
+TEST(IgcCommand, DescribesTheTraceAsOneJsonDocument) {
+    ToolEnvironment environment;
+    const sim::DemoRecorder recorder;
+    writeFile(environment.file("flight.igc"), sim::demoIgcFile(demoFlight(), recorder));
+
+    const CliRun run = environment.cli({"igc", "flight.igc", "--json", "--fixes"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const json trace = json::parse(run.out);
+    EXPECT_EQ(trace["fileName"], "flight.igc");
+    EXPECT_EQ(trace["date"], "2026-05-14");
+    EXPECT_EQ(trace["header"]["PLT"], "PILOTINCHARGE:Anna Keller");
+    ASSERT_EQ(trace["task"].size(), demoFlight().task.size() + 2);
+    EXPECT_EQ(trace["task"][1]["name"], "KLIPPENE");
+    EXPECT_EQ(trace["fixes"][0]["time"], "2026-05-14T10:38:30Z");
+    expectFixesOf(trace, demoFlight());
+
+    const CliRun brief = environment.cli({"igc", "flight.igc", "--json"});
+    EXPECT_FALSE(json::parse(brief.out).contains("fixes"));
+}
+
+TEST(ConvertCommand, TurnsNativeLXFlightsIntoIgcFiles) {
+    ToolEnvironment environment;
+    const Bytes native = sim::demoLXNativeFlight(demoFlight()).bytes();
+    writeFile(environment.file("flight.LXN"), std::string(native.begin(), native.end()));
+
+    const CliRun run = environment.cli({"convert", "flight.LXN", "flight.igc"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "flight.igc\n");
+    const std::string igc = readFile(environment.file("flight.igc"));
+    EXPECT_TRUE(igc.starts_with("ALXNAVNANOFLIGHT:1\r\nHFDTE140526\r\n")) << igc.substr(0, 80);
+    EXPECT_EQ(bRecords(igc), bRecords(sim::demoIgcFile(demoFlight(), {})));
+}
+
+TEST(CliExitStatus, TellsUsageErrorsFromFailedOperations) {
+    ToolEnvironment environment;
+    for (const std::vector<std::string>& usage : std::vector<std::vector<std::string>>{
+             {},
+             {"erase"},
+             {"info", "--port", "/dev/null"},
+             {"convert", "a.cup", "b.xyz"},
+             {"info", "--type", "garmin", "--port", "/dev/null"}}) {
+        const CliRun run = environment.cli(usage);
+        EXPECT_EQ(run.status, 2) << run.err;
+    }
+    for (const std::vector<std::string>& failing : std::vector<std::vector<std::string>>{
+             {"igc", "missing.igc"}, {"convert", "missing.LXN", "out.igc"}}) {
+        const CliRun run = environment.cli(failing);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+    EXPECT_EQ(environment.cli({"--help"}).status, 0);
+}
+
+}  // namespace
+}  // namespace kelvo::cli::test
