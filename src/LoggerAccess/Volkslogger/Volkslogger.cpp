@@ -183,7 +183,8 @@ bool Volkslogger::clearDirectory() {
 bool Volkslogger::readFile(const std::filesystem::path& path, int key, bool secure, bool,
                            const FlightEntry*) {
     const int result = m_api->read_igcfile(path, key, secure ? 1 : 0);
-    loggerData().setFlightFromFile(path, key);
+    // The file is only written whole; an older file at the path must not pass for this flight.
+    if (result == vl::VLA_ERR_NOERR) loggerData().setFlightFromFile(path, key);
     reportError(result);
     return result == vl::VLA_ERR_NOERR;
 }

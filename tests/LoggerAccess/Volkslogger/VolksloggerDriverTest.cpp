@@ -193,11 +193,18 @@ TEST_F(VolksloggerDriver, ErasesFlightsAndDisconnects) {
     EXPECT_FALSE(logger.api().portIsOpen());
 }
 
-TEST_F(VolksloggerDriver, FailedFirstDirectoryReadIsNotRetriedAndErrorsAreLogged) {
+TEST_F(VolksloggerDriver, FailuresAreLoggedAndLeaveNothingBehind) {
     CapturingLogSink log;
     emulator.setFault(Fault::RefuseCommands);
     logger.readDirectory(false);
     EXPECT_TRUE(log.contains("No Answer Error."));
+    const auto path = std::filesystem::temp_directory_path() / "kelvo-vl-driver-refused.igc";
+    EXPECT_FALSE(logger.readFile(path, 0, false, true, nullptr));
+    EXPECT_TRUE(log.contains("Misc Error."));
+    EXPECT_EQ(logger.loggerData().flightWithKey(0), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    // A failed first directory read is not retried without reload.
     emulator.setFault(Fault::None);
     logger.readDirectory(false);
     EXPECT_TRUE(logger.flightDirectory().empty());
