@@ -30,6 +30,8 @@ constexpr std::int32_t kPageSize = 32768;
 constexpr std::int32_t kPieceSize = 8192;
 constexpr std::size_t kDirectoryRecordSize = 96;
 constexpr int kEmptyDirectoryReadLimit = 3;
+// More records than a recorder's memory can hold flights: a line that keeps babbling.
+constexpr int kDirectoryReadLimit = 1000;
 constexpr std::size_t kDatabaseSize = 21800;
 constexpr std::size_t kRoutesOffset = 18600;
 constexpr std::size_t kDeclarationSize = 1 + LXFlight::kSize + LXTask::kSize;
@@ -129,8 +131,13 @@ void LXLogger::readDirectory(bool) {
     writeCommand(0xCD, 0, 100);
     int index = 0;
     int emptyReads = 0;
+    int reads = 0;
     std::uint8_t record[kDirectoryRecordSize];
     do {
+        if (++reads > kDirectoryReadLimit) {
+            logf("More than %d directory reads; the directory ends here.", kDirectoryReadLimit);
+            break;
+        }
         std::fill(std::begin(record), std::end(record), 0);
         delaySeconds(2);
         const int count = m_serialPort->readBuffer(record, sizeof record);

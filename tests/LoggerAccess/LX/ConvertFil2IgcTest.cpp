@@ -138,6 +138,30 @@ TEST(ConvertFil2Igc, DatumWithoutNameIsUnknown) {
     }
 }
 
+// The class line and the datum line of a flight-information record.
+std::pair<std::string, std::string> classAndDatum(std::uint8_t classCode, std::uint8_t datum) {
+    auto info = information(classCode);
+    info.gpsDatum = datum;
+    LXNativeFlightEncoder flight;
+    flight.flightInformation(info).end();
+    const auto output = convertLines(flight.bytes());
+    return output.size() == 8 ? std::pair{output[6], output[4]} : std::pair{"", ""};
+}
+
+TEST(ConvertFil2Igc, ClassCodesAndDatumCodesHaveTheirNames) {
+    const char* classes[] = {"STANDARD", "15-METER", "OPEN",    "18-METER",
+                             "WORLD",    "DOUBLE",   "MOTOR_GL"};
+    for (std::uint8_t code = 0; code < 7; ++code) {
+        EXPECT_EQ(classAndDatum(code, 0).first,
+                  std::string("HFCCLCOMPETITIONCLASS:") + classes[code]);
+    }
+    EXPECT_EQ(classAndDatum(0, 0).second, "HFDTM000GPSDATUM:ADINDAN        ");
+    EXPECT_EQ(classAndDatum(0, 83).second, "HFDTM083GPSDATUM:S.AMERICA  1956");
+    EXPECT_EQ(classAndDatum(0, 84).second, "HFDTM084GPSDATUM:S.AMERICA  1956");
+    EXPECT_EQ(classAndDatum(0, 85).second, "HFDTM085GPSDATUM:SOUTH ASIA     ");
+    EXPECT_EQ(classAndDatum(0, 102).second, "HFDTM102GPSDATUM:CH-1903        ");
+}
+
 TEST(ConvertFil2Igc, WithoutExtensionsFixLinesEndOnTheirOwn) {
     LXNativeFlightEncoder flight;
     flight.bExtensionMask(0).kExtensionMask(0).origin(0, 0, 0).fix(45296, -30, 30, 1, 2);
