@@ -1,10 +1,10 @@
 #include "LoggerAccess/Flarm/Flarm.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "LoggerAccess/Flarm/FlarmRecord.h"
 #include "LoggerAccess/Flarm/KelvoFlarm.h"
-#include "base/Format.h"
 #include "base/Log.h"
 #include "geo/Declaration.h"
 
@@ -104,13 +104,13 @@ bool Flarm::clearDirectory() {
 }
 
 bool Flarm::readFile(const std::filesystem::path& path, int key, bool /*secure*/,
-                     bool /*translateToIGC*/, const FlightEntry* /*entry*/) {
+                     bool /*translateToIGC*/, const FlightEntry* entry) {
     logLine("Calling method 'readIGCFile' in Flarm class.");
+    const std::string name = entry && entry->filename ? *entry->filename : std::string();
     m_kelvoFlarm->enterBinaryMode();
     const bool read =
-        m_kelvoFlarm->getIGCFile(key, path, [this, key](int percent, std::size_t written) {
-            reportProgress(
-                Progress{percent / 100.0, written, stringf("Flight %d: %zu bytes", key, written)});
+        m_kelvoFlarm->getIGCFile(key, path, [this, &name](int percent, std::size_t written) {
+            reportProgress(Progress{std::min(1.0, percent / 100.0), written, name});
         });
     m_kelvoFlarm->leaveBinaryMode();
     return read;

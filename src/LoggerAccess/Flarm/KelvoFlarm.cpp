@@ -100,12 +100,17 @@ bool KelvoFlarm::leaveBinaryMode() {
     return true;
 }
 
-std::optional<std::string> KelvoFlarm::getFlightRecord(int record) {
-    if (!link() || record < 0 || record > 255 ||
-        !link()->selectRecord(static_cast<std::uint8_t>(record))) {
-        logLine("Select Record failed!\r");
-        return std::nullopt;
+bool KelvoFlarm::selectRecord(int record) {
+    if (link() && record >= 0 && record <= 255 &&
+        link()->selectRecord(static_cast<std::uint8_t>(record))) {
+        return true;
     }
+    logLine("Select Record failed!\r");
+    return false;
+}
+
+std::optional<std::string> KelvoFlarm::getFlightRecord(int record) {
+    if (!selectRecord(record)) return std::nullopt;
     delayMilliseconds(100);
     std::string text;
     if (!link()->getRecordInfo(text)) text.clear();
@@ -115,9 +120,7 @@ std::optional<std::string> KelvoFlarm::getFlightRecord(int record) {
 
 bool KelvoFlarm::getIGCFile(int record, const std::filesystem::path& path,
                             const DownloadProgress& progress) {
-    if (!link() || record < 0 || record > 255 ||
-        !link()->selectRecord(static_cast<std::uint8_t>(record))) {
-        logLine("Select Record failed!\r");
+    if (!selectRecord(record)) {
         delayMilliseconds(100);
         return false;
     }

@@ -47,6 +47,8 @@ class KelvoFlarm : public FlarmAPI {
     static std::string aircraftTypeName(long long code);
 
   private:
+    // Logs "Select Record failed!" when the device refused the record number.
+    bool selectRecord(int record);
     bool readValue(std::string& text, void (flarm::textcomm::*getter)(std::string&));
 };
 

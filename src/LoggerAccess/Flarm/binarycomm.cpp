@@ -49,12 +49,6 @@ std::string textAfter(const Bytes& payload, std::size_t skipped) {
 
 }  // namespace
 
-bool binarycomm::send(std::uint8_t byte) {
-    Bytes escaped;
-    appendEscaped(escaped, byte);
-    return m_port.write(escaped);
-}
-
 bool binarycomm::rcv(std::uint8_t& byte) {
     byte = 0;
     std::uint8_t received = 0;

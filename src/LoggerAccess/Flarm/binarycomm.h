@@ -31,12 +31,10 @@ class binarycomm {
 
     explicit binarycomm(serial& port) : m_port(port) {}
 
-    // One byte, escaped.
-    bool send(std::uint8_t byte);
     // One byte, unescaped; byte is 0 when the escape was invalid.
     bool rcv(std::uint8_t& byte);
     static std::uint16_t computeCRC(const Message& message);
-    // Stamps the sequence number and the checksum, then writes the frame.
+    // Stamps the sequence number and the checksum, then writes the whole frame at once.
     bool sendMsg(Message& message);
     // Receives one intact frame into message.
     bool rcvMsg(Message& message);
