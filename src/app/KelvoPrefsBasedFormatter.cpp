@@ -4,6 +4,7 @@
 
 #include "app/KelvoPrefs.h"
 #include "base/Format.h"
+#include "geo/Coordinate.h"
 
 namespace kelvo {
 
@@ -20,6 +21,20 @@ QDateTime inDisplayZone(std::chrono::sys_seconds time) {
 
 }  // namespace
 
+QString KelvoPrefsBasedFormatter::getCoordinateDescription(const Coordinate& coordinate) {
+    const bool signPrefix = KelvoPrefs::coordinateNegativeNotation() == 1;
+    switch (KelvoPrefs::coordinateNotation()) {
+        case 0:
+            return QString::fromStdString(coordinate.descriptionWithDecimalDegrees(signPrefix));
+        case 1:
+            return QString::fromStdString(coordinate.descriptionWithDecimalMinutes(signPrefix));
+        case 2:
+            return QString::fromStdString(coordinate.descriptionWithDecimalSeconds(signPrefix));
+        default:
+            return QStringLiteral(" ");
+    }
+}
+
 QString KelvoPrefsBasedFormatter::getDistanceDescription(double kilometres) {
     double distance = kilometres;
     switch (KelvoPrefs::distanceUnit()) {
@@ -33,6 +48,10 @@ QString KelvoPrefsBasedFormatter::getDistanceDescription(double kilometres) {
             break;
     }
     return QString::fromStdString(stringf("%6.1f", distance));
+}
+
+QString KelvoPrefsBasedFormatter::getBearingDescription(double degrees) {
+    return QString::fromStdString(stringf("%3.1f", degrees)) + QChar(0x00BA);
 }
 
 QTimeZone KelvoPrefsBasedFormatter::displayTimeZone() {

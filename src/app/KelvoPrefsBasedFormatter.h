@@ -6,14 +6,23 @@
 
 namespace kelvo {
 
+class Coordinate;
+
 // Display texts that follow the user's settings: coordinates by the chosen notation,
 // distances by the chosen unit, dates and times in the chosen time zone.
 class KelvoPrefsBasedFormatter {
   public:
     KelvoPrefsBasedFormatter() = delete;
 
+    // A latitude or longitude in the notation of the settings, the sign as a leading "-" or
+    // a hemisphere letter; " " for a notation that does not exist.
+    static QString getCoordinateDescription(const Coordinate& coordinate);
+
     // Distance [km] in the unit of the settings, "%6.1f".
     static QString getDistanceDescription(double kilometres);
+
+    // A bearing [degrees] as "%3.1f" followed by the degree mark.
+    static QString getBearingDescription(double degrees);
 
     // The zone in which the views show dates and times (GUI thread only). The system's zone
     // until the application applies the stored preference.

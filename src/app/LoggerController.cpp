@@ -1,25 +1,1009 @@
 #include "app/LoggerController.h"
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDesktopServices>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTreeView>
 #include <QUrl>
+#include <QUuid>
+#include <algorithm>
+#include <cerrno>
+#include <sstream>
 
+#include "LoggerAccess/LX/convert_fil2igc.h"
+#include "LoggerAccess/Logger.h"
+#include "LoggerAccess/LoggerFactory.h"
+#include "LoggerAccess/VolumeDictionary.h"
+#include "app/FlightsDataSource.h"
+#include "app/KelvoPrefs.h"
 #include "app/KelvoPrefsBasedFormatter.h"
+#include "app/LoggerInfoDataSource.h"
 #include "app/LoggerWindow.h"
 #include "app/PreferencesController.h"
+#include "app/ProgressDialog.h"
+#include "app/RoutesDataSource.h"
+#include "app/TaskDataSource.h"
+#include "app/WaypointsComboDataSource.h"
+#include "app/WaypointsDataSource.h"
+#include "base/Beep.h"
+#include "base/Delay.h"
+#include "base/Log.h"
+#include "base/Text.h"
+#include "files/FileFactory.h"
+#include "geo/Declaration.h"
+#include "geo/Latitude.h"
+#include "geo/Longitude.h"
+#include "geo/Route.h"
 
 namespace kelvo {
 
-LoggerController::LoggerController(LoggerWindow& window)
-    : QObject(&window), m_window(window), m_preferencesPanel(new PreferencesController(&window)) {
-    connect(m_window.preferencesAction, &QAction::triggered, this,
-            &LoggerController::showPrefsWindow);
-    connect(m_window.checkForUpdateAction, &QAction::triggered, this,
-            &LoggerController::checkForUpdate);
-    connect(m_window.quitAction, &QAction::triggered, &m_window, &QWidget::close);
-    connect(m_preferencesPanel, &QDialog::finished, this,
-            &LoggerController::preferencesPanelDidEnd);
+namespace {
+
+const QString kUpdatePage = QStringLiteral("https://kelvo.org/kelvo/updates/1.1.2/");
+
+std::optional<PortDictionary> platformPorts(int connectionType) {
+    switch (connectionType) {
+        case 1:
+            return SerialPortDictionary::serialPortDictionary();
+        case 2:
+            return VolumeDictionary::volumeDictionary();
+        default:
+            return std::nullopt;
+    }
 }
+
+QStringList sortedCaseInsensitively(QStringList names) {
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    return names;
+}
+
+// Replaces the items of a menu and selects the first of the wanted names that is an item;
+// otherwise the selection stays where the menu puts it.
+void replaceItems(QComboBox* menu, const QStringList& items, const QStringList& wanted) {
+    const QSignalBlocker blocker(menu);
+    menu->clear();
+    menu->addItems(items);
+    for (const QString& name : wanted) {
+        const int index = menu->findText(name);
+        if (index >= 0) {
+            menu->setCurrentIndex(index);
+            return;
+        }
+    }
+}
+
+// An IGC file begins with its A record; the native formats of the drivers do not.
+bool looksLikeIgc(const Bytes& flight) {
+    return !flight.empty() && flight.front() == 'A';
+}
+
+QByteArray readWholeFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+LoggerController::LoggerController(LoggerWindow& window)
+    : QObject(&window),
+      m_window(window),
+      m_progressPanel(new ProgressDialog(&window)),
+      m_preferencesPanel(new PreferencesController(&window)),
+      m_loggerInfoDataSource(new LoggerInfoDataSource(this)),
+      m_flightsDataSource(new FlightsDataSource(this)),
+      m_waypointsDataSource(new WaypointsDataSource(this)),
+      m_routesDataSource(new RoutesDataSource(this)),
+      m_taskDataSource(new TaskDataSource(this)),
+      m_waypointsComboDataSource(new WaypointsComboDataSource(this)),
+      m_portSource(platformPorts) {
+    m_window.loggerInfoView->setModel(m_loggerInfoDataSource);
+    m_window.flightsList->setModel(m_flightsDataSource);
+    m_window.waypointsView->setModel(m_waypointsDataSource);
+    m_window.routesView->setModel(m_routesDataSource);
+    m_window.taskView->setModel(m_taskDataSource);
+    m_window.homePointField->setModel(m_waypointsComboDataSource);
+    wireWindow();
+
+    loadGliderClassDescriptions();
+    setConnectedControls(false);
+    m_window.connectButton->setEnabled(false);
+    m_window.downloadButton->setEnabled(false);
+    m_window.clearFlightsButton->setEnabled(false);
+    m_window.viewFlightButton->setVisible(KelvoPrefs::allowInternalDebugFeatures());
+    fillUseRoutesMenu();
+    fillAddWaypointsMenu();
+    showDeclaration();
+}
+
+LoggerController::~LoggerController() {
+    if (m_worker) {
+        // Only reached when the window goes without closing; a worker that still waits for
+        // a view update cannot get it any more.
+        m_worker->wait();
+        delete m_worker;
+    }
+}
+
+void LoggerController::wireWindow() {
+    LoggerWindow& w = m_window;
+    auto on = [this](auto* sender, auto signal, auto slot) {
+        QObject::connect(sender, signal, this, slot);
+    };
+    on(&w, &LoggerWindow::windowDidBecomeMain, [this] {
+        windowDidBecomeMain();
+        windowDidBecomeKey();
+    });
+    on(&w, &LoggerWindow::windowWillClose, [this] { windowWillClose(); });
+    on(w.connectButton, &QPushButton::clicked, [this] { connect(); });
+    on(w.loggerTypesMenu, &QComboBox::activated, [this] { loggerTypeChanged(); });
+    on(w.tabbedView, &QTabWidget::currentChanged, [this](int tab) {
+        if (tab == m_shownTab) return;
+        if (!tabViewShouldSelect(tab)) {
+            const QSignalBlocker blocker(m_window.tabbedView);
+            m_window.tabbedView->setCurrentIndex(m_shownTab);
+            return;
+        }
+        m_shownTab = tab;
+        tabViewDidSelect(tab);
+    });
+    on(w.flightsList->selectionModel(), &QItemSelectionModel::selectionChanged,
+       [this] { flightsSelectionDidChange(); });
+    on(w.onlyDetectedTakeoffBox, &QCheckBox::toggled, [this](bool on) { onlyDetectedTakeoff(on); });
+    on(w.reloadFlightsButton, &QPushButton::clicked, [this] { loadFlights(); });
+    on(w.downloadButton, &QPushButton::clicked, [this] { downloadFile(); });
+    on(w.clearFlightsButton, &QPushButton::clicked, [this] { clearFlights(); });
+    on(w.viewFlightButton, &QPushButton::clicked, [this] { viewFlight(); });
+    on(w.reloadDatabaseButton, &QPushButton::clicked, [this] { loadDatabase(); });
+    on(w.saveToLoggerButton, &QPushButton::clicked, [this] { saveToLogger(); });
+    on(w.addWaypointButton, &QPushButton::clicked, [this] { addWaypoint(); });
+    on(w.deleteWaypointButton, &QPushButton::clicked, [this] { deleteWaypoint(); });
+    on(w.addRouteButton, &QPushButton::clicked, [this] { addRoute(); });
+    on(w.deleteRouteButton, &QPushButton::clicked, [this] { deleteRoute(); });
+    on(w.removeWaypointFromTaskButton, &QPushButton::clicked, [this] { removeWaypointFromTask(); });
+    on(w.homePointField, &QComboBox::activated,
+       [this](int index) { homePointSelectionDidChange(index); });
+    // The two menus keep their title item selected; choosing another item acts on it.
+    on(w.useRouteForTaskMenu, &QComboBox::activated, [this](int index) {
+        const QString title = index > 0 ? m_window.useRouteForTaskMenu->itemText(index) : "";
+        m_window.useRouteForTaskMenu->setCurrentIndex(0);
+        useRoute(title);
+    });
+    on(w.addWaypointToTaskPopup, &QComboBox::activated, [this](int index) {
+        const QString title = index > 0 ? m_window.addWaypointToTaskPopup->itemText(index) : "";
+        m_window.addWaypointToTaskPopup->setCurrentIndex(0);
+        addWaypointToTask(title);
+    });
+
+    on(w.reloadFlightsAction, &QAction::triggered, [this] { loadFlights(); });
+    on(w.downloadAction, &QAction::triggered, [this] { downloadFile(); });
+    on(w.clearFlightsAction, &QAction::triggered, [this] { clearFlights(); });
+    on(w.reloadDatabaseAction, &QAction::triggered, [this] { loadDatabase(); });
+    on(w.saveToLoggerAction, &QAction::triggered, [this] { saveToLogger(); });
+    on(w.preferencesAction, &QAction::triggered, [this] { showPrefsWindow(); });
+    on(w.checkForUpdateAction, &QAction::triggered, [this] { checkForUpdate(); });
+    on(w.quitAction, &QAction::triggered, [this] { m_window.close(); });
+    on(m_preferencesPanel, &QDialog::finished, [this] { preferencesPanelDidEnd(); });
+}
+
+// ---------------------------------------------------------------------------------------
+// Threads
+
+void LoggerController::onGui(const std::function<void()>& step) {
+    if (QThread::currentThread() == thread())
+        step();
+    else
+        QMetaObject::invokeMethod(this, step, Qt::BlockingQueuedConnection);
+}
+
+void LoggerController::startWorker(const QString& text, void (LoggerController::*body)()) {
+    if (m_worker) {
+        logLine("An operation is still running; the new one is not started.");
+        return;
+    }
+    m_progressPanel->start(text);
+    showProgressWindow();
+    m_worker = QThread::create([this, body] { (this->*body)(); });
+    QObject::connect(m_worker, &QThread::finished, this, &LoggerController::workerDidFinish);
+    m_worker->start();
+}
+
+void LoggerController::workerDidFinish() {
+    m_worker->wait();
+    delete m_worker;
+    m_worker = nullptr;
+    Q_EMIT operationFinished();
+}
+
+void LoggerController::reportProgress(double fraction) {
+    m_progressPanel->setFraction(fraction);
+}
+
+void LoggerController::showProgressWindow() {
+    // The views show the driver's collections in place; they must not read them while the
+    // worker changes them.
+    m_window.tabbedView->setUpdatesEnabled(false);
+    m_progressPanel->open();
+    m_progressWindowVisible = true;
+    updateLoggerMenu();
+}
+
+void LoggerController::removeProgressWindow() {
+    m_progressPanel->hide();
+    m_progressWindowVisible = false;
+    m_window.tabbedView->setUpdatesEnabled(true);
+    updateLoggerMenu();
+}
+
+// ---------------------------------------------------------------------------------------
+// Connecting
+
+bool LoggerController::isConnected() const {
+    return m_logger && m_logger->stillConnected();
+}
+
+QString LoggerController::selectedLoggerName() const {
+    return m_window.loggerTypesMenu->currentText();
+}
+
+QString LoggerController::selectedPortName() const {
+    return m_window.serialPortsMenu->currentText();
+}
+
+void LoggerController::connect() {
+    if (!m_portsLoaded) loadSerialPorts();
+    loadGliderClassDescriptions();
+    if (isConnected()) {
+        const QSignalBlocker blocker(m_window.tabbedView);
+        m_window.tabbedView->setCurrentIndex(LoggerWindow::InfoTab);
+        m_shownTab = LoggerWindow::InfoTab;
+        m_logger->disconnect();
+        m_directoryLoaded = m_waypointsLoaded = m_declarationLoaded = false;
+        setConnectedControls(false);
+        m_window.clearFlightsButton->setEnabled(false);
+        clearLoggerData();
+        setStatus(tr("Disconnected."));
+        return;
+    }
+    setStatus({});
+    m_logger.reset();
+    const std::string typeName = selectedLoggerName().toStdString();
+    m_logger = LoggerFactory::shared().loggerInstanceWithName(typeName);
+    const LoggerDescriptor* type = LoggerFactory::shared().loggerClassWithName(typeName);
+    m_nativeExtension = type ? type->nativeExtension : "";
+    if (m_logger) {
+        m_logger->setProgressHandler([this](const Progress& progress) {
+            if (!progress.fraction) return;
+            QMetaObject::invokeMethod(
+                this, [this, fraction = *progress.fraction] { reportProgress(fraction); },
+                Qt::QueuedConnection);
+        });
+    }
+    startWorker(tr("Connecting to the %1…").arg(selectedLoggerName()),
+                &LoggerController::threadedConnect);
+}
+
+void LoggerController::threadedConnect() {
+    QString portName;
+    QString loggerName;
+    std::string path;
+    onGui([&] {
+        portName = selectedPortName();
+        loggerName = selectedLoggerName();
+        const auto location = m_loggerLocations.find(portName.toStdString());
+        if (location != m_loggerLocations.end()) path = location->second;
+    });
+
+    for (int attempt = 0; m_logger && attempt < kConnectAttempts; ++attempt) {
+        if (m_logger->connect(path)) {
+            m_logger->readInfo();
+            const bool connected = m_logger->stillConnected();
+            onGui([&] {
+                attachLoggerDataToDataSources();
+                if (!connected) return;
+                m_window.connectButton->setText(tr("Disconnect"));
+                KelvoPrefs::setLastUsedSerialPortName(portName);
+                KelvoPrefs::setLastUsedLoggerName(loggerName);
+            });
+            if (connected) break;
+            logLine("Connect was not so very succesful ...");
+            if (m_logger->loggerInfo().empty())
+                logLine("because logger data contains no logger data.");
+        }
+        m_logger->disconnect();
+        delaySeconds(kConnectRetryPause);
+    }
+
+    onGui([&] {
+        {
+            const QSignalBlocker blocker(m_window.tabbedView);
+            m_window.tabbedView->setCurrentIndex(LoggerWindow::InfoTab);
+            m_shownTab = LoggerWindow::InfoTab;
+        }
+        removeProgressWindow();
+        if (isConnected()) {
+            setConnectedControls(true);
+            m_logger->setKeyspanAccelleration(KelvoPrefs::keyspanAcceleration());
+            setStatus(tr("Connected to the %1 on %2.").arg(loggerName, portName));
+            return;
+        }
+        m_logger.reset();
+        attachLoggerDataToDataSources();
+        reportFailedConnection(path);
+    });
+}
+
+QString LoggerController::portAccessProblem(const std::string& path) {
+    if (path.empty()) return tr("No port is chosen.");
+    if (::access(path.c_str(), R_OK | W_OK) == 0) return {};
+    if (errno == ENOENT) return tr("The port %1 does not exist.").arg(QString::fromStdString(path));
+    if (errno != EACCES) return {};
+    QString group = QStringLiteral("dialout");
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0) {
+        if (const struct group* owner = ::getgrgid(status.st_gid)) group = owner->gr_name;
+    }
+    return tr("You may not open %1. Add your user to the group '%2' "
+              "(sudo usermod -aG %2 $USER), then log out and in again.")
+        .arg(QString::fromStdString(path), group);
+}
+
+void LoggerController::reportFailedConnection(const std::string& path) {
+    QString text = tr("Could not connect to the %1 on %2 after %3 attempts.")
+                       .arg(selectedLoggerName(), selectedPortName())
+                       .arg(kConnectAttempts);
+    const QString problem = portAccessProblem(path);
+    if (!problem.isEmpty()) text += QLatin1Char(' ') + problem;
+    setStatus(text);
+}
+
+void LoggerController::setConnectedControls(bool connected) {
+    m_window.connectButton->setText(connected ? tr("Disconnect") : tr("Connect"));
+    m_window.serialPortsMenu->setEnabled(!connected);
+    m_window.loggerTypesMenu->setEnabled(!connected);
+    if (!connected) {
+        m_window.saveToLoggerButton->setEnabled(false);
+        m_window.saveToLoggerAction->setEnabled(false);
+    }
+    updateLoggerMenu();
+}
+
+void LoggerController::updateLoggerMenu() {
+    m_window.loggerMenuItem->setEnabled(!m_progressWindowVisible && isConnected());
+}
+
+void LoggerController::setStatus(const QString& text) {
+    m_window.statusLine->setText(text);
+}
+
+// ---------------------------------------------------------------------------------------
+// Menus of the window
+
+void LoggerController::loadGliderClassDescriptions() {
+    QStringList names;
+    for (const std::string& name : Declaration::competitionClassNames())
+        names << QString::fromStdString(name);
+    const QString selected = m_window.competitionClassPopup->currentText();
+    replaceItems(m_window.competitionClassPopup, names, {selected});
+}
+
+void LoggerController::loadLoggerTypes() {
+    const QString remembered = selectedLoggerName();
+    LoggerFactory& factory = LoggerFactory::shared();
+    factory.clearRegisteredLoggers();
+    factory.registerBuiltinLoggers();
+    if (KelvoPrefs::allowInternalDebugFeatures()) factory.registerFutureLoggers();
+    factory.registerPlugins();
+    if (m_pluginRegistration) m_pluginRegistration(factory);
+    QStringList names;
+    for (const std::string& name : factory.registeredLoggers())
+        names << QString::fromStdString(name);
+    m_loggerTypes = sortedCaseInsensitively(names);
+    replaceItems(m_window.loggerTypesMenu, m_loggerTypes,
+                 {remembered, KelvoPrefs::lastUsedLoggerName()});
+}
+
+void LoggerController::loadSerialPorts() {
+    const QString remembered = selectedPortName();
+    const LoggerDescriptor* type =
+        LoggerFactory::shared().loggerClassWithName(selectedLoggerName().toStdString());
+    const std::optional<PortDictionary> ports = m_portSource(type ? type->connectionType : 0);
+    if (!ports) return;
+    m_loggerLocations = *ports;
+    QStringList names;
+    for (const auto& [name, path] : m_loggerLocations) names << QString::fromStdString(name);
+    replaceItems(m_window.serialPortsMenu, sortedCaseInsensitively(names),
+                 {remembered, KelvoPrefs::lastUsedSerialPortName()});
+    if (m_window.serialPortsMenu->count() > 0) m_portsLoaded = true;
+    m_window.connectButton->setEnabled(m_portsLoaded);
+}
+
+void LoggerController::loadFileTypes() {
+    FileFactory& factory = FileFactory::shared();
+    factory.clearRegisteredFiles();
+    factory.registerPlugins();
+    m_fileTypes.clear();
+    for (const std::string& extension : factory.getRegisteredFiles())
+        m_fileTypes << QString::fromStdString(extension);
+}
+
+void LoggerController::loggerTypeChanged() {
+    loadSerialPorts();
+}
+
+// ---------------------------------------------------------------------------------------
+// Views
+
+void LoggerController::setHomePointItems(const WaypointList* waypoints) {
+    // Handing the list to the combo box must not change the home point's name.
+    const QString homeName = m_window.homePointField->currentText();
+    m_waypointsComboDataSource->setData(waypoints);
+    const QSignalBlocker blocker(m_window.homePointField);
+    m_window.homePointField->setEditText(homeName);
+}
+
+void LoggerController::attachLoggerDataToDataSources() {
+    if (!m_logger) {
+        m_loggerInfoDataSource->setData(nullptr);
+        m_flightsDataSource->setData(nullptr);
+        m_routesDataSource->setRoutes(nullptr, nullptr);
+        m_taskDataSource->setData(nullptr);
+        m_waypointsDataSource->setData(nullptr);
+        setHomePointItems(nullptr);
+    } else {
+        LoggerData& data = m_logger->loggerData();
+        m_loggerInfoDataSource->setData(&data.loggerInfo());
+        m_flightsDataSource->setData(&data.flightDirectory());
+        m_routesDataSource->setRoutes(&data.routes(), &data.waypoints());
+        m_taskDataSource->setData(data.declaration()->task());
+        m_waypointsDataSource->setData(&data.waypoints());
+        setHomePointItems(&data.waypoints());
+    }
+}
+
+void LoggerController::clearLoggerData() {
+    m_loggerInfoDataSource->setData(nullptr);
+    m_flightsDataSource->setData(nullptr);
+    m_routesDataSource->setRoutes(nullptr, nullptr);
+    m_taskDataSource->setData(nullptr);
+    m_waypointsDataSource->setData(nullptr);
+    setHomePointItems(nullptr);
+    if (m_logger) m_logger->loggerData().clear();
+    attachLoggerDataToDataSources();
+    showDeclaration();
+}
+
+void LoggerController::showDeclaration() {
+    LoggerWindow& w = m_window;
+    const std::shared_ptr<Declaration> declaration = m_logger ? m_logger->declaration() : nullptr;
+    const QSignalBlocker blocker(w.homePointField);
+    if (!declaration) {
+        m_taskDataSource->setData(nullptr);
+        for (QLineEdit* field :
+             {w.registration, w.pilot1Field, w.pilot2Field, w.pilot3Field, w.pilot4Field,
+              w.gliderIDField, w.gliderTypeField, w.homeLatitude, w.homeLongitude, w.homeElevation})
+            field->clear();
+        w.homePointField->setEditText("");
+        w.competitionClassPopup->setCurrentIndex(w.competitionClassPopup->findText(""));
+        return;
+    }
+    auto text = [](const std::string& value) { return QString::fromStdString(value); };
+    m_taskDataSource->setData(declaration->task());
+    w.registration->setText(text(declaration->competitionID()));
+    w.pilot1Field->setText(text(declaration->pilot1()));
+    w.pilot2Field->setText(text(declaration->pilot2()));
+    w.pilot3Field->setText(text(declaration->pilot3()));
+    w.pilot4Field->setText(text(declaration->pilot4()));
+    w.gliderIDField->setText(text(declaration->gliderID()));
+    w.gliderTypeField->setText(text(declaration->gliderType()));
+    w.competitionClassPopup->setCurrentIndex(
+        w.competitionClassPopup->findText(text(declaration->competitionClassDescription())));
+    if (const std::shared_ptr<Waypoint>& home = declaration->homePoint()) {
+        w.homePointField->setEditText(text(home->name()));
+        w.homeLatitude->setText(
+            KelvoPrefsBasedFormatter::getCoordinateDescription(home->latitude()));
+        w.homeLongitude->setText(
+            KelvoPrefsBasedFormatter::getCoordinateDescription(home->longitude()));
+        w.homeElevation->setText(QString::number(home->elevation()));
+    } else {
+        w.homePointField->setEditText("");
+        w.homeLatitude->clear();
+        w.homeLongitude->clear();
+        w.homeElevation->clear();
+    }
+}
+
+void LoggerController::fillUseRoutesMenu() {
+    QStringList items{tr("Use Route")};
+    if (m_logger) {
+        for (const auto& route : m_logger->routes()) items << QString::fromStdString(route->name());
+    }
+    replaceItems(m_window.useRouteForTaskMenu, items, {});
+}
+
+void LoggerController::fillAddWaypointsMenu() {
+    QStringList items{tr("Add Waypoint")};
+    if (m_logger) {
+        for (const auto& waypoint : m_logger->waypoints())
+            items << QString::fromStdString(waypoint->description());
+    }
+    replaceItems(m_window.addWaypointToTaskPopup, items, {});
+}
+
+// ---------------------------------------------------------------------------------------
+// Notifications
+
+void LoggerController::windowDidBecomeMain() {
+    updateLoggerMenu();
+    loadLoggerTypes();
+    loadFileTypes();
+    loadSerialPorts();
+    m_window.connectButton->setEnabled(m_portsLoaded);
+    flightsSelectionDidChange();
+    m_window.viewFlightButton->setVisible(KelvoPrefs::allowInternalDebugFeatures());
+}
+
+void LoggerController::windowDidBecomeKey() {
+    if (!m_mustDownloadFlights) return;
+    m_mustDownloadFlights = false;
+    startWorker(tr("Downloading flights…"), &LoggerController::threadedDownloadFlights);
+}
+
+void LoggerController::windowWillClose() {
+    if (m_worker) {
+        QEventLoop loop;
+        QObject::connect(this, &LoggerController::operationFinished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (m_logger) m_logger->disconnect();
+}
+
+std::vector<int> LoggerController::selectedFlightRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : m_window.flightsList->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void LoggerController::flightsSelectionDidChange() {
+    const bool selected = m_window.flightsList->selectionModel()->hasSelection();
+    m_window.downloadButton->setEnabled(selected);
+    m_window.downloadAction->setEnabled(selected);
+}
+
+bool LoggerController::tabViewShouldSelect(int) {
+    if (isConnected()) return true;
+    beep();
+    return KelvoPrefs::allowInternalDebugFeatures();
+}
+
+void LoggerController::tabViewDidSelect(int tab) {
+    switch (tab) {
+        case LoggerWindow::FlightsTab:
+            if (m_directoryLoaded) return;
+            startWorker(tr("Reading the flight directory…"),
+                        &LoggerController::threadedLoadFlights);
+            m_directoryLoaded = true;
+            return;
+        case LoggerWindow::DatabaseTab:
+        case LoggerWindow::DeclarationTab:
+            startWorker(tr("Reading waypoints, routes and declaration…"),
+                        &LoggerController::threadedLoadDatabase);
+            return;
+        default:
+            return;
+    }
+}
+
+void LoggerController::homePointSelectionDidChange(int index) {
+    LoggerWindow& w = m_window;
+    const int waypoint = index - 1;
+    const std::shared_ptr<Waypoint> chosen =
+        m_logger && waypoint >= 0 ? m_logger->loggerData().waypointAtIndex(waypoint) : nullptr;
+    if (!chosen) {
+        w.homeLatitude->setText("");
+        w.homeLongitude->setText("");
+        w.homeElevation->setText("0");
+        return;
+    }
+    w.homeLatitude->setText(KelvoPrefsBasedFormatter::getCoordinateDescription(chosen->latitude()));
+    w.homeLongitude->setText(
+        KelvoPrefsBasedFormatter::getCoordinateDescription(chosen->longitude()));
+    w.homeElevation->setText(QString::number(chosen->elevation()));
+}
+
+// ---------------------------------------------------------------------------------------
+// Flights
+
+void LoggerController::loadFlights() {
+    if (!isConnected()) return;
+    m_logger->flightDirectory().clear();
+    attachLoggerDataToDataSources();
+    startWorker(tr("Reading the flight directory…"), &LoggerController::threadedReLoadFlights);
+}
+
+void LoggerController::threadedLoadFlights() {
+    readFlights(false);
+    onGui([this] { removeProgressWindow(); });
+}
+
+void LoggerController::threadedReLoadFlights() {
+    readFlights(true);
+    onGui([this] { removeProgressWindow(); });
+}
+
+void LoggerController::readFlights(bool reload) {
+    if (!m_logger) return;
+    FlightDirectory& directory = m_logger->flightDirectory();
+    if (reload) {
+        onGui([&] {
+            directory.clear();
+            m_flightsDataSource->setData(&directory);
+        });
+    }
+    m_logger->readDirectory(reload);
+    onGui([&] {
+        {
+            const QSignalBlocker blocker(m_window.onlyDetectedTakeoffBox);
+            m_window.onlyDetectedTakeoffBox->setChecked(false);
+        }
+        m_flightsDataSource->setShowOnlyFlightsWithTakeoff(false);
+        m_flightsDataSource->setData(&directory);
+        if (!directory.empty())
+            m_window.clearFlightsButton->setEnabled(m_logger->allowsClearFlights());
+        m_window.clearFlightsAction->setEnabled(m_window.clearFlightsButton->isEnabled());
+    });
+}
+
+void LoggerController::onlyDetectedTakeoff(bool on) {
+    m_flightsDataSource->setShowOnlyFlightsWithTakeoff(on);
+}
+
+void LoggerController::clearFlights() {
+    if (!m_window.clearFlightsButton->isEnabled()) return;
+    auto* warning = new QMessageBox(
+        QMessageBox::Warning, tr("Erase Flights"),
+        tr("Erase every flight in the logger's memory? Flights that were not downloaded are "
+           "lost."),
+        QMessageBox::Ok | QMessageBox::Cancel, &m_window);
+    warning->setWindowModality(Qt::WindowModal);
+    warning->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(warning, &QMessageBox::finished, this, [this, warning] {
+        clearFlightsSheetDidEnd(warning->clickedButton() == warning->button(QMessageBox::Ok) ? 1
+                                                                                             : 0);
+    });
+    warning->open();
+}
+
+void LoggerController::clearFlightsSheetDidEnd(int result) {
+    if (result != 1 || !m_logger) return;
+    m_logger->flightDirectory().clear();
+    m_logger->flights().clear();
+    attachLoggerDataToDataSources();
+    startWorker(tr("Erasing the flights…"), &LoggerController::threadedClearFlights);
+}
+
+void LoggerController::threadedClearFlights() {
+    const bool erased = m_logger && m_logger->clearDirectory();
+    onGui([this, erased] {
+        if (m_logger) m_flightsDataSource->setData(&m_logger->flightDirectory());
+        removeProgressWindow();
+        setStatus(erased ? tr("The flights were erased.")
+                         : tr("Erasing the flights failed; see the log."));
+    });
+}
+
+void LoggerController::downloadFile() {
+    if (!m_logger) return;
+    const std::vector<int> rows = selectedFlightRows();
+    if (rows.empty()) return;
+    const bool asIGC = m_logger->supportsIGCFile();
+    const bool secure = m_logger->supportsSecure();
+    if (rows.size() == 1) {
+        const FlightEntry* entry = m_flightsDataSource->getFlightAtRow(rows.front());
+        QString proposed = QString::fromStdString(entry && entry->filename ? *entry->filename : "");
+        proposed = QFileInfo(proposed).completeBaseName();
+        const QString path =
+            QFileDialog::getSaveFileName(&m_window, tr("Save track file"), proposed);
+        if (!path.isEmpty()) downloadFlights(path, secure, asIGC);
+        return;
+    }
+    const QString folder = QFileDialog::getExistingDirectory(&m_window, tr("Choose directory"));
+    if (!folder.isEmpty()) downloadFlights(folder, secure, asIGC);
+}
+
+void LoggerController::downloadFlights(const QString& filePath, bool secure, bool asIGC) {
+    m_filePath = filePath;
+    m_downloadFlightsSecure = secure;
+    m_downloadFlightsAsIGC = asIGC;
+    m_downloadRows = selectedFlightRows();
+    m_mustDownloadFlights = true;
+    windowDidBecomeKey();
+}
+
+void LoggerController::threadedDownloadFlights() {
+    std::vector<FlightEntry> entries;
+    std::string folderOrFile;
+    onGui([&] {
+        for (int row : m_downloadRows)
+            if (const FlightEntry* entry = m_flightsDataSource->getFlightAtRow(row))
+                entries.push_back(*entry);
+        folderOrFile = m_filePath.toStdString();
+    });
+    QStringList failed;
+    for (const FlightEntry& entry : entries) {
+        const std::string name =
+            entry.filename.value_or(stringf("flight%s", entry.number.value_or("").c_str()));
+        const std::string target = entries.size() == 1 ? folderOrFile : folderOrFile + "/" + name;
+        const std::optional<int> key = entry.key();
+        if (!m_logger || !key ||
+            !m_logger->readFile(target, *key, m_downloadFlightsSecure, m_downloadFlightsAsIGC,
+                                &entry))
+            failed << QString::fromStdString(name);
+    }
+    onGui([&] {
+        removeProgressWindow();
+        setStatus(failed.isEmpty() ? tr("Downloaded %n flight(s).", nullptr, int(entries.size()))
+                                   : tr("Download failed: %1.").arg(failed.join(", ")));
+    });
+}
+
+QByteArray LoggerController::igcTextOfFlight(int key, const FlightEntry& entry) {
+    const Bytes* stored = m_logger->loggerData().flightWithKey(key);
+    if (!stored) {
+        // A driver that keeps nothing (Flarm) leaves only the file it wrote.
+        const QTemporaryDir folder;
+        const QString target =
+            folder.filePath(QUuid::createUuid().toString(QUuid::WithoutBraces) + ".IGC");
+        m_logger->readFile(target.toStdString(), key, false, true, &entry);
+        stored = m_logger->loggerData().flightWithKey(key);
+        if (!stored) return readWholeFile(target);
+    }
+    if (looksLikeIgc(*stored) || m_nativeExtension != "LXN")
+        return QByteArray(reinterpret_cast<const char*>(stored->data()),
+                          static_cast<qsizetype>(stored->size()));
+    std::istringstream native(std::string(stored->begin(), stored->end()));
+    std::ostringstream igc;
+    convert_fil2igc(native, igc);
+    return QByteArray::fromStdString(igc.str());
+}
+
+void LoggerController::viewFlight() {
+    if (!m_logger) return;
+    for (int row : selectedFlightRows()) {
+        const FlightEntry* entry = m_flightsDataSource->getFlightAtRow(row);
+        const std::optional<int> key = entry ? entry->key() : std::nullopt;
+        if (!key) continue;
+        const QByteArray igc = igcTextOfFlight(*key, *entry);
+        if (m_flightViewer)
+            m_flightViewer(igc, QString::fromStdString(entry->filename.value_or("")));
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Waypoints, routes and declaration
+
+void LoggerController::loadDatabase() {
+    if (!isConnected()) return;
+    m_logger->routes().clear();
+    m_logger->waypoints().clear();
+    attachLoggerDataToDataSources();
+    startWorker(tr("Reading waypoints, routes and declaration…"),
+                &LoggerController::threadedReLoadDatabase);
+}
+
+void LoggerController::threadedLoadDatabase() {
+    readWaypoints(false);
+    readDeclaration(false);
+    onGui([this] {
+        removeProgressWindow();
+        fillUseRoutesMenu();
+        fillAddWaypointsMenu();
+        m_waypointsLoaded = m_declarationLoaded = true;
+    });
+}
+
+void LoggerController::threadedReLoadDatabase() {
+    readWaypoints(true);
+    readDeclaration(true);
+    onGui([this] {
+        fillUseRoutesMenu();
+        fillAddWaypointsMenu();
+        removeProgressWindow();
+        m_waypointsLoaded = m_declarationLoaded = true;
+    });
+}
+
+void LoggerController::readWaypoints(bool reload) {
+    if (!m_logger) return;
+    bool loaded = false;
+    onGui([&] {
+        if (reload) {
+            m_waypointsDataSource->setData(nullptr);
+            m_routesDataSource->setRoutes(nullptr, nullptr);
+        } else if (m_waypointsLoaded) {
+            m_window.saveToLoggerButton->setEnabled(true);
+            m_window.saveToLoggerAction->setEnabled(true);
+            loaded = true;
+        }
+    });
+    if (loaded) return;
+    m_logger->readWaypoints(reload);
+    m_logger->readRoutes(false);
+    onGui([this] {
+        LoggerData& data = m_logger->loggerData();
+        m_waypointsDataSource->setData(&data.waypoints());
+        setHomePointItems(&data.waypoints());
+        m_routesDataSource->setRoutes(&data.routes(), &data.waypoints());
+    });
+    m_logger->readPilots(false);
+    onGui([this] {
+        m_window.saveToLoggerButton->setEnabled(true);
+        m_window.saveToLoggerAction->setEnabled(true);
+    });
+}
+
+void LoggerController::readDeclaration(bool reload) {
+    if (!m_logger) return;
+    bool loaded = false;
+    onGui([&] {
+        if (!reload && m_declarationLoaded) {
+            m_window.saveToLoggerButton->setEnabled(true);
+            m_window.saveToLoggerAction->setEnabled(true);
+            loaded = true;
+        }
+    });
+    if (loaded) return;
+    // A reload reads the declaration from the device again, as it does the waypoints.
+    m_logger->readDeclaration(reload);
+    onGui([this] {
+        showDeclaration();
+        m_window.saveToLoggerButton->setEnabled(true);
+        m_window.saveToLoggerAction->setEnabled(true);
+    });
+}
+
+void LoggerController::saveToLogger() {
+    if (!m_logger) return;
+    LoggerWindow& w = m_window;
+    Declaration& declaration = *m_logger->declaration();
+    declaration.setPilot1(w.pilot1Field->text().toStdString());
+    declaration.setPilot2(w.pilot2Field->text().toStdString());
+    declaration.setPilot3(w.pilot3Field->text().toStdString());
+    declaration.setPilot4(w.pilot4Field->text().toStdString());
+    const std::string competitionClass = w.competitionClassPopup->currentText().toStdString();
+    logf("Menu appears to be set to: %s", competitionClass.c_str());
+    declaration.setCompetitionClassDescription(competitionClass);
+    declaration.setGliderID(w.gliderIDField->text().toStdString());
+    declaration.setGliderType(w.gliderTypeField->text().toStdString());
+    declaration.setCompetitionID(w.registration->text().toStdString());
+    declaration.setHomePoint(Waypoint::fromStrings(
+        w.homePointField->currentText().toStdString(), w.homeLatitude->text().toStdString(),
+        w.homeLongitude->text().toStdString(),
+        leadingDouble(w.homeElevation->text().toStdString())));
+    startWorker(tr("Writing waypoints, routes and declaration…"),
+                &LoggerController::threadedSaveDatabase);
+}
+
+void LoggerController::threadedSaveDatabase() {
+    const bool written = m_logger && m_logger->writeDatabaseAndDeclaration();
+    onGui([this, written] {
+        removeProgressWindow();
+        setStatus(written ? tr("Waypoints, routes and declaration were written to the logger.")
+                          : tr("Writing to the logger failed; see the log."));
+    });
+}
+
+int LoggerController::selectedTaskRow() const {
+    const QModelIndexList rows = m_window.taskView->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void LoggerController::applyTurnpointDefaults() {
+    const std::shared_ptr<Task>& task = m_logger->declaration()->task();
+    if (!task) return;
+    const std::size_t count = task->numOfTurnpoints();
+    for (std::size_t i = 0; i < count; ++i) {
+        Turnpoint& turnpoint = *task->turnpoint(i);
+        if (i == 0 || i + 1 == count) {
+            turnpoint.setLineWidth(KelvoPrefs::defaultStartlineWidth());
+        } else {
+            turnpoint.setCylinderRadius(KelvoPrefs::defaultCylinderRadius());
+            turnpoint.setSectorRadius(KelvoPrefs::defaultSectorRadius());
+            turnpoint.setSectorDirection(360);
+        }
+    }
+}
+
+void LoggerController::useRoute(const QString& title) {
+    if (title.isEmpty() || !m_logger) return;
+    const std::string name = title.toStdString();
+    for (const auto& route : m_logger->routes()) {
+        if (route->name() != name) continue;
+        m_logger->declaration()->useRoute(*route);
+        applyTurnpointDefaults();
+        m_taskDataSource->setData(m_logger->declaration()->task());
+        return;
+    }
+}
+
+void LoggerController::addWaypointToTask(const QString& title) {
+    if (title.isEmpty() || !m_logger) return;
+    const std::string description = title.toStdString();
+    for (const auto& waypoint : m_logger->waypoints()) {
+        if (waypoint->description() != description) continue;
+        auto turnpoint = std::make_shared<Turnpoint>(*waypoint);
+        turnpoint->setCylinderRadius(KelvoPrefs::defaultCylinderRadius());
+        turnpoint->setSectorRadius(KelvoPrefs::defaultSectorRadius());
+        turnpoint->setSectorDirection(360);
+        Declaration& declaration = *m_logger->declaration();
+        if (!declaration.task()) declaration.setTask(std::make_shared<Task>());
+        declaration.task()->addTurnpoint(turnpoint, selectedTaskRow());
+        m_taskDataSource->setData(declaration.task());
+        return;
+    }
+}
+
+void LoggerController::removeWaypointFromTask() {
+    const int row = selectedTaskRow();
+    const std::shared_ptr<Task>& task = m_taskDataSource->task();
+    if (row < 0 || !task) return;
+    task->removeWaypoint(static_cast<std::size_t>(row));
+    m_taskDataSource->setData(task);
+}
+
+void LoggerController::addRoute() {
+    m_routesDataSource->addRoute();
+}
+
+void LoggerController::deleteRoute() {
+    m_routesDataSource->deleteItem(m_window.routesView->currentIndex());
+}
+
+void LoggerController::addWaypoint() {
+    QItemSelectionModel* selection = m_window.waypointsView->selectionModel();
+    const QModelIndexList rows = selection->selectedRows();
+    const int row = m_waypointsDataSource->addWaypoint(rows.isEmpty() ? -1 : rows.first().row());
+    if (row < 0) return;
+    const QModelIndex added = m_waypointsDataSource->index(row, 0);
+    selection->select(added, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_window.waypointsView->scrollTo(added);
+    setHomePointItems(m_logger ? &m_logger->waypoints() : nullptr);
+}
+
+void LoggerController::deleteWaypoint() {
+    std::vector<int> rows;
+    for (const QModelIndex& index : m_window.waypointsView->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    if (!m_waypointsDataSource->deleteRows(rows)) return;
+    m_window.waypointsView->selectionModel()->clearSelection();
+    setHomePointItems(m_logger ? &m_logger->waypoints() : nullptr);
+}
+
+// ---------------------------------------------------------------------------------------
+// Preferences and update page
 
 void LoggerController::showPrefsWindow() {
     m_preferencesPanel->open();
@@ -27,10 +1011,23 @@ void LoggerController::showPrefsWindow() {
 
 void LoggerController::preferencesPanelDidEnd() {
     KelvoPrefsBasedFormatter::applyTimeZonePreference();
+    m_window.viewFlightButton->setVisible(KelvoPrefs::allowInternalDebugFeatures());
+    if (!m_logger) return;
+    attachLoggerDataToDataSources();
+    // The home position follows the notation just chosen; an empty field stays empty.
+    for (auto [field, isLatitude] :
+         {std::pair{m_window.homeLatitude, true}, std::pair{m_window.homeLongitude, false}}) {
+        const std::string text = field->text().toStdString();
+        if (trimSpacesAndTabs(text).empty()) continue;
+        field->setText(
+            isLatitude
+                ? KelvoPrefsBasedFormatter::getCoordinateDescription(Latitude::fromString(text))
+                : KelvoPrefsBasedFormatter::getCoordinateDescription(Longitude::fromString(text)));
+    }
 }
 
 void LoggerController::checkForUpdate() {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("https://kelvo.org/kelvo/updates/1.1.2/")));
+    QDesktopServices::openUrl(QUrl(kUpdatePage));
 }
 
 }  // namespace kelvo

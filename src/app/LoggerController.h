@@ -1,26 +1,211 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "LoggerAccess/LoggerData.h"
+#include "LoggerAccess/SerialPortDictionary.h"
+
+class QThread;
 
 namespace kelvo {
 
+class Logger;
+class LoggerFactory;
 class LoggerWindow;
 class PreferencesController;
+class ProgressDialog;
+class FlightsDataSource;
+class LoggerInfoDataSource;
+class RoutesDataSource;
+class TaskDataSource;
+class WaypointsComboDataSource;
+class WaypointsDataSource;
 
+// The controller of the main window. It owns the driver of the one connected logger, runs
+// every device operation on a worker thread of its own behind the modal progress sheet,
+// keeps the views attached to the driver's data and decides which controls are enabled.
+// Every decision is an ordinary method, so tests drive it without clicking.
+//
+// Threads: a worker changes only the driver and its data; every change of a view or of the
+// controller's state is carried out on the GUI thread, in order, while the worker waits.
+// The tab views do not repaint while a worker runs.
 class LoggerController : public QObject {
     Q_OBJECT
 
   public:
-    explicit LoggerController(LoggerWindow& window);
+    // Display name to the path that the driver's connect() takes, for a connection type
+    // (1 serial ports, 2 removable volumes); nothing for a type without ports.
+    using PortSource = std::function<std::optional<PortDictionary>(int connectionType)>;
+    // Registers drivers from outside the application, after the built-in ones.
+    using PluginRegistration = std::function<void(LoggerFactory& factory)>;
+    // Receives the IGC text of a flight and its file name.
+    using FlightViewer = std::function<void(const QByteArray& igcText, const QString& name)>;
 
+    static constexpr int kConnectAttempts = 5;
+    static constexpr double kConnectRetryPause = 2.0;  // [s]
+
+    explicit LoggerController(LoggerWindow& window);
+    ~LoggerController() override;
+
+    // Actions.
+    void connect();
+    void loadFlights();
+    void loadDatabase();
+    void clearFlights();
+    void clearFlightsSheetDidEnd(int result);
+    void saveToLogger();
+    void downloadFile();
+    void downloadFlights(const QString& filePath, bool secure, bool asIGC);
+    void viewFlight();
+    void loggerTypeChanged();
+    void onlyDetectedTakeoff(bool on);
+    void useRoute(const QString& title);
+    void addWaypointToTask(const QString& title);
+    void removeWaypointFromTask();
+    void addRoute();
+    void deleteRoute();
+    void addWaypoint();
+    void deleteWaypoint();
     void showPrefsWindow();
     void preferencesPanelDidEnd();
     void checkForUpdate();
+
+    // Window and view notifications.
+    void windowDidBecomeMain();
+    void windowDidBecomeKey();
+    void windowWillClose();
+    void flightsSelectionDidChange();
+    bool tabViewShouldSelect(int tab);
+    void tabViewDidSelect(int tab);
+    void homePointSelectionDidChange(int index);
+
+    // Internal operations (GUI thread).
+    void loadGliderClassDescriptions();
+    void loadLoggerTypes();
+    void loadSerialPorts();
+    void loadFileTypes();
+    void attachLoggerDataToDataSources();
+    void clearLoggerData();
+    void showDeclaration();
+    void fillUseRoutesMenu();
+    void fillAddWaypointsMenu();
+    void showProgressWindow();
+    void removeProgressWindow();
+
+    // The workers' bodies; each runs on its own thread (and may be called directly).
+    void threadedConnect();
+    void threadedLoadFlights();
+    void threadedReLoadFlights();
+    void threadedLoadDatabase();
+    void threadedReLoadDatabase();
+    void threadedClearFlights();
+    void threadedDownloadFlights();
+    void threadedSaveDatabase();
+    void readFlights(bool reload);
+    void readWaypoints(bool reload);
+    void readDeclaration(bool reload);
+
+    // Why the port cannot be opened (missing, or no permission and how to get it); empty
+    // when nothing is known against it.
+    static QString portAccessProblem(const std::string& path);
+
+    // Seams for tests and later panels.
+    void setPortSource(PortSource source) { m_portSource = std::move(source); }
+    void setFlightViewer(FlightViewer viewer) { m_flightViewer = std::move(viewer); }
+    void setPluginRegistration(PluginRegistration registration) {
+        m_pluginRegistration = std::move(registration);
+    }
+
+    // State.
+    Logger* logger() const { return m_logger.get(); }
+    bool isConnected() const;
+    bool portsLoaded() const { return m_portsLoaded; }
+    bool directoryLoaded() const { return m_directoryLoaded; }
+    bool waypointsLoaded() const { return m_waypointsLoaded; }
+    bool declarationLoaded() const { return m_declarationLoaded; }
+    bool progressWindowVisible() const { return m_progressWindowVisible; }
+    bool isOperationRunning() const { return m_worker != nullptr; }
+    const QStringList& loggerTypes() const { return m_loggerTypes; }
+    const QStringList& fileTypes() const { return m_fileTypes; }
+    const PortDictionary& loggerLocations() const { return m_loggerLocations; }
+
+    LoggerWindow& window() const { return m_window; }
+    ProgressDialog* progressPanel() const { return m_progressPanel; }
     PreferencesController* preferencesPanel() const { return m_preferencesPanel; }
+    LoggerInfoDataSource* loggerInfoDataSource() const { return m_loggerInfoDataSource; }
+    FlightsDataSource* flightsDataSource() const { return m_flightsDataSource; }
+    WaypointsDataSource* waypointsDataSource() const { return m_waypointsDataSource; }
+    RoutesDataSource* routesDataSource() const { return m_routesDataSource; }
+    TaskDataSource* taskDataSource() const { return m_taskDataSource; }
+    WaypointsComboDataSource* waypointsComboDataSource() const {
+        return m_waypointsComboDataSource;
+    }
+
+  Q_SIGNALS:
+    // A worker has ended and every view update it asked for has been carried out.
+    void operationFinished();
 
   private:
+    void wireWindow();
+    // Shows the progress sheet with the text and runs the body on a new worker thread.
+    void startWorker(const QString& text, void (LoggerController::*body)());
+    void workerDidFinish();
+    // Runs the step on the GUI thread; a worker waits until it has been carried out.
+    void onGui(const std::function<void()>& step);
+    void reportProgress(double fraction);
+    void setStatus(const QString& text);
+    void reportFailedConnection(const std::string& path);
+    void setConnectedControls(bool connected);
+    void updateLoggerMenu();
+    void setHomePointItems(const WaypointList* waypoints);
+    void applyTurnpointDefaults();
+    int selectedTaskRow() const;
+    std::vector<int> selectedFlightRows() const;
+    QString selectedLoggerName() const;
+    QString selectedPortName() const;
+    // The flight as IGC text, downloaded first when the driver holds nothing under the key.
+    QByteArray igcTextOfFlight(int key, const FlightEntry& entry);
+
     LoggerWindow& m_window;
+    ProgressDialog* m_progressPanel;
     PreferencesController* m_preferencesPanel;
+    LoggerInfoDataSource* m_loggerInfoDataSource;
+    FlightsDataSource* m_flightsDataSource;
+    WaypointsDataSource* m_waypointsDataSource;
+    RoutesDataSource* m_routesDataSource;
+    TaskDataSource* m_taskDataSource;
+    WaypointsComboDataSource* m_waypointsComboDataSource;
+
+    std::unique_ptr<Logger> m_logger;
+    std::string m_nativeExtension;  // of the driver's class
+    QThread* m_worker = nullptr;
+    PortSource m_portSource;
+    FlightViewer m_flightViewer;
+    PluginRegistration m_pluginRegistration;
+    PortDictionary m_loggerLocations;
+    QStringList m_loggerTypes;
+    QStringList m_fileTypes;
+    int m_shownTab = 0;
+
+    bool m_portsLoaded = false;
+    bool m_directoryLoaded = false;
+    bool m_waypointsLoaded = false;
+    bool m_declarationLoaded = false;
+    bool m_progressWindowVisible = false;
+
+    // The pending download and its outcome.
+    QString m_filePath;
+    bool m_mustDownloadFlights = false;
+    bool m_downloadFlightsSecure = false;
+    bool m_downloadFlightsAsIGC = false;
+    std::vector<int> m_downloadRows;
 };
 
 }  // namespace kelvo

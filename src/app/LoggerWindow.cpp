@@ -194,18 +194,15 @@ void LoggerWindow::makeMenus() {
     loggerMenuItem->addSeparator();
     reloadDatabaseAction = loggerMenuItem->addAction(tr("Reload &Waypoints and Declaration"));
     saveToLoggerAction = loggerMenuItem->addAction(tr("&Save to Logger"));
-    loggerMenuItem->addSeparator();
-    importAction = loggerMenuItem->addAction(tr("&Import Waypoints…"));
-    exportAction = loggerMenuItem->addAction(tr("E&xport Waypoints…"));
 }
 
 bool LoggerWindow::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) emit windowDidBecomeMain();
+    if (event->type() == QEvent::WindowActivate) Q_EMIT windowDidBecomeMain();
     return QMainWindow::event(event);
 }
 
 void LoggerWindow::closeEvent(QCloseEvent* event) {
-    emit windowWillClose();
+    Q_EMIT windowWillClose();
     QMainWindow::closeEvent(event);
 }
 

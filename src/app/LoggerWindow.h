@@ -75,13 +75,11 @@ class LoggerWindow : public QMainWindow {
     QAction* clearFlightsAction;
     QAction* reloadDatabaseAction;
     QAction* saveToLoggerAction;
-    QAction* importAction;
-    QAction* exportAction;
     QAction* preferencesAction;
     QAction* checkForUpdateAction;
     QAction* quitAction;
 
-  signals:
+  Q_SIGNALS:
     // The window became the active one (main and key at once on this platform).
     void windowDidBecomeMain();
     void windowWillClose();

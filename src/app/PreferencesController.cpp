@@ -1,6 +1,5 @@
 #include "app/PreferencesController.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -18,6 +17,7 @@
 #include <limits>
 
 #include "app/KelvoPrefs.h"
+#include "base/Beep.h"
 #include "base/Log.h"
 #include "base/Text.h"
 
@@ -178,7 +178,7 @@ void PreferencesController::okButtonClick() {
     written &= KelvoPrefs::flush();
     if (!written) {
         logLine("Writing Preferences failed.");
-        QApplication::beep();
+        beep();
     }
     accept();
 }

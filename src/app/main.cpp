@@ -4,6 +4,7 @@
 #include "app/KelvoPrefsBasedFormatter.h"
 #include "app/LoggerController.h"
 #include "app/LoggerWindow.h"
+#include "base/Beep.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("kelvo"));
     QApplication::setApplicationVersion(QStringLiteral("1.1.2"));
 
+    kelvo::setBeepHandler([] { QApplication::beep(); });
     kelvo::KelvoPrefsBasedFormatter::applyTimeZonePreference();
     kelvo::LoggerWindow window;
     kelvo::LoggerController controller(window);

@@ -13,6 +13,8 @@
 #include "app/PreferencesController.h"
 #include "app/PreferencesStore.h"
 #include "base/UtcDate.h"
+#include "geo/Latitude.h"
+#include "geo/Longitude.h"
 #include "support/AppTestMain.h"
 #include "support/PreferencesFixture.h"
 
@@ -21,7 +23,7 @@ using namespace kelvo;
 class KelvoPrefsTest : public QObject {
     Q_OBJECT
 
-  private slots:
+  private Q_SLOTS:
     void init() { test::removePreferencesFile(); }
 
     void freshStoreGivesDefaults() {
@@ -114,6 +116,43 @@ class KelvoPrefsTest : public QObject {
         QFETCH(QString, text);
         KelvoPrefs::setDistanceUnit(unit);
         QCOMPARE(KelvoPrefsBasedFormatter::getDistanceDescription(100.0), text);
+    }
+
+    void coordinatesFollowTheNotation_data() {
+        QTest::addColumn<int>("notation");
+        QTest::addColumn<int>("negative");
+        QTest::addColumn<QString>("latitude");
+        QTest::addColumn<QString>("longitude");
+        QTest::newRow("seconds, letter") << 2 << 0 << "52º 07' 03.25\"N"
+                                         << "004º 30' 00.00\"W";
+        QTest::newRow("seconds, sign") << 2 << 1 << "52º 07' 03.25\""
+                                       << "-004º 30' 00.00\"";
+        QTest::newRow("minutes, sign") << 1 << 1 << "52º 07.054'"
+                                       << "-004º 30.000'";
+        QTest::newRow("minutes, letter") << 1 << 0 << "52º 07.054'N"
+                                         << "004º 30.000'W";
+        QTest::newRow("degrees, letter") << 0 << 0 << "52.117569ºN"
+                                         << "004.500000ºW";
+        QTest::newRow("degrees, other sign value") << 0 << 5 << "52.117569ºN"
+                                                   << "004.500000ºW";
+        QTest::newRow("degrees, sign") << 0 << 1 << "52.117569º"
+                                       << "-004.500000º";
+        QTest::newRow("no such notation") << 3 << 0 << " "
+                                          << " ";
+    }
+
+    void coordinatesFollowTheNotation() {
+        QFETCH(int, notation);
+        QFETCH(int, negative);
+        QFETCH(QString, latitude);
+        QFETCH(QString, longitude);
+        KelvoPrefs::setCoordinateNotation(notation);
+        KelvoPrefs::setCoordinateNegativeNotation(negative);
+        Latitude north;
+        north.setValue(52, 7, 3.25);
+        QCOMPARE(KelvoPrefsBasedFormatter::getCoordinateDescription(north), latitude);
+        QCOMPARE(KelvoPrefsBasedFormatter::getCoordinateDescription(Longitude::fromDegrees(-4.5)),
+                 longitude);
     }
 
     void datesFollowTheDisplayZone() {

@@ -1,0 +1,76 @@
+#include "app/WaypointsDataSource.h"
+
+#include <algorithm>
+
+#include "app/KelvoPrefsBasedFormatter.h"
+#include "base/Beep.h"
+#include "geo/Waypoint.h"
+
+namespace kelvo {
+
+const QStringList& WaypointsDataSource::columnIdentifiers() {
+    static const QStringList columns = {"name", "latitude", "longitude"};
+    return columns;
+}
+
+void WaypointsDataSource::setData(WaypointList* waypoints) {
+    beginResetModel();
+    m_waypoints = waypoints;
+    endResetModel();
+}
+
+int WaypointsDataSource::addWaypoint(int beforeRow) {
+    if (!m_waypoints) return -1;
+    const int row = beforeRow >= 0 && beforeRow < rowCount() ? beforeRow : rowCount();
+    auto waypoint = std::make_shared<Waypoint>();
+    waypoint->setName("NEW");
+    beginInsertRows({}, row, row);
+    m_waypoints->insert(m_waypoints->begin() + row, std::move(waypoint));
+    endInsertRows();
+    return row;
+}
+
+bool WaypointsDataSource::deleteRows(std::vector<int> rows) {
+    if (rows.empty() || !m_waypoints) {
+        beep();
+        return false;
+    }
+    std::sort(rows.rbegin(), rows.rend());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (int row : rows) {
+        if (row < 0 || row >= rowCount()) continue;
+        beginRemoveRows({}, row, row);
+        m_waypoints->erase(m_waypoints->begin() + row);
+        endRemoveRows();
+    }
+    return true;
+}
+
+int WaypointsDataSource::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !m_waypoints ? 0 : static_cast<int>(m_waypoints->size());
+}
+
+int WaypointsDataSource::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(columnIdentifiers().size());
+}
+
+QVariant WaypointsDataSource::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !checkIndex(index)) return {};
+    const Waypoint& waypoint = *(*m_waypoints)[static_cast<std::size_t>(index.row())];
+    switch (index.column()) {
+        case 0:
+            return QString::fromStdString(waypoint.description());
+        case 1:
+            return KelvoPrefsBasedFormatter::getCoordinateDescription(waypoint.latitude());
+        default:
+            return KelvoPrefsBasedFormatter::getCoordinateDescription(waypoint.longitude());
+    }
+}
+
+QVariant WaypointsDataSource::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    static const QStringList titles = {tr("Name"), tr("Latitude"), tr("Longitude")};
+    return titles.value(section);
+}
+
+}  // namespace kelvo

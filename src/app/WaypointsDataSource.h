@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <vector>
+
+#include "LoggerAccess/LoggerData.h"
+
+namespace kelvo {
+
+// The waypoint table: the driver's waypoint list in list order; columns "name" (the
+// description), "latitude" and "longitude" (in the notation of the settings).
+class WaypointsDataSource : public QAbstractTableModel {
+    Q_OBJECT
+
+  public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    static const QStringList& columnIdentifiers();
+
+    // Null shows an empty table.
+    void setData(WaypointList* waypoints);
+    // A new waypoint named "NEW" before the row, or at the end for -1; answers its row
+    // (-1 without a list).
+    int addWaypoint(int beforeRow);
+    // Removes the rows' waypoints; false (and a beep) when no row is given.
+    bool deleteRows(std::vector<int> rows);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+  private:
+    WaypointList* m_waypoints = nullptr;
+};
+
+}  // namespace kelvo

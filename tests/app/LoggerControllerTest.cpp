@@ -1,0 +1,545 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <sstream>
+
+#include "LoggerAccess/LX/convert_fil2igc.h"
+#include "LoggerAccess/Logger.h"
+#include "app/FlightsDataSource.h"
+#include "app/KelvoPrefs.h"
+#include "app/KelvoPrefsBasedFormatter.h"
+#include "app/LoggerInfoDataSource.h"
+#include "app/ProgressDialog.h"
+#include "app/RoutesDataSource.h"
+#include "app/TaskDataSource.h"
+#include "app/WaypointsComboDataSource.h"
+#include "app/WaypointsDataSource.h"
+#include "base/Beep.h"
+#include "base/Log.h"
+#include "geo/Route.h"
+#include "sim/LX/LXNativeFlightEncoder.h"
+#include "support/AppTestMain.h"
+#include "support/ControllerFixture.h"
+#include "support/PreferencesFixture.h"
+
+using namespace kelvo;
+using test::ControllerFixture;
+using test::makeEntry;
+
+namespace {
+
+std::shared_ptr<Waypoint> waypoint(const std::string& name, double latitude, double longitude,
+                                   const std::string& longName = "") {
+    auto made = Waypoint::fromDegrees(name, latitude, longitude, 120);
+    made->setLongName(longName);
+    return made;
+}
+
+// Three waypoints and the route "Triangle" through all of them.
+void scriptDatabase(test::Script& script) {
+    script.waypoints = {waypoint("AAA", 52.0, 7.0, "Alpha Field"), waypoint("BBB", 52.5, 7.5),
+                        waypoint("CCC", 52.0, 8.0)};
+    auto route = std::make_shared<Route>();
+    route->setValue("Triangle", {script.waypoints[0]->copy(), script.waypoints[1]->copy(),
+                                 script.waypoints[2]->copy()});
+    script.routes = {route};
+}
+
+QStringList items(const QComboBox* menu) {
+    QStringList texts;
+    for (int i = 0; i < menu->count(); ++i) texts << menu->itemText(i);
+    return texts;
+}
+
+}  // namespace
+
+class LoggerControllerTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void init() { test::removePreferencesFile(); }
+
+    void connectIsDisabledWithoutPorts() {
+        ControllerFixture fixture(PortDictionary{});
+        QVERIFY(!fixture.controller.portsLoaded());
+        QVERIFY(!fixture.window.connectButton->isEnabled());
+        QVERIFY(fixture.window.loggerTypesMenu->isEnabled());
+    }
+
+    void menusAreSortedAndFollowTheLastConnection() {
+        KelvoPrefs::setLastUsedSerialPortName("beta");
+        ControllerFixture fixture({{"gamma", "/dev/c"}, {"Alpha", "/dev/a"}, {"beta", "/dev/b"}});
+        QCOMPARE(items(fixture.window.serialPortsMenu), QStringList({"Alpha", "beta", "gamma"}));
+        QCOMPARE(fixture.window.serialPortsMenu->currentText(), QString("beta"));
+        QVERIFY(fixture.window.connectButton->isEnabled());
+        const QStringList types = items(fixture.window.loggerTypesMenu);
+        QVERIFY(types.contains("Scripted"));
+        for (qsizetype i = 1; i < types.size(); ++i)
+            QVERIFY(types[i - 1].compare(types[i], Qt::CaseInsensitive) < 0);
+
+        // A refill keeps the user's choice.
+        fixture.window.serialPortsMenu->setCurrentText("gamma");
+        fixture.controller.windowDidBecomeMain();
+        QCOMPARE(fixture.window.serialPortsMenu->currentText(), QString("gamma"));
+        QCOMPARE(fixture.window.loggerTypesMenu->currentText(), QString("Scripted"));
+    }
+
+    void failedConnectTriesFiveTimesThenDropsTheDriver() {
+        ControllerFixture fixture;
+        fixture.script->failingConnects = 100;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        fixture.controller.connect();
+        QVERIFY(fixture.controller.progressWindowVisible());
+        QVERIFY(!fixture.window.loggerMenuItem->isEnabled());
+        QVERIFY(fixture.waitForOperation());
+        QCOMPARE(fixture.script->connectCalls.load(), 5);
+        // Every failed attempt is followed by a disconnect and a pause of 2 s (scaled).
+        QCOMPARE(fixture.script->disconnectCalls.load(), 5);
+        QVERIFY(elapsed.elapsed() >= 5 * 20);
+        QCOMPARE(fixture.script->connectPath, std::string("/dev/scripted"));
+        QCOMPARE(fixture.controller.logger(), nullptr);
+        QVERIFY(!fixture.controller.progressWindowVisible());
+        QVERIFY(!fixture.controller.progressPanel()->isVisible());
+        QCOMPARE(fixture.window.connectButton->text(), QString("Connect"));
+        QVERIFY(fixture.window.serialPortsMenu->isEnabled());
+        QVERIFY(fixture.window.statusLine->text().contains("after 5 attempts"));
+        QVERIFY(fixture.window.statusLine->text().contains("/dev/scripted does not exist"));
+        QCOMPARE(fixture.controller.loggerInfoDataSource()->rowCount(), 0);
+    }
+
+    void connectWithoutLoggerDataIsLoggedAsNotSuccessful() {
+        ControllerFixture fixture;
+        fixture.script->connectedAfterConnect = false;
+        fixture.script->info.clear();
+        CapturingLogSink log;
+        QVERIFY(fixture.connectScripted());
+        QCOMPARE(fixture.script->connectCalls.load(), 5);
+        QVERIFY(log.contains("Connect was not so very succesful ..."));
+        QVERIFY(log.contains("because logger data contains no logger data."));
+        QCOMPARE(fixture.controller.logger(), nullptr);
+    }
+
+    void connectSucceedsAfterRetries() {
+        ControllerFixture fixture;
+        fixture.script->failingConnects = 2;
+        KelvoPrefs::setKeyspanAcceleration(true);
+        QVERIFY(fixture.connectScripted());
+        QCOMPARE(fixture.script->connectCalls.load(), 3);
+        QVERIFY(fixture.controller.isConnected());
+        QCOMPARE(fixture.window.connectButton->text(), QString("Disconnect"));
+        QVERIFY(!fixture.window.serialPortsMenu->isEnabled());
+        QVERIFY(!fixture.window.loggerTypesMenu->isEnabled());
+        QVERIFY(fixture.window.loggerMenuItem->isEnabled());
+        QVERIFY(!fixture.window.saveToLoggerButton->isEnabled());
+        QVERIFY(fixture.script->keyspanAcceleration);
+        QCOMPARE(KelvoPrefs::lastUsedSerialPortName(), QString("ttyScripted"));
+        QCOMPARE(KelvoPrefs::lastUsedLoggerName(), QString("Scripted"));
+        QCOMPARE(fixture.controller.loggerInfoDataSource()->rowCount(), 2);
+        QCOMPARE(fixture.window.tabbedView->currentIndex(), 0);
+        QVERIFY(fixture.controller.tabViewShouldSelect(LoggerWindow::FlightsTab));
+    }
+
+    void tabsNeedAConnectionUnlessDebugging() {
+        ControllerFixture fixture;
+        QVERIFY(!fixture.controller.tabViewShouldSelect(LoggerWindow::FlightsTab));
+        fixture.window.tabbedView->setCurrentIndex(LoggerWindow::FlightsTab);
+        QCOMPARE(fixture.window.tabbedView->currentIndex(), 0);
+        KelvoPrefs::setAllowInternalDebugFeatures(true);
+        QVERIFY(fixture.controller.tabViewShouldSelect(LoggerWindow::FlightsTab));
+        // Without a driver the tab reads nothing, and nothing breaks.
+        QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
+        QCOMPARE(fixture.controller.flightsDataSource()->rowCount(), 0);
+    }
+
+    void flightsTabReadsOnceAndReloadReadsAgain() {
+        ControllerFixture fixture;
+        fixture.script->directory = {makeEntry(0, "97EX9IX1.LXN"), makeEntry(1, "97FX9IX1.LXN")};
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
+        QCOMPARE(fixture.script->readDirectoryCalls.load(), 1);
+        QVERIFY(fixture.controller.directoryLoaded());
+        QCOMPARE(fixture.controller.flightsDataSource()->rowCount(), 2);
+        QVERIFY(fixture.selectTab(LoggerWindow::InfoTab));
+        QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
+        QCOMPARE(fixture.script->readDirectoryCalls.load(), 1);
+
+        fixture.script->directory.push_back(makeEntry(2, "97GX9IX1.LXN"));
+        fixture.window.onlyDetectedTakeoffBox->setChecked(true);
+        fixture.controller.loadFlights();
+        QVERIFY(fixture.waitForOperation());
+        QCOMPARE(fixture.script->readDirectoryCalls.load(), 2);
+        QCOMPARE(fixture.script->reloadDirectoryCalls.load(), 1);
+        QCOMPARE(fixture.controller.flightsDataSource()->rowCount(), 3);
+        // Reading the directory switches the take-off filter off.
+        QVERIFY(!fixture.window.onlyDetectedTakeoffBox->isChecked());
+        QVERIFY(!fixture.controller.flightsDataSource()->showOnlyFlightsWithTakeoff());
+    }
+
+    void eraseButtonFollowsTheDriver() {
+        ControllerFixture fixture;
+        fixture.script->directory = {makeEntry(0, "A.IGC")};
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
+        QVERIFY(!fixture.window.clearFlightsButton->isEnabled());
+
+        ControllerFixture erasing;
+        erasing.script->allowsClearFlights = true;
+        QVERIFY(erasing.connectScripted());
+        // An empty directory leaves the button as it was.
+        QVERIFY(erasing.selectTab(LoggerWindow::FlightsTab));
+        QVERIFY(!erasing.window.clearFlightsButton->isEnabled());
+        erasing.script->directory = {makeEntry(0, "A.IGC"), makeEntry(1, "B.IGC")};
+        erasing.controller.loadFlights();
+        QVERIFY(erasing.waitForOperation());
+        QVERIFY(erasing.window.clearFlightsButton->isEnabled());
+
+        erasing.controller.clearFlightsSheetDidEnd(0);
+        QCOMPARE(erasing.script->clearCalls.load(), 0);
+        erasing.controller.clearFlightsSheetDidEnd(1);
+        QVERIFY(erasing.waitForOperation());
+        QCOMPARE(erasing.script->clearCalls.load(), 1);
+        QCOMPARE(erasing.controller.flightsDataSource()->rowCount(), 0);
+        QCOMPARE(erasing.window.statusLine->text(), QString("The flights were erased."));
+    }
+
+    void progressShowsTheDriversFraction() {
+        ControllerFixture fixture;
+        fixture.script->progressFraction = 0.5;
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.controller.progressPanel()->isBusyIndicator());
+        QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
+        QCOMPARE(fixture.controller.progressPanel()->percent(), 50);
+        fixture.controller.loadDatabase();
+        QVERIFY(fixture.controller.progressPanel()->isBusyIndicator());
+        QVERIFY(fixture.waitForOperation());
+    }
+
+    void databaseTabsReadOnceAndFillTheMenus() {
+        ControllerFixture fixture;
+        scriptDatabase(*fixture.script);
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::DatabaseTab));
+        QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
+        QCOMPARE(fixture.script->readWaypointsCalls.load(), 1);
+        QCOMPARE(fixture.script->readDeclarationCalls.load(), 1);
+        QVERIFY(fixture.controller.waypointsLoaded());
+        QVERIFY(fixture.controller.declarationLoaded());
+        QVERIFY(fixture.window.saveToLoggerButton->isEnabled());
+        QCOMPARE(fixture.controller.waypointsDataSource()->rowCount(), 3);
+        QCOMPARE(fixture.controller.routesDataSource()->rowCount(), 1);
+        QCOMPARE(items(fixture.window.useRouteForTaskMenu), QStringList({"Use Route", "Triangle"}));
+        QCOMPARE(items(fixture.window.addWaypointToTaskPopup),
+                 QStringList({"Add Waypoint", "Alpha Field", "BBB", "CCC"}));
+
+        fixture.script->waypoints.pop_back();
+        fixture.controller.loadDatabase();
+        QVERIFY(fixture.waitForOperation());
+        QCOMPARE(fixture.script->readWaypointsCalls.load(), 2);
+        QCOMPARE(fixture.script->readDeclarationCalls.load(), 2);
+        QCOMPARE(items(fixture.window.addWaypointToTaskPopup).size(), 3);
+    }
+
+    void databaseButtonsEditTheLists() {
+        ControllerFixture fixture;
+        scriptDatabase(*fixture.script);
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::DatabaseTab));
+        int beeps = 0;
+        setBeepHandler([&beeps] { ++beeps; });
+        fixture.controller.deleteWaypoint();
+        fixture.controller.deleteRoute();
+        QCOMPARE(beeps, 2);
+        setBeepHandler({});
+
+        fixture.window.waypointsView->selectRow(1);
+        fixture.controller.addWaypoint();
+        const WaypointList& waypoints = fixture.controller.logger()->waypoints();
+        QCOMPARE(waypoints.size(), std::size_t(4));
+        QCOMPARE(waypoints[1]->name(), std::string("NEW"));
+        QCOMPARE(fixture.window.waypointsView->selectionModel()->selectedRows().first().row(), 1);
+        QCOMPARE(fixture.controller.waypointsComboDataSource()->rowCount(), 5);
+        fixture.controller.deleteWaypoint();
+        QCOMPARE(waypoints.size(), std::size_t(3));
+        QCOMPARE(waypoints[1]->name(), std::string("BBB"));
+
+        fixture.controller.addRoute();
+        fixture.controller.addRoute();
+        const RouteList& routes = fixture.controller.logger()->routes();
+        QCOMPARE(routes[1]->name(), std::string("Untitled Route"));
+        QCOMPARE(routes[2]->name(), std::string("Untitled Route 1"));
+        fixture.window.routesView->setCurrentIndex(fixture.controller.routesDataSource()->index(
+            2, 0, fixture.controller.routesDataSource()->index(0, 0)));
+        fixture.controller.deleteRoute();
+        QCOMPARE(routes[0]->waypoints().size(), std::size_t(2));
+        fixture.window.routesView->setCurrentIndex(
+            fixture.controller.routesDataSource()->index(1, 0));
+        fixture.controller.deleteRoute();
+        QCOMPARE(routes.size(), std::size_t(2));
+        QCOMPARE(routes[1]->name(), std::string("Untitled Route 1"));
+    }
+
+    void declarationFormShowsAndWritesTheDeclaration() {
+        ControllerFixture fixture;
+        Declaration& stored = fixture.script->declaration;
+        stored.setPilot1("Hanna Reitsch");
+        stored.setGliderID("D-1234");
+        stored.setGliderType("ASW 28");
+        stored.setCompetitionID("XY");
+        stored.setCompetitionClass(2);
+        stored.setHomePoint(Waypoint::fromDegrees("Home", 52.5, -4.5, 150));
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
+        LoggerWindow& w = fixture.window;
+        QCOMPARE(w.pilot1Field->text(), QString("Hanna Reitsch"));
+        QCOMPARE(w.pilot2Field->text(), QString(""));
+        QCOMPARE(w.gliderIDField->text(), QString("D-1234"));
+        QCOMPARE(w.gliderTypeField->text(), QString("ASW 28"));
+        QCOMPARE(w.registration->text(), QString("XY"));
+        QCOMPARE(w.competitionClassPopup->currentText(), QString("Standard"));
+        QCOMPARE(w.homePointField->currentText(), QString("Home"));
+        QCOMPARE(w.homeLatitude->text(), QString("52º 30' 00.00\"N"));
+        QCOMPARE(w.homeLongitude->text(), QString("004º 30' 00.00\"W"));
+        QCOMPARE(w.homeElevation->text(), QString("150"));
+
+        w.pilot2Field->setText("  Second  ");
+        w.registration->setText("ZZ");
+        w.competitionClassPopup->setCurrentText("18 Meter");
+        w.homePointField->setEditText("Field");
+        w.homeLatitude->setText("46 30.000 N");
+        w.homeLongitude->setText("7.25");
+        w.homeElevation->setText("575.5");
+        CapturingLogSink log;
+        fixture.controller.saveToLogger();
+        QVERIFY(fixture.waitForOperation());
+        QCOMPARE(fixture.script->writeCalls.load(), 1);
+        QVERIFY(log.contains("Menu appears to be set to: 18 Meter"));
+        const Declaration& written = fixture.script->written;
+        QCOMPARE(written.pilot1(), std::string("Hanna Reitsch"));
+        QCOMPARE(written.pilot2(), std::string("Second"));
+        QCOMPARE(written.competitionID(), std::string("ZZ"));
+        QCOMPARE(written.competitionClass(), 4);
+        QVERIFY(written.homePoint());
+        QCOMPARE(written.homePoint()->name(), std::string("Field"));
+        QCOMPARE(written.homePoint()->latitudeDegrees(), 46.5);
+        QCOMPARE(written.homePoint()->longitudeDegrees(), 7.25);
+        QCOMPARE(written.homePoint()->elevation(), 575.5);
+        QVERIFY(w.statusLine->text().contains("written to the logger"));
+
+        fixture.script->writeAnswer = false;
+        fixture.controller.saveToLogger();
+        QVERIFY(fixture.waitForOperation());
+        QVERIFY(w.statusLine->text().contains("Writing to the logger failed"));
+    }
+
+    void useRouteGivesTheTurnpointDefaults() {
+        ControllerFixture fixture;
+        scriptDatabase(*fixture.script);
+        KelvoPrefs::setDefaultStartlineWidth(20);
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
+        fixture.controller.useRoute("");
+        fixture.controller.useRoute("No such route");
+        QCOMPARE(fixture.controller.taskDataSource()->rowCount(), 0);
+
+        fixture.controller.useRoute("Triangle");
+        const std::shared_ptr<Task> task = fixture.controller.logger()->declaration()->task();
+        QVERIFY(task);
+        QCOMPARE(task->numOfTurnpoints(), std::size_t(3));
+        QCOMPARE(fixture.controller.taskDataSource()->rowCount(), 3);
+        for (std::size_t end : {std::size_t(0), std::size_t(2)}) {
+            QCOMPARE(task->turnpoint(end)->getLineWidth(), 20);
+            QCOMPARE(task->turnpoint(end)->getCylinderRadius(), 0);
+        }
+        QCOMPARE(task->turnpoint(1)->getLineWidth(), 0);
+        QCOMPARE(task->turnpoint(1)->getCylinderRadius(), 500);
+        QCOMPARE(task->turnpoint(1)->getSectorRadius(), 5000);
+        QCOMPARE(task->turnpoint(1)->getSectorDirection(), 360);
+    }
+
+    void addWaypointInsertsAtTheSelectedTurnpoint() {
+        ControllerFixture fixture;
+        scriptDatabase(*fixture.script);
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
+        fixture.controller.addWaypointToTask("BBB");
+        fixture.controller.addWaypointToTask("CCC");
+        fixture.controller.addWaypointToTask("Nowhere");
+        fixture.selectTaskRow(1);
+        fixture.controller.addWaypointToTask("Alpha Field");
+        const std::shared_ptr<Task> task = fixture.controller.logger()->declaration()->task();
+        QCOMPARE(task->numOfTurnpoints(), std::size_t(3));
+        QCOMPARE(task->turnpoint(0)->name(), std::string("BBB"));
+        QCOMPARE(task->turnpoint(1)->name(), std::string("AAA"));
+        QCOMPARE(task->turnpoint(2)->name(), std::string("CCC"));
+        QCOMPARE(task->turnpoint(1)->getCylinderRadius(), 500);
+        QCOMPARE(task->turnpoint(1)->getSectorDirection(), 360);
+
+        fixture.selectTaskRow(0);
+        fixture.controller.removeWaypointFromTask();
+        QCOMPARE(task->numOfTurnpoints(), std::size_t(2));
+        QCOMPARE(fixture.controller.taskDataSource()->rowCount(), 2);
+    }
+
+    void homePointComboFillsThePosition() {
+        ControllerFixture fixture;
+        scriptDatabase(*fixture.script);
+        KelvoPrefs::setCoordinateNotation(0);
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
+        QCOMPARE(fixture.controller.waypointsComboDataSource()->rowCount(), 4);
+        fixture.controller.homePointSelectionDidChange(2);
+        QCOMPARE(fixture.window.homeLatitude->text(), QString("52.500000ºN"));
+        QCOMPARE(fixture.window.homeLongitude->text(), QString("007.500000ºE"));
+        QCOMPARE(fixture.window.homeElevation->text(), QString("120"));
+        fixture.controller.homePointSelectionDidChange(0);
+        QCOMPARE(fixture.window.homeLatitude->text(), QString(""));
+        QCOMPARE(fixture.window.homeLongitude->text(), QString(""));
+        QCOMPARE(fixture.window.homeElevation->text(), QString("0"));
+    }
+
+    void preferencesEndReformatsTheHomePosition() {
+        ControllerFixture fixture;
+        fixture.script->declaration.setHomePoint(Waypoint::fromDegrees("Home", -33.5, 151.25, 0));
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
+        QCOMPARE(fixture.window.homeLatitude->text(), QString("33º 30' 00.00\"S"));
+        KelvoPrefs::setCoordinateNotation(1);
+        KelvoPrefs::setCoordinateNegativeNotation(1);
+        KelvoPrefs::setTimeZoneName("Europe/Berlin");
+        fixture.controller.preferencesPanelDidEnd();
+        QCOMPARE(fixture.window.homeLatitude->text(), QString("-33º 30.000'"));
+        QCOMPARE(fixture.window.homeLongitude->text(), QString("151º 15.000'"));
+        QCOMPARE(KelvoPrefsBasedFormatter::displayTimeZone().id(), QByteArray("Europe/Berlin"));
+    }
+
+    void disconnectKeepsTheChoicesAndClearsTheViews() {
+        ControllerFixture fixture;
+        scriptDatabase(*fixture.script);
+        fixture.script->directory = {makeEntry(0, "A.IGC")};
+        fixture.script->declaration.setPilot1("Pilot");
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
+        QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
+        Logger* driver = fixture.controller.logger();
+
+        fixture.controller.connect();
+        QVERIFY(!fixture.controller.isOperationRunning());
+        QCOMPARE(fixture.script->disconnectCalls.load(), 1);
+        QCOMPARE(fixture.controller.logger(), driver);
+        QCOMPARE(fixture.window.connectButton->text(), QString("Connect"));
+        QCOMPARE(fixture.window.loggerTypesMenu->currentText(), QString("Scripted"));
+        QCOMPARE(fixture.window.serialPortsMenu->currentText(), QString("ttyScripted"));
+        QVERIFY(fixture.window.serialPortsMenu->isEnabled());
+        QVERIFY(!fixture.window.saveToLoggerButton->isEnabled());
+        QVERIFY(!fixture.window.loggerMenuItem->isEnabled());
+        QVERIFY(!fixture.controller.directoryLoaded());
+        QVERIFY(!fixture.controller.waypointsLoaded());
+        QCOMPARE(fixture.window.tabbedView->currentIndex(), 0);
+        QCOMPARE(fixture.controller.loggerInfoDataSource()->rowCount(), 0);
+        QCOMPARE(fixture.controller.flightsDataSource()->rowCount(), 0);
+        QCOMPARE(fixture.controller.waypointsDataSource()->rowCount(), 0);
+        QCOMPARE(fixture.window.pilot1Field->text(), QString(""));
+
+        // The next connect builds a new driver and reads everything again.
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
+        QCOMPARE(fixture.script->readDirectoryCalls.load(), 2);
+    }
+
+    void downloadReportsTheFlightsThatFailed() {
+        ControllerFixture fixture;
+        fixture.script->directory = {makeEntry(0, "A.IGC"), makeEntry(1, "B.IGC"),
+                                     makeEntry(2, "C.IGC")};
+        fixture.script->failingDownloads = {"B.IGC"};
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
+        QVERIFY(!fixture.window.downloadButton->isEnabled());
+        fixture.selectFlightRows({2, 1});
+        QVERIFY(fixture.window.downloadButton->isEnabled());
+        QTemporaryDir folder;
+        fixture.controller.downloadFlights(folder.path(), true, true);
+        QVERIFY(fixture.waitForOperation());
+        QCOMPARE(fixture.script->downloadTargets,
+                 std::vector<std::string>({(folder.path() + "/B.IGC").toStdString(),
+                                           (folder.path() + "/C.IGC").toStdString()}));
+        QCOMPARE(fixture.window.statusLine->text(), QString("Download failed: B.IGC."));
+
+        fixture.selectFlightRows({0});
+        fixture.controller.downloadFlights(folder.filePath("single.igc"), false, true);
+        QVERIFY(fixture.waitForOperation());
+        QCOMPARE(fixture.script->downloadTargets.back(),
+                 folder.filePath("single.igc").toStdString());
+        QVERIFY(fixture.window.statusLine->text().startsWith("Downloaded"));
+    }
+
+    void viewFlightHandsTheViewerIgcText() {
+        for (bool keepsFlights : {true, false}) {
+            ControllerFixture fixture;
+            fixture.script->keepsFlights = keepsFlights;
+            fixture.script->directory = {makeEntry(0, "A.IGC"), makeEntry(1, "B.IGC")};
+            QVERIFY(fixture.connectScripted());
+            QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
+            QStringList names;
+            QList<QByteArray> texts;
+            fixture.controller.setFlightViewer([&](const QByteArray& igc, const QString& name) {
+                texts << igc;
+                names << name;
+            });
+            fixture.selectFlightRows({1});
+            fixture.controller.viewFlight();
+            QCOMPARE(names, QStringList({"B.IGC"}));
+            QCOMPARE(texts.first(), QByteArray::fromStdString(fixture.script->flightText));
+        }
+    }
+
+    void viewFlightConvertsNativeLxFlights() {
+        ControllerFixture fixture;
+        fixture.script->nativeExtension = "LXN";
+        fixture.controller.windowDidBecomeMain();
+        sim::LXNativeFlightEncoder encoder;
+        encoder.recorderIdentification("LXN 12345")
+            .date(14, 7, 2009)
+            .origin(36000, 3120000, 420000)
+            .fix(36000, 3120000, 420000, 500, 510)
+            .end();
+        const Bytes& native = encoder.bytes();
+        fixture.script->flightText.assign(native.begin(), native.end());
+        fixture.script->directory = {makeEntry(0, "97EX9IX1.LXN")};
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
+        QByteArray shown;
+        fixture.controller.setFlightViewer(
+            [&](const QByteArray& igc, const QString&) { shown = igc; });
+        fixture.selectFlightRows({0});
+        fixture.controller.viewFlight();
+        std::istringstream input(fixture.script->flightText);
+        std::ostringstream expected;
+        convert_fil2igc(input, expected);
+        QVERIFY(!shown.isEmpty());
+        QCOMPARE(shown.toStdString(), expected.str());
+    }
+
+    void portProblemsAreExplained() {
+        QVERIFY(LoggerController::portAccessProblem("").contains("No port"));
+        QVERIFY(
+            LoggerController::portAccessProblem("/dev/kelvo-missing").contains("does not exist"));
+        QTemporaryDir folder;
+        const QString readable = folder.filePath("port");
+        QFile(readable).open(QIODevice::WriteOnly);
+        QCOMPARE(LoggerController::portAccessProblem(readable.toStdString()), QString());
+    }
+};
+
+KELVO_QTEST_MAIN(LoggerControllerTest)
+#include "LoggerControllerTest.moc"

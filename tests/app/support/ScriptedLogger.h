@@ -1,0 +1,85 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "LoggerAccess/Logger.h"
+#include "LoggerAccess/LoggerFactory.h"
+#include "geo/Declaration.h"
+
+namespace kelvo::test {
+
+// What a scripted driver answers and what it was asked. One script serves every driver
+// instance the registry builds from it; the counters are read by the test thread while a
+// worker runs the driver.
+struct Script {
+    // Device behaviour.
+    int failingConnects = 0;            // connect() answers NO this many times first
+    bool connectedAfterConnect = true;  // stillConnected() after a YES
+    bool allowsClearFlights = false;
+    bool writeAnswer = true;
+    bool clearAnswer = true;
+    std::vector<std::string> failingDownloads;  // file names whose readFile() answers NO
+    bool keepsFlights = true;                   // stores the downloaded bytes in flights()
+    std::string flightText = "AXXX001 scripted flight\r\nHFDTE140709\r\n";
+    std::string nativeExtension = "IGC";  // of the driver class
+    double progressFraction = -1;         // reported during readDirectory when >= 0
+    LoggerInfo info = {{"Version", "1.0"}, {"Serial number", "12345 (9IX)"}};
+    FlightDirectory directory;
+    WaypointList waypoints;
+    RouteList routes;
+    Declaration declaration;
+
+    // What happened.
+    std::atomic<int> connectCalls{0};
+    std::atomic<int> disconnectCalls{0};
+    std::atomic<int> readDirectoryCalls{0};
+    std::atomic<int> reloadDirectoryCalls{0};
+    std::atomic<int> readWaypointsCalls{0};
+    std::atomic<int> readDeclarationCalls{0};
+    std::atomic<int> writeCalls{0};
+    std::atomic<int> clearCalls{0};
+    std::atomic<int> readFileCalls{0};
+    std::atomic<bool> keyspanAcceleration{false};
+    std::mutex mutex;  // guards the copies below
+    std::string connectPath;
+    Declaration written;  // the declaration at the last write
+    std::vector<std::string> downloadTargets;
+};
+
+// A driver that plays its script instead of a device.
+class ScriptedLogger : public Logger {
+  public:
+    explicit ScriptedLogger(std::shared_ptr<Script> script);
+    ~ScriptedLogger() override;
+
+    static std::string loggerName() { return "Scripted"; }
+    static LoggerDescriptor descriptor(const std::shared_ptr<Script>& script);
+
+    void fillCapabilities() override;
+    bool connect(const std::string& path) override;
+    bool stillConnected() override { return connected(); }
+    void readInfo() override;
+    void readDirectory(bool reload) override;
+    bool clearDirectory() override;
+    bool readFile(const std::filesystem::path& path, int key, bool secure, bool translateToIGC,
+                  const FlightEntry* entry) override;
+    void readWaypoints(bool reload) override;
+    void readRoutes(bool reload) override;
+    void readPilots(bool) override {}
+    void readDeclaration(bool reload) override;
+    bool writeDatabaseAndDeclaration() override;
+    void disconnect() override;
+    void setKeyspanAccelleration(bool on) override { m_script->keyspanAcceleration = on; }
+
+  private:
+    std::shared_ptr<Script> m_script;
+};
+
+// A directory entry as the drivers make them.
+FlightEntry makeEntry(int number, const std::string& filename, const char* takeoff = "1");
+
+}  // namespace kelvo::test
