@@ -60,8 +60,23 @@ void releaseTTY(int signal) {
     ::_exit(-1);
 }
 
+constexpr int kReleasingSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGTERM};
+struct sigaction g_previousActions[std::size(kReleasingSignals)];
+
+// The handlers the process had before are put back when the port closes.
 void installSignalHandlers() {
-    for (const int signal : {SIGHUP, SIGINT, SIGPIPE, SIGTERM}) std::signal(signal, releaseTTY);
+    struct sigaction action {};
+    action.sa_handler = releaseTTY;
+    sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < std::size(kReleasingSignals); ++i) {
+        ::sigaction(kReleasingSignals[i], &action, &g_previousActions[i]);
+    }
+}
+
+void restoreSignalHandlers() {
+    for (std::size_t i = 0; i < std::size(kReleasingSignals); ++i) {
+        ::sigaction(kReleasingSignals[i], &g_previousActions[i], nullptr);
+    }
 }
 
 speed_t speedFor(long rate) {
@@ -136,6 +151,7 @@ int VLA_SYS::serial_close_port() {
     if (portID == -1) return VLA_ERR_COMM;
     ::tcsetattr(portID, TCSADRAIN, &oldTermEnv);
     wait_ms(200);
+    restoreSignalHandlers();
     g_signalPort.store(-1);
     ::close(portID);
     portID = -1;

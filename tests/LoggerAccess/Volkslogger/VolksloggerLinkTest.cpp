@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <thread>
 
 #include "base/Crc16.h"
@@ -153,6 +154,25 @@ TEST_F(VolksloggerLink, SilentRecorderEndsTheBlockWithinTheLimit) {
     const Bytes solicited = pty.readSome(16, 100ms);
     ASSERT_FALSE(solicited.empty());
     EXPECT_EQ(solicited.front(), 0x06);
+}
+
+TEST(VolksloggerLinkDeathTest, TerminationSignalRestoresTheLineAndEnds) {
+    sim::PseudoTerminal pty;
+    EXPECT_EXIT(
+        {
+            VLA_SYS sys;
+            sys.portName = pty.slavePath();
+            if (sys.serial_open_port() == 0) std::raise(SIGTERM);
+        },
+        ::testing::ExitedWithCode(255), "VolksLogger-Connection: releaseTTY\\(15\\)");
+    // Closing the port gives the process its own handlers back.
+    VLA_SYS sys;
+    sys.portName = pty.slavePath();
+    ASSERT_EQ(sys.serial_open_port(), 0);
+    ASSERT_EQ(sys.serial_close_port(), 0);
+    struct sigaction action {};
+    ::sigaction(SIGTERM, nullptr, &action);
+    EXPECT_EQ(action.sa_handler, SIG_DFL);
 }
 
 }  // namespace
