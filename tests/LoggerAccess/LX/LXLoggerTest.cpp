@@ -301,6 +301,18 @@ TEST_F(LXLoggerTest, UnreadableDeclarationLeavesItAsItWas) {
     expectSameDeclaration(*logger.declaration(), kept);
 }
 
+TEST_F(LXLoggerTest, DeclarationWriteGivesUpAfterFifteenSynchronisations) {
+    CapturingLogSink log;
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    recorder.setSilent(true);
+    log.clear();
+    EXPECT_FALSE(logger.writeDeclaration());
+    EXPECT_TRUE(log.contains("StartSyn failed for write declaration!!!"));
+    std::size_t attempts = 0;
+    for (const auto& entry : log.lines()) attempts += entry == "startSyn: Got no ACK";
+    EXPECT_EQ(attempts, 16u);  // fifteen attempts and the closing synchronisation
+}
+
 TEST_F(LXLoggerTest, DatabaseWriteThenReadBackAppendsMissingRoutePoints) {
     auto& waypoints = logger.waypoints();
     waypoints = {waypoint("ALPHA", 47, 8), waypoint("BRAVO", 47.1, 8.1),
