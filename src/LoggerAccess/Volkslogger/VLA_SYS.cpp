@@ -187,11 +187,6 @@ void VLA_SYS::wait_ms(long milliseconds) {
     delayMilliseconds(milliseconds);
 }
 
-int VLA_SYS::clear_user_break() {
-    std::cerr << "VLA_SYS::clear_user_break()" << std::endl;
-    return VLA_ERR_NOERR;
-}
-
 void VLA_SYS::show(VLS_TXT_ID id) const {
     if (!noninteractive && id != VLS_TXT_NIL) std::cout << statustext(id) << std::endl;
 }

@@ -77,11 +77,6 @@ class VLA_SYS {
 
     // Pauses go through the shared delay facility, so tests can shorten them.
     void wait_ms(long milliseconds);
-    // No user break exists in this system.
-    bool test_user_break() const { return false; }
-    int clear_user_break();
-    void progress_reset() {}
-    void progress_set(VLS_TXT_ID) {}
     void show(VLS_TXT_ID id) const;
     void showwait(VLS_TXT_ID id) const;
 
