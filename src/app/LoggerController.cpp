@@ -442,6 +442,7 @@ void LoggerController::loadSerialPorts() {
 void LoggerController::loadFileTypes() {
     FileFactory& factory = FileFactory::shared();
     factory.clearRegisteredFiles();
+    factory.registerBuiltinFiletypes();
     factory.registerPlugins();
     m_fileTypes.clear();
     for (const std::string& extension : factory.getRegisteredFiles())

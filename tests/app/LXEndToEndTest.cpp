@@ -1,0 +1,100 @@
+// The sim headers come before Qt's.
+#include "sim/LX/LXNativeFlightEncoder.h"
+#include "sim/LX/LXRecorderEmulator.h"
+#include "sim/PseudoTerminal.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/FlightsDataSource.h"
+#include "app/LoggerInfoDataSource.h"
+#include "app/WaypointsDataSource.h"
+#include "geo/Declaration.h"
+#include "geo/Route.h"
+#include "support/AppTestMain.h"
+#include "support/ControllerFixture.h"
+#include "support/PreferencesFixture.h"
+
+using namespace kelvo;
+
+namespace {
+
+sim::LXEmulatedFlight recordedFlight(std::uint16_t number, int fixes) {
+    sim::LXNativeFlightEncoder encoder;
+    encoder.flightNumber(static_cast<std::uint8_t>(number))
+        .date(7, 10, 2009)
+        .recorderIdentification("LXNAVNANO")
+        .flightInformation({"Hans", "LS8", "D-1234", "XY", 0, 100, 25, "uBlox"})
+        .origin(32700, 2850000, 495000);
+    for (int i = 0; i < fixes; ++i) encoder.fix(32700 + i, 2850000 + i, 495000 - i, 500, 520);
+    encoder.end();
+    sim::LXEmulatedFlight flight;
+    flight.native = encoder.bytes();
+    flight.securityBlock = encoder.lengthTable();
+    flight.flightNumber = number;
+    return flight;
+}
+
+}  // namespace
+
+// The controller against the LX driver and an emulated recorder on a pseudo-terminal.
+class LXEndToEndTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void init() { test::removePreferencesFile(); }
+
+    void readsInformationFlightsAndDatabaseAndWritesTheDeclaration() {
+        sim::PseudoTerminal line;
+        sim::LXRecorderEmulator recorder(line, 38400);
+        recorder.setIdentification("LX Nano\r\nVersion 2.10\r\nSN1234,HW5.1\r\nPilot:Hans");
+        recorder.addFlight(recordedFlight(1, 30));
+        recorder.addFlight(recordedFlight(2, 60));
+        auto home = Waypoint::fromDegrees("KLIPPENE", 48.1075, 8.7633, 973);
+        auto turn = Waypoint::fromDegrees("HORNISGR", 48.6, 8.2, 1160);
+        auto route = std::make_shared<Route>();
+        route->setValue("Out and return", {home, turn, home});
+        recorder.setDatabase({home, turn}, {route});
+        Declaration declaration;
+        declaration.setPilot1("Anna Keller");
+        declaration.setGliderID("D-5408");
+        declaration.setCompetitionClass(2);
+        recorder.setDeclaration(declaration);
+
+        test::ControllerFixture fixture({{"Simulated LX", line.slavePath()}});
+        fixture.chooseLoggerType("LX/SDI/Filser");
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.controller.isConnected());
+        QCOMPARE(fixture.window.connectButton->text(), QString("Disconnect"));
+        LoggerInfoDataSource& info = *fixture.controller.loggerInfoDataSource();
+        QStringList labels;
+        for (int row = 0; row < info.rowCount(); ++row)
+            labels << info.index(row, 0).data().toString() + "=" +
+                          info.index(row, 1).data().toString();
+        QVERIFY(labels.contains("Version=2.10"));
+        QVERIFY(labels.contains("Serial number=1234 (0YA)"));
+
+        QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
+        QCOMPARE(fixture.controller.flightsDataSource()->rowCount(), 2);
+        QVERIFY(fixture.controller.flightsDataSource()->getFlightAtRow(0)->filename);
+
+        QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
+        QCOMPARE(fixture.window.pilot1Field->text(), QString("Anna Keller"));
+        QCOMPARE(fixture.controller.waypointsDataSource()->rowCount(), 2);
+
+        fixture.window.pilot1Field->setText("Erika Muster");
+        fixture.controller.saveToLogger();
+        QVERIFY(fixture.waitForOperation());
+        QVERIFY(fixture.window.statusLine->text().contains("written to the logger"));
+        const Bytes written = recorder.declaration();
+        QVERIFY(std::string(written.begin(), written.end()).find("Erika Muster") !=
+                std::string::npos);
+
+        fixture.controller.connect();
+        QVERIFY(!fixture.controller.isConnected());
+    }
+};
+
+KELVO_QTEST_MAIN(LXEndToEndTest)
+#include "LXEndToEndTest.moc"
