@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <iterator>
 
 #include "LoggerAccess/LX/CRC8.h"
 #include "base/Log.h"
@@ -38,14 +39,32 @@ extern "C" void releaseTTY(int signalNumber) {
     ::_exit(-1);
 }
 
+constexpr int kReleaseSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGTERM};
+// The dispositions found before the handler went in; given back when the port closes.
+struct sigaction g_previousActions[std::size(kReleaseSignals)];
+bool g_releaseHandlerInstalled = false;
+
 void installReleaseHandler() {
     struct sigaction action {};
     action.sa_handler = releaseTTY;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;
-    for (const int signalNumber : {SIGHUP, SIGINT, SIGPIPE, SIGTERM}) {
-        ::sigaction(signalNumber, &action, nullptr);
+    for (std::size_t i = 0; i < std::size(kReleaseSignals); ++i) {
+        ::sigaction(kReleaseSignals[i], &action,
+                    g_releaseHandlerInstalled ? nullptr : &g_previousActions[i]);
     }
+    g_releaseHandlerInstalled = true;
+}
+
+// Withdraws the port from the signal handler and gives the process its own handlers back.
+void withdrawFromReleaseHandler(int descriptor) {
+    if (g_releaseDescriptor.load() != descriptor) return;
+    g_releaseDescriptor = -1;
+    if (!g_releaseHandlerInstalled) return;
+    for (std::size_t i = 0; i < std::size(kReleaseSignals); ++i) {
+        ::sigaction(kReleaseSignals[i], &g_previousActions[i], nullptr);
+    }
+    g_releaseHandlerInstalled = false;
 }
 
 void makeRaw(termios& attributes) {
@@ -63,7 +82,7 @@ void makeRaw(termios& attributes) {
 }  // namespace
 
 LXSerial::~LXSerial() {
-    if (g_releaseDescriptor.load() == m_fileDescriptor) g_releaseDescriptor = -1;
+    withdrawFromReleaseHandler(m_fileDescriptor);
 }
 
 bool LXSerial::connect() {
@@ -87,7 +106,7 @@ bool LXSerial::connect() {
 }
 
 void LXSerial::closePort() {
-    if (g_releaseDescriptor.load() == m_fileDescriptor) g_releaseDescriptor = -1;
+    withdrawFromReleaseHandler(m_fileDescriptor);
     HSSerialPort::closePort();
 }
 

@@ -23,7 +23,8 @@ class LXSerial : public HSSerialPort {
     // interrupt, broken pipe or termination then restores this port's attributes and ends
     // the process.
     bool connect() override;
-    // Closes like the base and forgets the attributes the signal handler would restore.
+    // Closes like the base; the signal handler forgets this port and the process gets its
+    // earlier signal handlers back.
     void closePort();
 
     // Reads n data bytes and their CRC byte (n + 1 reads at most, each up to 0.1 s) and

@@ -72,6 +72,21 @@ TEST(LXSerial, TerminationSignalRestoresPortAttributesAndExits) {
     EXPECT_EQ(attributes.c_cc[VMIN], 1);  // the fixture's raw mode, not the link's 0
 }
 
+TEST(LXSerial, ClosingGivesTheProcessItsSignalHandlersBack) {
+    struct sigaction before {
+    }, during{}, after{};
+    ::sigaction(SIGTERM, nullptr, &before);
+    sim::PseudoTerminal line;
+    LXSerial port;
+    port.setDescriptor(line.slavePath());
+    ASSERT_TRUE(port.connect());
+    ::sigaction(SIGTERM, nullptr, &during);
+    EXPECT_NE(during.sa_handler, before.sa_handler);
+    port.closePort();
+    ::sigaction(SIGTERM, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before.sa_handler);
+}
+
 TEST(LXLink, SpeedSearchFindsRecorderAtEachSpeed) {
     ScopedDelayScale scale(kFast);
     for (const int speed : {57600, 38400, 19200, 9600, 4800}) {
