@@ -62,7 +62,8 @@ class LXEndToEndTest : public QObject {
         declaration.setCompetitionClass(2);
         recorder.setDeclaration(declaration);
 
-        test::ControllerFixture fixture({{"Simulated LX", line.slavePath()}});
+        // The recorder's time-outs keep a fifth of their length: enough under a loaded CI.
+        test::ControllerFixture fixture({{"Simulated LX", line.slavePath()}}, 0.2);
         fixture.chooseLoggerType("LX/SDI/Filser");
         QVERIFY(fixture.connectScripted());
         QVERIFY(fixture.controller.isConnected());

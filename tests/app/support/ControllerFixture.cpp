@@ -18,7 +18,8 @@
 
 namespace kelvo::test {
 
-ControllerFixture::ControllerFixture(PortDictionary ports) {
+ControllerFixture::ControllerFixture(PortDictionary ports, double delayScale)
+    : m_fastPauses(delayScale) {
     KelvoPrefsBasedFormatter::setDisplayTimeZone(QTimeZone::utc());
     controller.setPortSource([ports](int type) -> std::optional<PortDictionary> {
         if (type != 1) return std::nullopt;

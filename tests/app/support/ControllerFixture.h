@@ -12,10 +12,12 @@
 namespace kelvo::test {
 
 // A main window with its controller, a scripted driver in the type menu and one port,
-// every model watched by a QAbstractItemModelTester, and pauses shortened a hundredfold.
+// every model watched by a QAbstractItemModelTester, and pauses and time-outs shortened by
+// the scale (a hundredfold unless a real device protocol needs more room).
 class ControllerFixture {
   public:
-    explicit ControllerFixture(PortDictionary ports = {{"ttyScripted", "/dev/scripted"}});
+    explicit ControllerFixture(PortDictionary ports = {{"ttyScripted", "/dev/scripted"}},
+                               double delayScale = 0.01);
     ~ControllerFixture();
 
     // Chooses the logger type, refreshing the port menu.
@@ -34,7 +36,7 @@ class ControllerFixture {
     LoggerController controller{window};
 
   private:
-    ScopedDelayScale m_fastPauses{0.01};
+    ScopedDelayScale m_fastPauses;
     std::vector<std::unique_ptr<QAbstractItemModelTester>> m_testers;
 };
 
