@@ -50,14 +50,18 @@ std::string textAfter(const Bytes& payload, std::size_t skipped) {
 }  // namespace
 
 bool binarycomm::rcv(std::uint8_t& byte) {
+    return unescaped([this](std::uint8_t& next) { return m_port.read(next); }, byte);
+}
+
+bool binarycomm::unescaped(const ByteSource& source, std::uint8_t& byte) {
     byte = 0;
     std::uint8_t received = 0;
-    if (!m_port.read(received)) return false;
+    if (!source(received)) return false;
     if (received != kEscapeByte) {
         byte = received;
         return true;
     }
-    if (!m_port.read(received)) return false;
+    if (!source(received)) return false;
     if (received == kEscapedStart) {
         byte = kStartByte;
     } else if (received == kEscapedEscape) {
@@ -89,10 +93,10 @@ bool binarycomm::sendMsg(Message& message) {
     return m_port.write(encodeFrame(message));
 }
 
-bool binarycomm::skipToStartByte() {
+bool binarycomm::skipToStartByte(const ByteSource& source) {
     for (int skipped = 0; skipped <= kMaxSkippedBytes; ++skipped) {
         std::uint8_t byte = 0;
-        if (!m_port.read(byte)) {
+        if (!source(byte)) {
             logLine("read bla returned false.\r");
             return false;
         }
@@ -103,10 +107,14 @@ bool binarycomm::skipToStartByte() {
 }
 
 bool binarycomm::rcvMsg(Message& message) {
-    if (!skipToStartByte()) return false;
+    return receiveFrame([this](std::uint8_t& byte) { return m_port.read(byte); }, message);
+}
+
+bool binarycomm::receiveFrame(const ByteSource& source, Message& message) {
+    if (!skipToStartByte(source)) return false;
     std::array<std::uint8_t, Message::kHeaderSize> header{};
     for (std::uint8_t& byte : header) {
-        if (!rcv(byte)) return false;
+        if (!unescaped(source, byte)) return false;
     }
     message.length = static_cast<std::uint16_t>(header[0] | header[1] << 8);
     message.version = header[2];
@@ -123,7 +131,7 @@ bool binarycomm::rcvMsg(Message& message) {
     }
     message.data.assign(message.length - Message::kHeaderSize, 0);
     for (std::uint8_t& byte : message.data) {
-        if (!rcv(byte)) return false;
+        if (!unescaped(source, byte)) return false;
     }
     if (computeCRC(message) != message.crc) {
         logLine("CRC calculation failed\r");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "LoggerAccess/Flarm/Message.h"
@@ -29,6 +30,9 @@ class binarycomm {
         kAck = 0xA0,
     };
 
+    // Where the bytes of an answer come from; false when no byte arrived in time.
+    using ByteSource = std::function<bool(std::uint8_t& byte)>;
+
     explicit binarycomm(serial& port) : m_port(port) {}
 
     // One byte, unescaped; byte is 0 when the escape was invalid.
@@ -38,6 +42,9 @@ class binarycomm {
     bool sendMsg(Message& message);
     // Receives one intact frame into message.
     bool rcvMsg(Message& message);
+    // The frame receiver itself, over any byte source: skips to the start byte, unescapes,
+    // checks the length against the header and the largest frame, and the checksum.
+    static bool receiveFrame(const ByteSource& source, Message& message);
 
     bool ping();
     bool setBaudRate(std::uint8_t code);
@@ -57,7 +64,8 @@ class binarycomm {
     // Sends the request, waits at least waitMilliseconds and receives the answer into it,
     // each of its bytes awaited at most answerTimeoutMilliseconds.
     bool request(Message& message, long waitMilliseconds, int answerTimeoutMilliseconds = 500);
-    bool skipToStartByte();
+    static bool skipToStartByte(const ByteSource& source);
+    static bool unescaped(const ByteSource& source, std::uint8_t& byte);
 
     serial& m_port;
     std::uint16_t m_sequence = kFirstSequence;
