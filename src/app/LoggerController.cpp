@@ -124,6 +124,12 @@ LoggerController::LoggerController(LoggerWindow& window)
     m_window.routesView->setModel(m_routesDataSource);
     m_window.taskView->setModel(m_taskDataSource);
     m_window.homePointField->setModel(m_waypointsComboDataSource);
+    // Each table fits its columns to what it shows whenever it is given new data.
+    for (QTableView* table : {m_window.loggerInfoView, m_window.flightsList, m_window.waypointsView,
+                              m_window.taskView}) {
+        QObject::connect(table->model(), &QAbstractItemModel::modelReset, table,
+                         &QTableView::resizeColumnsToContents);
+    }
     wireWindow();
 
     loadGliderClassDescriptions();
