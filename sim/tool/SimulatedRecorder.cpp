@@ -8,9 +8,10 @@ std::unique_ptr<SimulatedRecorder> SimulatedRecorder::start(const SimulatorOptio
     switch (options.family) {
         case RecorderFamily::Flarm:
             return startSimulatedFlarm(options, content, terminal);
-        case RecorderFamily::LX:
         case RecorderFamily::Volkslogger:
-            return nullptr;
+            return startSimulatedVolkslogger(options, content, terminal);
+        case RecorderFamily::LX:
+            return startSimulatedLX(options, content, terminal);
     }
     return nullptr;
 }

@@ -14,12 +14,17 @@ class SimulatedRecorder {
   public:
     virtual ~SimulatedRecorder() = default;
 
-    // Null when the family's emulator is not part of this build.
     static std::unique_ptr<SimulatedRecorder> start(const SimulatorOptions& options,
                                                     const DemoContent& content,
                                                     PseudoTerminal& terminal);
 };
 
+std::unique_ptr<SimulatedRecorder> startSimulatedLX(const SimulatorOptions& options,
+                                                    const DemoContent& content,
+                                                    PseudoTerminal& terminal);
+std::unique_ptr<SimulatedRecorder> startSimulatedVolkslogger(const SimulatorOptions& options,
+                                                             const DemoContent& content,
+                                                             PseudoTerminal& terminal);
 std::unique_ptr<SimulatedRecorder> startSimulatedFlarm(const SimulatorOptions& options,
                                                        const DemoContent& content,
                                                        PseudoTerminal& terminal);

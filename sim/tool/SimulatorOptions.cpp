@@ -34,7 +34,7 @@ std::optional<int> baudOf(const std::string& text) {
 
 const char* SimulatorOptions::usage() {
     return "usage: kelvo-sim lx|volkslogger|flarm [--speed BAUD] [--fault silent|crc|drop] "
-           "[--small]";
+           "[--small] [--verbose]";
 }
 
 std::optional<SimulatorOptions> SimulatorOptions::parse(const std::vector<std::string>& arguments,
@@ -59,6 +59,8 @@ std::optional<SimulatorOptions> SimulatorOptions::parse(const std::vector<std::s
             options.fault = *fault;
         } else if (argument == "--small") {
             options.size = DemoSize::Small;
+        } else if (argument == "--verbose") {
+            options.verbose = true;
         } else if (const auto family = familyNamed(argument); family && !haveFamily) {
             options.family = *family;
             haveFamily = true;
@@ -69,6 +71,10 @@ std::optional<SimulatorOptions> SimulatorOptions::parse(const std::vector<std::s
     }
     if (!haveFamily) {
         error = "which recorder? lx, volkslogger or flarm";
+        return std::nullopt;
+    }
+    if (options.family == RecorderFamily::Volkslogger && options.speed) {
+        error = "a Volkslogger takes commands at 9600 baud and data at the speed the host asks for";
         return std::nullopt;
     }
     return options;

@@ -17,6 +17,7 @@ struct SimulatorOptions {
     std::optional<int> speed;  // [baud]; the family's usual speed when not given
     Fault fault = Fault::None;
     DemoSize size = DemoSize::Realistic;
+    bool verbose = false;  // the emulator's diagnostics on standard error
 
     // The options of the arguments after the program name; nothing (and the reason in
     // error) when they make no sense.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "LoggerAccess/SerialPortDictionary.h"
+#include "base/ConsoleOutput.h"
 #include "base/Delay.h"
 #include "sim/PseudoTerminal.h"
 #include "sim/tool/PublishedPort.h"
@@ -29,18 +30,15 @@ sigset_t blockStopSignals() {
 
 int run(const SimulatorOptions& options) {
     const sigset_t stopSignals = blockStopSignals();
+    kelvo::ConsoleOutput console(options.verbose);
     PseudoTerminal terminal;
     const DemoContent content = DemoContent::make(options.size);
     const auto recorder = SimulatedRecorder::start(options, content, terminal);
-    if (!recorder) {
-        std::cerr << "kelvo-sim: this build has no emulator of that recorder" << std::endl;
-        return 1;
-    }
     const PublishedPort port(kelvo::SerialPortDictionary::defaultSimulatorPortFolder(),
                              portName(options.family), terminal.slavePath());
-    std::cout << terminal.slavePath() << '\n'
-              << "Published as \"" << port.link().filename().string() << "\" ("
-              << port.link().string() << "); stop with Ctrl-C" << std::endl;
+    console.out() << terminal.slavePath() << '\n'
+                  << "Published as \"" << port.link().filename().string() << "\" ("
+                  << port.link().string() << "); stop with Ctrl-C" << std::endl;
     int signal = 0;
     sigwait(&stopSignals, &signal);
     return 0;

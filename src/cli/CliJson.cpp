@@ -107,11 +107,12 @@ void setCompetitionClass(const std::string& name, Declaration& declaration) {
 
 }  // namespace
 
-Json pointJson(const Waypoint& waypoint) {
+Json pointJson(const Waypoint& waypoint, bool withZone) {
     Json point{{"name", waypoint.name()},
                {"latitude", roundedDegrees(waypoint.latitudeDegrees())},
                {"longitude", roundedDegrees(waypoint.longitudeDegrees())}};
-    if (const auto* turnpoint = dynamic_cast<const Turnpoint*>(&waypoint)) {
+    const auto* turnpoint = dynamic_cast<const Turnpoint*>(&waypoint);
+    if (withZone && turnpoint != nullptr) {
         point["ozType"] = turnpoint->getOzType();
         point["lineWidth"] = turnpoint->getLineWidth();
         point["cylinderRadius"] = turnpoint->getCylinderRadius();
@@ -143,17 +144,17 @@ Json declarationJson(const Declaration& declaration) {
             task.push_back(pointJson(*turnpoint));
         }
     }
-    return Json{
-        {"pilot1", declaration.pilot1()},
-        {"pilot2", declaration.pilot2()},
-        {"pilot3", declaration.pilot3()},
-        {"pilot4", declaration.pilot4()},
-        {"gliderID", declaration.gliderID()},
-        {"gliderType", declaration.gliderType()},
-        {"competitionID", declaration.competitionID()},
-        {"competitionClass", declaration.competitionClassDescription()},
-        {"homePoint", declaration.homePoint() ? pointJson(*declaration.homePoint()) : Json()},
-        {"task", std::move(task)}};
+    return Json{{"pilot1", declaration.pilot1()},
+                {"pilot2", declaration.pilot2()},
+                {"pilot3", declaration.pilot3()},
+                {"pilot4", declaration.pilot4()},
+                {"gliderID", declaration.gliderID()},
+                {"gliderType", declaration.gliderType()},
+                {"competitionID", declaration.competitionID()},
+                {"competitionClass", declaration.competitionClassDescription()},
+                {"homePoint",
+                 declaration.homePoint() ? pointJson(*declaration.homePoint(), false) : Json()},
+                {"task", std::move(task)}};
 }
 
 void applyDeclarationJson(const Json& document, Declaration& declaration) {

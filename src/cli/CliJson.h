@@ -17,8 +17,8 @@ namespace kelvo::cli {
 using Json = nlohmann::ordered_json;
 
 // {"name", "latitude", "longitude"} in decimal degrees; a turnpoint adds its zone
-// ("ozType", "lineWidth", "cylinderRadius", "sectorRadius", "sectorDirection").
-Json pointJson(const Waypoint& waypoint);
+// ("ozType", "lineWidth", "cylinderRadius", "sectorRadius", "sectorDirection") when asked.
+Json pointJson(const Waypoint& waypoint, bool withZone = true);
 
 // The entry's keys that are present; dates as ISO 8601 UTC texts.
 Json flightEntryJson(const FlightEntry& entry);

@@ -11,7 +11,6 @@
 #include "LoggerAccess/LoggerData.h"
 #include "LoggerAccess/SerialPortDictionary.h"
 #include "base/Format.h"
-#include "base/Log.h"
 #include "base/Text.h"
 #include "base/UtcDate.h"
 #include "cli/CliJson.h"
@@ -98,6 +97,13 @@ const FlightEntry& entryWithKey(const Logger& logger, int key) {
                                    key, directory.size()));
 }
 
+// The directory's file name with the extension of the format asked for; the directory of a
+// recorder with a native format names its native files.
+fs::path defaultFileName(const Logger& logger, const FlightEntry& entry, bool native) {
+    fs::path name = entry.filename.value_or("flight-" + entry.number.value_or(""));
+    return name.replace_extension(native ? logger.nativeTrackFileExtension() : "IGC");
+}
+
 }  // namespace
 
 int KelvoCli::run(const std::vector<std::string>& arguments) {
@@ -107,8 +113,6 @@ int KelvoCli::run(const std::vector<std::string>& arguments) {
     }
     try {
         m_arguments = CliArguments::parse(arguments);
-        // The drivers' diagnostics are for those who ask; a script wants one line of error.
-        if (!m_arguments.flag("--verbose")) setLogSink([](const std::string&) {});
         dispatch();
         return 0;
     } catch (const UsageError& error) {
@@ -175,11 +179,8 @@ void KelvoCli::download() {
     logger.readDirectory(false);
     const FlightEntry& entry = entryWithKey(logger, key);
 
-    fs::path target = m_arguments.value("--output")
-                          .value_or(entry.filename.value_or(stringf("flight-%d.IGC", key)));
-    if (native && !m_arguments.value("--output")) {
-        target.replace_extension(logger.nativeTrackFileExtension());
-    }
+    const fs::path target =
+        m_arguments.value("--output").value_or(defaultFileName(logger, entry, native));
     // A driver with a native format writes its IGC file beside the target, under the
     // extension IGC; the file is moved to the name asked for.
     const bool translate = !native;

@@ -1,13 +1,20 @@
 // kelvo-cli: the scriptable front end to Kelvo's recorder drivers and files.
-#include <iostream>
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "base/ConsoleOutput.h"
 #include "base/Delay.h"
 #include "cli/KelvoCli.h"
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
     kelvo::setDelayScaleFromEnvironment();
-    kelvo::cli::KelvoCli cli(std::cout, std::cerr);
-    return cli.run(std::vector<std::string>(argv + 1, argv + argc));
+    // The drivers' diagnostics (and what device layers print) only with --verbose, on
+    // standard error; standard output carries the result alone.
+    const bool verbose =
+        std::find(arguments.begin(), arguments.end(), "--verbose") != arguments.end();
+    kelvo::ConsoleOutput console(verbose);
+    kelvo::cli::KelvoCli cli(console.out(), console.err());
+    return cli.run(arguments);
 }

@@ -5,6 +5,7 @@
 
 #include "LoggerAccess/LoggerFactory.h"
 #include "ToolProcess.h"
+#include "base/Text.h"
 #include "sim/demo/DemoContent.h"
 
 namespace kelvo::cli::test {
@@ -80,7 +81,6 @@ TEST_P(RecorderCommands, ListsTheFlightsAndDownloadsOneAsIgc) {
     const json& first = flights[0];
     EXPECT_EQ(first["number"], "0");
     EXPECT_EQ(first["date"], "2026-05-14T10:38:30Z");
-    EXPECT_TRUE(first["filename"].get<std::string>().ends_with(".IGC")) << first;
 
     const CliRun download = cli("download", {"--flight", "0", "--output", "first.igc"});
     ASSERT_EQ(download.status, 0) << download.err;
@@ -101,8 +101,10 @@ TEST_P(RecorderCommands, ListsTheFlightsAndDownloadsOneAsIgc) {
     // Without --output the file takes the directory's name, in the current folder.
     const CliRun named = cli("download", {"--flight", "2"});
     ASSERT_EQ(named.status, 0) << named.err;
-    EXPECT_EQ(named.out, flights[2]["filename"].get<std::string>() + "\n");
-    EXPECT_TRUE(std::filesystem::exists(m_environment.file(flights[2]["filename"])));
+    const auto name =
+        std::filesystem::path(flights[2]["filename"].get<std::string>()).replace_extension("IGC");
+    EXPECT_EQ(named.out, name.string() + "\n");
+    EXPECT_TRUE(std::filesystem::exists(m_environment.file(name)));
 
     const CliRun missing = cli("download", {"--flight", "7"});
     EXPECT_EQ(missing.status, 1);
@@ -127,7 +129,8 @@ TEST_P(RecorderCommands, DownloadsNativeFlightsWhereTheRecorderHasAFormat) {
 TEST_P(RecorderCommands, ReadsTheDeclaration) {
     startSimulator();
     const json declaration = cliJson("declaration");
-    EXPECT_EQ(declaration["pilot1"], "Anna Keller");
+    // Some recorders keep their texts in upper case.
+    EXPECT_EQ(toUpperAscii(declaration["pilot1"].get<std::string>()), "ANNA KELLER");
     EXPECT_EQ(declaration["gliderID"], "D-5408");
     EXPECT_EQ(declaration["competitionClass"], "Standard");
     if (GetParam().keepsDatabase) {

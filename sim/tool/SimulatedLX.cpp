@@ -1,0 +1,47 @@
+#include "sim/LX/LXRecorderEmulator.h"
+#include "sim/demo/DemoLX.h"
+#include "sim/tool/SimulatedRecorder.h"
+
+namespace kelvo::sim {
+
+namespace {
+
+constexpr int kDefaultSpeed = 19200;
+constexpr std::uint8_t kDirectoryCommand = 0xCD;
+// After the identification and the directory, part-way through the first flight.
+constexpr std::size_t kBytesBeforeDrop = 2048;
+
+class SimulatedLX : public SimulatedRecorder {
+  public:
+    SimulatedLX(const SimulatorOptions& options, const DemoContent& content,
+                PseudoTerminal& terminal)
+        : m_emulator(terminal, options.speed.value_or(kDefaultSpeed)) {
+        loadDemo(m_emulator, content);
+        switch (options.fault) {
+            case Fault::None:
+                break;
+            case Fault::Silent:
+                m_emulator.setSilent(true);
+                break;
+            case Fault::Crc:
+                m_emulator.corruptCrcOf(kDirectoryCommand);
+                break;
+            case Fault::Drop:
+                m_emulator.dropLineAfter(kBytesBeforeDrop);
+                break;
+        }
+    }
+
+  private:
+    LXRecorderEmulator m_emulator;
+};
+
+}  // namespace
+
+std::unique_ptr<SimulatedRecorder> startSimulatedLX(const SimulatorOptions& options,
+                                                    const DemoContent& content,
+                                                    PseudoTerminal& terminal) {
+    return std::make_unique<SimulatedLX>(options, content, terminal);
+}
+
+}  // namespace kelvo::sim
