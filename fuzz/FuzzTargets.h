@@ -19,7 +19,14 @@
     X(VolksloggerDirectory)   \
     X(VolksloggerFlight)      \
     X(FlarmFrame)             \
-    X(FlarmRecordText)
+    X(FlarmRecordText)        \
+    X(CUPFile)                \
+    X(DBTFile)                \
+    X(DA4File)                \
+    X(LXTurnpointRecord)      \
+    X(LXRouteRecord)          \
+    X(LXTaskRecord)           \
+    X(LXIdentificationReply)
 
 namespace kelvo::fuzz {
 

@@ -11,12 +11,22 @@
 #include "LoggerAccess/Flarm/Message.h"
 #include "LoggerAccess/LX/CRC8.h"
 #include "LoggerAccess/LX/LXFlight.h"
+#include "LoggerAccess/LX/LXLogger.h"
+#include "LoggerAccess/LX/LXRoute.h"
+#include "LoggerAccess/LX/LXTurnpoint.h"
 #include "LoggerAccess/LX/convert_fil2igc.h"
 #include "LoggerAccess/Volkslogger/VolksloggerConversion.h"
 #include "LoggerAccess/Volkslogger/VolksloggerDatabase.h"
 #include "base/UtcDate.h"
+#include "files/CUPFile.h"
+#include "files/DA4File.h"
+#include "files/DBTFile.h"
+#include "geo/Declaration.h"
 #include "geo/Latitude.h"
 #include "geo/Longitude.h"
+#include "geo/Route.h"
+#include "geo/Task.h"
+#include "geo/Turnpoint.h"
 #include "sim/Flarm/FlarmEmulator.h"
 #include "sim/LX/LXNativeFlightEncoder.h"
 #include "sim/Volkslogger/VolksloggerFlight.h"
@@ -230,6 +240,68 @@ void flarmRecords() {
     writeSeed("FlarmFrame", "ping-ack", sim::FlarmEmulator::frame(0xA0, 0x3338, {}));
 }
 
+// Waypoints with every attribute the files and records carry, and two routes over them.
+void fillNavigationData(LoggerData& data) {
+    auto home = Waypoint::fromDegrees("HOME", 47.5, 8.25, 430);
+    home->setLongName("Home Airfield");
+    home->setCountry("CH");
+    home->setType(5);
+    home->setFrequency(122.475);
+    home->setRunwayLength(800);
+    home->setRunwayDirection(120);
+    auto south = Waypoint::fromDegrees("SOUTH", -33.5, -70.75, 1200);
+    south->setLongName("Santiago, \"Sur\"");
+    auto east = Waypoint::fromDegrees("EAST", 46.1, 7.9, 0);
+    data.setWaypoints({home, south, east});
+    auto first = std::make_shared<Route>();
+    first->setValue("Triangle", {home, east, south, home});
+    auto second = std::make_shared<Route>();
+    second->setValue("Out and return", {home, east, home});
+    data.setRoutes({first, second});
+}
+
+void waypointFiles() {
+    LoggerData data;
+    fillNavigationData(data);
+    writeSeed("CUPFile", "waypoints-and-task", *CUPFile().makeDataFromLoggerData(&data));
+    writeSeed("DBTFile", "waypoints", *DBTFile().makeDataFromLoggerData(&data));
+    writeSeed("DA4File", "waypoints-and-routes", *DA4File().makeDataFromLoggerData(&data));
+}
+
+void lxDatabaseAndDeclaration() {
+    LoggerData data;
+    fillNavigationData(data);
+    const Bytes database = *LXLogger::databaseBlock(data.waypoints(), data.routes());
+    const std::size_t waypointBytes = LXLogger::kMaxWaypoints * LXTurnpoint::kSize;
+    writeSeed("LXTurnpointRecord", "waypoints",
+              Bytes(database.begin(), database.begin() + 3 * LXTurnpoint::kSize));
+    writeSeed(
+        "LXRouteRecord", "routes",
+        Bytes(database.begin() + static_cast<std::ptrdiff_t>(waypointBytes),
+              database.begin() + static_cast<std::ptrdiff_t>(waypointBytes + 3 * LXRoute::kSize)));
+
+    Declaration declaration;
+    declaration.setPilot1("Hans Muster");
+    declaration.setGliderType("LS8");
+    declaration.setGliderID("D-1234");
+    declaration.setCompetitionClass(1);
+    declaration.setHomePoint(data.waypoints()[0]);
+    auto task = std::make_shared<Task>();
+    for (const auto& waypoint : data.routes()[0]->waypoints()) {
+        task->addTurnpoint(std::make_shared<Turnpoint>(*waypoint));
+    }
+    declaration.setTask(task);
+    const Bytes block = LXLogger::declarationBlock(declaration);
+    writeSeed("LXTaskRecord", "declared-task",
+              Bytes(block.begin() + 1 + LXFlight::kSize, block.end()));
+    writeSeed("LXFlightRecord", "declared-flight",
+              Bytes(block.begin() + 1, block.begin() + 1 + LXFlight::kSize));
+
+    writeSeed("LXIdentificationReply", "nano",
+              std::string("LX Nano\r\nVersion 2.10\r\nSN1234,HW5.1\r\nPilot:Hans\r\n"
+                          "Bad:two:colons\r\nGPS:uBlox"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -242,5 +314,7 @@ int main(int argc, char** argv) {
     lxRecords();
     volksloggerRecords();
     flarmRecords();
+    waypointFiles();
+    lxDatabaseAndDeclaration();
     return 0;
 }

@@ -78,6 +78,10 @@ class LXLogger : public Logger {
     bool writeDatabase();
     bool writeDeclaration();
     std::string readCompetionClassFromLogger();
+    // The logger information of an identification reply: line 1 holds the version after 8
+    // characters, line 2 "xxSERIAL,xxHARDWARE", lines 3 to 5 "key:value". Lines that are
+    // missing or do not have that shape add nothing.
+    static LoggerInfo identificationInfo(const std::string& reply);
 
     static constexpr std::size_t kMaxWaypoints = 600;
     static constexpr std::size_t kMaxRoutes = 100;
@@ -95,7 +99,6 @@ class LXLogger : public Logger {
     bool readRange(const LXFaiData& flight, Bytes& data);
     bool synchroniseForDeclaration();
     bool writeClassName(int classIndex, const std::string& description);
-    void takeIdentification(const std::string& text);
     void takeDeclaration(const Bytes& block);
     void keepAliveLoop();
 

@@ -82,7 +82,9 @@ void LXLogger::readInfo() {
     if (count > 0) {
         const std::string text = windows1252ToUtf8(reinterpret_cast<const char*>(reply.data()));
         logLine(text);
-        takeIdentification(text);
+        for (const auto& [key, value] : identificationInfo(text)) {
+            loggerData().setLoggerInfoObject(value, key);
+        }
     } else {
         readDeclaration(false);
         const auto& declaration = this->declaration();
@@ -98,26 +100,25 @@ void LXLogger::readInfo() {
     resumeKeepAliveTimer();
 }
 
-// Line 1 holds the version after 8 characters, line 2 "xxSERIAL,xxHARDWARE", lines 3 to 5
-// "key:value". Lines that are missing or do not have that shape add nothing.
-void LXLogger::takeIdentification(const std::string& text) {
-    const auto lines = crlfLines(text);
-    if (lines.size() > 1) loggerData().setLoggerInfoObject(dropFirst(lines[1], 8), "Version");
+LoggerInfo LXLogger::identificationInfo(const std::string& reply) {
+    LoggerInfo info;
+    const auto lines = crlfLines(reply);
+    if (lines.size() > 1) info["Version"] = dropFirst(lines[1], 8);
     if (lines.size() > 2) {
         const auto parts = splitAt(lines[2], ',');
         if (parts.size() == 2) {
             const std::string serial = dropFirst(parts[0], 2);
-            loggerData().setLoggerInfoObject(
+            info["Serial number"] =
                 stringf("%s (%s)", serial.c_str(),
-                        generateSerialNumberFrom(leadingInteger(serial)).c_str()),
-                "Serial number");
-            loggerData().setLoggerInfoObject(dropFirst(parts[1], 2), "Hardware version");
+                        generateSerialNumberFrom(leadingInteger(serial)).c_str());
+            info["Hardware version"] = dropFirst(parts[1], 2);
         }
     }
     for (std::size_t i = 3; i <= 5 && i < lines.size(); ++i) {
         const auto parts = splitAt(lines[i], ':');
-        if (parts.size() == 2) loggerData().setLoggerInfoObject(parts[1], parts[0]);
+        if (parts.size() == 2) info[parts[0]] = parts[1];
     }
+    return info;
 }
 
 void LXLogger::readDirectory(bool) {
