@@ -43,6 +43,10 @@ std::string readWholeFile(const fs::path& path) {
 // The waypoint format of the file's extension; a usage error when there is none.
 std::unique_ptr<ImportFile> waypointFormatOf(const fs::path& path) {
     FileFactory& factory = FileFactory::shared();
+    if (factory.getRegisteredFiles().empty()) {
+        factory.registerBuiltinFiletypes();
+        factory.registerPlugins();
+    }
     auto format = factory.getFileInstanceWithExtension(path.extension().string());
     if (!format) {
         std::string known;

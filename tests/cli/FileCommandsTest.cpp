@@ -3,7 +3,12 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "LoggerAccess/LoggerData.h"
 #include "ToolProcess.h"
+#include "base/Text.h"
+#include "files/FileFactory.h"
+#include "files/ImportFile.h"
+#include "geo/Waypoint.h"
 #include "sim/demo/DemoContent.h"
 #include "sim/demo/DemoIgc.h"
 #include "sim/demo/DemoLXFlight.h"
@@ -71,6 +76,54 @@ TEST(ConvertCommand, TurnsNativeLXFlightsIntoIgcFiles) {
     const std::string igc = readFile(environment.file("flight.igc"));
     EXPECT_TRUE(igc.starts_with("ALXNAVNANOFLIGHT:1\r\nHFDTE140526\r\n")) << igc.substr(0, 80);
     EXPECT_EQ(bRecords(igc), bRecords(sim::demoIgcFile(demoFlight(), {})));
+}
+
+// The waypoints of a file, read by its format.
+WaypointList waypointsOf(const std::filesystem::path& path) {
+    FileFactory& factory = FileFactory::shared();
+    if (factory.getRegisteredFiles().empty()) factory.registerBuiltinFiletypes();
+    LoggerData data;
+    factory.getFileInstanceWithExtension(path.extension().string())->parseFile(path, data);
+    return data.waypoints();
+}
+
+TEST(ConvertCommand, CarriesWaypointsBetweenEveryPairOfFormats) {
+    ToolEnvironment environment;
+    const auto content = sim::DemoContent::make(sim::DemoSize::Small);
+    {
+        FileFactory::shared().registerBuiltinFiletypes();
+        LoggerData data;
+        data.setWaypoints(content.waypoints);
+        data.setRoutes(content.routes);
+        ASSERT_TRUE(FileFactory::shared().getFileInstanceWithExtension("CUP")->makeFile(
+            environment.file("demo.cup"), &data));
+    }
+    // Every format is written from every other one, itself written from the demo file.
+    const std::vector<std::string> formats{"cup", "dbt", "da4"};
+    for (const auto& from : formats) {
+        const std::string source = "from-demo." + from;
+        ASSERT_EQ(environment.cli({"convert", "demo.cup", source}).status, 0);
+        for (const auto& to : formats) {
+            if (to == from) continue;
+            const std::string target = from + "-to." + to;
+            const CliRun run = environment.cli({"convert", source, target});
+            ASSERT_EQ(run.status, 0) << source << " -> " << target << ": " << run.err;
+            EXPECT_EQ(run.out, target + "\n");
+
+            const WaypointList converted = waypointsOf(environment.file(target));
+            ASSERT_EQ(converted.size(), content.waypoints.size()) << target;
+            for (std::size_t i = 0; i < converted.size(); ++i) {
+                const Waypoint& expected = *content.waypoints[i];
+                const Waypoint& actual = *converted[i];
+                // Some formats keep shorter names, in upper case.
+                EXPECT_FALSE(actual.name().empty());
+                EXPECT_TRUE(toUpperAscii(expected.name()).starts_with(toUpperAscii(actual.name())))
+                    << target << ": " << actual.name() << " for " << expected.name();
+                EXPECT_NEAR(actual.latitudeDegrees(), expected.latitudeDegrees(), 5e-5) << target;
+                EXPECT_NEAR(actual.longitudeDegrees(), expected.longitudeDegrees(), 5e-5) << target;
+            }
+        }
+    }
 }
 
 TEST(CliExitStatus, TellsUsageErrorsFromFailedOperations) {

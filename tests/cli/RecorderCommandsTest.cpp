@@ -3,9 +3,14 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "LoggerAccess/LoggerData.h"
 #include "LoggerAccess/LoggerFactory.h"
 #include "ToolProcess.h"
 #include "base/Text.h"
+#include "files/FileFactory.h"
+#include "files/ImportFile.h"
+#include "geo/Route.h"
+#include "geo/Waypoint.h"
 #include "sim/demo/DemoContent.h"
 
 namespace kelvo::cli::test {
@@ -137,6 +142,70 @@ TEST_P(RecorderCommands, ReadsTheDeclaration) {
         ASSERT_EQ(declaration["task"].size(), 5u);
         EXPECT_NEAR(declaration["task"][1]["latitude"].get<double>(), 48.4969, 1e-4);
     }
+}
+
+// Reads or writes a waypoint file in the format of its extension.
+std::unique_ptr<ImportFile> formatOf(const std::filesystem::path& path) {
+    FileFactory& factory = FileFactory::shared();
+    if (factory.getRegisteredFiles().empty()) factory.registerBuiltinFiletypes();
+    return factory.getFileInstanceWithExtension(path.extension().string());
+}
+
+// Five waypoints with names every recorder keeps whole, and one route over three of them.
+void writeChangedDatabase(const std::filesystem::path& path) {
+    LoggerData data;
+    const std::pair<const char*, double> places[] = {
+        {"ALB", 48.40}, {"BRENZ", 48.62}, {"DONAU", 48.25}, {"ECK", 48.11}, {"FILS", 48.70}};
+    for (const auto& [name, latitude] : places) {
+        data.addWaypoint(Waypoint::fromDegrees(name, latitude, 9.0 + latitude / 10, 600));
+    }
+    auto route = std::make_shared<Route>();
+    route->setValue("NEW ROUTE", {data.waypoints()[3], data.waypoints()[1], data.waypoints()[3]});
+    data.addRoute(route);
+    ASSERT_TRUE(formatOf(path)->makeFile(path, &data));
+}
+
+std::vector<std::string> upperNames(const WaypointList& waypoints) {
+    std::vector<std::string> names;
+    for (const auto& waypoint : waypoints) names.push_back(toUpperAscii(waypoint->name()));
+    return names;
+}
+
+TEST_P(RecorderCommands, ReplacesTheDatabaseAndTheDeclaration) {
+    startSimulator();
+    writeChangedDatabase(m_environment.file("changed.cup"));
+    writeFile(m_environment.file("declaration.json"), R"({
+        "pilot1": "Ben Ott", "gliderID": "D-1234", "competitionClass": "Club",
+        "task": [{"name": "ECK", "latitude": 48.11, "longitude": 9.0, "cylinderRadius": 500},
+                 {"name": "BRENZ", "latitude": 48.62, "longitude": 9.0, "cylinderRadius": 500},
+                 {"name": "ECK", "latitude": 48.11, "longitude": 9.0, "cylinderRadius": 500}]})");
+    const CliRun upload =
+        cli("upload", {"--waypoints", "changed.cup", "--declaration", "declaration.json"});
+    const CliRun database = cli("database", {"--output", "before.cup"});
+    if (!GetParam().keepsDatabase) {
+        EXPECT_EQ(upload.status, 1);
+        EXPECT_EQ(database.status, 1);
+        return;
+    }
+    ASSERT_EQ(upload.status, 0) << upload.err;
+    ASSERT_EQ(database.status, 0) << database.err;
+
+    LoggerData readBack;
+    formatOf("x.cup")->parseFile(m_environment.file("before.cup"), readBack);
+    EXPECT_EQ(upperNames(readBack.waypoints()),
+              (std::vector<std::string>{"ALB", "BRENZ", "DONAU", "ECK", "FILS"}));
+    ASSERT_EQ(readBack.routes().size(), 1u);
+    EXPECT_EQ(upperNames(readBack.routes()[0]->waypoints()),
+              (std::vector<std::string>{"ECK", "BRENZ", "ECK"}));
+
+    const json declaration = cliJson("declaration");
+    EXPECT_EQ(toUpperAscii(declaration["pilot1"].get<std::string>()), "BEN OTT");
+    EXPECT_EQ(declaration["gliderID"], "D-1234");
+    EXPECT_EQ(toUpperAscii(declaration["gliderType"].get<std::string>()), "LS8-18") << declaration;
+    EXPECT_EQ(declaration["competitionClass"], "Club");
+    ASSERT_EQ(declaration["task"].size(), 3u);
+    EXPECT_EQ(declaration["task"][1]["name"], "BRENZ");
+    EXPECT_NEAR(declaration["task"][1]["latitude"].get<double>(), 48.62, 1e-4);
 }
 
 TEST_P(RecorderCommands, SilentRecorderFailsWithOneLine) {

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Fast enough for the suite, slow enough that a busy machine still meets every time-out.
-constexpr const char* kDelayScale = "0.1";
+constexpr const char* kDelayScale = "0.25";
 
 std::vector<char*> argv(const std::string& program, const std::vector<std::string>& arguments) {
     std::vector<char*> pointers{const_cast<char*>(program.c_str())};
