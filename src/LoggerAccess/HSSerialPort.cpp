@@ -98,7 +98,12 @@ bool HSSerialPort::connect() {
 
 void HSSerialPort::closePort() {
     logLine("Closing serial port ...");
-    if (m_fileDescriptor == -1) logLine("Trying to close port -1.");
+    if (m_fileDescriptor == -1) {
+        // Already closed (a driver closes on disconnect and again when destroyed): there
+        // are no attributes to restore.
+        logLine("Trying to close port -1.");
+        return;
+    }
     drainBuffers();
     if (::tcsetattr(m_fileDescriptor, TCSANOW, &m_originalTTYAttrs) == -1) {
         const int error = errno;
@@ -108,7 +113,7 @@ void HSSerialPort::closePort() {
             stdout);
         std::fflush(stdout);
     }
-    if (m_fileDescriptor != -1) ::close(m_fileDescriptor);
+    ::close(m_fileDescriptor);
     m_fileDescriptor = -1;
 }
 
