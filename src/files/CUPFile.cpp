@@ -101,10 +101,9 @@ std::string coordinateField(const Coordinate& coordinate, int degreeDigits, char
                    value.milliminutes % 1000, value.negative ? negativeLetter : positiveLetter);
 }
 
-// Whole metres with their unit, as the format requires ("95.0m"). Rounded, because
-// elevations converted from recorder units arrive a hair below the metre they were.
+// Whole metres with their unit, as the format requires ("95.0m").
 std::string metresField(double metres) {
-    const double whole = std::isfinite(metres) ? std::round(metres) + 0.0 : 0.0;  // no "-0.0m"
+    const double whole = std::isfinite(metres) ? std::trunc(metres) + 0.0 : 0.0;  // no "-0.0m"
     return stringf("%.1fm", whole);
 }
 
