@@ -1,0 +1,146 @@
+#include "app/IGCViewerController.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMainWindow>
+#include <QSplitter>
+#include <QTableView>
+#include <QToolBar>
+
+#include "app/FlightView.h"
+#include "app/IGCHeaderDataSource.h"
+#include "app/IGCTaskDataSource.h"
+#include "base/Beep.h"
+#include "igc/KelvoTrace.h"
+
+namespace kelvo {
+
+namespace {
+
+QTableView* makeTable(QWidget* parent, QAbstractItemModel* model,
+                      QAbstractItemView::SelectionMode mode) {
+    auto* table = new QTableView(parent);
+    table->setModel(model);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(mode);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->verticalHeader()->setVisible(false);
+    return table;
+}
+
+}  // namespace
+
+IGCViewerController::IGCViewerController(QObject* parent)
+    : QObject(parent),
+      m_igcFilesDataSource(new IGCFilesDataSource(this)),
+      m_headerDataSource(new IGCHeaderDataSource(this)),
+      m_taskDataSource(new IGCTaskDataSource(this)) {
+    makeWindow();
+}
+
+IGCViewerController::~IGCViewerController() {
+    delete m_viewerWindow;
+}
+
+void IGCViewerController::makeWindow() {
+    m_viewerWindow = new QMainWindow;
+    m_viewerWindow->setWindowTitle(tr("IGC Viewer"));
+    m_viewerWindow->installEventFilter(this);
+
+    auto* tables = new QSplitter(Qt::Vertical);
+    m_headerTableView = makeTable(tables, m_headerDataSource, QAbstractItemView::NoSelection);
+    m_taskTableView = makeTable(tables, m_taskDataSource, QAbstractItemView::NoSelection);
+    auto* central = new QSplitter(Qt::Horizontal, m_viewerWindow);
+    m_flightView = new FlightView(central);
+    central->addWidget(m_flightView);
+    central->addWidget(tables);
+    central->setStretchFactor(0, 3);
+    central->setStretchFactor(1, 2);
+    m_viewerWindow->setCentralWidget(central);
+
+    m_drawer = new QDockWidget(tr("Flights"), m_viewerWindow);
+    m_drawer->setObjectName(QStringLiteral("flightsDrawer"));
+    m_igcFileTableView =
+        makeTable(m_drawer, m_igcFilesDataSource, QAbstractItemView::ExtendedSelection);
+    m_drawer->setWidget(m_igcFileTableView);
+    m_viewerWindow->addDockWidget(Qt::LeftDockWidgetArea, m_drawer);
+    connect(m_igcFileTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &IGCViewerController::tableViewSelectionDidChange);
+
+    QToolBar* toolBar = m_viewerWindow->addToolBar(tr("Flights"));
+    toolBar->setObjectName(QStringLiteral("flightsToolBar"));
+    toolBar->addAction(tr("Add IGC File…"), this, &IGCViewerController::addIGCFile);
+    toolBar->addAction(tr("Remove"), this, &IGCViewerController::removeIGCFile);
+    toolBar->addAction(m_drawer->toggleViewAction());
+    m_viewerWindow->resize(1000, 700);
+}
+
+void IGCViewerController::showWindow() {
+    m_viewerWindow->show();
+    m_viewerWindow->raise();
+    m_viewerWindow->activateWindow();
+}
+
+void IGCViewerController::addIGCFile() {
+    auto* panel = new QFileDialog(m_viewerWindow, tr("Choose file"));
+    panel->setFileMode(QFileDialog::ExistingFile);
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    connect(panel, &QFileDialog::finished, this,
+            [this, panel](int result) { openPanelDidEnd(result, panel->selectedFiles()); });
+    panel->open();
+}
+
+void IGCViewerController::openPanelDidEnd(int result, const QStringList& files) {
+    if (result == QDialog::Accepted && !files.isEmpty()) addIGCFileWithPath(files.first());
+}
+
+void IGCViewerController::addIGCFileWithPath(const QString& path) {
+    QFile file(path);
+    const QByteArray data = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    addIGCFileWithData(data, QFileInfo(path).fileName());
+}
+
+void IGCViewerController::addIGCFileWithData(const QByteArray& data, const QString& name) {
+    auto trace = std::make_shared<KelvoTrace>(Bytes(data.begin(), data.end()), name.toStdString());
+    m_traces.push_back(trace);
+    m_igcFilesDataSource->setData(m_traces);
+    showTrace(trace);
+}
+
+void IGCViewerController::removeIGCFile() {
+    beep();
+}
+
+bool IGCViewerController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_viewerWindow && event->type() == QEvent::WindowActivate) windowDidBecomeKey();
+    return QObject::eventFilter(watched, event);
+}
+
+void IGCViewerController::windowDidBecomeKey() {
+    if (m_drawer->isHidden()) m_drawer->show();
+}
+
+void IGCViewerController::tableViewSelectionDidChange() {
+    const QModelIndexList rows = m_igcFileTableView->selectionModel()->selectedRows();
+    showTrace(rows.size() == 1 ? m_igcFilesDataSource->traceAtRow(rows.first().row()) : nullptr);
+}
+
+void IGCViewerController::preferencesDidChange() {
+    m_taskDataSource->notationDidChange();
+    m_flightView->update();
+}
+
+void IGCViewerController::showTrace(const std::shared_ptr<KelvoTrace>& trace) {
+    m_headerDataSource->setData(trace ? trace->header() : IGCHeaderDataSource::Header{});
+    m_taskDataSource->setData(trace ? trace->waypoints() : IGCTaskDataSource::Waypoints{});
+    m_flightView->setTrace(trace);
+}
+
+}  // namespace kelvo

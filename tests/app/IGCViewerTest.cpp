@@ -1,0 +1,246 @@
+#include <QAbstractItemModelTester>
+#include <QDialog>
+#include <QDockWidget>
+#include <QFile>
+#include <QHeaderView>
+#include <QImage>
+#include <QItemSelectionModel>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <memory>
+#include <optional>
+
+#include "app/FlightView.h"
+#include "app/IGCFilesDataSource.h"
+#include "app/IGCHeaderDataSource.h"
+#include "app/IGCTaskDataSource.h"
+#include "app/IGCViewerController.h"
+#include "app/KelvoPrefs.h"
+#include "app/TrackProjection.h"
+#include "base/Beep.h"
+#include "geo/Waypoint.h"
+#include "igc/KelvoTrace.h"
+#include "support/AppTestMain.h"
+#include "support/PreferencesFixture.h"
+
+using namespace kelvo;
+
+namespace {
+
+// A short flight with a declared task: out to the north-east and back home.
+const QByteArray kLakesFlight =
+    "AXKV001\r\n"
+    "HFDTE150708\r\n"
+    "HFPLTPILOTINCHARGE:Jane Doe\r\n"
+    "HFGTYGLIDERTYPE:LS8\r\n"
+    "C150708105512150708000102\r\n"
+    "C0000000N00000000ETAKEOFF\r\n"
+    "C5206343N00006198WSTART Home\r\n"
+    "C5230000N00130000ETP1 North Lake\r\n"
+    "C5206343N00006198WFINISH Home\r\n"
+    "B1101355206343N00006198WA005870055803509012\r\n"
+    "B1201455230000N00130000EA009000120003509010\r\n"
+    "B1301555206500N00006000WA005950060003509010\r\n";
+
+const QByteArray kHillFlight =
+    "AXKV002\r\n"
+    "HFDTE160708\r\n"
+    "HFPLTPILOTINCHARGE:Ann Roe\r\n"
+    "C160708090000160708000101\r\n"
+    "C5200000N00200000ETP Hill\r\n"
+    "B0900005200000N00200000EA003000030003509010\r\n";
+
+QString cell(const QAbstractItemModel& model, int row, int column) {
+    return model.data(model.index(row, column)).toString();
+}
+
+QStringList column(const QAbstractItemModel& model, int column) {
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(); ++row) texts << cell(model, row, column);
+    return texts;
+}
+
+TracePosition fixAt(double latitude, double longitude, double altitude, int second) {
+    return TracePosition(Position::fromDegrees(latitude, longitude, altitude),
+                         std::chrono::sys_seconds(std::chrono::seconds(second)));
+}
+
+}  // namespace
+
+class IGCViewerTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        test::removePreferencesFile();
+        m_beeps = 0;
+        setBeepHandler([this] { ++m_beeps; });
+        m_viewer = std::make_unique<IGCViewerController>();
+        for (QAbstractItemModel* model :
+             {static_cast<QAbstractItemModel*>(m_viewer->igcFilesDataSource()),
+              static_cast<QAbstractItemModel*>(m_viewer->headerDataSource()),
+              static_cast<QAbstractItemModel*>(m_viewer->taskDataSource())})
+            new QAbstractItemModelTester(
+                model, QAbstractItemModelTester::FailureReportingMode::QtTest, model);
+    }
+
+    void cleanup() {
+        m_viewer.reset();
+        setBeepHandler({});
+    }
+
+    void addedFlightsAccumulateAndRemoveOnlyBeeps() {
+        m_viewer->addIGCFileWithData(kLakesFlight, "lakes.igc");
+        m_viewer->addIGCFileWithData(kHillFlight, "hill.igc");
+        QCOMPARE(column(*m_viewer->igcFilesDataSource(), 0),
+                 QStringList({"lakes.igc", "hill.igc"}));
+        m_viewer->igcFileTableView()->selectRow(0);
+        m_viewer->removeIGCFile();
+        QCOMPARE(m_beeps, 1);
+        QCOMPARE(m_viewer->igcFilesDataSource()->rowCount(), 2);
+        QCOMPARE(m_viewer->traces().size(), std::size_t(2));
+    }
+
+    void newFlightIsShownWhileAnotherRowStaysSelected() {
+        m_viewer->addIGCFileWithData(kLakesFlight, "lakes.igc");
+        m_viewer->igcFileTableView()->selectRow(0);
+        m_viewer->addIGCFileWithData(kHillFlight, "hill.igc");
+
+        const QModelIndexList selected =
+            m_viewer->igcFileTableView()->selectionModel()->selectedRows();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected.first().row(), 0);
+        QVERIFY(column(*m_viewer->headerDataSource(), 1).contains("PILOTINCHARGE:Ann Roe"));
+        QCOMPARE(column(*m_viewer->taskDataSource(), 0), QStringList({"TP Hill"}));
+        QCOMPARE(m_viewer->flightView()->trace(), m_viewer->traces().back());
+    }
+
+    void onlyASingleSelectedRowShowsItsFlight() {
+        m_viewer->addIGCFileWithData(kLakesFlight, "lakes.igc");
+        m_viewer->addIGCFileWithData(kHillFlight, "hill.igc");
+        QTableView* files = m_viewer->igcFileTableView();
+
+        files->selectAll();
+        QCOMPARE(m_viewer->headerDataSource()->rowCount(), 0);
+        QCOMPARE(m_viewer->taskDataSource()->rowCount(), 0);
+        QVERIFY(!m_viewer->flightView()->trace());
+
+        files->selectRow(0);
+        QCOMPARE(column(*m_viewer->headerDataSource(), 0), QStringList({"DTE", "GTY", "PLT"}));
+        QCOMPARE(column(*m_viewer->taskDataSource(), 0),
+                 QStringList({"TAKEOFF", "START Home", "TP1 North Lake", "FINISH Home"}));
+
+        files->clearSelection();
+        QCOMPARE(m_viewer->headerDataSource()->rowCount(), 0);
+        QCOMPARE(m_viewer->taskDataSource()->rowCount(), 0);
+    }
+
+    void flightsWithoutRecordsOrFileShowEmptyTables() {
+        m_viewer->addIGCFileWithData("B0900005200000N00200000EA003000030003509010\r\n",
+                                     "fixes-only.igc");
+        QCOMPARE(m_viewer->headerDataSource()->rowCount(), 0);
+        QCOMPARE(m_viewer->taskDataSource()->rowCount(), 0);
+
+        const QTemporaryDir folder;
+        m_viewer->addIGCFileWithPath(folder.filePath("missing.igc"));
+        QCOMPARE(cell(*m_viewer->igcFilesDataSource(), 1, 0), QString("missing.igc"));
+        QVERIFY(m_viewer->traces().back()->points().empty());
+    }
+
+    void fileChooserAddsOnlyOnOk() {
+        const QTemporaryDir folder;
+        const QString path = folder.filePath("chosen.igc");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kHillFlight);
+        file.close();
+
+        m_viewer->openPanelDidEnd(QDialog::Rejected, {path});
+        QCOMPARE(m_viewer->igcFilesDataSource()->rowCount(), 0);
+        m_viewer->openPanelDidEnd(QDialog::Accepted, {path});
+        QCOMPARE(cell(*m_viewer->igcFilesDataSource(), 0, 0), QString("chosen.igc"));
+        QCOMPARE(m_viewer->traces().front()->points().size(), std::size_t(1));
+    }
+
+    void taskCoordinatesFollowTheNotationWhenRedrawn() {
+        m_viewer->addIGCFileWithData(kHillFlight, "hill.igc");
+        KelvoPrefs::setCoordinateNotation(0);
+        const QString decimalDegrees = cell(*m_viewer->taskDataSource(), 0, 1);
+        KelvoPrefs::setCoordinateNotation(1);
+        QSignalSpy changed(m_viewer->taskDataSource(), &QAbstractItemModel::dataChanged);
+        m_viewer->preferencesDidChange();
+        QCOMPARE(changed.count(), 1);
+        const QString decimalMinutes = cell(*m_viewer->taskDataSource(), 0, 1);
+        QVERIFY(decimalDegrees != decimalMinutes);
+        QVERIFY(decimalMinutes.contains("52"));
+    }
+
+    void drawerOpensWhenTheWindowBecomesKey() {
+        m_viewer->drawer()->hide();
+        m_viewer->windowDidBecomeKey();
+        QVERIFY(!m_viewer->drawer()->isHidden());
+    }
+
+    void projectionCentresTheTrackNorthUpAndKeepsItsShape() {
+        // Half a degree of longitude at 60 degrees north is as long as a quarter degree of
+        // latitude.
+        const std::vector<TracePosition> fixes{fixAt(60.0, 10.0, 0, 0), fixAt(60.25, 10.5, 0, 1)};
+        const QRectF area(0, 0, 400, 200);
+        const TrackProjection projection(fixes, area);
+        const QPointF southWest = projection.map(fixes[0].position());
+        const QPointF northEast = projection.map(fixes[1].position());
+        QVERIFY(northEast.x() > southWest.x());
+        QVERIFY(northEast.y() < southWest.y());
+        QCOMPARE(qRound((southWest + northEast).x() / 2), qRound(area.center().x()));
+        QCOMPARE(qRound((southWest + northEast).y() / 2), qRound(area.center().y()));
+        const double width = northEast.x() - southWest.x();
+        const double height = southWest.y() - northEast.y();
+        QVERIFY(qAbs(width / height - 1.0) < 0.01);
+        QVERIFY(area.contains(southWest) && area.contains(northEast));
+    }
+
+    void projectionOfTaskPointsSkipsPlaceholders() {
+        const std::vector<std::shared_ptr<Waypoint>> task{Waypoint::fromDegrees("TAKEOFF", 0, 0, 0),
+                                                          Waypoint::fromDegrees("A", 45, 7, 0)};
+        const QRectF area(0, 0, 100, 100);
+        QCOMPARE(TrackProjection(task, area).map(*task[1]), area.center());
+    }
+
+    void barogramRunsFromFirstToLastFixAndLowToHigh() {
+        const std::vector<TracePosition> fixes{fixAt(50, 8, 300, 0), fixAt(50, 8, 1300, 600),
+                                               fixAt(50, 8, 800, 1200)};
+        const QRectF area(10, 20, 300, 100);
+        const QPolygonF line = FlightView::barogramPolygon(fixes, area);
+        QCOMPARE(line.size(), 3);
+        QCOMPARE(line[0], QPointF(10, 120));
+        QCOMPARE(line[1], QPointF(160, 20));
+        QCOMPARE(line[2], QPointF(310, 70));
+
+        const QPolygonF level = FlightView::barogramPolygon({fixAt(50, 8, 500, 0)}, area);
+        QCOMPARE(level.first(), QPointF(160, 70));
+    }
+
+    void surfaceDrawsTheSelectedFlight() {
+        FlightView view;
+        view.resize(400, 400);
+        const QImage empty = view.grab().toImage();
+        m_viewer->addIGCFileWithData(kLakesFlight, "lakes.igc");
+        view.setTrace(m_viewer->traces().back());
+        const QImage drawn = view.grab().toImage();
+        QCOMPARE(drawn.size(), empty.size());
+        QVERIFY(drawn != empty);
+        // The track's first fix is drawn inside the track area.
+        const QRectF track = FlightView::trackArea(view.rect());
+        const QPointF start = TrackProjection(m_viewer->traces().back()->points(), track)
+                                  .map(m_viewer->traces().back()->points().front().position());
+        QVERIFY(drawn.pixelColor(start.toPoint()) != QColor(Qt::white));
+    }
+
+  private:
+    std::unique_ptr<IGCViewerController> m_viewer;
+    int m_beeps = 0;
+};
+
+KELVO_QTEST_MAIN(IGCViewerTest)
+#include "IGCViewerTest.moc"
