@@ -1,0 +1,172 @@
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QSignalSpy>
+
+#include "LoggerAccess/Logger.h"
+#include "app/ExportPanelController.h"
+#include "app/SaveIGCPanelController.h"
+#include "app/WarningClearLoggerController.h"
+#include "base/Log.h"
+#include "files/FileFactory.h"
+#include "files/ImportFile.h"
+#include "support/AppTestMain.h"
+
+using namespace kelvo;
+
+namespace {
+
+class CapabilityLogger : public Logger {
+  public:
+    CapabilityLogger(bool igc, bool native, bool secure) {
+        mutableCapabilities().supportsIGCFile = igc;
+        mutableCapabilities().hasNativeFile = native;
+        mutableCapabilities().supportsSecure = secure;
+    }
+};
+
+// A format that holds waypoints and routes only.
+class RoutesFormat : public ImportFile {
+  public:
+    bool canExportWaypoints() const override { return true; }
+    bool canExportRoutes() const override { return true; }
+};
+
+void registerFormats(const QStringList& extensions) {
+    FileFactory& factory = FileFactory::shared();
+    factory.clearRegisteredFiles();
+    for (const QString& extension : extensions)
+        factory.registerFile({extension.toStdString(), std::nullopt,
+                              [] { return std::make_unique<RoutesFormat>(); }});
+}
+
+}  // namespace
+
+class DownloadAndExportPanelsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void recorderWithBothFormatsOffersTheChoiceAndStartsWithIGC() {
+        const CapabilityLogger logger(true, true, true);
+        QFileDialog panel;
+        SaveIGCPanelController accessory;
+        accessory.setLogger(&logger, "LXN");
+        accessory.setSavePanel(&panel);
+        accessory.initPanel();
+        QVERIFY(!accessory.fileFormatBox->isHidden());
+        QCOMPARE(accessory.fileFormatGroup->checkedId(), int(SaveIGCPanelController::IGCRow));
+        QCOMPARE(panel.defaultSuffix(), QString("IGC"));
+        QVERIFY(accessory.downloadAsIGC());
+
+        accessory.fileFormatGroup->button(SaveIGCPanelController::OwnFormatRow)->click();
+        QCOMPARE(panel.defaultSuffix(), QString("LXN"));
+        QCOMPARE(accessory.requiredFileType(), QString("LXN"));
+        QVERIFY(!accessory.downloadAsIGC());
+    }
+
+    void recorderWithOneFormatHidesTheChoice_data() {
+        QTest::addColumn<bool>("igc");
+        QTest::addColumn<QString>("fileType");
+        QTest::newRow("IGC only") << true << "IGC";
+        QTest::newRow("native only") << false << "LXN";
+    }
+
+    void recorderWithOneFormatHidesTheChoice() {
+        QFETCH(bool, igc);
+        QFETCH(QString, fileType);
+        const CapabilityLogger logger(igc, !igc, false);
+        QFileDialog panel;
+        SaveIGCPanelController accessory;
+        accessory.setLogger(&logger, "LXN");
+        accessory.setSavePanel(&panel);
+        accessory.initPanel();
+        QVERIFY(accessory.fileFormatBox->isHidden());
+        QCOMPARE(panel.defaultSuffix(), fileType);
+        QCOMPARE(accessory.downloadAsIGC(), igc);
+    }
+
+    void securityBoxFollowsTheRecorderAndWarnsWhenOff() {
+        SaveIGCPanelController accessory;
+        const CapabilityLogger secure(true, true, true);
+        accessory.setLogger(&secure, "LXN");
+        accessory.initPanel();
+        QVERIFY(!accessory.secureCheckBox->isHidden());
+        QVERIFY(accessory.isSecure());
+        QVERIFY(accessory.redWarningText->isHidden());
+        accessory.secureCheckBox->click();
+        QVERIFY(!accessory.isSecure());
+        QVERIFY(!accessory.redWarningText->isHidden());
+
+        const CapabilityLogger plain(true, false, false);
+        accessory.setLogger(&plain, "");
+        accessory.initPanel();
+        QVERIFY(accessory.secureCheckBox->isHidden());
+        QVERIFY(!accessory.isSecure());
+        QVERIFY(!accessory.redWarningText->isHidden());
+
+        accessory.setLogger(nullptr, "");
+        QVERIFY(!accessory.downloadAsIGC());
+    }
+
+    void accessoryLogsItsEnd() {
+        const CapturingLogSink log;
+        delete new SaveIGCPanelController;
+        QCOMPARE(log.lines(),
+                 (std::vector<std::string>{"", "Dealloc SaveIGCPanelController.", ""}));
+    }
+
+    void exportMenuSelectsTheSecondFormatAndKeepsTheUsersChoice() {
+        registerFormats({"DBT", "DA4", "CUP"});
+        QFileDialog panel;
+        ExportPanelController accessory;
+        accessory.setSavePanel(&panel);
+        accessory.setFileTypes({"DBT", "DA4", "CUP"});
+        QCOMPARE(accessory.fileTypeMenu->count(), 3);
+        QCOMPARE(accessory.selectedFileType(), QString("DA4"));
+        QCOMPARE(panel.defaultSuffix(), QString("DA4"));
+
+        accessory.fileTypeMenu->setCurrentIndex(2);
+        accessory.fileTypeChanged();
+        QCOMPARE(panel.defaultSuffix(), QString("CUP"));
+        accessory.setFileTypes({"DBT", "DA4", "CUP"});
+        QCOMPARE(accessory.selectedFileType(), QString("CUP"));
+
+        accessory.setFileTypes({"CUP"});
+        QCOMPARE(accessory.selectedFileType(), QString("CUP"));
+    }
+
+    void exportBoxesShowWhatTheFormatHolds() {
+        registerFormats({"CUP"});
+        ExportPanelController accessory;
+        accessory.setFileTypes({"CUP", "XYZ"});
+        // XYZ is not registered: it holds nothing.
+        QVERIFY(!accessory.waypointsCheckbox->isEnabled());
+        QVERIFY(!accessory.routesCheckbox->isEnabled());
+        accessory.fileTypeMenu->setCurrentIndex(0);
+        accessory.fileTypeChanged();
+        QVERIFY(accessory.waypointsCheckbox->isEnabled());
+        QVERIFY(accessory.routesCheckbox->isEnabled());
+        QVERIFY(!accessory.declarationCheckbox->isEnabled());
+        QVERIFY(!accessory.infoCheckbox->isEnabled());
+    }
+
+    void eraseWarningAnswersOneOnlyForOk() {
+        WarningClearLoggerController warning;
+        QSignalSpy finished(&warning, &QDialog::finished);
+        warning.okAction();
+        QCOMPARE(warning.getReturnCode(), 1);
+        warning.cancelAction();
+        QCOMPARE(warning.getReturnCode(), 0);
+        warning.okAction();
+        warning.reject();  // Escape or the window's close button
+        QCOMPARE(warning.getReturnCode(), 0);
+        QCOMPARE(finished.count(), 4);
+        QCOMPARE(finished.last().first().toInt(), 0);
+    }
+};
+
+KELVO_QTEST_MAIN(DownloadAndExportPanelsTest)
+#include "DownloadAndExportPanelsTest.moc"
