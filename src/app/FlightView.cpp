@@ -117,11 +117,18 @@ void FlightView::drawTask(QPainter& painter, const QRectF& area) const {
                                            ? TrackProjection(points, area)
                                            : TrackProjection(m_trace->points(), area);
     QPolygonF legs;
+    std::vector<const Waypoint*> labelled;
+    painter.setPen(QPen(kTaskColour, 1.5));
     for (const auto& point : points) {
         if (TrackProjection::isPlaceholder(*point)) continue;
         const QPointF at = projection.map(*point);
         legs << at;
-        painter.setPen(QPen(kTaskColour, 1.5));
+        // Start and finish often share a place; the first name stands for both.
+        const bool sharesPlace =
+            std::any_of(labelled.begin(), labelled.end(),
+                        [&](const Waypoint* other) { return other->isEqualTo(*point); });
+        if (sharesPlace) continue;
+        labelled.push_back(point.get());
         painter.drawEllipse(at, 5, 5);
         painter.drawText(at + QPointF(7, -7), QString::fromStdString(point->name()));
     }

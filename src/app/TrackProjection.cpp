@@ -12,7 +12,7 @@ namespace kelvo {
 
 namespace {
 
-constexpr double kFilledFraction = 0.9;  // of the area, the rest is margin
+constexpr double kFilledFraction = 0.8;  // of the area, the rest is margin
 constexpr double kSpanOfOnePoint = 0.1;  // [degrees] shown around a box without extent
 
 }  // namespace
