@@ -18,7 +18,7 @@ void IGCTaskDataSource::setData(Waypoints waypoints) {
 }
 
 void IGCTaskDataSource::notationDidChange() {
-    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    if (rowCount() > 0) Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
 int IGCTaskDataSource::rowCount(const QModelIndex& parent) const {

@@ -48,7 +48,7 @@ void registerFormats(const QStringList& extensions) {
 class DownloadAndExportPanelsTest : public QObject {
     Q_OBJECT
 
-  private slots:
+  private Q_SLOTS:
     void recorderWithBothFormatsOffersTheChoiceAndStartsWithIGC() {
         const CapabilityLogger logger(true, true, true);
         QFileDialog panel;

@@ -71,7 +71,7 @@ TracePosition fixAt(double latitude, double longitude, double altitude, int seco
 class IGCViewerTest : public QObject {
     Q_OBJECT
 
-  private slots:
+  private Q_SLOTS:
     void init() {
         test::removePreferencesFile();
         m_beeps = 0;
