@@ -1,5 +1,6 @@
 #include "app/FlightsDataSource.h"
 
+#include <algorithm>
 #include <type_traits>
 #include <variant>
 
@@ -36,30 +37,63 @@ const QStringList& FlightsDataSource::columnIdentifiers() {
 void FlightsDataSource::setData(FlightDirectory* flights) {
     beginResetModel();
     m_flights = flights;
-    m_flightsWithTakeoff.clear();
-    if (m_flights) {
-        for (std::size_t i = 0; i < m_flights->size(); ++i)
-            if ((*m_flights)[i].hasTakeoff()) m_flightsWithTakeoff.push_back(i);
-    }
+    showRows();
     endResetModel();
 }
 
 void FlightsDataSource::setShowOnlyFlightsWithTakeoff(bool only) {
     beginResetModel();
     m_showOnlyFlightsWithTakeoff = only;
+    showRows();
     endResetModel();
+}
+
+void FlightsDataSource::showRows() {
+    m_rows.clear();
+    if (!m_flights) return;
+    for (std::size_t i = 0; i < m_flights->size(); ++i)
+        if (!m_showOnlyFlightsWithTakeoff || (*m_flights)[i].hasTakeoff()) m_rows.push_back(i);
+    sortRows();
+}
+
+void FlightsDataSource::sortRows() {
+    if (!m_flights || m_sortColumn < 0 || m_sortColumn >= columnCount()) return;
+    const std::string key = columnIdentifiers()[m_sortColumn].toStdString();
+    const FlightDirectory& flights = *m_flights;
+    std::stable_sort(m_rows.begin(), m_rows.end(), [&](std::size_t a, std::size_t b) {
+        const FlightEntry::Value first = flights[a].value(key);
+        const FlightEntry::Value second = flights[b].value(key);
+        return m_sortOrder == Qt::AscendingOrder ? first < second : second < first;
+    });
+}
+
+void FlightsDataSource::sort(int column, Qt::SortOrder order) {
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<std::size_t> entries;
+    for (const QModelIndex& index : before) entries.push_back(m_rows[std::size_t(index.row())]);
+    m_sortColumn = column;
+    m_sortOrder = order;
+    sortRows();
+    std::vector<int> rowOfEntry(
+        m_rows.empty() ? 0 : *std::max_element(m_rows.begin(), m_rows.end()) + 1);
+    for (std::size_t row = 0; row < m_rows.size(); ++row) rowOfEntry[m_rows[row]] = int(row);
+    QModelIndexList after;
+    for (qsizetype i = 0; i < before.size(); ++i)
+        after << index(rowOfEntry[entries[std::size_t(i)]], before[i].column());
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 const FlightEntry* FlightsDataSource::getFlightAtRow(int row) const {
     if (!m_flights || row < 0 || row >= rowCount()) return nullptr;
-    const auto position = static_cast<std::size_t>(row);
-    return &(*m_flights)[m_showOnlyFlightsWithTakeoff ? m_flightsWithTakeoff[position] : position];
+    // The directory may have been emptied since the rows were taken from it.
+    const std::size_t entry = m_rows[static_cast<std::size_t>(row)];
+    return entry < m_flights->size() ? &(*m_flights)[entry] : nullptr;
 }
 
 int FlightsDataSource::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || !m_flights) return 0;
-    return static_cast<int>(m_showOnlyFlightsWithTakeoff ? m_flightsWithTakeoff.size()
-                                                         : m_flights->size());
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
 int FlightsDataSource::columnCount(const QModelIndex& parent) const {

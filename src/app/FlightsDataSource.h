@@ -10,7 +10,8 @@ namespace kelvo {
 
 // The flights table: the driver's flight directory, or only its flights with a detected
 // take-off. Each column is identified by an entry key; a missing value shows " ", times
-// show in the display time zone.
+// show in the display time zone. The table sorts by any column (by time for the times), so
+// the newest flights can be put on top; the rows keep their entries through a sort.
 class FlightsDataSource : public QAbstractTableModel {
     Q_OBJECT
 
@@ -31,11 +32,19 @@ class FlightsDataSource : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    // Entries without the column's value come first in ascending order.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
   private:
+    // The shown entries in directory order, then in the order of the last sort.
+    void showRows();
+    void sortRows();
+
     FlightDirectory* m_flights = nullptr;
-    std::vector<std::size_t> m_flightsWithTakeoff;  // indexes into m_flights
+    std::vector<std::size_t> m_rows;  // indexes into m_flights, in row order
     bool m_showOnlyFlightsWithTakeoff = false;
+    int m_sortColumn = -1;  // none
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
 
 }  // namespace kelvo

@@ -1,9 +1,12 @@
 #include "app/RoutesDataSource.h"
 
+#include <QMimeData>
 #include <algorithm>
 
 #include "app/KelvoPrefs.h"
 #include "app/KelvoPrefsBasedFormatter.h"
+#include "app/WaypointEditing.h"
+#include "app/WaypointsDataSource.h"
 #include "base/Beep.h"
 #include "base/Format.h"
 #include "geo/Route.h"
@@ -15,7 +18,14 @@ namespace {
 // A top-level (route) index carries 0, a waypoint index the number of its route plus 1.
 constexpr quintptr kRouteRow = 0;
 
-enum Column { RouteColumn, LegColumn, DistanceColumn, BearingColumn, LatitudeColumn };
+enum Column {
+    RouteColumn,
+    LegColumn,
+    DistanceColumn,
+    BearingColumn,
+    LatitudeColumn,
+    LongitudeColumn
+};
 
 }  // namespace
 
@@ -155,6 +165,102 @@ QVariant RoutesDataSource::headerData(int section, Qt::Orientation orientation, 
     static const QStringList titles = {tr("Route"),   tr("Leg"),      tr("Distance"),
                                        tr("Bearing"), tr("Latitude"), tr("Longitude")};
     return titles.value(section);
+}
+
+std::shared_ptr<Waypoint> RoutesDataSource::getWaypointByName(const std::string& name) const {
+    if (!m_waypoints) return nullptr;
+    const auto found =
+        std::find_if(m_waypoints->begin(), m_waypoints->end(),
+                     [&name](const auto& waypoint) { return waypoint->name() == name; });
+    return found == m_waypoints->end() ? nullptr : *found;
+}
+
+Route* RoutesDataSource::routeOf(const QModelIndex& index) const {
+    if (!index.isValid() || !checkIndex(index)) return nullptr;
+    const std::size_t route =
+        index.internalId() == kRouteRow ? std::size_t(index.row()) : index.internalId() - 1;
+    return (*m_routes)[route].get();
+}
+
+Waypoint* RoutesDataSource::waypointOf(const QModelIndex& index) const {
+    if (!index.isValid() || !checkIndex(index) || index.internalId() == kRouteRow) return nullptr;
+    return routeOf(index)->waypoints()[std::size_t(index.row())].get();
+}
+
+void RoutesDataSource::routeDidChange(int routeRow) {
+    const QModelIndex route = index(routeRow, 0);
+    Q_EMIT dataChanged(route, route.siblingAtColumn(columnCount() - 1));
+    const int waypoints = rowCount(route);
+    if (waypoints > 0)
+        Q_EMIT dataChanged(index(0, 0, route), index(waypoints - 1, columnCount() - 1, route));
+}
+
+Qt::ItemFlags RoutesDataSource::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractItemModel::flags(index) | Qt::ItemIsDropEnabled;
+    if (!index.isValid()) return flags;
+    const bool name = index.column() == RouteColumn;
+    const bool coordinate = index.internalId() != kRouteRow &&
+                            (index.column() == LatitudeColumn || index.column() == LongitudeColumn);
+    return name || coordinate ? flags | Qt::ItemIsEditable : flags;
+}
+
+bool RoutesDataSource::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
+    const QString text = value.toString();
+    Waypoint* waypoint = waypointOf(index);
+    bool taken = true;
+    if (index.column() == RouteColumn && !waypoint)
+        routeOf(index)->setName(text.toStdString());
+    else if (index.column() == RouteColumn)
+        waypoint->setName(text.toStdString());
+    else if (index.column() == LatitudeColumn)
+        taken = editLatitude(*waypoint, text);
+    else
+        taken = editLongitude(*waypoint, text);
+    if (taken) routeDidChange(waypoint ? index.parent().row() : index.row());
+    return taken;
+}
+
+QStringList RoutesDataSource::mimeTypes() const {
+    return {WaypointsDataSource::dragType()};
+}
+
+std::shared_ptr<Waypoint> RoutesDataSource::draggedWaypoint(const QMimeData* data) const {
+    if (!data || !m_waypoints || !data->hasFormat(WaypointsDataSource::dragType())) return nullptr;
+    bool isNumber = false;
+    const int row = data->data(WaypointsDataSource::dragType()).trimmed().toInt(&isNumber);
+    if (!isNumber || row < 0 || std::size_t(row) >= m_waypoints->size()) return nullptr;
+    return (*m_waypoints)[std::size_t(row)];
+}
+
+bool RoutesDataSource::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
+                                    const QModelIndex& parent) {
+    if (action == Qt::IgnoreAction) return true;
+    const std::shared_ptr<Waypoint> dragged = draggedWaypoint(data);
+    if (!dragged || !m_routes) return false;
+    // A copy, so that the route never shares a waypoint with the database.
+    std::shared_ptr<Waypoint> copy = dragged->copy();
+    if (Waypoint* target = waypointOf(parent)) {
+        target->droppedWaypoint(copy, -1);
+        routeDidChange(parent.parent().row());
+        return true;
+    }
+    if (Route* route = routeOf(parent)) {
+        const int count = rowCount(parent);
+        const int position = row < 0 || row > count ? count : row;
+        beginInsertRows(parent, position, position);
+        route->droppedWaypoint(std::move(copy), position == count ? -1 : position);
+        endInsertRows();
+        routeDidChange(parent.row());
+        return true;
+    }
+    addRoute();
+    const QModelIndex added = index(rowCount() - 1, 0);
+    beginInsertRows(added, 0, 0);
+    m_routes->back()->droppedWaypoint(std::move(copy), -1);
+    endInsertRows();
+    routeDidChange(added.row());
+    return true;
 }
 
 }  // namespace kelvo

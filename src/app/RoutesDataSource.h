@@ -7,10 +7,15 @@
 
 #include "LoggerAccess/LoggerData.h"
 
+class QMimeData;
+
 namespace kelvo {
 
 // The routes outline: the routes at the top level, their waypoints below them. Columns
-// "route", "leg", "distance", "bearing", "latitude", "longitude".
+// "route", "leg", "distance", "bearing", "latitude", "longitude". Names and a waypoint's
+// coordinates are editable. Waypoints dragged from the waypoint table ("WaypointDragType")
+// are dropped as copies: into a route at the drop position, onto a waypoint (which takes
+// the dropped name and place), or beside the routes into a new route.
 class RoutesDataSource : public QAbstractItemModel {
     Q_OBJECT
 
@@ -30,6 +35,8 @@ class RoutesDataSource : public QAbstractItemModel {
     // false (and a beep) for no index.
     bool deleteItem(const QModelIndex& index);
     bool routeNameExists(const std::string& name) const;
+    // The first waypoint of the waypoint list with exactly this name; null for none.
+    std::shared_ptr<Waypoint> getWaypointByName(const std::string& name) const;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
@@ -38,10 +45,27 @@ class RoutesDataSource : public QAbstractItemModel {
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    QStringList mimeTypes() const override;
+    Qt::DropActions supportedDropActions() const override {
+        return Qt::CopyAction | Qt::MoveAction;
+    }
+    // Drops a copy of the waypoint list's entry at the dragged index; false when the data
+    // carries no index of that list.
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
 
   private:
     QVariant routeData(std::size_t route, int column) const;
     QVariant waypointData(std::size_t route, std::size_t waypoint, int column) const;
+    Route* routeOf(const QModelIndex& index) const;
+    Waypoint* waypointOf(const QModelIndex& index) const;
+    // The dragged waypoint of the list; null when the data names none.
+    std::shared_ptr<Waypoint> draggedWaypoint(const QMimeData* data) const;
+    // Legs and distances of the whole route change with any of its waypoints.
+    void routeDidChange(int routeRow);
 
     RouteList* m_routes = nullptr;
     WaypointList* m_waypoints = nullptr;

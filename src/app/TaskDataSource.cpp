@@ -1,8 +1,13 @@
 #include "app/TaskDataSource.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "app/KelvoPrefs.h"
 #include "app/KelvoPrefsBasedFormatter.h"
 #include "app/RoutesDataSource.h"
+#include "app/WaypointEditing.h"
+#include "base/Text.h"
 #include "geo/Task.h"
 
 namespace kelvo {
@@ -59,14 +64,18 @@ QString TaskDataSource::title(int row) const {
 }
 
 QVariant TaskDataSource::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !checkIndex(index)) return {};
+    if ((role != Qt::DisplayRole && role != Qt::EditRole) ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
     const auto turnpoint = m_task->turnpoint(static_cast<std::size_t>(index.row()));
     if (!turnpoint) return QStringLiteral("-");
     switch (index.column()) {
         case TitleColumn:
             return title(index.row());
         case NameColumn:
-            return QString::fromStdString(turnpoint->description());
+            // An edit changes the name, so the editor starts from it.
+            return QString::fromStdString(role == Qt::EditRole ? turnpoint->name()
+                                                               : turnpoint->description());
         case LatitudeColumn:
             return KelvoPrefsBasedFormatter::getCoordinateDescription(turnpoint->latitude());
         case LongitudeColumn:
@@ -100,6 +109,49 @@ QVariant TaskDataSource::headerData(int section, Qt::Orientation orientation, in
                                        tr("Sector (m)"), tr("Direction"),  tr("Leg"),
                                        tr("Distance"),   tr("Bearing")};
     return titles.value(section);
+}
+
+Qt::ItemFlags TaskDataSource::flags(const QModelIndex& index) const {
+    const Qt::ItemFlags base = QAbstractTableModel::flags(index);
+    const bool editable =
+        index.isValid() && index.column() >= NameColumn && index.column() <= SectorDirectionColumn;
+    return editable ? base | Qt::ItemIsEditable : base;
+}
+
+bool TaskDataSource::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
+    Turnpoint& turnpoint = *m_task->turnpoint(static_cast<std::size_t>(index.row()));
+    const QString text = value.toString();
+    const auto number = static_cast<std::int32_t>(
+        std::clamp<long long>(leadingInteger(text.toStdString()), INT32_MIN, INT32_MAX));
+    bool taken = true;
+    switch (index.column()) {
+        case NameColumn:
+            turnpoint.setName(text.toStdString());
+            break;
+        case LatitudeColumn:
+            taken = editLatitude(turnpoint, text);
+            break;
+        case LongitudeColumn:
+            taken = editLongitude(turnpoint, text);
+            break;
+        case LineWidthColumn:
+            turnpoint.setLineWidth(number);
+            break;
+        case CylinderRadiusColumn:
+            turnpoint.setCylinderRadius(number);
+            break;
+        case SectorRadiusColumn:
+            turnpoint.setSectorRadius(number);
+            break;
+        default:
+            turnpoint.setSectorDirection(number);
+            break;
+    }
+    // A zone change switches the zone's kind, a move changes the legs after it.
+    if (taken)
+        Q_EMIT dataChanged(this->index(0, 0), this->index(rowCount() - 1, columnCount() - 1));
+    return taken;
 }
 
 }  // namespace kelvo

@@ -10,7 +10,8 @@ class Task;
 
 // The task table: one row per turnpoint with its observation zone and legs. Columns
 // "title", "name", "latitude", "longitude", "linewidth", "cylinderradius",
-// "sectorradius", "sectordirection", "leg", "distance", "bearing".
+// "sectorradius", "sectordirection", "leg", "distance", "bearing". The name, the
+// coordinates and the four observation-zone numbers are editable.
 class TaskDataSource : public QAbstractTableModel {
     Q_OBJECT
 
@@ -28,6 +29,10 @@ class TaskDataSource : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // A zone number takes the leading integer of the text (0 for none); coordinates only
+    // text that parses.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
   private:
     QString title(int row) const;

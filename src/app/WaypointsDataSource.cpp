@@ -1,8 +1,11 @@
 #include "app/WaypointsDataSource.h"
 
+#include <QMimeData>
 #include <algorithm>
+#include <set>
 
 #include "app/KelvoPrefsBasedFormatter.h"
+#include "app/WaypointEditing.h"
 #include "base/Beep.h"
 #include "geo/Waypoint.h"
 
@@ -55,11 +58,15 @@ int WaypointsDataSource::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant WaypointsDataSource::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !checkIndex(index)) return {};
+    if ((role != Qt::DisplayRole && role != Qt::EditRole) ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
     const Waypoint& waypoint = *(*m_waypoints)[static_cast<std::size_t>(index.row())];
     switch (index.column()) {
         case 0:
-            return QString::fromStdString(waypoint.description());
+            // An edit changes the name, so the editor starts from it.
+            return QString::fromStdString(role == Qt::EditRole ? waypoint.name()
+                                                               : waypoint.description());
         case 1:
             return KelvoPrefsBasedFormatter::getCoordinateDescription(waypoint.latitude());
         default:
@@ -71,6 +78,45 @@ QVariant WaypointsDataSource::headerData(int section, Qt::Orientation orientatio
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     static const QStringList titles = {tr("Name"), tr("Latitude"), tr("Longitude")};
     return titles.value(section);
+}
+
+Qt::ItemFlags WaypointsDataSource::flags(const QModelIndex& index) const {
+    const Qt::ItemFlags base = QAbstractTableModel::flags(index);
+    return index.isValid() ? base | Qt::ItemIsEditable | Qt::ItemIsDragEnabled : base;
+}
+
+bool WaypointsDataSource::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid)) return false;
+    Waypoint& waypoint = *(*m_waypoints)[static_cast<std::size_t>(index.row())];
+    const QString text = value.toString();
+    bool taken = true;
+    switch (index.column()) {
+        case 0:
+            waypoint.setName(text.toStdString());
+            break;
+        case 1:
+            taken = editLatitude(waypoint, text);
+            break;
+        default:
+            taken = editLongitude(waypoint, text);
+            break;
+    }
+    if (taken) Q_EMIT dataChanged(index, index);
+    return taken;
+}
+
+QStringList WaypointsDataSource::mimeTypes() const {
+    return {dragType()};
+}
+
+QMimeData* WaypointsDataSource::mimeData(const QModelIndexList& indexes) const {
+    std::set<int> rows;
+    for (const QModelIndex& index : indexes)
+        if (checkIndex(index, CheckIndexOption::IndexIsValid)) rows.insert(index.row());
+    if (rows.size() != 1) return nullptr;
+    auto* data = new QMimeData;
+    data->setData(dragType(), QByteArray::number(*rows.begin()));
+    return data;
 }
 
 }  // namespace kelvo

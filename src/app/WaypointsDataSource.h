@@ -9,7 +9,9 @@
 namespace kelvo {
 
 // The waypoint table: the driver's waypoint list in list order; columns "name" (the
-// description), "latitude" and "longitude" (in the notation of the settings).
+// description), "latitude" and "longitude" (in the notation of the settings). Every cell
+// is editable. A single row can be dragged into the routes outline: the drag carries the
+// row's index as decimal text under the type "WaypointDragType".
 class WaypointsDataSource : public QAbstractTableModel {
     Q_OBJECT
 
@@ -17,6 +19,7 @@ class WaypointsDataSource : public QAbstractTableModel {
     using QAbstractTableModel::QAbstractTableModel;
 
     static const QStringList& columnIdentifiers();
+    static QString dragType() { return QStringLiteral("WaypointDragType"); }
 
     // Null shows an empty table.
     void setData(WaypointList* waypoints);
@@ -31,6 +34,14 @@ class WaypointsDataSource : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // "name" takes the text as the name; "latitude" and "longitude" only text that parses.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    QStringList mimeTypes() const override;
+    // Null (no drag) unless the indexes lie in exactly one row.
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
 
   private:
     WaypointList* m_waypoints = nullptr;
