@@ -12,11 +12,11 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
@@ -34,6 +34,7 @@
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerFactory.h"
 #include "LoggerAccess/VolumeDictionary.h"
+#include "app/ExportPanelController.h"
 #include "app/FlightsDataSource.h"
 #include "app/KelvoPrefs.h"
 #include "app/KelvoPrefsBasedFormatter.h"
@@ -42,7 +43,9 @@
 #include "app/PreferencesController.h"
 #include "app/ProgressDialog.h"
 #include "app/RoutesDataSource.h"
+#include "app/SaveIGCPanelController.h"
 #include "app/TaskDataSource.h"
+#include "app/WarningClearLoggerController.h"
 #include "app/WaypointsComboDataSource.h"
 #include "app/WaypointsDataSource.h"
 #include "base/Beep.h"
@@ -111,6 +114,7 @@ LoggerController::LoggerController(LoggerWindow& window)
       m_window(window),
       m_progressPanel(new ProgressDialog(&window)),
       m_preferencesPanel(new PreferencesController(&window)),
+      m_warningClearLoggerController(new WarningClearLoggerController(&window)),
       m_loggerInfoDataSource(new LoggerInfoDataSource(this)),
       m_flightsDataSource(new FlightsDataSource(this)),
       m_waypointsDataSource(new WaypointsDataSource(this)),
@@ -130,6 +134,14 @@ LoggerController::LoggerController(LoggerWindow& window)
         QObject::connect(table->model(), &QAbstractItemModel::modelReset, table,
                          &QTableView::resizeColumnsToContents);
     }
+    // Newest flights on top; waypoints are dragged from their table into the routes.
+    m_window.flightsList->setSortingEnabled(true);
+    m_window.flightsList->sortByColumn(int(FlightsDataSource::columnIdentifiers().indexOf("date")),
+                                       Qt::DescendingOrder);
+    m_window.waypointsView->setDragDropMode(QAbstractItemView::DragOnly);
+    m_window.routesView->setDragDropMode(QAbstractItemView::DropOnly);
+    m_window.routesView->setDropIndicatorShown(true);
+    m_warningClearLoggerController->setWindowModality(Qt::WindowModal);
     wireWindow();
 
     loadGliderClassDescriptions();
@@ -211,6 +223,10 @@ void LoggerController::wireWindow() {
     on(w.checkForUpdateAction, &QAction::triggered, [this] { checkForUpdate(); });
     on(w.quitAction, &QAction::triggered, [this] { m_window.close(); });
     on(m_preferencesPanel, &QDialog::finished, [this] { preferencesPanelDidEnd(); });
+    on(m_warningClearLoggerController, &QDialog::finished,
+       [this] { clearFlightsSheetDidEnd(m_warningClearLoggerController->getReturnCode()); });
+    on(w.importAction, &QAction::triggered, [this] { importFile(); });
+    on(w.exportAction, &QAction::triggered, [this] { exportFile(); });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -690,18 +706,7 @@ void LoggerController::onlyDetectedTakeoff(bool on) {
 
 void LoggerController::clearFlights() {
     if (!m_window.clearFlightsButton->isEnabled()) return;
-    auto* warning = new QMessageBox(
-        QMessageBox::Warning, tr("Erase Flights"),
-        tr("Erase every flight in the logger's memory? Flights that were not downloaded are "
-           "lost."),
-        QMessageBox::Ok | QMessageBox::Cancel, &m_window);
-    warning->setWindowModality(Qt::WindowModal);
-    warning->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(warning, &QMessageBox::finished, this, [this, warning] {
-        clearFlightsSheetDidEnd(warning->clickedButton() == warning->button(QMessageBox::Ok) ? 1
-                                                                                             : 0);
-    });
-    warning->open();
+    m_warningClearLoggerController->open();
 }
 
 void LoggerController::clearFlightsSheetDidEnd(int result) {
@@ -722,23 +727,68 @@ void LoggerController::threadedClearFlights() {
     });
 }
 
+QFileDialog* LoggerController::makeFilePanel(const QString& title, QWidget* accessory) {
+    // Qt's own dialog, since the platform's cannot carry an accessory.
+    auto* panel = new QFileDialog(&m_window, title);
+    panel->setOption(QFileDialog::DontUseNativeDialog);
+    panel->setWindowModality(Qt::WindowModal);
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    if (accessory) {
+        accessory->setParent(panel);
+        if (auto* grid = qobject_cast<QGridLayout*>(panel->layout()))
+            grid->addWidget(accessory, grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    m_filePanel = panel;
+    return panel;
+}
+
 void LoggerController::downloadFile() {
     if (!m_logger) return;
     const std::vector<int> rows = selectedFlightRows();
     if (rows.empty()) return;
-    const bool asIGC = m_logger->supportsIGCFile();
-    const bool secure = m_logger->supportsSecure();
+    auto* accessory = new SaveIGCPanelController;
+    accessory->setLogger(m_logger.get(), QString::fromStdString(m_nativeExtension));
     if (rows.size() == 1) {
         const FlightEntry* entry = m_flightsDataSource->getFlightAtRow(rows.front());
-        QString proposed = QString::fromStdString(entry && entry->filename ? *entry->filename : "");
-        proposed = QFileInfo(proposed).completeBaseName();
-        const QString path =
-            QFileDialog::getSaveFileName(&m_window, tr("Save track file"), proposed);
-        if (!path.isEmpty()) downloadFlights(path, secure, asIGC);
+        QFileDialog* panel = makeFilePanel(tr("Save track file"), accessory);
+        panel->setAcceptMode(QFileDialog::AcceptSave);
+        accessory->setSavePanel(panel);
+        accessory->initPanel();
+        const QString name = QString::fromStdString(entry ? entry->filename.value_or("") : "");
+        panel->selectFile(QFileInfo(name).completeBaseName());
+        QObject::connect(panel, &QDialog::finished, this, [this, panel, accessory](int result) {
+            savePanelDidEnd(result, panel->selectedFiles().value(0), *accessory);
+        });
+        panel->open();
         return;
     }
-    const QString folder = QFileDialog::getExistingDirectory(&m_window, tr("Choose directory"));
-    if (!folder.isEmpty()) downloadFlights(folder, secure, asIGC);
+    QFileDialog* panel = makeFilePanel(tr("Choose directory"), accessory);
+    panel->setFileMode(QFileDialog::Directory);
+    panel->setOption(QFileDialog::ShowDirsOnly);
+    accessory->initPanel();
+    QObject::connect(panel, &QDialog::finished, this, [this, panel, accessory](int result) {
+        openPanelDidEnd(result, panel->selectedFiles().value(0), *accessory);
+    });
+    panel->open();
+}
+
+void LoggerController::savePanelDidEnd(int returnCode, const QString& file,
+                                       const SaveIGCPanelController& accessory) {
+    downloadPanelDidEnd(returnCode, file, accessory, "SavePanelDidEnd: Gonna download one flight.");
+}
+
+void LoggerController::openPanelDidEnd(int returnCode, const QString& folder,
+                                       const SaveIGCPanelController& accessory) {
+    downloadPanelDidEnd(returnCode, folder, accessory,
+                        "OpenPanelDidEnd: Gonna download some flights.");
+}
+
+void LoggerController::downloadPanelDidEnd(int returnCode, const QString& target,
+                                           const SaveIGCPanelController& accessory,
+                                           const char* logText) {
+    if (returnCode != QDialog::Accepted || target.isEmpty()) return;
+    logLine(logText);
+    downloadFlights(target, accessory.isSecure(), accessory.downloadAsIGC());
 }
 
 void LoggerController::downloadFlights(const QString& filePath, bool secure, bool asIGC) {
@@ -1007,6 +1057,60 @@ void LoggerController::deleteWaypoint() {
     if (!m_waypointsDataSource->deleteRows(rows)) return;
     m_window.waypointsView->selectionModel()->clearSelection();
     setHomePointItems(m_logger ? &m_logger->waypoints() : nullptr);
+}
+
+// ---------------------------------------------------------------------------------------
+// Import and export
+
+void LoggerController::importFile() {
+    loadFileTypes();
+    QFileDialog* panel = makeFilePanel(tr("Choose file"));
+    panel->setFileMode(QFileDialog::ExistingFile);
+    QStringList patterns;
+    for (const QString& extension : m_fileTypes)
+        patterns << "*." + extension << "*." + extension.toLower();
+    panel->setNameFilter(tr("Waypoint files (%1)").arg(patterns.join(' ')));
+    QObject::connect(panel, &QDialog::finished, this, [this, panel](int result) {
+        importPanelDidEnd(result, panel->selectedFiles().value(0));
+    });
+    panel->open();
+}
+
+void LoggerController::importPanelDidEnd(int returnCode, const QString& file) {
+    if (returnCode != QDialog::Accepted || !m_logger) return;
+    const auto format =
+        FileFactory::shared().getFileInstanceWithExtension(QFileInfo(file).suffix().toStdString());
+    if (!format) return;
+    format->parseFile(file.toStdString(), m_logger->loggerData());
+    logf("Imported %d waypoints.", int(m_logger->waypoints().size()));
+    logf("Imported %d routes.", int(m_logger->routes().size()));
+    m_waypointsDataSource->setData(&m_logger->waypoints());
+    setHomePointItems(&m_logger->waypoints());
+    m_routesDataSource->setRoutes(&m_logger->routes(), &m_logger->waypoints());
+    fillUseRoutesMenu();
+    fillAddWaypointsMenu();
+}
+
+void LoggerController::exportFile() {
+    loadFileTypes();
+    auto* accessory = new ExportPanelController;
+    QFileDialog* panel = makeFilePanel(tr("Save waypoints, Routes and Declaration"), accessory);
+    panel->setAcceptMode(QFileDialog::AcceptSave);
+    accessory->setSavePanel(panel);
+    accessory->setFileTypes(m_fileTypes);
+    QObject::connect(panel, &QDialog::finished, this, [this, panel](int result) {
+        exportPanelDidEnd(result, panel->selectedFiles().value(0));
+    });
+    panel->open();
+}
+
+void LoggerController::exportPanelDidEnd(int returnCode, const QString& file) {
+    if (returnCode != QDialog::Accepted) return;
+    const auto format =
+        FileFactory::shared().getFileInstanceWithExtension(QFileInfo(file).suffix().toStdString());
+    if (!format) return;
+    if (!format->makeFile(file.toStdString(), m_logger ? &m_logger->loggerData() : nullptr))
+        setStatus(tr("%1 was not written; see the log.").arg(QFileInfo(file).fileName()));
 }
 
 // ---------------------------------------------------------------------------------------

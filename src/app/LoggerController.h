@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -27,6 +29,8 @@ class RoutesDataSource;
 class TaskDataSource;
 class WaypointsComboDataSource;
 class WaypointsDataSource;
+class SaveIGCPanelController;
+class WarningClearLoggerController;
 
 // The controller of the main window. It owns the driver of the one connected logger, runs
 // every device operation on a worker thread of its own behind the modal progress sheet,
@@ -61,8 +65,20 @@ class LoggerController : public QObject {
     void clearFlights();
     void clearFlightsSheetDidEnd(int result);
     void saveToLogger();
+    // Opens the save panel for one selected flight or the folder panel for several, each
+    // with the format and security accessory.
     void downloadFile();
+    // The panels' ends: only OK (1) starts the download into the file or folder.
+    void savePanelDidEnd(int returnCode, const QString& file,
+                         const SaveIGCPanelController& accessory);
+    void openPanelDidEnd(int returnCode, const QString& folder,
+                         const SaveIGCPanelController& accessory);
     void downloadFlights(const QString& filePath, bool secure, bool asIGC);
+    // Waypoint files by the registered formats, chosen by the file's extension alone.
+    void importFile();
+    void importPanelDidEnd(int returnCode, const QString& file);
+    void exportFile();
+    void exportPanelDidEnd(int returnCode, const QString& file);
     void viewFlight();
     void loggerTypeChanged();
     void onlyDetectedTakeoff(bool on);
@@ -139,6 +155,11 @@ class LoggerController : public QObject {
     LoggerWindow& window() const { return m_window; }
     ProgressDialog* progressPanel() const { return m_progressPanel; }
     PreferencesController* preferencesPanel() const { return m_preferencesPanel; }
+    WarningClearLoggerController* warningClearLoggerController() const {
+        return m_warningClearLoggerController;
+    }
+    // The file panel shown as a sheet now (download, import or export); null for none.
+    QFileDialog* filePanel() const { return m_filePanel; }
     LoggerInfoDataSource* loggerInfoDataSource() const { return m_loggerInfoDataSource; }
     FlightsDataSource* flightsDataSource() const { return m_flightsDataSource; }
     WaypointsDataSource* waypointsDataSource() const { return m_waypointsDataSource; }
@@ -160,6 +181,10 @@ class LoggerController : public QObject {
     // Runs the step on the GUI thread; a worker waits until it has been carried out.
     void onGui(const std::function<void()>& step);
     void reportProgress(double fraction);
+    // A file panel as a sheet on the window, with the accessory below its controls.
+    QFileDialog* makeFilePanel(const QString& title, QWidget* accessory = nullptr);
+    void downloadPanelDidEnd(int returnCode, const QString& target,
+                             const SaveIGCPanelController& accessory, const char* logText);
     void setStatus(const QString& text);
     void reportFailedConnection(const std::string& path);
     void setConnectedControls(bool connected);
@@ -176,6 +201,8 @@ class LoggerController : public QObject {
     LoggerWindow& m_window;
     ProgressDialog* m_progressPanel;
     PreferencesController* m_preferencesPanel;
+    WarningClearLoggerController* m_warningClearLoggerController;
+    QPointer<QFileDialog> m_filePanel;
     LoggerInfoDataSource* m_loggerInfoDataSource;
     FlightsDataSource* m_flightsDataSource;
     WaypointsDataSource* m_waypointsDataSource;

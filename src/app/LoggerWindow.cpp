@@ -194,6 +194,9 @@ void LoggerWindow::makeMenus() {
     loggerMenuItem->addSeparator();
     reloadDatabaseAction = loggerMenuItem->addAction(tr("Reload &Waypoints and Declaration"));
     saveToLoggerAction = loggerMenuItem->addAction(tr("&Save to Logger"));
+    loggerMenuItem->addSeparator();
+    importAction = loggerMenuItem->addAction(tr("&Import Waypoints…"));
+    exportAction = loggerMenuItem->addAction(tr("E&xport Waypoints…"));
 }
 
 bool LoggerWindow::event(QEvent* event) {

@@ -75,6 +75,8 @@ class LoggerWindow : public QMainWindow {
     QAction* clearFlightsAction;
     QAction* reloadDatabaseAction;
     QAction* saveToLoggerAction;
+    QAction* importAction;
+    QAction* exportAction;
     QAction* preferencesAction;
     QAction* checkForUpdateAction;
     QAction* quitAction;

@@ -1,9 +1,15 @@
+#include <QAction>
 #include <QApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <clocale>
 
+#include "app/IGCViewerController.h"
 #include "app/KelvoPrefsBasedFormatter.h"
 #include "app/LoggerController.h"
 #include "app/LoggerWindow.h"
+#include "app/PreferencesController.h"
 #include "base/Beep.h"
 
 int main(int argc, char** argv) {
@@ -18,6 +24,22 @@ int main(int argc, char** argv) {
     kelvo::KelvoPrefsBasedFormatter::applyTimeZonePreference();
     kelvo::LoggerWindow window;
     kelvo::LoggerController controller(window);
+
+    kelvo::IGCViewerController viewer;
+    controller.setFlightViewer([&viewer](const QByteArray& igcText, const QString& name) {
+        viewer.showWindow();
+        viewer.addIGCFileWithData(igcText, name);
+    });
+    QObject::connect(controller.preferencesPanel(), &QDialog::finished, &viewer,
+                     &kelvo::IGCViewerController::preferencesDidChange);
+    QAction* showViewer =
+        window.menuBar()->addMenu(QObject::tr("&Window"))->addAction(QObject::tr("IGC &Viewer"));
+    QObject::connect(showViewer, &QAction::triggered, &viewer,
+                     &kelvo::IGCViewerController::showWindow);
+    // Closing the main window ends the application, the viewer with it.
+    QObject::connect(&window, &kelvo::LoggerWindow::windowWillClose, viewer.viewerWindow(),
+                     &QWidget::close);
+
     window.show();
     return QApplication::exec();
 }

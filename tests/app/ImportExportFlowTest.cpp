@@ -1,0 +1,126 @@
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
+
+#include "app/ExportPanelController.h"
+#include "app/RoutesDataSource.h"
+#include "app/WaypointsComboDataSource.h"
+#include "app/WaypointsDataSource.h"
+#include "base/Log.h"
+#include "geo/Route.h"
+#include "support/AppTestMain.h"
+#include "support/ControllerFixture.h"
+#include "support/PreferencesFixture.h"
+
+using namespace kelvo;
+
+namespace {
+
+WaypointList numberedWaypoints(int count) {
+    WaypointList waypoints;
+    for (int i = 0; i < count; ++i)
+        waypoints.push_back(
+            Waypoint::fromDegrees(stringf("WP%02d", i), 47 + i * 0.1, 8 + i * 0.1, 400 + i));
+    return waypoints;
+}
+
+QStringList names(const WaypointList& waypoints) {
+    QStringList list;
+    for (const auto& waypoint : waypoints) list << QString::fromStdString(waypoint->name());
+    return list;
+}
+
+}  // namespace
+
+// Waypoint files written from and read into the connected logger's data through the
+// registered formats.
+class ImportExportFlowTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void init() {
+        test::removePreferencesFile();
+        m_fixture = std::make_unique<test::ControllerFixture>();
+        m_fixture->script->waypoints = numberedWaypoints(10);
+        auto route = std::make_shared<Route>();
+        route->setValue("Triangle",
+                        {m_fixture->script->waypoints[0], m_fixture->script->waypoints[3],
+                         m_fixture->script->waypoints[6], m_fixture->script->waypoints[0]});
+        m_fixture->script->routes = {route};
+        QVERIFY(m_fixture->connectScripted());
+        QVERIFY(m_fixture->selectTab(LoggerWindow::DatabaseTab));
+        QCOMPARE(logger().waypoints().size(), std::size_t(10));
+    }
+
+    void cleanup() { m_fixture.reset(); }
+
+    void exportPanelOffersTheRegisteredFormats() {
+        m_fixture->controller.exportFile();
+        QFileDialog* panel = m_fixture->controller.filePanel();
+        QVERIFY(panel);
+        auto* accessory = panel->findChild<ExportPanelController*>();
+        QVERIFY(accessory);
+        QCOMPARE(accessory->fileTypes(), QStringList({"DBT", "DA4", "CUP"}));
+        QCOMPARE(accessory->selectedFileType(), QString("DA4"));
+        QCOMPARE(panel->defaultSuffix(), QString("DA4"));
+        panel->reject();
+    }
+
+    void importReplacesTheWaypointsAndFillsTheViews() {
+        const QTemporaryDir folder;
+        const QString three = folder.filePath("three.dbt");
+        const WaypointList all = logger().waypoints();
+        logger().waypoints().resize(3);
+        m_fixture->controller.exportPanelDidEnd(QDialog::Accepted, three);
+        QVERIFY(QFile::exists(three));
+        logger().setWaypoints(all);
+
+        const CapturingLogSink log;
+        m_fixture->controller.importPanelDidEnd(QDialog::Accepted, three);
+        QVERIFY(log.contains("Imported 3 waypoints."));
+        QCOMPARE(names(logger().waypoints()), QStringList({"WP00", "WP01", "WP02"}));
+        QCOMPARE(m_fixture->controller.waypointsDataSource()->rowCount(), 3);
+        QCOMPARE(m_fixture->controller.waypointsComboDataSource()->rowCount(), 4);
+        // A DBT file holds no routes: the logger's stay.
+        QCOMPARE(logger().routes().size(), std::size_t(1));
+    }
+
+    void cupRoundTripKeepsWaypointsAndRoutes() {
+        const QTemporaryDir folder;
+        const QString file = folder.filePath("all.cup");
+        m_fixture->controller.exportPanelDidEnd(QDialog::Accepted, file);
+        logger().setWaypoints({});
+        logger().setRoutes({});
+        m_fixture->controller.importPanelDidEnd(QDialog::Accepted, file);
+        QCOMPARE(names(logger().waypoints()), names(numberedWaypoints(10)));
+        QCOMPARE(logger().waypoints()[4]->latitudeDegrees(), 47.4);
+        QCOMPARE(logger().routes().size(), std::size_t(1));
+        QCOMPARE(names(logger().routes()[0]->waypoints()),
+                 QStringList({"WP00", "WP03", "WP06", "WP00"}));
+        QCOMPARE(m_fixture->controller.routesDataSource()->rowCount(), 1);
+    }
+
+    void cancelAndUnknownExtensionsTouchNothing() {
+        const QTemporaryDir folder;
+        m_fixture->controller.exportPanelDidEnd(QDialog::Rejected, folder.filePath("no.cup"));
+        m_fixture->controller.exportPanelDidEnd(QDialog::Accepted, folder.filePath("no.txt"));
+        QVERIFY(QDir(folder.path()).isEmpty());
+
+        const QString cup = folder.filePath("some.cup");
+        m_fixture->controller.exportPanelDidEnd(QDialog::Accepted, cup);
+        QVERIFY(QFile::copy(cup, folder.filePath("some.txt")));
+        logger().waypoints().resize(2);
+        m_fixture->controller.importPanelDidEnd(QDialog::Rejected, cup);
+        m_fixture->controller.importPanelDidEnd(QDialog::Accepted, folder.filePath("some.txt"));
+        QCOMPARE(logger().waypoints().size(), std::size_t(2));
+    }
+
+  private:
+    Logger& logger() { return *m_fixture->controller.logger(); }
+
+    std::unique_ptr<test::ControllerFixture> m_fixture;
+};
+
+KELVO_QTEST_MAIN(ImportExportFlowTest)
+#include "ImportExportFlowTest.moc"
