@@ -10,7 +10,6 @@
 #include "app/ExportPanelController.h"
 #include "app/SaveIGCPanelController.h"
 #include "app/WarningClearLoggerController.h"
-#include "base/Log.h"
 #include "files/FileFactory.h"
 #include "files/ImportFile.h"
 #include "support/AppTestMain.h"
@@ -109,13 +108,6 @@ class DownloadAndExportPanelsTest : public QObject {
 
         accessory.setLogger(nullptr, "");
         QVERIFY(!accessory.downloadAsIGC());
-    }
-
-    void accessoryLogsItsEnd() {
-        const CapturingLogSink log;
-        delete new SaveIGCPanelController;
-        QCOMPARE(log.lines(),
-                 (std::vector<std::string>{"", "Dealloc SaveIGCPanelController.", ""}));
     }
 
     void exportMenuSelectsTheSecondFormatAndKeepsTheUsersChoice() {

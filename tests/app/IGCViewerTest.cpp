@@ -1,6 +1,5 @@
 #include <QAbstractItemModelTester>
 #include <QDialog>
-#include <QDockWidget>
 #include <QFile>
 #include <QHeaderView>
 #include <QImage>
@@ -174,12 +173,6 @@ class IGCViewerTest : public QObject {
         const QString decimalMinutes = cell(*m_viewer->taskDataSource(), 0, 1);
         QVERIFY(decimalDegrees != decimalMinutes);
         QVERIFY(decimalMinutes.contains("52"));
-    }
-
-    void drawerOpensWhenTheWindowBecomesKey() {
-        m_viewer->drawer()->hide();
-        m_viewer->windowDidBecomeKey();
-        QVERIFY(!m_viewer->drawer()->isHidden());
     }
 
     void projectionCentresTheTrackNorthUpAndKeepsItsShape() {
