@@ -7,7 +7,8 @@ namespace kelvo::sim {
 namespace {
 
 constexpr int kDefaultSpeed = 19200;
-constexpr std::uint8_t kDirectoryCommand = 0xCD;
+// The request of a flight's first memory block: downloads fail their checksum.
+constexpr std::uint8_t kFirstBlockCommand = 0xE6;
 // After the identification and the directory, part-way through the first flight.
 constexpr std::size_t kBytesBeforeDrop = 2048;
 
@@ -24,7 +25,7 @@ class SimulatedLX : public SimulatedRecorder {
                 m_emulator.setSilent(true);
                 break;
             case Fault::Crc:
-                m_emulator.corruptCrcOf(kDirectoryCommand);
+                m_emulator.corruptCrcOf(kFirstBlockCommand);
                 break;
             case Fault::Drop:
                 m_emulator.dropLineAfter(kBytesBeforeDrop);

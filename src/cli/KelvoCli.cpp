@@ -1,5 +1,7 @@
 #include "cli/KelvoCli.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -185,17 +187,22 @@ void KelvoCli::download() {
 
     const fs::path target =
         m_arguments.value("--output").value_or(defaultFileName(logger, entry, native));
-    // A driver with a native format writes its IGC file beside the target, under the
-    // extension IGC; the file is moved to the name asked for.
+    // The driver writes under a temporary name beside the target, which takes the file only
+    // when the whole flight came: a failed download never leaves a file, nor touches an
+    // earlier one. A driver with a native format writes its IGC file under the extension IGC.
     const bool translate = !native;
-    fs::path written = target;
+    fs::path written = target.parent_path() / stringf(".%s.%d.part", target.filename().c_str(),
+                                                      static_cast<int>(getpid()));
     if (translate && logger.hasNativeFile()) written.replace_extension("IGC");
     const bool secure = logger.supportsSecure() && !m_arguments.flag("--no-secure");
-    if (!logger.readFile(written, key, secure, translate, &entry) || !fs::exists(written)) {
+    const bool complete = logger.readFile(written, key, secure, translate, &entry);
+    std::error_code error;
+    if (complete && fs::exists(written)) fs::rename(written, target, error);
+    if (!complete || !fs::exists(target) || error) {
+        fs::remove(written, error);
         throw OperationFailure(stringf("could not download flight %d from the %s recorder", key,
                                        session.name().c_str()));
     }
-    if (written != target) fs::rename(written, target);
     m_out << target.string() << '\n';
 }
 

@@ -208,6 +208,18 @@ TEST_P(RecorderCommands, ReplacesTheDatabaseAndTheDeclaration) {
     EXPECT_NEAR(declaration["task"][1]["latitude"].get<double>(), 48.62, 1e-4);
 }
 
+TEST_P(RecorderCommands, FailedDownloadLeavesNoFile) {
+    startSimulator({"--fault", "crc"});
+    writeFile(m_environment.file("earlier.igc"), "an earlier flight");
+    const CliRun run = cli("download", {"--flight", "0", "--output", "earlier.igc"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(lineCount(run.err), 1u) << run.err;
+    EXPECT_EQ(readFile(m_environment.file("earlier.igc")), "an earlier flight");
+    for (const auto& file : std::filesystem::directory_iterator(m_environment.folder())) {
+        EXPECT_FALSE(file.path().filename().string().starts_with(".")) << file.path();
+    }
+}
+
 TEST_P(RecorderCommands, SilentRecorderFailsWithOneLine) {
     startSimulator({"--fault", "silent"});
     const CliRun run = cli("info");
