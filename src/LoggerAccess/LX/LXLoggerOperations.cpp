@@ -124,7 +124,10 @@ LoggerInfo LXLogger::identificationInfo(const std::string& reply) {
 void LXLogger::readDirectory(bool) {
     logLine("Calling method 'readDirectory' in LX Logger class.");
     pauseKeepAliveTimer();
-    if (!startSyn()) return;
+    if (!startSyn()) {
+        resumeKeepAliveTimer();
+        return;
+    }
     getMemoryInfo();
     loggerData().clearFlightDirectory();
     delayMilliseconds(10);
@@ -184,10 +187,12 @@ bool LXLogger::readFile(const std::filesystem::path& path, int key, bool secure,
     pauseKeepAliveTimer();
     if (!entry) {
         logLine("Received no entry ... I quit.");
+        resumeKeepAliveTimer();
         return false;
     }
     if (!entry->lxflightdata) {
         logLine("Entry contained no LX FAI Data ... I quit.");
+        resumeKeepAliveTimer();
         return false;
     }
     const LXFaiData& flight = *entry->lxflightdata;

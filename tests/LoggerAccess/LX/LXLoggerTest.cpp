@@ -154,6 +154,18 @@ TEST_F(LXLoggerTest, DirectoryReadEndsWhenRecorderFallsSilent) {
     EXPECT_TRUE(log.contains("No directory record after 3 reads; the directory ends here."));
 }
 
+TEST_F(LXLoggerTest, OperationsThatGiveUpEarlyKeepThePingsGoing) {
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    EXPECT_FALSE(logger.readFile(folder / "none.LXN", 0, false, false, nullptr));
+    EXPECT_TRUE(logger.timerRunning());
+    const FlightEntry withoutData;
+    EXPECT_FALSE(logger.readFile(folder / "none.LXN", 0, false, false, &withoutData));
+    EXPECT_TRUE(logger.timerRunning());
+    recorder.setSilent(true);
+    logger.readDirectory(false);
+    EXPECT_TRUE(logger.timerRunning());
+}
+
 TEST_F(LXLoggerTest, DownloadsNativeFlightWithSecurityBlock) {
     const auto encoder = encodedFlight(20);
     recorder.addFlight(storedFlight(encoder));
