@@ -248,16 +248,28 @@ std::optional<Bytes> LXLogger::getFlightBlock(std::int32_t se, std::int32_t ee, 
     std::uint8_t table[32] = {};
     const int count = m_serialPort->readBuffer(table, sizeof table);
     HSSerialPort::dumpBuffer(table, sizeof table);
-    if (count != sizeof table && intact) *intact = false;
-    for (int block = 0; block < 16; ++block) {
+    // The table carries no CRC: a noisy line could ask for sixteen blocks of 64 kB. Blocks
+    // are read only while they fit in the range, and not after one that failed.
+    bool whole = count == sizeof table;
+    std::int32_t left = ee - se;
+    if (left < 0) left += (m_loggerMemory.endPage() - m_loggerMemory.startPage() + 1) * kPageSize;
+    for (int block = 0; whole && block < 16; ++block) {
         const int size = getU16BE(table, 2 * static_cast<std::size_t>(block));
         if (size == 0) break;
+        if (size > left) {
+            logf("Block %d of %d bytes does not fit in the range; the size table is corrupt.",
+                 block, size);
+            whole = false;
+            break;
+        }
+        left -= size;
         m_serialPort->flushBuffers();
         writeCommand(static_cast<std::uint8_t>(0xE6 + block), 10, 10);
         const Bytes data = m_serialPort->readBlockWithSize(size);
         result.insert(result.end(), data.begin(), data.end());
-        if (!m_serialPort->lastBlockOK() && intact) *intact = false;
+        whole = m_serialPort->lastBlockOK();
     }
+    if (!whole && intact) *intact = false;
     logLine("Leaving getFlightBlock.");
     return result;
 }

@@ -202,16 +202,17 @@ bool LXLogger::readFile(const std::filesystem::path& path, int key, bool secure,
         if (security) data.insert(data.end(), security->begin(), security->end());
         intact = intact && security && m_serialPort->lastBlockOK();
     }
+    // An incomplete flight must not replace a good file of an earlier download.
     bool written = false;
-    if (translateToIGC) {
+    if (!intact) {
+        logf("Flight %s arrived incomplete: a range or block was missing or failed its CRC; "
+             "no file was written.",
+             flight.fileNameWithExtension().c_str());
+    } else if (translateToIGC) {
         written = LXTrackFile::convertNativeData(
             data, std::filesystem::path(path).replace_extension("IGC"));
     } else {
         written = writeFileAtomically(path, data);
-    }
-    if (!intact) {
-        logf("Flight %s arrived incomplete: a range or block was missing or failed its CRC.",
-             flight.fileNameWithExtension().c_str());
     }
     loggerData().setFlight(std::move(data), key);
     resumeKeepAliveTimer();
@@ -260,6 +261,13 @@ void LXLogger::readWaypoints(bool) {
         static_cast<int>(kDatabaseSize),
         [this](std::size_t bytes) { reportProgress(bytes, kDatabaseSize, "Database"); });
     logf("Read %d bytes in readWaypoints method.", static_cast<int>(data.size()));
+    // Records from a block cut short or failing its CRC would be written back to the
+    // recorder by the next save; none are taken.
+    if (!m_serialPort->lastBlockOK()) {
+        logLine("The database block arrived incomplete or failed its CRC; nothing was taken.");
+        resumeKeepAliveTimer();
+        return;
+    }
     for (std::size_t i = 0; i < maxNumberOfWaypoints(); ++i) {
         if (auto waypoint = LXTurnpoint(data, LXTurnpoint::kSize * i).waypoint()) {
             loggerData().addWaypoint(std::move(waypoint));
@@ -294,9 +302,9 @@ void LXLogger::readDeclaration(bool) {
     logLine("Morph Flight and Task into the Declaration.");
     if (!declaration()) {
         logLine("Declaration = nil!");
-    } else if (block.size() != kDeclarationSize) {
-        // Nothing whole to take from: the declaration stays as it was.
-        logLine("No declaration block arrived; the declaration is left unchanged.");
+    } else if (block.size() != kDeclarationSize || !m_serialPort->lastBlockOK()) {
+        // Nothing sound to take from: the declaration stays as it was.
+        logLine("No intact declaration block arrived; the declaration is left unchanged.");
     } else {
         takeDeclaration(block);
     }

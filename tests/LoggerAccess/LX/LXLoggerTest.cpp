@@ -220,14 +220,15 @@ TEST_F(LXLoggerTest, LongFlightIsReadInPiecesAndWrappedFlightInOneRequest) {
     EXPECT_EQ(pieces[2].end, longStart + longFlight.bytes().size());
 }
 
-TEST_F(LXLoggerTest, DownloadWithCorruptBlockIsWrittenButAnsweredNo) {
+TEST_F(LXLoggerTest, DownloadWithCorruptBlockKeepsTheEarlierFileAndIsAnsweredNo) {
     CapturingLogSink log;
     const auto encoder = encodedFlight(20);
     recorder.addFlight(storedFlight(encoder));
     recorder.corruptCrcOf(0xE6);
     connectAndReadDirectory();
+    std::ofstream(folder / "f.LXN") << "earlier";
     EXPECT_FALSE(logger.readFile(folder / "f.LXN", 0, false, false, &logger.flightDirectory()[0]));
-    EXPECT_TRUE(readFile(folder / "f.LXN") == text(encoder.bytes()));
+    EXPECT_EQ(readFile(folder / "f.LXN"), "earlier");
     EXPECT_TRUE(log.contains("Flight 9A7L0013.LXN arrived incomplete"));
 }
 
@@ -236,7 +237,7 @@ TEST_F(LXLoggerTest, DownloadWithUnselectableRangeIsAnsweredNo) {
     connectAndReadDirectory();
     recorder.setSilent(true);
     EXPECT_FALSE(logger.readFile(folder / "f.LXN", 0, false, false, &logger.flightDirectory()[0]));
-    EXPECT_TRUE(std::filesystem::exists(folder / "f.LXN"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "f.LXN"));
     EXPECT_FALSE(logger.readFile(folder / "g.LXN", 0, false, false, nullptr));
 }
 
