@@ -80,8 +80,10 @@ int VLAPI::read_igcfile(const std::filesystem::path& path, int flightNumber, int
     if (!file.isOpen()) return VLA_ERR_FILE;
     if (const int result = stillconnect(); result != VLA_ERR_NOERR) return result;
     Bytes buffer(kFlightBufferSize, 0xFF);
-    flightget(buffer.data(), kFlightBufferSize, flightNumber, secure);
+    const long received = flightget(buffer.data(), kFlightBufferSize, flightNumber, secure);
     if (m_lastTransferSilent) return VLA_ERR_TIMEOUT;
+    // A flight or signature that failed its CRC must not replace an earlier good file.
+    if (received <= 0) return VLA_ERR_MISC;
     const long covered = convert_gcs(0, file.stream(), buffer, 1, nullptr, nullptr);
     if (covered <= 0) return VLA_ERR_MISC;
     print_g_record(file.stream(), buffer, covered);
