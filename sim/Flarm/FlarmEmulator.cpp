@@ -113,14 +113,14 @@ void FlarmEmulator::handleLine(const std::string& line) {
     const std::string command = line.substr(start);
     const std::string traffic = sentence(kTrafficSentence);
     if (command == "$PFLAP,R") {
-        m_terminal.write(traffic + sentence("PFLAP,A"));
+        transmit(traffic + sentence("PFLAP,A"));
     } else if (command == "$PFLAX") {
         m_selected.reset();
         m_binary = true;
     } else if (command.starts_with("$PFLAC,R,")) {
         const std::string key = command.substr(9);
         const auto value = m_config.values.find(key);
-        m_terminal.write(traffic + (value == m_config.values.end()
+        transmit(traffic + (value == m_config.values.end()
                                         ? sentence("PFLAC,A,ERROR")
                                         : sentence("PFLAC,A," + key + "," + value->second)));
     }
@@ -205,7 +205,23 @@ void FlarmEmulator::answer(std::uint8_t type, const Request& request, const Byte
     if (m_noise) out.assign(kNoise.begin(), kNoise.end());
     const Bytes framed = wire(type, m_sequence++, payload, m_wrongCrc);
     out.insert(out.end(), framed.begin(), framed.end());
-    m_terminal.write(out);
+    transmit(out);
+}
+
+void FlarmEmulator::transmit(ByteSpan bytes) {
+    const long long budget = m_sendBudget;
+    if (budget < 0) {
+        m_terminal.write(bytes);
+        return;
+    }
+    const auto count = std::min(bytes.size(), static_cast<std::size_t>(budget));
+    m_terminal.write(bytes.first(count));
+    m_sendBudget = budget - static_cast<long long>(count);
+    if (m_sendBudget == 0) m_silent = true;
+}
+
+void FlarmEmulator::transmit(const std::string& text) {
+    transmit(ByteSpan(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 // The IGC file followed by 0x1A, cut into pieces of the configured size; empty at the end.

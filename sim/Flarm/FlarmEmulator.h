@@ -47,6 +47,8 @@ class FlarmEmulator {
     void setRefusedRecord(int record) { m_refusedRecord = record; }
     // Bytes of line noise precede every answer frame.
     void setNoiseBeforeFrames(bool noise) { m_noise = noise; }
+    // After this many more bytes sent the line is dead: the device answers nothing more.
+    void dropLineAfter(std::size_t bytes) { m_sendBudget = static_cast<long long>(bytes); }
 
     bool inBinaryMode() const { return m_binary; }
     // "$PFLAP,R" queries received at any speed.
@@ -72,6 +74,8 @@ class FlarmEmulator {
     void handleRequest(const Request& request);
     void answer(std::uint8_t type, const Request& request, const Bytes& extra = {});
     Bytes nextIgcPiece(std::uint8_t& progress);
+    void transmit(ByteSpan bytes);
+    void transmit(const std::string& text);
 
     PseudoTerminal& m_terminal;
     const FlarmEmulatorConfig m_config;
@@ -82,6 +86,7 @@ class FlarmEmulator {
     std::atomic<bool> m_noise{false};
     std::atomic<int> m_refusedRecord{-1};
     std::atomic<int> m_speedQueries{0};
+    std::atomic<long long> m_sendBudget{-1};  // bytes still sent; -1: no limit
     std::optional<std::size_t> m_selected;
     std::size_t m_igcOffset = 0;
     std::uint16_t m_sequence = 1;

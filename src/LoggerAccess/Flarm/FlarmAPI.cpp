@@ -17,7 +17,10 @@ bool FlarmAPI::SerialConnectFR(const std::string& path) {
     m_link.reset();
     m_port = std::make_unique<flarm::serial>();
     if (!m_port->open(path)) return false;
-    if (!flarm::listener(*m_port).connect(0)) return false;
+    if (!flarm::listener(*m_port).connect(0)) {
+        logf("No Flarm device answered on %s at any speed.", path.c_str());
+        return false;
+    }
     logLine("Connect succeeded!\r");
     m_link = std::make_unique<flarm::binarycomm>(*m_port);
     return true;

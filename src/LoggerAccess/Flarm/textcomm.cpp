@@ -2,6 +2,7 @@
 
 #include "LoggerAccess/Flarm/serial.h"
 #include "base/Delay.h"
+#include "base/Log.h"
 
 namespace kelvo::flarm {
 namespace {
@@ -32,6 +33,7 @@ bool textcomm::getValueForTag(std::string_view query, std::string_view tag, std:
     }
     // One more line is taken off the line without being looked at.
     m_port.readLn(line, kMaxLineLength);
+    logf("The device did not answer the %.*s query.", static_cast<int>(tag.size()), tag.data());
     return false;
 }
 
