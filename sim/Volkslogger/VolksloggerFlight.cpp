@@ -5,38 +5,20 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "LoggerAccess/Volkslogger/VolksloggerStream.h"
 #include "base/UtcDate.h"
 
 namespace kelvo::sim {
 namespace {
 
 using vl::VLAPI_DATA;
+using enum vl::FlightField;
 
 constexpr long kMaxFixDelta = 127;  // bit 7 of a fix's delta marks the end of data
 constexpr long kMaxDataDelta = 255;
 constexpr long kMaxLatitudeChange = 0x7FF;
 constexpr long kMaxLongitudeChange = 0xFFF;
 constexpr std::uint8_t kIgnoredField = 0;
-
-enum Field : std::uint8_t {
-    kPilot1 = 1,
-    kGliderType = 5,
-    kGliderId = 6,
-    kCompetitionId = 7,
-    kCompetitionClass = 8,
-    kTimeZone = 9,
-    kTurnpointCount = 16,
-    kFlightDate = 17,
-    kTaskId = 18,
-    kTakeoffPoint = 32,
-    kStartPoint = 33,
-    kFinishPoint = 34,
-    kLandingPoint = 35,
-    kFirstTurnpoint = 49,
-    kRecorderInfo = 80,
-    kPilotEvent = 96,
-    kTakeoffDetected = 97,
-};
 
 Bytes waypointRecord(VLAPI_DATA::WPT point) {
     Bytes record(VLAPI_DATA::kWaypointRecordSize);

@@ -23,28 +23,6 @@ constexpr std::size_t kPilotLimit = 79;
 constexpr std::size_t kTextLimit = 49;
 constexpr std::size_t kWaypointRecordSize = 13;
 
-enum FlightField : std::uint8_t {
-    kPilot1 = 1,
-    kPilot4 = 4,
-    kGliderType = 5,
-    kGliderId = 6,
-    kCompetitionId = 7,
-    kCompetitionClass = 8,
-    kTimeZone = 9,
-    kTurnpointCount = 16,
-    kFlightDate = 17,
-    kTaskId = 18,
-    kTakeoffPoint = 32,
-    kStartPoint = 33,
-    kFinishPoint = 34,
-    kLandingPoint = 35,
-    kFirstTurnpoint = 49,
-    kLastTurnpoint = 60,
-    kRecorderInfo = 80,
-    kPilotEvent = 96,
-    kTakeoffDetected = 97,
-};
-
 std::string text(ByteSpan data, std::size_t limit) {
     return getText(data, 0, limit);
 }

@@ -9,6 +9,29 @@
 
 namespace kelvo::vl {
 
+// Field identifiers of the data records of a flight stream.
+enum FlightField : std::uint8_t {
+    kPilot1 = 1,
+    kPilot4 = 4,
+    kGliderType = 5,
+    kGliderId = 6,
+    kCompetitionId = 7,
+    kCompetitionClass = 8,
+    kTimeZone = 9,
+    kTurnpointCount = 16,
+    kFlightDate = 17,
+    kTaskId = 18,
+    kTakeoffPoint = 32,
+    kStartPoint = 33,
+    kFinishPoint = 34,
+    kLandingPoint = 35,
+    kFirstTurnpoint = 49,
+    kLastTurnpoint = 60,
+    kRecorderInfo = 80,
+    kPilotEvent = 96,
+    kTakeoffDetected = 97,
+};
+
 // The Volkslogger's binary record stream (flights and the flight directory). The class of
 // a record is the top three bits of its first byte; numbers are big-endian; coordinates are
 // thousandths of a minute of arc.

@@ -64,7 +64,7 @@ class VolksloggerApi : public ::testing::Test {
         EXPECT_LT(std::chrono::steady_clock::now() - start, bound);
     }
 
-    ScopedDelayScale fast{0.01};
+    ScopedDelayScale fast{0.04};
     sim::PseudoTerminal pty;
     sim::VolksloggerEmulator emulator{pty, exampleMemory()};
     VLAPI api;
