@@ -11,6 +11,7 @@ namespace kelvo::sim {
 
 int baudOfSpeed(unsigned int speed) {
     switch (speed) {
+        case B75: return 75;
         case B1200: return 1200;
         case B2400: return 2400;
         case B4800: return 4800;

@@ -33,10 +33,10 @@ Garmin::~Garmin() {
     if (connected()) disconnect();
 }
 
-bool Garmin::connect(const std::string&) {
+Outcome Garmin::connect(const std::string&) {
     logLine("Calling method 'connect' in Garmin class.");
     setConnected(true);
-    return true;
+    return Outcome::success();
 }
 
 bool Garmin::stillConnected() {

@@ -26,7 +26,7 @@ class Garmin : public Logger {
     // Where gpsbabel is expected; nothing when it was not found.
     const std::optional<std::string>& gpsBabelPath() const { return m_gpsBabelPath; }
 
-    bool connect(const std::string& path) override;
+    Outcome connect(const std::string& path) override;
     bool stillConnected() override;
     void disconnect() override;
     void readInfo() override;

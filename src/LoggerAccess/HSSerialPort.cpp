@@ -1,13 +1,13 @@
 #include "LoggerAccess/HSSerialPort.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <utility>
+
+#include "LoggerAccess/TerminalPort.h"
 
 #include "base/Delay.h"
 #include "base/Log.h"
@@ -35,37 +35,16 @@ class WholeSecondClock {
 // off after this many, so the call stays bounded.
 constexpr long long kReadDataLimitSeconds = 30;
 
-constexpr std::pair<int, speed_t> kSettableSpeeds[] = {
-    {230400, B230400}, {115200, B115200}, {57600, B57600}, {38400, B38400}, {19200, B19200},
-    {9600, B9600},     {4800, B4800},     {2400, B2400},   {1800, B1800},   {1200, B1200},
-    {600, B600},       {300, B300},       {200, B200},     {150, B150},     {110, B110},
-};
-
-speed_t speedAtOrBelow(int requested) {
-    for (const auto& [baud, speed] : kSettableSpeeds) {
-        if (requested >= baud) return speed;
-    }
-    return B75;
-}
+// How long one byte is waited for: the 0.1 s of the recorder links' line discipline.
+constexpr auto kReadCharTimeout = 100ms;
 
 // The speeds the recorders run at; anything else reads back as 0.
-int recognisedBaud(speed_t speed) {
-    switch (speed) {
-        case B4800:
-            return 4800;
-        case B9600:
-            return 9600;
-        case B19200:
-            return 19200;
-        case B38400:
-            return 38400;
-        case B57600:
-            return 57600;
-        case B115200:
-            return 115200;
-        default:
-            return 0;
+int recognisedBaud(int baud) {
+    constexpr int kRecorderSpeeds[] = {4800, 9600, 19200, 38400, 57600, 115200};
+    for (const int speed : kRecorderSpeeds) {
+        if (speed == baud) return baud;
     }
+    return baud < 0 ? -1 : 0;
 }
 
 void logError(const char* format) {
@@ -79,12 +58,15 @@ char hexDigit(unsigned value) {
 
 }  // namespace
 
+HSSerialPort::HSSerialPort(std::unique_ptr<SerialPort> port)
+    : m_port(port ? std::move(port) : std::make_unique<TerminalPort>()) {}
+
 HSSerialPort::~HSSerialPort() {
     closePort();
 }
 
 void HSSerialPort::setDescriptor(const std::string& path) {
-    if (m_fileDescriptor != -1) {
+    if (isOpen()) {
         logLine("Cannot change the name of an open Serial Port.");
         return;
     }
@@ -96,37 +78,29 @@ bool HSSerialPort::connect() {
     return false;
 }
 
+bool HSSerialPort::openPort() {
+    if (m_port->open(m_bsdName)) return true;
+    logLine(m_port->lastError());
+    return false;
+}
+
 void HSSerialPort::closePort() {
     logLine("Closing serial port ...");
-    if (m_fileDescriptor == -1) {
+    if (!isOpen()) {
         // Already closed (a driver closes on disconnect and again when destroyed): there
         // are no attributes to restore.
         logLine("Trying to close port -1.");
         return;
     }
     drainBuffers();
-    if (::tcsetattr(m_fileDescriptor, TCSANOW, &m_originalTTYAttrs) == -1) {
-        const int error = errno;
-        std::fputs(
-            stringf("Error resetting tty attributes - %s(%d).\n", std::strerror(error), error)
-                .c_str(),
-            stdout);
-        std::fflush(stdout);
-    }
-    ::close(m_fileDescriptor);
-    m_fileDescriptor = -1;
+    m_port->close();
 }
 
 void HSSerialPort::setBaudrate(int requested) {
     if (requested != 0) {
-        const speed_t speed = speedAtOrBelow(requested);
-        if (::cfsetispeed(&m_currentTTYAttrs, speed) == -1 ||
-            ::cfsetospeed(&m_currentTTYAttrs, speed) == -1) {
-            logError("Error setting Baud rate in termio - %s(%d).");
-        } else {
+        if (m_port->setSpeed(requested)) {
             logf("Set port speed to %d.", requested);
-        }
-        if (::tcsetattr(m_fileDescriptor, TCSANOW, &m_currentTTYAttrs) == -1) {
+        } else {
             logError("Error submitting Baud rate - %s(%d).");
         }
     }
@@ -134,24 +108,18 @@ void HSSerialPort::setBaudrate(int requested) {
 }
 
 int HSSerialPort::getBaudRate() {
-    termios attributes{};
-    if (::tcgetattr(m_fileDescriptor, &attributes) == -1) {
-        logError("Error getting Port Attributes - %s(%d).");
-        return -1;
-    }
-    const int input = recognisedBaud(::cfgetispeed(&attributes));
-    const int output = recognisedBaud(::cfgetospeed(&attributes));
-    return input == output ? input : -1;
+    const int speed = m_port->speed();
+    if (speed == -1 && isOpen()) logError("Error getting Port Attributes - %s(%d).");
+    return recognisedBaud(speed);
 }
 
 int HSSerialPort::writeChar(std::uint8_t byte) {
-    if (m_fileDescriptor == -1) return 0;
-    return static_cast<int>(::write(m_fileDescriptor, &byte, 1));
+    return m_port->writeByte(byte) ? 1 : 0;
 }
 
 int HSSerialPort::readChar(std::uint8_t* byte) {
-    if (m_fileDescriptor == -1 || byte == nullptr) return 0;
-    return static_cast<int>(::read(m_fileDescriptor, byte, 1));
+    if (byte == nullptr) return 0;
+    return m_port->readByte(*byte, kReadCharTimeout) ? 1 : 0;
 }
 
 int HSSerialPort::readBuffer(std::uint8_t* buffer, int size) {
@@ -159,44 +127,45 @@ int HSSerialPort::readBuffer(std::uint8_t* buffer, int size) {
     const WholeSecondClock clock;
     int total = 0;
     while (total < size && clock.secondsPassed() <= 1) {
-        const ssize_t count =
-            ::read(m_fileDescriptor, buffer + total, static_cast<std::size_t>(size - total));
-        if (count == -1) break;
-        total += static_cast<int>(count);
-        if (total < size) delayMilliseconds(250);
-        logf("Have read %d bytes, need %d more.", static_cast<int>(count), size - total);
+        // Each read takes what has come within a quarter of a second, so a complete
+        // answer is taken at once.
+        const auto count = static_cast<int>(m_port->read(
+            MutableByteSpan(buffer + total, static_cast<std::size_t>(size - total)),
+            scaledTimeout(250ms)));
+        total += count;
+        logf("Have read %d bytes, need %d more.", count, size - total);
     }
     return total;
 }
 
 void HSSerialPort::flushBuffers() {
-    if (m_fileDescriptor == -1) {
+    if (!isOpen()) {
         logLine("Trying to flush buffers for port -1.");
-    } else if (::tcflush(m_fileDescriptor, TCIOFLUSH) == -1) {
+    } else if (!m_port->flush(SerialPort::Queue::Both)) {
         logError("Error waiting for flush - %s(%d).");
     }
 }
 
 void HSSerialPort::flushR() {
-    if (m_fileDescriptor == -1) {
+    if (!isOpen()) {
         logLine("Trying to flush read buffer for port -1.");
-    } else if (::tcflush(m_fileDescriptor, TCIFLUSH) == -1) {
+    } else if (!m_port->flush(SerialPort::Queue::Input)) {
         logError("Error waiting for flush I - %s(%d).");
     }
 }
 
 void HSSerialPort::flushX() {
-    if (m_fileDescriptor == -1) {
+    if (!isOpen()) {
         logLine("Trying to flush write buffer for port -1.");
-    } else if (::tcflush(m_fileDescriptor, TCOFLUSH) == -1) {
+    } else if (!m_port->flush(SerialPort::Queue::Output)) {
         logError("Error waiting for flush O - %s(%d).");
     }
 }
 
 void HSSerialPort::drainBuffers() {
-    if (m_fileDescriptor == -1) {
+    if (!isOpen()) {
         logLine("Trying to drain buffers for port -1.");
-    } else if (::tcdrain(m_fileDescriptor) == -1) {
+    } else if (!m_port->drain()) {
         logError("Error waiting for drain - %s(%d).");
     }
 }
@@ -217,7 +186,6 @@ int HSSerialPort::readData(Bytes* data) {
         if (clock.secondsPassed() > 2) break;
         logLine("Effe wachte!");
         delayMilliseconds(10);
-        if (result == -1) break;
     }
     return count;
 }

@@ -1,30 +1,31 @@
 #pragma once
 
-#include <termios.h>
-
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "LoggerAccess/SerialPort.h"
 #include "base/Bytes.h"
 
 namespace kelvo {
 
-// A thin object around one POSIX serial device: the path, the open descriptor, the terminal
-// attributes found at opening and those in force, and byte-level I/O with short time-outs.
-// It does not open the device itself: a subclass overrides connect() to open bsdName() and
-// set its line discipline (raw mode, VMIN 0 / VTIME 1 so a read waits at most 0.1 s).
-// One thread at a time talks over a port.
+// A thin object around one serial line: the device path, the port, and byte-level I/O with
+// short time-outs. It does not open the device itself: a subclass overrides connect() and
+// opens bsdName() through openPort(). One thread at a time talks over a port.
 class HSSerialPort {
   public:
-    HSSerialPort() = default;
+    // A terminal device unless another port is given (tests use an in-memory one).
+    explicit HSSerialPort(std::unique_ptr<SerialPort> port = {});
     virtual ~HSSerialPort();  // closes the port (restoring its original attributes)
     HSSerialPort(const HSSerialPort&) = delete;
     HSSerialPort& operator=(const HSSerialPort&) = delete;
 
     const std::string& bsdName() const { return m_bsdName; }
-    int fileDescriptor() const { return m_fileDescriptor; }
+    bool isOpen() const { return m_port->isOpen(); }
+    // Why the port could not be opened, for the pilot.
+    const std::string& lastError() const { return m_port->lastError(); }
 
     // Takes a new device path; refused (logged) while the port is open.
     void setDescriptor(const std::string& path);
@@ -38,7 +39,8 @@ class HSSerialPort {
     // -1 when they differ or the attributes cannot be read.
     int getBaudRate();
 
-    // Bytes written or read by one system call: 1, 0 or -1; 0 on a closed port.
+    // 1 when the byte was written or read, else 0; a read waits at most 0.1 s (the line
+    // discipline of the recorder links), not shortened in tests.
     int writeChar(std::uint8_t byte);
     int readChar(std::uint8_t* byte);
     // Reads until size bytes came or the one-to-two-second time-out passed; a short count
@@ -71,11 +73,12 @@ class HSSerialPort {
     static char secondNibbleFromByte(std::uint8_t byte);
 
   protected:
-    int m_fileDescriptor = -1;
-    termios m_originalTTYAttrs{};
-    termios m_currentTTYAttrs{};
+    // Opens bsdName(); false (the reason in lastError()) when it is no serial port or busy.
+    bool openPort();
+    SerialPort& port() { return *m_port; }
 
   private:
+    std::unique_ptr<SerialPort> m_port;
     std::string m_bsdName;
 };
 

@@ -57,9 +57,9 @@ bool Logger::canSaveLoggerDataToLogger() {
     return false;
 }
 
-bool Logger::connect(const std::string&) {
+Outcome Logger::connect(const std::string&) {
     logAbstract("connect");
-    return false;
+    return Outcome::failure("this recorder type cannot connect");
 }
 
 bool Logger::stillConnected() {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "LoggerAccess/LoggerData.h"
+#include "LoggerAccess/Outcome.h"
 
 namespace kelvo {
 
@@ -79,7 +80,9 @@ class Logger {
     std::uint32_t maxNumberOfRoutes() const { return m_loggerCapabilities.maxRoutes; }
     virtual bool canSaveLoggerDataToLogger();
 
-    virtual bool connect(const std::string& path);
+    // Opens the port at path and finds the recorder on it; a failure says why (the port is
+    // no serial port, is in use, or no recorder answered).
+    virtual Outcome connect(const std::string& path);
     virtual bool stillConnected();
     virtual void readInfo();
     virtual void readDirectory(bool reload);

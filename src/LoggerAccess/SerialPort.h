@@ -46,7 +46,8 @@ class SerialPort {
     // Waits until everything written has left.
     virtual bool drain() = 0;
 
-    // Why the last open failed, for the pilot: one line naming the path.
+    // Why the last open failed, for the pilot: one line naming the path; empty after an
+    // open that succeeded.
     const std::string& lastError() const { return m_lastError; }
 
     // Reads until buffer is full or timeout has passed since the call; the count read.

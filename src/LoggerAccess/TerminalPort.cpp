@@ -191,6 +191,7 @@ bool TerminalPort::refuse(std::string reason, int fd) {
 
 bool TerminalPort::open(const std::string& path) {
     if (isOpen()) return refuse(stringf("A port is open already; %s was not opened.", path.c_str()), -1);
+    setLastError({});
     struct stat found {};
     if (::stat(path.c_str(), &found) != 0) {
         return refuse(stringf("Cannot open %s: %s.", path.c_str(), std::strerror(errno)), -1);
@@ -250,7 +251,8 @@ bool TerminalPort::setSpeed(int baud) {
     if (::cfsetispeed(&attributes, constant) != 0 || ::cfsetospeed(&attributes, constant) != 0) {
         return false;
     }
-    return ::tcsetattr(m_fd, TCSANOW, &attributes) == 0;
+    // What was written before goes out at the old speed.
+    return ::tcsetattr(m_fd, TCSADRAIN, &attributes) == 0;
 }
 
 int TerminalPort::speed() const {

@@ -337,8 +337,10 @@ void LoggerController::threadedConnect() {
         if (location != m_loggerLocations.end()) path = location->second;
     });
 
+    Outcome outcome;
     for (int attempt = 0; m_logger && attempt < kConnectAttempts; ++attempt) {
-        if (m_logger->connect(path)) {
+        outcome = m_logger->connect(path);
+        if (outcome) {
             m_logger->readInfo();
             const bool connected = m_logger->stillConnected();
             onGui([&] {
@@ -354,6 +356,7 @@ void LoggerController::threadedConnect() {
                 logLine("because logger data contains no logger data.");
         }
         m_logger->disconnect();
+        if (!outcome && !outcome.retryable()) break;
         delaySeconds(kConnectRetryPause);
     }
 
@@ -372,7 +375,7 @@ void LoggerController::threadedConnect() {
         }
         m_logger.reset();
         attachLoggerDataToDataSources();
-        reportFailedConnection(path);
+        reportFailedConnection(path, outcome);
     });
 }
 
@@ -391,10 +394,13 @@ QString LoggerController::portAccessProblem(const std::string& path) {
         .arg(QString::fromStdString(path), group);
 }
 
-void LoggerController::reportFailedConnection(const std::string& path) {
-    QString text = tr("Could not connect to the %1 on %2 after %3 attempts.")
-                       .arg(selectedLoggerName(), selectedPortName())
-                       .arg(kConnectAttempts);
+void LoggerController::reportFailedConnection(const std::string& path, const Outcome& outcome) {
+    const bool refused = !outcome && !outcome.retryable();
+    QString text = refused ? tr("Could not connect to the %1: %2")
+                                 .arg(selectedLoggerName(), QString::fromStdString(outcome.reason()))
+                           : tr("Could not connect to the %1 on %2 after %3 attempts.")
+                                 .arg(selectedLoggerName(), selectedPortName())
+                                 .arg(kConnectAttempts);
     const QString problem = portAccessProblem(path);
     if (!problem.isEmpty()) text += QLatin1Char(' ') + problem;
     setStatus(text);

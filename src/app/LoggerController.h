@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "LoggerAccess/LoggerData.h"
+#include "LoggerAccess/Outcome.h"
 #include "LoggerAccess/SerialPortDictionary.h"
 
 class QThread;
@@ -186,7 +187,7 @@ class LoggerController : public QObject {
     void downloadPanelDidEnd(int returnCode, const QString& target,
                              const SaveIGCPanelController& accessory, const char* logText);
     void setStatus(const QString& text);
-    void reportFailedConnection(const std::string& path);
+    void reportFailedConnection(const std::string& path, const Outcome& outcome);
     void setConnectedControls(bool connected);
     void updateLoggerMenu();
     void setHomePointItems(const WaypointList* waypoints);

@@ -53,11 +53,13 @@ std::string LoggerSession::devicePathOf(const std::string& port) {
 LoggerSession::LoggerSession(const std::string& type, const std::string& port)
     : m_name(loggerNameOf(type)), m_logger(registry().loggerInstanceWithName(m_name)) {
     const std::string path = devicePathOf(port);
+    Outcome outcome;
     for (int attempt = 1; attempt <= kConnectAttempts; ++attempt) {
-        if (m_logger->connect(path)) return;
+        outcome = m_logger->connect(path);
+        if (outcome || !outcome.retryable()) break;
         if (attempt < kConnectAttempts) delaySeconds(kSecondsBetweenAttempts);
     }
-    throw OperationFailure("could not connect to the " + m_name + " recorder at " + path);
+    if (!outcome) throw OperationFailure(outcome.reason());
 }
 
 LoggerSession::~LoggerSession() {

@@ -17,7 +17,7 @@ enum class Operation { connect, readInfo, readDirectory, readFile, readDeclarati
 struct FlarmRig {
     explicit FlarmRig(Operation operation) {
         if (operation != Operation::connect) {
-            EXPECT_TRUE(connectLikeTheController([&] { return flarm.connect(line.slavePath()); }));
+            EXPECT_TRUE(connectLikeTheController([&] { return flarm.connect(line.slavePath()).ok(); }));
         }
     }
 
@@ -119,7 +119,7 @@ struct FlarmRig {
     bool run(Operation operation, const std::filesystem::path& target) {
         switch (operation) {
             case Operation::connect:
-                return flarm.connect(line.slavePath());
+                return flarm.connect(line.slavePath()).ok();
             case Operation::readInfo:
                 flarm.readInfo();
                 return !flarm.loggerInfo().at("PilotName").empty();

@@ -77,7 +77,7 @@ struct LXRig {
         recorder.setDatabase(points, {route});
         recorder.setDeclaration(*declaration());
         if (operation == Operation::connect) return;
-        EXPECT_TRUE(connectLikeTheController([&] { return logger.connect(line.slavePath()); }));
+        EXPECT_TRUE(connectLikeTheController([&] { return logger.connect(line.slavePath()).ok(); }));
         if (operation == Operation::readFile) {
             logger.readDirectory(false);
             EXPECT_EQ(logger.flightDirectory().size(), 2u);
@@ -87,7 +87,7 @@ struct LXRig {
     bool run(Operation operation, const std::filesystem::path& target) {
         switch (operation) {
             case Operation::connect:
-                return logger.connect(line.slavePath());
+                return logger.connect(line.slavePath()).ok();
             case Operation::readInfo:
                 logger.readInfo();
                 return !logger.loggerInfo().empty();

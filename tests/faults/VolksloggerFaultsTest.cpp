@@ -49,7 +49,7 @@ sim::VolksloggerMemory recorderMemory() {
 struct VolksloggerRig {
     explicit VolksloggerRig(Operation operation) {
         if (operation != Operation::connect) {
-            EXPECT_TRUE(connectLikeTheController([&] { return logger.connect(line.slavePath()); }));
+            EXPECT_TRUE(connectLikeTheController([&] { return logger.connect(line.slavePath()).ok(); }));
         }
     }
 
@@ -123,7 +123,7 @@ struct VolksloggerRig {
     bool run(Operation operation, const std::filesystem::path& target) {
         switch (operation) {
             case Operation::connect:
-                return logger.connect(line.slavePath());
+                return logger.connect(line.slavePath()).ok();
             case Operation::readInfo:
                 logger.readInfo();
                 return !logger.loggerInfo().empty();

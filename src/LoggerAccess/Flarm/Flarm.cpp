@@ -53,9 +53,10 @@ void Flarm::fillCapabilities() {
     capabilities.minBaud = 4800;
 }
 
-bool Flarm::connect(const std::string& path) {
-    setConnected(m_kelvoFlarm->SerialConnectFR(path));
-    return connected();
+Outcome Flarm::connect(const std::string& path) {
+    Outcome outcome = m_kelvoFlarm->SerialConnectFR(path);
+    setConnected(outcome.ok());
+    return outcome;
 }
 
 bool Flarm::stillConnected() {

@@ -13,17 +13,17 @@ FlarmAPI::~FlarmAPI() {
     DisconnectFR();
 }
 
-bool FlarmAPI::SerialConnectFR(const std::string& path) {
+Outcome FlarmAPI::SerialConnectFR(const std::string& path) {
     m_link.reset();
     m_port = std::make_unique<flarm::serial>();
-    if (!m_port->open(path)) return false;
+    if (!m_port->open(path)) return Outcome::refusal(m_port->lastError());
     if (!flarm::listener(*m_port).connect(0)) {
         logf("No Flarm device answered on %s at any speed.", path.c_str());
-        return false;
+        return Outcome::failure("no Flarm answered on " + path + " at any speed");
     }
     logLine("Connect succeeded!\r");
     m_link = std::make_unique<flarm::binarycomm>(*m_port);
-    return true;
+    return Outcome::success();
 }
 
 void FlarmAPI::DisconnectFR() {

@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "LoggerAccess/Outcome.h"
+
 namespace kelvo {
 
 namespace flarm {
@@ -19,7 +21,7 @@ class FlarmAPI {
     FlarmAPI& operator=(const FlarmAPI&) = delete;
 
     // Opens the device and finds its line speed; the port stays at that speed.
-    bool SerialConnectFR(const std::string& path);
+    Outcome SerialConnectFR(const std::string& path);
     void DisconnectFR();
 
     // Offered by the device interface but not implemented: they answer 0.

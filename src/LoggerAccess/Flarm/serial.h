@@ -1,33 +1,36 @@
 #pragma once
 
-#include <termios.h>
-
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "LoggerAccess/SerialPort.h"
 #include "base/Bytes.h"
 
 namespace kelvo::flarm {
 
-// The Flarm driver's own terminal device: raw 8N1 without flow control, non-blocking
-// descriptor, reads that wait for data at most the receive time-out.
+// The Flarm driver's view of its serial port: raw 8N1 without flow control, reads that
+// wait for data at most the receive time-out.
 class serial {
   public:
-    serial() = default;
+    // A terminal device unless another port is given (tests use an in-memory one).
+    explicit serial(std::unique_ptr<SerialPort> port = {});
     ~serial();
     serial(const serial&) = delete;
     serial& operator=(const serial&) = delete;
 
+    // False (logged, the reason in lastError()) when the device cannot be had.
     bool open(const std::string& path);
     void close();
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_port->isOpen(); }
+    const std::string& lastError() const { return m_port->lastError(); }
 
     // Sets the highest standard speed not above baud (75 below 110).
     bool setBaudRate(std::uint32_t baud);
-    // The output speed in force, in baud.
+    // The speed in force, in baud; 0 when unknown.
     std::uint32_t getBaudRate() const;
     // How long a read waits for the first byte [ms], scaled by the delay facility.
     bool setRcvTimeout(int milliseconds);
@@ -47,17 +50,9 @@ class serial {
     // Discards pending input and output.
     bool flush();
 
-    // The speed that setBaudRate(baud) selects.
-    static speed_t speedFor(std::uint32_t baud);
-
   private:
-    bool waitFor(short events, std::chrono::milliseconds timeout) const;
-    bool applySettings();
-
-    int m_fd = -1;
+    std::unique_ptr<SerialPort> m_port;
     std::chrono::milliseconds m_rcvTimeout{500};
-    termios m_savedSettings{};
-    termios m_settings{};
 };
 
 }  // namespace kelvo::flarm

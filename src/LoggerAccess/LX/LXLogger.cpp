@@ -52,10 +52,11 @@ void LXLogger::fillCapabilities() {
     capabilities.maxPilots = 1;
 }
 
-bool LXLogger::connect(const std::string& path) {
+Outcome LXLogger::connect(const std::string& path) {
     m_serialPort->setDescriptor(path);
-    m_serialPort->connect();
-    return connect();
+    if (!m_serialPort->connect()) return Outcome::refusal(m_serialPort->lastError());
+    if (connect()) return Outcome::success();
+    return Outcome::failure("no LX/SDI/Filser recorder answered on " + path);
 }
 
 bool LXLogger::connect() {

@@ -36,8 +36,9 @@ class LXLogger : public Logger {
     void fillCapabilities() override;
 
     // --- link
-    // Opens the port by path and searches the recorder's line speed.
-    bool connect(const std::string& path) override;
+    // Opens the port by path and searches the recorder's line speed; nothing is sent when
+    // the port cannot be opened.
+    Outcome connect(const std::string& path) override;
     // Tries the speeds 57600 down to 4800 until the recorder answers, for about ten seconds.
     bool connect();
     void disconnect() override;

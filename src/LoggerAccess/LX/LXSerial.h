@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 #include "LoggerAccess/HSSerialPort.h"
@@ -16,16 +17,14 @@ class LXSerial : public HSSerialPort {
     // Told the count of data bytes moved so far during a long block transfer.
     using BlockProgress = std::function<void(std::size_t bytes)>;
 
-    LXSerial() = default;
-    ~LXSerial() override;
+    // A terminal device unless another port is given.
+    explicit LXSerial(std::unique_ptr<SerialPort> port = {});
 
-    // Opens bsdName() and sets the line discipline; the speed is left as found. A hang-up,
-    // interrupt, broken pipe or termination then restores this port's attributes and ends
-    // the process.
+    // Opens bsdName() (a terminal device only, held exclusively); the speed is left as
+    // found. A hang-up, interrupt, broken pipe or termination then restores the port's
+    // attributes, logs "LX-Logger-Connection: releaseTTY" with the signal and ends the
+    // process.
     bool connect() override;
-    // Closes like the base; the signal handler forgets this port and the process gets its
-    // earlier signal handlers back.
-    void closePort();
 
     // Reads n data bytes and their CRC byte (n + 1 reads at most, each up to 0.1 s) and
     // logs the CRC result. Answers the data bytes that arrived, at most n, never fails:

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <termios.h>
-
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "LoggerAccess/SerialPort.h"
 
 namespace kelvo::vl {
 
@@ -48,13 +49,14 @@ enum VLS_TXT_ID : int {
 
 const char* statustext(VLS_TXT_ID id);
 
-// The system layer of the Volkslogger link: the serial device in raw mode driven directly
-// through termios, byte I/O, pauses and status texts. One port is open at a time in the
-// process: a hang-up, interrupt, broken pipe or termination signal restores that port's
-// terminal attributes before the process ends.
+// The system layer of the Volkslogger link: the serial port in raw mode, byte I/O, pauses
+// and status texts. A hang-up, interrupt, broken pipe or termination signal while the port
+// is open restores its terminal attributes, writes "VolksLogger-Connection: releaseTTY(n)"
+// and ends the process.
 class VLA_SYS {
   public:
-    VLA_SYS() = default;
+    // A terminal device unless another port is given (tests use an in-memory one).
+    explicit VLA_SYS(std::unique_ptr<SerialPort> port = {});
     virtual ~VLA_SYS();  // closes a port left open
     VLA_SYS(const VLA_SYS&) = delete;
     VLA_SYS& operator=(const VLA_SYS&) = delete;
@@ -64,14 +66,14 @@ class VLA_SYS {
     // When set, status texts are not printed.
     bool noninteractive = true;
 
-    // 0 when open (or already open); 2 when the device cannot be opened or configured, or
-    // when another Volkslogger port is open in the process.
+    // 0 when open (or already open) at 9600 baud; 2 when the device cannot be opened or
+    // configured (portError() says why).
     int serial_open_port();
     int serial_close_port();
     // The largest standard rate not above the request (75 below 110); 0 changes nothing.
     int serial_set_baudrate(long rate);
     int serial_out(std::uint8_t byte);
-    // One non-blocking read: 0 and the byte, 5 when none is waiting, 2 when closed.
+    // One read that does not wait: 0 and the byte, 5 when none is waiting, 2 when closed.
     int serial_in(std::uint8_t* byte);
     int serial_empty_io_buffers();
 
@@ -80,12 +82,12 @@ class VLA_SYS {
     void show(VLS_TXT_ID id) const;
     void showwait(VLS_TXT_ID id) const;
 
-    bool portIsOpen() const { return portID != -1; }
+    bool portIsOpen() const { return m_port->isOpen(); }
+    // Why the port could not be opened, for the pilot.
+    const std::string& portError() const { return m_port->lastError(); }
 
-  protected:
-    int portID = -1;
-    termios oldTermEnv{};
-    termios newTermEnv{};
+  private:
+    std::unique_ptr<SerialPort> m_port;
 };
 
 // A time limit on the steady clock, shortened by the delay scale like every device wait.

@@ -131,13 +131,15 @@ void Volkslogger::reportError(int code) {
     }
 }
 
-bool Volkslogger::connect(const std::string& path) {
+Outcome Volkslogger::connect(const std::string& path) {
     setPortDescriptor(path);
     m_api->portName = path;
     const int result = m_api->open(1, kConnectWaitSeconds, 1, capabilities().maxBaud);
     reportError(result);
     setConnected(result == vl::VLA_ERR_NOERR);
-    return connected();
+    if (connected()) return Outcome::success();
+    if (!m_api->portError().empty()) return Outcome::refusal(m_api->portError());
+    return Outcome::failure("no Volkslogger answered on " + path);
 }
 
 bool Volkslogger::stillConnected() {

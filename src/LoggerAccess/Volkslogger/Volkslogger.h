@@ -28,7 +28,7 @@ class Volkslogger : public Logger {
     static int connectionType() { return 1; }
 
     void fillCapabilities() override;
-    bool connect(const std::string& path) override;
+    Outcome connect(const std::string& path) override;
     bool stillConnected() override;
     void readInfo() override;
     void readDirectory(bool reload) override;

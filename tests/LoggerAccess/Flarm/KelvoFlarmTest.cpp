@@ -23,7 +23,7 @@ using namespace std::chrono_literals;
 
 class KelvoFlarmOnEmulator : public ::testing::Test {
   protected:
-    bool connect() { return flarm.SerialConnectFR(terminal.slavePath()); }
+    bool connect() { return flarm.SerialConnectFR(terminal.slavePath()).ok(); }
 
     ScopedDelayScale fast{0.05};
     sim::PseudoTerminal terminal;

@@ -28,7 +28,7 @@ constexpr double kFast = 0.02;
 struct Link {
     explicit Link(int speed = 19200) : recorder(line, speed) {}
 
-    bool connect() { return logger.connect(line.slavePath()); }
+    bool connect() { return logger.connect(line.slavePath()).ok(); }
 
     sim::PseudoTerminal line;
     sim::LXRecorderEmulator recorder;

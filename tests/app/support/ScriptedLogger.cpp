@@ -28,14 +28,16 @@ void ScriptedLogger::fillCapabilities() {
     mutableCapabilities().maxWaypoints = 100;
 }
 
-bool ScriptedLogger::connect(const std::string& path) {
+Outcome ScriptedLogger::connect(const std::string& path) {
     {
         std::lock_guard lock(m_script->mutex);
         m_script->connectPath = path;
     }
-    if (++m_script->connectCalls <= m_script->failingConnects) return false;
+    if (++m_script->connectCalls <= m_script->failingConnects) {
+        return Outcome::failure("no answer");
+    }
     setConnected(m_script->connectedAfterConnect);
-    return true;
+    return Outcome::success();
 }
 
 void ScriptedLogger::readInfo() {

@@ -60,7 +60,7 @@ class ScriptedLogger : public Logger {
     static LoggerDescriptor descriptor(const std::shared_ptr<Script>& script);
 
     void fillCapabilities() override;
-    bool connect(const std::string& path) override;
+    Outcome connect(const std::string& path) override;
     bool stillConnected() override { return connected(); }
     void readInfo() override;
     void readDirectory(bool reload) override;
