@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <chrono>
 #include <sstream>
 
 #include "LoggerAccess/LoggerData.h"
@@ -229,6 +230,37 @@ TEST_P(RecorderCommands, SilentRecorderFailsWithOneLine) {
     EXPECT_EQ(m_simulator->stop(), 0);
     EXPECT_FALSE(
         std::filesystem::exists(m_environment.folder() / "kelvo/ports" / GetParam().portName));
+}
+
+TEST_P(RecorderCommands, RefusesWhatIsNoSerialPortAndLeavesItUntouched) {
+    const auto flight = m_environment.file("good.igc");
+    writeFile(flight, "AXXXABC\r\nHFDTE071009\r\n");
+    std::filesystem::create_symlink(m_environment.file("gone"), m_environment.file("dangling"));
+    for (const std::string& port : {flight.string(), m_environment.folder().string(),
+                                   std::string("/dev/null"), m_environment.file("dangling").string()}) {
+        const CliRun run = m_environment.cli({"info", "--type", GetParam().alias, "--port", port});
+        EXPECT_EQ(run.status, 1) << port;
+        EXPECT_EQ(lineCount(run.err), 1u) << run.err;
+        EXPECT_NE(run.err.find(port), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(readFile(flight), "AXXXABC\r\nHFDTE071009\r\n");
+    EXPECT_FALSE(std::filesystem::exists(m_environment.file("gone")));
+}
+
+TEST_P(RecorderCommands, SecondProgramOnABusyPortIsToldAtOnce) {
+    startSimulator();
+    const auto driver = LoggerFactory::shared().loggerInstanceWithName(GetParam().loggerName);
+    ASSERT_TRUE(driver->connect(m_simulator->devicePath()).ok());
+
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun run = cli("flights");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("in use"), std::string::npos) << run.err;
+
+    driver->readDirectory(true);
+    EXPECT_EQ(driver->flightDirectory().size(), demo().flights.size());
+    driver->disconnect();
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFamily, RecorderCommands,
