@@ -7,6 +7,7 @@
 
 #include "LoggerAccess/LX/CRC8.h"
 #include "LoggerAccess/LX/LXLogger.h"
+#include "LoggerAccess/LX/LXProtocol.h"
 #include "geo/Declaration.h"
 
 namespace kelvo::sim {
@@ -14,13 +15,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::uint8_t kStx = 0x02;
-constexpr std::uint8_t kAck = 0x06;
-constexpr std::uint8_t kSyn = 0x16;
-constexpr std::uint32_t kPageSize = 32768;
+constexpr std::uint32_t kPageSize = lx::kPageSize;
 constexpr std::size_t kDirectoryRecordSize = 96;
-constexpr std::size_t kBlockCount = 16;
-constexpr std::uint8_t kFirstBlockCommand = 0xE6;
+constexpr std::size_t kBlockCount = lx::kFlightBlocks;
+constexpr std::uint8_t kFirstBlockCommand = lx::byteOf(lx::Command::ReadFlightBlock);
 // A host writing a block sends its bytes back to back; a longer gap ends the block.
 constexpr auto kBlockByteTimeout = 500ms;
 
@@ -194,13 +192,13 @@ void LXRecorderEmulator::run() {
 void LXRecorderEmulator::handle(std::uint8_t byte) {
     if (m_afterStx) {
         m_afterStx = false;
-        if (byte == kSyn) ++m_protocolErrors;
+        if (byte == lx::SYN) ++m_protocolErrors;
         command(byte);
         return;
     }
-    if (byte == kSyn) {
+    if (byte == lx::SYN) {
         answerSyn();
-    } else if (byte == kStx) {
+    } else if (byte == lx::STX) {
         m_afterStx = true;
     }
 }
@@ -213,7 +211,7 @@ void LXRecorderEmulator::answerSyn() {
         pollfd pending{m_line.masterFd(), POLLIN, 0};
         if (::poll(&pending, 1, 0) > 0 && (pending.revents & POLLIN)) ++m_protocolErrors;
     }
-    send(Bytes{kAck});
+    send(Bytes{lx::ACK});
 }
 
 void LXRecorderEmulator::command(std::uint8_t code) {
@@ -228,23 +226,23 @@ void LXRecorderEmulator::command(std::uint8_t code) {
         return;
     }
     switch (code) {
-        case 0xC4:
+        case lx::byteOf(lx::Command::ReadIdentification):
             if (!m_identification.empty()) {
                 Bytes text(m_identification.begin(), m_identification.end());
                 text.push_back(0);
                 send(text);
             }
             break;
-        case 0xC9:
+        case lx::byteOf(lx::Command::ReadDeclaration):
             sendBlock(code, m_declaration);
             break;
-        case 0xCA:
+        case lx::byteOf(lx::Command::WriteDeclaration):
             if (auto block = receiveBlock(kDeclarationSize)) {
                 m_declaration = std::move(*block);
-                send(Bytes{kAck});
+                send(Bytes{lx::ACK});
             }
             break;
-        case 0xCB: {
+        case lx::byteOf(lx::Command::ReadSecurityBlock): {
             std::array<std::uint8_t, 256> security{};
             const std::uint32_t selected = m_selections.empty() ? 0 : m_selections.back().start;
             for (const auto& stored : m_flights) {
@@ -253,13 +251,13 @@ void LXRecorderEmulator::command(std::uint8_t code) {
             sendBlock(code, security);
             break;
         }
-        case 0xCC:
+        case lx::byteOf(lx::Command::ReadBlockSizes):
             sendSizes();
             break;
-        case 0xCD:
+        case lx::byteOf(lx::Command::ReadDirectory):
             sendDirectory();
             break;
-        case 0xCE:
+        case lx::byteOf(lx::Command::SelectRange):
             if (auto block = receiveBlock(6)) {
                 const Bytes& range = *block;
                 const LXSelection selection{range[2] * kPageSize + (range[0] | (range[1] << 8)),
@@ -267,23 +265,23 @@ void LXRecorderEmulator::command(std::uint8_t code) {
                 m_selections.push_back(selection);
                 m_selectionPayloads.push_back(range);
                 m_rangeReply = rangeData(selection);
-                send(Bytes{kAck});
+                send(Bytes{lx::ACK});
             }
             break;
-        case 0xCF: {
+        case lx::byteOf(lx::Command::ReadClassName): {
             Bytes name(kClassNameSize, 0);
             std::copy_n(m_className.begin(), std::min(m_className.size(), kClassNameSize - 1),
                         name.begin());
             sendBlock(code, name);
             break;
         }
-        case 0xD0:
+        case lx::byteOf(lx::Command::WriteClassName):
             if (auto block = receiveBlock(kClassNameSize)) {
                 m_className = getText(*block, 0, kClassNameSize);
-                send(Bytes{kAck});
+                send(Bytes{lx::ACK});
             }
             break;
-        case 0xD1:
+        case lx::byteOf(lx::Command::ReadMemoryInfo):
             if (m_answersMemoryInfo) {
                 Bytes info(6, 0);
                 putU16BE(info, 0, 0);
@@ -293,10 +291,10 @@ void LXRecorderEmulator::command(std::uint8_t code) {
                 sendBlock(code, info);
             }
             break;
-        case 0x52:
+        case lx::byteOf(lx::Command::ReadDatabase):
             sendBlock(code, m_database);
             break;
-        case 0x57:
+        case lx::byteOf(lx::Command::WriteDatabase):
             if (auto block = receiveBlock(kDatabaseSize)) m_database = std::move(*block);
             break;
         default:

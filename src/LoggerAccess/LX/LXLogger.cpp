@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "LoggerAccess/LX/CRC8.h"
+#include "LoggerAccess/LX/LXProtocol.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 
@@ -15,10 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::uint8_t kStx = 0x02;
-constexpr std::uint8_t kAck = 0x06;
-constexpr std::uint8_t kSyn = 0x16;
-constexpr std::int32_t kPageSize = 32768;
 constexpr int kLineSpeeds[] = {57600, 38400, 19200, 9600, 4800};
 constexpr auto kSpeedSearchTime = 11s;
 constexpr auto kKeepAliveInterval = 1s;
@@ -99,14 +96,14 @@ bool LXLogger::stillConnected() {
 bool LXLogger::startSyn() {
     if (!m_serialPort) return false;
     for (int step = 0; step < 2; ++step) {
-        m_serialPort->writeChar(kSyn);
-        delayMilliseconds(100);
+        m_serialPort->writeChar(lx::SYN);
+        delayMilliseconds(lx::kSynAnswerWait.count());
         m_serialPort->flushR();
     }
-    m_serialPort->writeChar(kSyn);
-    delayMilliseconds(100);
+    m_serialPort->writeChar(lx::SYN);
+    delayMilliseconds(lx::kSynAnswerWait.count());
     std::uint8_t reply = 0;
-    if (m_serialPort->readChar(&reply) == 1 && reply == kAck) {
+    if (m_serialPort->readChar(&reply) == 1 && reply == lx::ACK) {
         logLine("startSyn: Got ACK");
         return true;
     }
@@ -120,10 +117,10 @@ bool LXLogger::ping() {
         std::uint8_t reply = 0;
         m_serialPort->flushR();
         delayMilliseconds(10);
-        m_serialPort->writeChar(kSyn);
+        m_serialPort->writeChar(lx::SYN);
         delayMilliseconds(10);
         m_serialPort->readChar(&reply);
-        answered = reply == kAck;
+        answered = reply == lx::ACK;
         if (!answered) {
             logf("Did not get good reply from Logger: (%d).", static_cast<std::int8_t>(reply));
             delayMilliseconds(1000);
@@ -175,16 +172,17 @@ void LXLogger::keepAliveLoop() {
     }
 }
 
-void LXLogger::writeCommand(std::uint8_t command, long pauseBetween, long pauseAfter) {
-    m_serialPort->writeChar(kStx);
-    delayMilliseconds(pauseBetween);
-    m_serialPort->writeChar(command);
-    delayMilliseconds(pauseAfter);
+void LXLogger::writeCommand(lx::Command command, std::chrono::milliseconds pauseBetween,
+                            std::chrono::milliseconds pauseAfter) {
+    m_serialPort->writeChar(lx::STX);
+    delayMilliseconds(pauseBetween.count());
+    m_serialPort->writeChar(lx::byteOf(command));
+    delayMilliseconds(pauseAfter.count());
 }
 
 void LXLogger::getMemoryInfo() {
     m_serialPort->flushR();
-    writeCommand(0xD1, 1, 1);
+    writeCommand(lx::Command::ReadMemoryInfo, lx::kByteGap, lx::kByteGap);
     Bytes info(LXMemory::kSize, 0);
     const int count = m_serialPort->readBuffer(info.data(), static_cast<int>(info.size()));
     m_loggerMemory = count > 0 ? LXMemory(info) : LXMemory::makeDefaultMemoryInfo();
@@ -201,7 +199,7 @@ bool LXLogger::selectBlock(const LXMemory& range) {
         logLine("Leaving SelectBlock (NO).");
         return false;
     }
-    writeCommand(0xCE, 1, 1);
+    writeCommand(lx::Command::SelectRange, lx::kByteGap, lx::kByteGap);
     // The positions travel low byte first here.
     LXMemory payload = range;
     payload.swap();
@@ -211,7 +209,7 @@ bool LXLogger::selectBlock(const LXMemory& range) {
         delayMilliseconds(10);
         std::uint8_t reply = 0;
         m_serialPort->readChar(&reply);
-        if (reply == kAck) {
+        if (reply == lx::ACK) {
             logLine("Leaving SelectBlock (YES).");
             return true;
         }
@@ -224,10 +222,10 @@ bool LXLogger::selectBlock(const LXMemory& range) {
 std::optional<Bytes> LXLogger::getFlightBlock(std::int32_t se, std::int32_t ee, bool* intact) {
     logf("Entering getFlightBlock (se:%d (0x%X), ee:%d (0x%X)).", se, se, ee, ee);
     LXMemory range;
-    range.setStartPos(static_cast<std::uint16_t>(se % kPageSize));
-    range.setStartPage(static_cast<std::uint8_t>(se / kPageSize));
-    range.setEndPos(static_cast<std::uint16_t>(ee % kPageSize));
-    range.setEndPage(static_cast<std::uint8_t>(ee / kPageSize));
+    range.setStartPos(static_cast<std::uint16_t>(se % lx::kPageSize));
+    range.setStartPage(static_cast<std::uint8_t>(se / lx::kPageSize));
+    range.setEndPos(static_cast<std::uint16_t>(ee % lx::kPageSize));
+    range.setEndPage(static_cast<std::uint8_t>(ee / lx::kPageSize));
     logLine("Made a new LXMemory ...");
     range.log();
     bool selected = false;
@@ -245,7 +243,7 @@ std::optional<Bytes> LXLogger::getFlightBlock(std::int32_t se, std::int32_t ee, 
     }
     m_serialPort->flushBuffers();
     delayMilliseconds(10);
-    writeCommand(0xCC, 10, 0);
+    writeCommand(lx::Command::ReadBlockSizes, lx::kCommandGap, lx::kNoGap);
     std::uint8_t table[32] = {};
     const int count = m_serialPort->readBuffer(table, sizeof table);
     HSSerialPort::dumpBuffer(table, sizeof table);
@@ -253,8 +251,8 @@ std::optional<Bytes> LXLogger::getFlightBlock(std::int32_t se, std::int32_t ee, 
     // are read only while they fit in the range, and not after one that failed.
     bool whole = count == sizeof table;
     std::int32_t left = ee - se;
-    if (left < 0) left += (m_loggerMemory.endPage() - m_loggerMemory.startPage() + 1) * kPageSize;
-    for (int block = 0; whole && block < 16; ++block) {
+    if (left < 0) left += (m_loggerMemory.endPage() - m_loggerMemory.startPage() + 1) * lx::kPageSize;
+    for (int block = 0; whole && block < lx::kFlightBlocks; ++block) {
         const int size = getU16BE(table, 2 * static_cast<std::size_t>(block));
         if (size == 0) break;
         if (size > left) {
@@ -265,7 +263,8 @@ std::optional<Bytes> LXLogger::getFlightBlock(std::int32_t se, std::int32_t ee, 
         }
         left -= size;
         m_serialPort->flushBuffers();
-        writeCommand(static_cast<std::uint8_t>(0xE6 + block), 10, 10);
+        writeCommand(static_cast<lx::Command>(lx::byteOf(lx::Command::ReadFlightBlock) + block),
+                     lx::kCommandGap, lx::kCommandGap);
         const Bytes data = m_serialPort->readBlockWithSize(size);
         result.insert(result.end(), data.begin(), data.end());
         whole = m_serialPort->lastBlockOK();
@@ -278,7 +277,7 @@ std::optional<Bytes> LXLogger::getFlightBlock(std::int32_t se, std::int32_t ee, 
 std::optional<Bytes> LXLogger::getDecryptBlock() {
     if (!startSyn()) return std::nullopt;
     m_serialPort->flushBuffers();
-    writeCommand(0xCB, 1, 1);
+    writeCommand(lx::Command::ReadSecurityBlock, lx::kByteGap, lx::kByteGap);
     return m_serialPort->readBlockWithSize(256);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "LoggerAccess/LX/LXMemory.h"
+#include "LoggerAccess/LX/LXProtocol.h"
 #include "LoggerAccess/LX/LXSerial.h"
 #include "LoggerAccess/Logger.h"
 
@@ -95,8 +97,9 @@ class LXLogger : public Logger {
     static Bytes declarationBlock(const Declaration& declaration);
 
   private:
-    // STX, a pause, the command byte, a pause [ms].
-    void writeCommand(std::uint8_t command, long pauseBetween, long pauseAfter);
+    // STX, a pause, the command byte, a pause.
+    void writeCommand(lx::Command command, std::chrono::milliseconds pauseBetween,
+                      std::chrono::milliseconds pauseAfter);
     bool readRange(const LXFaiData& flight, Bytes& data);
     bool synchroniseForDeclaration();
     bool writeClassName(int classIndex, const std::string& description);

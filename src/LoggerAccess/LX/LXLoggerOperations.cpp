@@ -25,8 +25,6 @@
 namespace kelvo {
 namespace {
 
-constexpr std::uint8_t kAck = 0x06;
-constexpr std::int32_t kPageSize = 32768;
 constexpr std::int32_t kPieceSize = 8192;
 constexpr std::size_t kDirectoryRecordSize = 96;
 constexpr int kEmptyDirectoryReadLimit = 3;
@@ -75,7 +73,7 @@ void LXLogger::readInfo() {
     delayMilliseconds(5);
     m_serialPort->flushR();
     delayMilliseconds(5);
-    writeCommand(0xC4, 5, 200);
+    writeCommand(lx::Command::ReadIdentification, lx::kIdentificationGap, lx::kIdentificationAnswerWait);
     std::vector<std::uint8_t> reply(kIdentificationSize + 1, 0);
     const int count = m_serialPort->readBuffer(reply.data(), kIdentificationSize);
     logf("Read %d bytes of identification.", count);
@@ -132,7 +130,7 @@ void LXLogger::readDirectory(bool) {
     loggerData().clearFlightDirectory();
     delayMilliseconds(10);
     m_serialPort->flushR();
-    writeCommand(0xCD, 0, 100);
+    writeCommand(lx::Command::ReadDirectory, lx::kNoGap, lx::kDirectoryAnswerWait);
     int index = 0;
     int emptyReads = 0;
     int reads = 0;
@@ -226,14 +224,14 @@ bool LXLogger::readRange(const LXFaiData& flight, Bytes& data) {
     flight.logMemoryInfo();
     m_loggerMemory.log();
     const std::int32_t se =
-        flight.startTape() + static_cast<std::int16_t>(flight.startPage()) * kPageSize;
+        flight.startTape() + static_cast<std::int16_t>(flight.startPage()) * lx::kPageSize;
     const std::int32_t ee =
-        flight.stopTape() + static_cast<std::int16_t>(flight.stopPage()) * kPageSize;
+        flight.stopTape() + static_cast<std::int16_t>(flight.stopPage()) * lx::kPageSize;
     logf("se = %d (0x%X)", se, se);
     logf("ee = %d (0x%X)", ee, ee);
     std::int32_t expected = ee - se;
     if (expected < 0) {
-        expected += (m_loggerMemory.endPage() - m_loggerMemory.startPage()) * kPageSize + kPageSize;
+        expected += (m_loggerMemory.endPage() - m_loggerMemory.startPage()) * lx::kPageSize + lx::kPageSize;
     }
     logf("Expecting %d (0x%X) bytes.", expected, expected);
     bool intact = true;
@@ -256,7 +254,7 @@ void LXLogger::readWaypoints(bool) {
         resumeKeepAliveTimer();
         return;
     }
-    writeCommand(0x52, 0, 0);
+    writeCommand(lx::Command::ReadDatabase, lx::kNoGap, lx::kNoGap);
     const Bytes data = m_serialPort->readBlockWithSize(
         static_cast<int>(kDatabaseSize),
         [this](std::size_t bytes) { reportProgress(bytes, kDatabaseSize, "Database"); });
@@ -293,7 +291,7 @@ void LXLogger::readDeclaration(bool) {
     Bytes block;
     if (startSyn()) {
         delayMilliseconds(10);
-        writeCommand(0xC9, 10, 10);
+        writeCommand(lx::Command::ReadDeclaration, lx::kCommandGap, lx::kCommandGap);
         logf("Task = %d bytes.", static_cast<int>(LXTask::kSize));
         logf("Flight = %d bytes.", static_cast<int>(LXFlight::kSize));
         block = m_serialPort->readBlockWithSize(static_cast<int>(kDeclarationSize));
@@ -341,7 +339,7 @@ void LXLogger::takeDeclaration(const Bytes& block) {
 }
 
 std::string LXLogger::readCompetionClassFromLogger() {
-    writeCommand(0xCF, 0, 0);
+    writeCommand(lx::Command::ReadClassName, lx::kNoGap, lx::kNoGap);
     const Bytes block = m_serialPort->readBlockWithSize(static_cast<int>(kClassNameSize));
     const std::string name = getText(block, 0, block.size());
     if (!block.empty()) HSSerialPort::dumpBuffer(block.data(), block.size());
@@ -370,7 +368,7 @@ bool LXLogger::writeDatabase() {
         return false;
     }
     delayMilliseconds(10);
-    writeCommand(0x57, 10, 0);
+    writeCommand(lx::Command::WriteDatabase, lx::kCommandGap, lx::kNoGap);
     logf("Adding it all up, I come to a total size of: %d bytes.",
          static_cast<int>(database->size()));
     logLine("Now we write everything to the logger.");
@@ -468,14 +466,14 @@ bool LXLogger::writeDeclaration() {
 
     bool answer = false;
     if (synchroniseForDeclaration()) {
-        writeCommand(0xCA, 10, 10);
+        writeCommand(lx::Command::WriteDeclaration, lx::kCommandGap, lx::kCommandGap);
         m_serialPort->writeData(block);
         delayMilliseconds(100);
         std::uint8_t reply = 0;
         m_serialPort->readChar(&reply);
         logf("The answer to the writing of the Declaration is 0x%X. (should be ACK, which is 0x%X)",
-             reply, kAck);
-        if (reply != kAck) {
+             reply, lx::ACK);
+        if (reply != lx::ACK) {
             logLine("Writing Declaration failed.");
         } else {
             logLine("Writing Declaration succeeded.");
@@ -503,11 +501,11 @@ bool LXLogger::writeClassName(int classIndex, const std::string& description) {
     putText(name, 0, kClassNameSize, classBlockName(classIndex, description), ' ');
     name[kClassNameSize - 1] = 0;
     HSSerialPort::dumpBuffer(name.data(), name.size());
-    writeCommand(0xD0, 10, 10);
+    writeCommand(lx::Command::WriteClassName, lx::kCommandGap, lx::kCommandGap);
     m_serialPort->writeBlock(name);
     delayMilliseconds(50);
     std::uint8_t reply = 0;
-    if (m_serialPort->readChar(&reply) == 1 && reply == kAck) {
+    if (m_serialPort->readChar(&reply) == 1 && reply == lx::ACK) {
         logLine("Writing CompetitionClass succeeded.");
         return true;
     }
