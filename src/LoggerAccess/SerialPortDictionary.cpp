@@ -8,6 +8,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "LoggerAccess/SimulatorPortFolder.h"
 #include "base/Format.h"
 
 namespace kelvo {
@@ -39,15 +40,6 @@ std::error_code forEachEntry(const fs::path& folder, Visit visit) {
     return error;
 }
 
-void addSimulatorPorts(const fs::path& folder, PortDictionary& ports) {
-    forEachEntry(folder, [&](const fs::directory_entry& entry) {
-        std::error_code error;
-        if (entry.is_symlink(error)) {
-            ports.emplace(entry.path().filename().string(), entry.path().string());
-        }
-    });
-}
-
 }  // namespace
 
 PortDictionary SerialPortDictionary::serialPortDictionary() {
@@ -62,7 +54,9 @@ PortDictionary SerialPortDictionary::serialPortDictionary(const fs::path& ttyCla
         ports.emplace(name, (deviceRoot / name).string());
     }
     // A hardware port keeps its entry when a simulator link bears the same name.
-    addSimulatorPorts(simulatorPorts, ports);
+    for (const auto& [name, link] : SimulatorPortFolder(simulatorPorts).livePorts()) {
+        ports.emplace(name, link.string());
+    }
     return ports;
 }
 

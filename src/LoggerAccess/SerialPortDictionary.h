@@ -12,7 +12,7 @@ using PortDictionary = std::map<std::string, std::string>;
 
 // The serial ports a recorder may hang on: every tty of the kernel's tty class that sits on
 // a real device (USB serial adapters, ACM modems, UARTs that exist), plus the ports that a
-// running simulator publishes as symbolic links in its per-user folder.
+// running simulator publishes in the per-user folder (SimulatorPortFolder).
 class SerialPortDictionary {
   public:
     static PortDictionary serialPortDictionary();

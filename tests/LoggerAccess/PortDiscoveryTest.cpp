@@ -1,10 +1,14 @@
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "LoggerAccess/SerialPortDictionary.h"
 #include "LoggerAccess/VolumeDictionary.h"
 #include "TempFolder.h"
+#include "base/Log.h"
 
 namespace kelvo {
 namespace {
@@ -26,10 +30,33 @@ void makeTtyClass(TempFolder& tree) {
     tree.folder("sys/class/tty/ptmx");
 }
 
+// A simulator's port: its link and the record of its process.
+void publish(TempFolder& tree, const std::string& name, pid_t simulator) {
+    tree.link("ports/" + name, "/dev/pts/9");
+    tree.write("ports/" + name + ".pid", std::to_string(simulator) + "\n");
+}
+
+// A process that has ended; its parent has not reaped it yet until reap().
+struct EndedProcess {
+    EndedProcess() {
+        pid = ::fork();
+        if (pid == 0) ::_exit(0);
+        siginfo_t info{};
+        ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT);
+    }
+    ~EndedProcess() { reap(); }
+    void reap() { ::waitpid(pid, nullptr, WNOHANG); }
+    pid_t pid = -1;
+};
+
+PortDictionary simulatorPorts(TempFolder& tree, const fs::path& folder) {
+    return SerialPortDictionary::serialPortDictionary(tree.folder("no-ttys"), "/dev", folder);
+}
+
 TEST(SerialPortDictionary, ListsTtysOnDevicesAndSimulatorLinks) {
     TempFolder tree;
     makeTtyClass(tree);
-    tree.link("ports/Simulated LX", "/dev/pts/9");
+    publish(tree, "Simulated LX", ::getpid());
     tree.write("ports/readme", "not a port");
 
     const PortDictionary ports = SerialPortDictionary::serialPortDictionary(
@@ -56,6 +83,53 @@ TEST(SerialPortDictionary, IsEmptyWithoutHardwareOrSimulator) {
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_TRUE(none.empty());
     EXPECT_NE(printed.find("no-sysfs returned"), std::string::npos) << printed;
+}
+
+TEST(SerialPortDictionary, ListsOnlyRunningSimulatorsAndRemovesWhatEndedOnesLeft) {
+    TempFolder tree;
+    publish(tree, "Simulated LX", ::getpid());
+    EndedProcess killed;
+    publish(tree, "Simulated LX 2", killed.pid);
+    EndedProcess reaped;
+    reaped.reap();
+    publish(tree, "Simulated Flarm", reaped.pid);
+    tree.link("ports/Simulated Volkslogger", "/dev/pts/8");  // its simulator is publishing
+
+    CapturingLogSink log;
+    const PortDictionary ports = simulatorPorts(tree, tree.path() / "ports");
+    const PortDictionary expected{{"Simulated LX", (tree.path() / "ports/Simulated LX").string()}};
+    EXPECT_EQ(ports, expected);
+    EXPECT_TRUE(log.contains("Removed the port \"Simulated Flarm\" of a simulator that has ended"));
+    for (const char* gone :
+         {"Simulated Flarm", "Simulated Flarm.pid", "Simulated LX 2", "Simulated LX 2.pid"}) {
+        EXPECT_FALSE(fs::exists(fs::symlink_status(tree.path() / "ports" / gone))) << gone;
+    }
+    EXPECT_TRUE(fs::is_symlink(tree.path() / "ports/Simulated Volkslogger"));
+}
+
+TEST(SerialPortDictionary, RefusesSimulatorFoldersThatOthersMayWrite) {
+    TempFolder tree;
+    publish(tree, "Simulated LX", ::getpid());
+    tree.link("linked/ports", tree.path() / "ports");
+    const fs::path ports = tree.path() / "ports";
+    const auto refused = [&](const fs::path& folder, const std::string& reason) {
+        CapturingLogSink log;
+        const PortDictionary listed = simulatorPorts(tree, folder);
+        EXPECT_TRUE(listed.empty()) << folder;
+        EXPECT_TRUE(log.contains(reason)) << (log.lines().empty() ? "" : log.lines().front());
+    };
+
+    refused(tree.path() / "linked/ports",
+            "folder " + (tree.path() / "linked/ports").string() + " is not a folder");
+    ::chmod(ports.c_str(), 0770);
+    refused(ports, "folder " + ports.string() + " may be written by other users");
+    ::chmod(ports.c_str(), 0700);
+    ::chmod(tree.path().c_str(), 0703);
+    refused(ports, "folder " + tree.path().string() + " may be written by other users");
+    ::chmod(tree.path().c_str(), 0700);
+    if (::chown(ports.c_str(), ::getuid() + 1, static_cast<gid_t>(-1)) == 0) {
+        refused(ports, "folder " + ports.string() + " belongs to another user");
+    }
 }
 
 TEST(SerialPortDictionary, KeepsSimulatorPortsInTheUsersRuntimeFolder) {

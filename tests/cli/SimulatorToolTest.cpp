@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 TEST(SimulatorTool, PublishesEachRunningRecorderUnderItsOwnName) {
     ToolEnvironment environment;
     const fs::path ports = environment.folder() / "kelvo/ports";
-    // A link left behind by a simulator that crashed is taken over.
+    // A link left behind by a simulator that ended while publishing is taken over.
     fs::create_directories(ports);
     fs::create_symlink("/dev/pts/no-such-terminal", ports / "Simulated Flarm");
 
@@ -23,9 +23,28 @@ TEST(SimulatorTool, PublishesEachRunningRecorderUnderItsOwnName) {
     EXPECT_EQ(fs::read_symlink(ports / "Simulated Flarm"), first.devicePath());
     EXPECT_EQ(fs::read_symlink(ports / "Simulated Flarm 2"), second.devicePath());
 
-    EXPECT_EQ(first.stop(), 0);
-    EXPECT_FALSE(fs::is_symlink(fs::symlink_status(ports / "Simulated Flarm")));
+    // So is the name of a simulator that was killed outright.
+    EXPECT_EQ(first.stop(SIGKILL), -1);
+    SimulatorProcess third({"flarm", "--small"});
+    ASSERT_FALSE(third.devicePath().empty());
+    EXPECT_EQ(fs::read_symlink(ports / "Simulated Flarm"), third.devicePath());
+
+    EXPECT_EQ(third.stop(), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(ports / "Simulated Flarm")));
+    EXPECT_FALSE(fs::exists(ports / "Simulated Flarm.pid"));
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(ports / "Simulated Flarm 2")));
+    EXPECT_TRUE(fs::exists(ports / "Simulated Flarm 2.pid"));
+}
+
+TEST(SimulatorTool, RefusesAPortFolderThatOthersMayWrite) {
+    ToolEnvironment environment;
+    const fs::path kelvo = environment.folder() / "kelvo";
+    fs::create_directories(kelvo);
+    fs::permissions(kelvo, fs::perms::all);
+    SimulatorProcess simulator({"lx", "--small"});
+    EXPECT_TRUE(simulator.devicePath().empty());
+    EXPECT_EQ(simulator.stop(), 1);
+    EXPECT_FALSE(fs::exists(kelvo / "ports"));
 }
 
 TEST(SimulatorTool, RefusesArgumentsItDoesNotKnow) {

@@ -120,9 +120,9 @@ SimulatorProcess::~SimulatorProcess() {
     close(m_output);
 }
 
-int SimulatorProcess::stop() {
+int SimulatorProcess::stop(int signal) {
     if (m_pid < 0) return -1;
-    kill(m_pid, SIGTERM);
+    kill(m_pid, signal);
     const int status = waitFor(m_pid);
     m_pid = -1;
     return status;

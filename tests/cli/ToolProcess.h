@@ -1,5 +1,6 @@
 #pragma once
 
+#include <signal.h>
 #include <sys/types.h>
 
 #include <filesystem>
@@ -44,8 +45,8 @@ class SimulatorProcess {
 
     // The first line it printed: the device path; empty when it printed none in time.
     const std::string& devicePath() const { return m_devicePath; }
-    // Sends SIGTERM and answers the exit status.
-    int stop();
+    // Sends the signal and answers the exit status (-1 when the signal ended it).
+    int stop(int signal = SIGTERM);
 
   private:
     pid_t m_pid = -1;
