@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <system_error>
 
 #include "base/AtomicFile.h"
@@ -59,33 +59,51 @@ bool isOwnedByUser(const fs::path& entry) {
     return ::lstat(entry.c_str(), &info) == 0 && info.st_uid == ::getuid();
 }
 
-// The process id of a record: a positive decimal number, at most one line.
-std::optional<pid_t> readProcessId(const fs::path& record) {
-    std::ifstream in(record, std::ios::binary);
-    char text[16];
-    in.read(text, sizeof text);
-    const char* const end = text + in.gcount();
+// Who holds a name: the simulator's process id and its start time [clock ticks after
+// boot], so that a process that got the number after the simulator ended is not taken
+// for it.
+struct ProcessIdentity {
     pid_t pid = 0;
-    const auto [next, error] = std::from_chars(text, end, pid);
-    const bool whole = next == end || (*next == '\n' && next + 1 == end);
-    if (error != std::errc() || !whole || pid <= 0) return std::nullopt;
-    return pid;
+    unsigned long long startTime = 0;
+    bool operator==(const ProcessIdentity&) const = default;
+};
+
+// The identity of a process that runs; none when it has ended, a zombie included (killed
+// and not yet reaped by its parent, its terminal is gone).
+std::optional<ProcessIdentity> runningProcess(pid_t pid) {
+    std::ifstream in(stringf("/proc/%d/stat", static_cast<int>(pid)));
+    std::string line;
+    std::getline(in, line);
+    // The command name in parentheses may hold spaces and parentheses of its own.
+    const std::size_t nameEnd = line.rfind(')');
+    if (nameEnd == std::string::npos) return std::nullopt;
+    std::istringstream fields(line.substr(nameEnd + 1));
+    char state = 0;
+    fields >> state;
+    std::string skipped;
+    for (int field = 4; field < 22; ++field) fields >> skipped;  // the start time is field 22
+    ProcessIdentity identity{pid, 0};
+    if (!(fields >> identity.startTime) || state == 'Z') return std::nullopt;
+    return identity;
 }
 
-// A process that was killed stays a zombie until its parent reaps it; its terminal is
-// gone already. Without /proc the signal test alone decides.
-bool isZombie(pid_t pid) {
-    std::ifstream in(stringf("/proc/%d/stat", static_cast<int>(pid)));
-    std::string stat;
-    std::getline(in, stat);
-    const std::size_t nameEnd = stat.rfind(')');
-    return nameEnd != std::string::npos && nameEnd + 2 < stat.size() && stat[nameEnd + 2] == 'Z';
+std::optional<ProcessIdentity> readRecord(const fs::path& record) {
+    std::ifstream in(record, std::ios::binary);
+    char text[48];
+    in.read(text, sizeof text);
+    std::istringstream fields(std::string(text, static_cast<std::size_t>(in.gcount())));
+    ProcessIdentity identity;
+    std::string rest;
+    if (!(fields >> identity.pid >> identity.startTime) || identity.pid <= 0 || fields >> rest) {
+        return std::nullopt;
+    }
+    return identity;
 }
 
 // A simulator of another user cannot have written into this user's folder, so a process
 // that this user may not signal is another one that got the number.
-bool isRunning(pid_t pid) {
-    return ::kill(pid, 0) == 0 && !isZombie(pid);
+bool isRunning(const ProcessIdentity& recorded) {
+    return ::kill(recorded.pid, 0) == 0 && runningProcess(recorded.pid) == recorded;
 }
 
 }  // namespace
@@ -157,8 +175,8 @@ void SimulatorPortFolder::release(const std::string& name) const {
 SimulatorPortFolder::Holder SimulatorPortFolder::holder(const std::string& name) const {
     std::error_code error;
     if (!fs::exists(fs::symlink_status(record(name), error))) return Holder::None;
-    const std::optional<pid_t> pid = readProcessId(record(name));
-    return pid && isRunning(*pid) ? Holder::Running : Holder::Ended;
+    const std::optional<ProcessIdentity> recorded = readRecord(record(name));
+    return recorded && isRunning(*recorded) ? Holder::Running : Holder::Ended;
 }
 
 // The record is written whole under a name of this process and then hard-linked into
@@ -166,8 +184,10 @@ SimulatorPortFolder::Holder SimulatorPortFolder::holder(const std::string& name)
 // two simulators claiming one name only one succeeds.
 SimulatorPortFolder::Claim SimulatorPortFolder::claim(const std::string& name,
                                                       std::string& reason) const {
+    const std::optional<ProcessIdentity> self = runningProcess(::getpid());
     const fs::path draft = m_path / stringf(".%s.%d", name.c_str(), static_cast<int>(::getpid()));
-    if (!writeFileAtomically(draft, stringf("%d\n", static_cast<int>(::getpid())))) {
+    if (!self || !writeFileAtomically(
+                     draft, stringf("%d %llu\n", static_cast<int>(self->pid), self->startTime))) {
         reason = stringf("Cannot write the process record %s", draft.c_str());
         return Claim::Failed;
     }

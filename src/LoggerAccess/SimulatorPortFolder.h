@@ -8,9 +8,10 @@ namespace kelvo {
 
 // The per-user folder in which each running simulator publishes its pseudo-terminal: a
 // symbolic link named after the port ("Simulated LX") pointing at the terminal, and beside
-// it the record "Simulated LX.pid" holding the simulator's process id in decimal. The
-// record is the claim on the name: it appears whole (hard-linked into place) before the
-// link, so a link is trusted only while the process of its record runs.
+// it the record "Simulated LX.pid" holding the simulator's process id and the start time
+// of that process in clock ticks after boot ("4711 123456\n"). The record is the claim on
+// the name: it appears whole (hard-linked into place) before the link, and a link is
+// trusted only while the process of its record runs.
 //
 // Only this user may write in the folder and in its parent, or another local user could
 // plant a link to one of the user's files there: both must be directories, not symbolic

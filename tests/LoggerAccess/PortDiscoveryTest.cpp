@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "LoggerAccess/SerialPortDictionary.h"
+#include "LoggerAccess/SimulatorPortFolder.h"
 #include "LoggerAccess/VolumeDictionary.h"
 #include "TempFolder.h"
 #include "base/Log.h"
@@ -30,21 +31,28 @@ void makeTtyClass(TempFolder& tree) {
     tree.folder("sys/class/tty/ptmx");
 }
 
-// A simulator's port: its link and the record of its process.
-void publish(TempFolder& tree, const std::string& name, pid_t simulator) {
-    tree.link("ports/" + name, "/dev/pts/9");
-    tree.write("ports/" + name + ".pid", std::to_string(simulator) + "\n");
+// This process publishes a simulator's port.
+void publish(TempFolder& tree, const std::string& name) {
+    const SimulatorPortFolder folder(tree.path() / "ports");
+    std::string reason;
+    ASSERT_TRUE(folder.prepare(reason)) << reason;
+    ASSERT_EQ(folder.publish(name, "/dev/pts/9", reason), name) << reason;
 }
 
-// A process that has ended; its parent has not reaped it yet until reap().
-struct EndedProcess {
-    EndedProcess() {
+// A simulator that published its port and ended without removing it, as one killed does;
+// a zombie until reap().
+struct EndedSimulator {
+    EndedSimulator(TempFolder& tree, const std::string& name) {
         pid = ::fork();
-        if (pid == 0) ::_exit(0);
+        if (pid == 0) {
+            std::string reason;
+            SimulatorPortFolder(tree.path() / "ports").publish(name, "/dev/pts/8", reason);
+            ::_exit(0);
+        }
         siginfo_t info{};
         ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT);
     }
-    ~EndedProcess() { reap(); }
+    ~EndedSimulator() { reap(); }
     void reap() { ::waitpid(pid, nullptr, WNOHANG); }
     pid_t pid = -1;
 };
@@ -56,7 +64,7 @@ PortDictionary simulatorPorts(TempFolder& tree, const fs::path& folder) {
 TEST(SerialPortDictionary, ListsTtysOnDevicesAndSimulatorLinks) {
     TempFolder tree;
     makeTtyClass(tree);
-    publish(tree, "Simulated LX", ::getpid());
+    publish(tree, "Simulated LX");
     tree.write("ports/readme", "not a port");
 
     const PortDictionary ports = SerialPortDictionary::serialPortDictionary(
@@ -87,21 +95,22 @@ TEST(SerialPortDictionary, IsEmptyWithoutHardwareOrSimulator) {
 
 TEST(SerialPortDictionary, ListsOnlyRunningSimulatorsAndRemovesWhatEndedOnesLeft) {
     TempFolder tree;
-    publish(tree, "Simulated LX", ::getpid());
-    EndedProcess killed;
-    publish(tree, "Simulated LX 2", killed.pid);
-    EndedProcess reaped;
+    publish(tree, "Simulated LX");
+    const EndedSimulator killed(tree, "Simulated LX 2");
+    EndedSimulator reaped(tree, "Simulated Flarm");
     reaped.reap();
-    publish(tree, "Simulated Flarm", reaped.pid);
-    tree.link("ports/Simulated Volkslogger", "/dev/pts/8");  // its simulator is publishing
+    // The number of an ended simulator, now held by another process.
+    tree.link("ports/Simulated Flarm 2", "/dev/pts/7");
+    tree.write("ports/Simulated Flarm 2.pid", std::to_string(::getpid()) + " 1\n");
+    tree.link("ports/Simulated Volkslogger", "/dev/pts/6");  // its simulator is publishing
 
     CapturingLogSink log;
     const PortDictionary ports = simulatorPorts(tree, tree.path() / "ports");
     const PortDictionary expected{{"Simulated LX", (tree.path() / "ports/Simulated LX").string()}};
     EXPECT_EQ(ports, expected);
     EXPECT_TRUE(log.contains("Removed the port \"Simulated Flarm\" of a simulator that has ended"));
-    for (const char* gone :
-         {"Simulated Flarm", "Simulated Flarm.pid", "Simulated LX 2", "Simulated LX 2.pid"}) {
+    for (const char* gone : {"Simulated Flarm", "Simulated Flarm.pid", "Simulated Flarm 2",
+                             "Simulated Flarm 2.pid", "Simulated LX 2", "Simulated LX 2.pid"}) {
         EXPECT_FALSE(fs::exists(fs::symlink_status(tree.path() / "ports" / gone))) << gone;
     }
     EXPECT_TRUE(fs::is_symlink(tree.path() / "ports/Simulated Volkslogger"));
@@ -109,7 +118,7 @@ TEST(SerialPortDictionary, ListsOnlyRunningSimulatorsAndRemovesWhatEndedOnesLeft
 
 TEST(SerialPortDictionary, RefusesSimulatorFoldersThatOthersMayWrite) {
     TempFolder tree;
-    publish(tree, "Simulated LX", ::getpid());
+    publish(tree, "Simulated LX");
     tree.link("linked/ports", tree.path() / "ports");
     const fs::path ports = tree.path() / "ports";
     const auto refused = [&](const fs::path& folder, const std::string& reason) {
