@@ -11,6 +11,7 @@ bool MemoryPort::open(const std::string& path) {
         setLastError(*m_refusal);
         return false;
     }
+    setLastError({});
     m_path = path;
     m_open = true;
     return true;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace kelvo::sim {
 namespace {
 
@@ -34,18 +36,28 @@ TEST(MemoryPort, AnswersAsScriptedAndRecordsWhatTheHostDid) {
     EXPECT_EQ(refusing.lastError(), "/dev/ttyUSB7 is in use by another program");
 }
 
-TEST(MemoryPort, SilenceEndsAReadAtItsDeadline) {
+TEST(MemoryPort, AReadEndsAtItsDeadlineOnSilenceAndAtOnceWhenBytesArrive) {
     MemoryPort port;
     port.setResponder([](ByteSpan) { return Bytes{0x06}; });
     port.setSilent(true);
     ASSERT_TRUE(port.open("memory"));
     ASSERT_TRUE(port.writeByte(0x02));
     std::uint8_t buffer[4];
-    const auto start = Clock::now();
+    auto start = Clock::now();
     EXPECT_EQ(port.read(buffer, milliseconds(50)), 0u);
-    const auto waited = Clock::now() - start;
-    EXPECT_GE(waited, milliseconds(50));
-    EXPECT_LT(waited, milliseconds(2000));
+    EXPECT_GE(Clock::now() - start, milliseconds(50));
+    EXPECT_LT(Clock::now() - start, milliseconds(2000));
+
+    port.setSilent(false);
+    std::thread device([&] {
+        std::this_thread::sleep_for(milliseconds(20));
+        port.sendToHost(Bytes{0x15});
+    });
+    start = Clock::now();
+    EXPECT_EQ(port.read(buffer, milliseconds(10000)), 1u);
+    EXPECT_LT(Clock::now() - start, milliseconds(5000));
+    EXPECT_EQ(buffer[0], 0x15);
+    device.join();
 }
 
 TEST(MemoryPort, PacedBytesArriveAtTheLineRate) {
