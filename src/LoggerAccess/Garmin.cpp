@@ -49,10 +49,11 @@ void Garmin::disconnect() {
     setConnected(false);
 }
 
-void Garmin::readInfo() {
+Outcome Garmin::readInfo() {
     logLine("Adding one bogus infoline to the LoggerInfo.");
     loggerData().setLoggerInfoObject(m_gpsBabelPath, "gpsBabelPath");
     logf("Loggerdata now contains %d items.", static_cast<int>(loggerInfo().size()));
+    return Outcome::success();
 }
 
 std::optional<std::filesystem::path> Garmin::findExecutable(std::string_view name,

@@ -29,7 +29,7 @@ class Garmin : public Logger {
     Outcome connect(const std::string& path) override;
     bool stillConnected() override;
     void disconnect() override;
-    void readInfo() override;
+    Outcome readInfo() override;
 
     // The first executable file of that name in the folders of a colon-separated list
     // (empty entries, which would mean the working folder, are skipped).

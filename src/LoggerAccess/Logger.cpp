@@ -1,8 +1,12 @@
 #include "LoggerAccess/Logger.h"
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
+#include "LoggerAccess/LoggerLimits.h"
+#include "base/Cancellation.h"
+#include "base/Format.h"
 #include "base/Log.h"
 
 namespace kelvo {
@@ -10,6 +14,11 @@ namespace {
 
 void logAbstract(const char* method) {
     logf("Calling abstract method '%s' in Logger class.", method);
+}
+
+Outcome abstractOperation(const char* method) {
+    logAbstract(method);
+    return Outcome::refusal("this recorder type cannot do that");
 }
 
 }  // namespace
@@ -67,43 +76,64 @@ bool Logger::stillConnected() {
     return false;
 }
 
-void Logger::readInfo() {
-    logAbstract("getInfo");
+Outcome Logger::readInfo() {
+    return abstractOperation("getInfo");
 }
 
-void Logger::readDirectory(bool) {
-    logAbstract("readDirectory");
+Outcome Logger::readDirectory(bool) {
+    return abstractOperation("readDirectory");
 }
 
-bool Logger::clearDirectory() {
-    logAbstract("clearDirectory");
-    return false;
+Outcome Logger::clearDirectory() {
+    return abstractOperation("clearDirectory");
 }
 
-bool Logger::readFile(const std::filesystem::path&, int, bool, bool, const FlightEntry*) {
-    logAbstract("readIGCFile");
-    return false;
+Outcome Logger::readFile(const std::filesystem::path&, int, bool, bool, const FlightEntry*) {
+    return abstractOperation("readIGCFile");
 }
 
-void Logger::readWaypoints(bool) {
-    logAbstract("readWaypoints");
+Outcome Logger::readWaypoints(bool) {
+    return abstractOperation("readWaypoints");
 }
 
-void Logger::readRoutes(bool) {
-    logAbstract("readRoutes");
+Outcome Logger::readRoutes(bool) {
+    return abstractOperation("readRoutes");
 }
 
-void Logger::readPilots(bool) {
-    logAbstract("readPilots");
+Outcome Logger::readPilots(bool) {
+    return abstractOperation("readPilots");
 }
 
-void Logger::readDeclaration(bool) {
-    logAbstract("readDeclaration");
+Outcome Logger::readDeclaration(bool) {
+    return abstractOperation("readDeclaration");
 }
 
-bool Logger::writeDatabaseAndDeclaration() {
-    logAbstract("writeDatabaseAndDeclaration");
-    return false;
+Outcome Logger::writeDatabaseAndDeclaration() {
+    if (!storesWaypoints() && !storesRoutes() && !storesDeclaration()) {
+        return Outcome::refusal("this recorder does not take waypoints or a declaration");
+    }
+    for (const auto& [stored, part, name] :
+         {std::tuple{storesWaypoints(), LoggerPart::Waypoints, "waypoints"},
+          std::tuple{storesRoutes(), LoggerPart::Routes, "routes"},
+          std::tuple{storesDeclaration(), LoggerPart::Declaration, "declaration"}}) {
+        if (stored && !loggerData().isKnown(part)) {
+            return Outcome::refusal(stringf(
+                "the recorder's %s were not read in this connection; nothing was written", name));
+        }
+    }
+    const std::vector<std::string> excess = LoggerLimits::excess(loggerData(), capabilities());
+    if (!excess.empty()) return Outcome::refusal(excess.front() + "; nothing was written");
+    return storeDatabaseAndDeclaration();
+}
+
+Outcome Logger::storeDatabaseAndDeclaration() {
+    return abstractOperation("writeDatabaseAndDeclaration");
+}
+
+bool Logger::takeCancellation() {
+    if (!cancellationRequested()) return false;
+    clearCancellation();
+    return true;
 }
 
 void Logger::disconnect() {

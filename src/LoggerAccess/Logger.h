@@ -31,6 +31,7 @@ struct LoggerCapabilities {
     std::uint32_t maxDeclarations = 0;      // 0: stores no declaration
     std::uint32_t maxPilots = 0;            //
     std::uint32_t lenPilotName = 0;         // 0: not limited here
+    std::uint32_t maxTaskPoints = 0;        // start and finish included; 0: not limited here
 };
 
 // How far a long transfer has come: the fraction when the total is known, always the bytes
@@ -44,9 +45,10 @@ using ProgressHandler = std::function<void(const Progress&)>;
 
 // A flight recorder driver. The controller calls only these operations and reads
 // loggerData(); every operation blocks its (worker) thread until the device has answered,
-// and one thread at a time uses a driver. An operation a driver does not implement logs
-// "Calling abstract method ..." and has no other effect, so every call is safe on every
-// driver.
+// and one thread at a time uses a driver. Every operation answers its outcome: a read that
+// failed is a failure with its reason, never an empty success, and a cancelled one says so
+// (base/Cancellation.h). An operation a driver does not implement logs "Calling abstract
+// method ..." and fails, so every call is safe on every driver.
 //
 // A driver's constructor calls fillCapabilities() (the base constructor reaches only the
 // base version), and its destructor calls disconnect() while still connected.
@@ -84,18 +86,24 @@ class Logger {
     // no serial port, is in use, or no recorder answered).
     virtual Outcome connect(const std::string& path);
     virtual bool stillConnected();
-    virtual void readInfo();
-    virtual void readDirectory(bool reload);
-    virtual bool clearDirectory();
+    virtual Outcome readInfo();
+    // A directory that arrived only in part is a failure that says how many entries came.
+    virtual Outcome readDirectory(bool reload);
+    virtual Outcome clearDirectory();
     // Writes the flight under the key to the target path (see each driver for the native and
-    // IGC forms). True only when the whole flight was read and written.
-    virtual bool readFile(const std::filesystem::path& path, int key, bool secure,
-                          bool translateToIGC, const FlightEntry* entry);
-    virtual void readWaypoints(bool reload);
-    virtual void readRoutes(bool reload);
-    virtual void readPilots(bool reload);
-    virtual void readDeclaration(bool reload);
-    virtual bool writeDatabaseAndDeclaration();
+    // IGC forms). Success only when the whole flight was read and written; otherwise no
+    // file of an earlier download is replaced.
+    virtual Outcome readFile(const std::filesystem::path& path, int key, bool secure,
+                             bool translateToIGC, const FlightEntry* entry);
+    // A successful read marks its part of loggerData() as known; a failed one forgets it.
+    virtual Outcome readWaypoints(bool reload);
+    virtual Outcome readRoutes(bool reload);
+    virtual Outcome readPilots(bool reload);
+    virtual Outcome readDeclaration(bool reload);
+    // Writes waypoints, routes and declaration back. Refused with nothing sent unless every
+    // part the recorder stores was read whole in this connection or given by the user
+    // (LoggerData::markKnown), and unless everything fits the recorder (LoggerLimits).
+    Outcome writeDatabaseAndDeclaration();
     virtual void disconnect();
     virtual std::string generateFileName();
     virtual void setKeyspanAccelleration(bool on);
@@ -132,6 +140,12 @@ class Logger {
     void clearWaypoints() { m_loggerData->clearWaypoints(); }
 
   protected:
+    // The driver's own write, called once the data passed the checks.
+    virtual Outcome storeDatabaseAndDeclaration();
+    // When the user asked to stop: clears the request, so the driver can put the recorder
+    // back in order, and answers true.
+    static bool takeCancellation();
+
     void setConnected(bool connected) { m_connected = connected; }
     LoggerCapabilities& mutableCapabilities() { return m_loggerCapabilities; }
 

@@ -31,6 +31,7 @@ void LoggerData::clear() {
     m_routes.clear();
     m_pilots.clear();
     m_declaration->clear();
+    m_known.reset();
 }
 
 void LoggerData::setDeclaration(std::shared_ptr<Declaration> declaration) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <filesystem>
 #include <map>
@@ -23,6 +24,9 @@ using FlightStore = std::map<int, Bytes>;  // downloaded flights by the entry's 
 using WaypointList = std::vector<std::shared_ptr<Waypoint>>;
 using RouteList = std::vector<std::shared_ptr<Route>>;
 using PilotList = std::vector<std::string>;
+
+// The parts of a recorder's content that a write puts back.
+enum class LoggerPart { Waypoints, Routes, Declaration };
 
 // Everything a driver has read from its device and everything it writes back. The views
 // edit the collections in place through the references the getters hand out; a setter
@@ -102,6 +106,13 @@ class LoggerData {
     void clearRoutes() { m_routes.clear(); }
     void clearPilots() { m_pilots.clear(); }
 
+    // Known: the part holds the recorder's content as read whole in this connection, or
+    // what the user gave in its place (a file, a typed declaration). Only known parts may
+    // be written back over the recorder's.
+    void markKnown(LoggerPart part) { m_known[static_cast<std::size_t>(part)] = true; }
+    void forget(LoggerPart part) { m_known[static_cast<std::size_t>(part)] = false; }
+    bool isKnown(LoggerPart part) const { return m_known[static_cast<std::size_t>(part)]; }
+
   private:
     LoggerInfo m_loggerInfo;
     FlightDirectory m_flightDirectory;
@@ -110,6 +121,7 @@ class LoggerData {
     RouteList m_routes;
     PilotList m_pilots;
     std::shared_ptr<Declaration> m_declaration;
+    std::bitset<3> m_known;
 };
 
 }  // namespace kelvo

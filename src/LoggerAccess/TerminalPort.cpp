@@ -20,6 +20,7 @@
 #include <thread>
 #include <utility>
 
+#include "base/Cancellation.h"
 #include "base/Delay.h"
 #include "base/Format.h"
 
@@ -103,7 +104,16 @@ void writeToStandardError(const char* text) {
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, std::strlen(text));
 }
 
+// Set: the first signal asks the operation under way to stop, and only a second one ends
+// the process.
+std::atomic<bool> g_cancelOnSignal{false};
+std::atomic<bool> g_signalSeen{false};
+
 extern "C" void releaseTTY(int signalNumber) {
+    if (g_cancelOnSignal.load() && !g_signalSeen.exchange(true)) {
+        requestCancellation();
+        return;
+    }
     char digits[12];
     int position = sizeof digits - 1;
     digits[position] = '\0';
@@ -159,13 +169,17 @@ void releaseSlot(int index) {
     }
 }
 
+// Waits in slices, so a cancelled operation stops waiting within one.
+constexpr auto kWaitSlice = 50ms;
+
 bool waitFor(int fd, short events, std::chrono::milliseconds timeout) {
     using Clock = std::chrono::steady_clock;
     const auto end = Clock::now() + timeout;
     for (;;) {
         pollfd request{fd, events, 0};
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now());
-        const int result = ::poll(&request, 1, static_cast<int>(std::max<long long>(0, left.count())));
+        const auto left = std::max(std::chrono::milliseconds(0),
+                                   std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now()));
+        const int result = ::poll(&request, 1, static_cast<int>(std::min(left, kWaitSlice).count()));
         if (result > 0) {
             if ((request.revents & events) != 0) return true;
             // A hung-up or failed line: wait out a little of the time-out, so callers that
@@ -173,11 +187,17 @@ bool waitFor(int fd, short events, std::chrono::milliseconds timeout) {
             std::this_thread::sleep_for(std::min(left, std::chrono::milliseconds(10)));
             return false;
         }
-        if (result == 0 || errno != EINTR) return false;
+        if (result < 0 && errno != EINTR) return false;
+        if (left <= kWaitSlice || cancellationRequested()) return false;
     }
 }
 
 }  // namespace
+
+void TerminalPort::cancelOnSignal(bool on) {
+    g_signalSeen = false;
+    g_cancelOnSignal = on;
+}
 
 TerminalPort::~TerminalPort() {
     close();

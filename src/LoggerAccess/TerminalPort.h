@@ -44,6 +44,10 @@ class TerminalPort : public SerialPort {
 
     int fileDescriptor() const { return m_fd; }
 
+    // On: the first of those signals only requests cancellation (base/Cancellation.h), so
+    // the operation can stop in order; a second one ends the process as usual.
+    static void cancelOnSignal(bool on);
+
   private:
     bool refuse(std::string reason, int fd);
 

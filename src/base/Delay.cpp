@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "base/Cancellation.h"
 #include "base/Text.h"
 
 namespace kelvo {
@@ -12,10 +13,16 @@ namespace {
 
 std::atomic<double> g_scale{1.0};
 
+// Long pauses sleep in slices, so a cancelled operation leaves them early.
+constexpr std::chrono::milliseconds kSlice{50};
+
 void sleepScaled(std::chrono::duration<double, std::micro> duration) {
-    const auto scaled = duration * g_scale.load();
-    if (scaled.count() > 0) {
-        std::this_thread::sleep_for(std::chrono::duration_cast<std::chrono::microseconds>(scaled));
+    using Clock = std::chrono::steady_clock;
+    const auto scaled = std::chrono::duration_cast<std::chrono::microseconds>(duration * g_scale.load());
+    const auto end = Clock::now() + scaled;
+    for (auto left = scaled; left.count() > 0 && !cancellationRequested();
+         left = std::chrono::duration_cast<std::chrono::microseconds>(end - Clock::now())) {
+        std::this_thread::sleep_for(std::min<std::chrono::microseconds>(left, kSlice));
     }
 }
 

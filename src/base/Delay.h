@@ -18,6 +18,8 @@ double delayScale();
 // number, so that tests can run the command-line tools' protocols quickly.
 void setDelayScaleFromEnvironment();
 
+// A requested cancellation (base/Cancellation.h) ends a pause early.
+
 // A device time-out shortened by the same scale (never below one millisecond), so a
 // silent device ends an operation quickly in tests and after the real bound otherwise.
 std::chrono::milliseconds scaledTimeout(std::chrono::milliseconds timeout);

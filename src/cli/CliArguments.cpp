@@ -31,7 +31,8 @@ const std::vector<CommandSyntax>& commands() {
         {"download", join(kDevice, {"--flight"}), {"--output"}, {"--native", "--no-secure"}, 0},
         {"database", join(kDevice, {"--output"}), {}, {}, 0},
         {"declaration", kDevice, {}, {}, 0},
-        {"upload", join(kDevice, {"--waypoints"}), {"--declaration"}, {}, 0},
+        {"upload", join(kDevice, {"--waypoints"}), {"--declaration"},
+         {"--truncate", "--replace-all"}, 0},
         {"convert", {}, {}, {}, 2},
         {"igc", {}, {}, {"--fixes"}, 1},
     };
@@ -53,6 +54,7 @@ const char* CliArguments::usage() {
            "  database    --type T --port P --output FILE\n"
            "  declaration --type T --port P\n"
            "  upload      --type T --port P --waypoints FILE [--declaration FILE.json]\n"
+           "              [--truncate] [--replace-all]\n"
            "  convert     IN OUT\n"
            "  igc         FILE [--fixes]\n"
            "T: lx, volkslogger, flarm (or \"LX/SDI/Filser\", \"Volkslogger\", \"Flarm\")\n"

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <memory>
 
+#include "LoggerAccess/LoggerLimits.h"
 #include "LoggerAccess/LX/LXTrackFile.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerData.h"
@@ -89,6 +90,11 @@ void printTaskText(std::ostream& out, const std::vector<std::shared_ptr<Waypoint
     }
 }
 
+// The outcome's failure as the command's failure.
+void require(const Outcome& outcome) {
+    if (!outcome) throw OperationFailure(outcome.reason());
+}
+
 std::string entryDateText(const FlightEntry& entry) {
     return entry.date ? isoUtc(*entry.date) : std::string("-");
 }
@@ -151,7 +157,7 @@ void KelvoCli::ports() {
 
 void KelvoCli::info() {
     LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
-    session.logger().readInfo();
+    require(session.logger().readInfo());
     const LoggerInfo& info = session.logger().loggerInfo();
     if (json()) return printJson(m_out, Json(info));
     for (const auto& [label, value] : info) m_out << label << ": " << value << '\n';
@@ -159,7 +165,7 @@ void KelvoCli::info() {
 
 void KelvoCli::flights() {
     LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
-    session.logger().readDirectory(false);
+    require(session.logger().readDirectory(false));
     const FlightDirectory& directory = session.logger().flightDirectory();
     if (json()) {
         Json entries = Json::array();
@@ -182,7 +188,7 @@ void KelvoCli::download() {
     if (native && !logger.hasNativeFile()) {
         throw OperationFailure("the " + session.name() + " recorder has no native flight format");
     }
-    logger.readDirectory(false);
+    require(logger.readDirectory(false));
     const FlightEntry& entry = entryWithKey(logger, key);
 
     const fs::path target =
@@ -195,13 +201,13 @@ void KelvoCli::download() {
                                                       static_cast<int>(getpid()));
     if (translate && logger.hasNativeFile()) written.replace_extension("IGC");
     const bool secure = logger.supportsSecure() && !m_arguments.flag("--no-secure");
-    const bool complete = logger.readFile(written, key, secure, translate, &entry);
+    const Outcome outcome = logger.readFile(written, key, secure, translate, &entry);
     std::error_code error;
-    if (complete && fs::exists(written)) fs::rename(written, target, error);
-    if (!complete || !fs::exists(target) || error) {
+    if (outcome && fs::exists(written)) fs::rename(written, target, error);
+    if (!outcome || !fs::exists(target) || error) {
         fs::remove(written, error);
-        throw OperationFailure(stringf("could not download flight %d from the %s recorder", key,
-                                       session.name().c_str()));
+        require(outcome);
+        throw OperationFailure("could not write " + target.string());
     }
     m_out << target.string() << '\n';
 }
@@ -214,8 +220,8 @@ void KelvoCli::database() {
     if (!logger.storesWaypoints() && !logger.storesRoutes()) {
         throw OperationFailure("the " + session.name() + " recorder keeps no waypoints or routes");
     }
-    logger.readWaypoints(false);
-    logger.readRoutes(false);
+    require(logger.readWaypoints(false));
+    require(logger.readRoutes(false));
     if (!format->makeFile(output, &logger.loggerData())) {
         throw OperationFailure("could not write " + output.string());
     }
@@ -229,7 +235,7 @@ void KelvoCli::database() {
 
 void KelvoCli::declaration() {
     LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
-    session.logger().readDeclaration(false);
+    require(session.logger().readDeclaration(false));
     const Declaration& declaration = *session.logger().declaration();
     if (json()) return printJson(m_out, declarationJson(declaration));
     const std::pair<const char*, std::string> lines[] = {
@@ -253,7 +259,12 @@ void KelvoCli::declaration() {
 
 void KelvoCli::upload() {
     LoggerData incoming;
-    readWaypointFile(m_arguments.required("--waypoints"), incoming);
+    const std::string waypointFile = m_arguments.required("--waypoints");
+    readWaypointFile(waypointFile, incoming);
+    if (incoming.waypoints().empty() && !m_arguments.flag("--replace-all")) {
+        throw OperationFailure(waypointFile +
+                               " holds no waypoints; --replace-all empties the recorder's list");
+    }
     std::optional<Json> declarationDocument;
     if (const auto path = m_arguments.value("--declaration")) {
         declarationDocument = Json::parse(readWholeFile(*path), nullptr, false);
@@ -266,18 +277,20 @@ void KelvoCli::upload() {
     if (!logger.storesWaypoints()) {
         throw OperationFailure("the " + session.name() + " recorder keeps no waypoints");
     }
-    // What the file does not replace goes back to the recorder as it was.
-    logger.readWaypoints(false);
-    logger.readRoutes(false);
-    logger.readPilots(false);
-    logger.readDeclaration(false);
+    // What the file does not replace goes back to the recorder as it was, so every part must
+    // have been read whole.
+    require(logger.readWaypoints(false));
+    require(logger.readRoutes(false));
+    require(logger.readDeclaration(false));
     logger.setWaypoints(incoming.waypoints());
     if (!incoming.routes().empty()) logger.setRoutes(incoming.routes());
     if (declarationDocument) applyDeclarationJson(*declarationDocument, *logger.declaration());
-    if (!logger.writeDatabaseAndDeclaration()) {
-        throw OperationFailure("could not write the database and declaration to the " +
-                               session.name() + " recorder");
+    if (m_arguments.flag("--truncate")) {
+        for (const std::string& cut : LoggerLimits::cutToFit(logger.loggerData(), logger.capabilities())) {
+            m_err << "kelvo-cli: cut to fit: " << cut << '\n';
+        }
     }
+    require(logger.writeDatabaseAndDeclaration());
     m_out << stringf("wrote %zu waypoints, %zu routes and the declaration",
                      logger.waypoints().size(), logger.routes().size())
           << '\n';

@@ -22,7 +22,8 @@ TEST(Logger, DriverThatOverridesNothingLogsEveryCallAndAnswersNo) {
     logger.readRoutes(false);
     logger.readPilots(false);
     logger.readDeclaration(false);
-    EXPECT_FALSE(logger.writeDatabaseAndDeclaration());
+    EXPECT_EQ(logger.writeDatabaseAndDeclaration().reason(),
+              "this recorder does not take waypoints or a declaration");
     logger.disconnect();
     logger.setKeyspanAccelleration(true);
     EXPECT_EQ(logger.generateFileName(), "");
@@ -39,7 +40,6 @@ TEST(Logger, DriverThatOverridesNothingLogsEveryCallAndAnswersNo) {
         "Calling abstract method 'readRoutes' in Logger class.",
         "Calling abstract method 'readPilots' in Logger class.",
         "Calling abstract method 'readDeclaration' in Logger class.",
-        "Calling abstract method 'writeDatabaseAndDeclaration' in Logger class.",
         "Calling abstract method 'disconnect' in Logger class.",
     };
     EXPECT_EQ(log.lines(), expected);
@@ -91,10 +91,10 @@ class RoutesOnlyLogger : public Logger {
         mutableCapabilities().maxRoutes = 25;
         mutableCapabilities().supportsSecure = true;
     }
-    bool readFile(const std::filesystem::path&, int, bool, bool, const FlightEntry*) override {
+    Outcome readFile(const std::filesystem::path&, int, bool, bool, const FlightEntry*) override {
         reportProgress(512, 1024, "Reading flight");
         reportProgress(2048, 0, "Reading flight");
-        return true;
+        return {};
     }
 };
 

@@ -15,13 +15,15 @@
 #include <vector>
 
 #include "../LoggerAccess/TempFolder.h"
+#include "LoggerAccess/Outcome.h"
 #include "base/Log.h"
 #include "sim/PseudoTerminal.h"
 
 // The fault matrix: every operation of every driver against its emulator under each line
-// fault. Every case must end within the operation's bound, answer failure (or, where the
-// protocol can recover, deliver exactly the right data), leave a log line, and leave an
-// earlier output file as it was.
+// fault. Every case must end within the operation's bound, answer a failure with its reason
+// (or, where the protocol can recover, deliver exactly the right data), leave a log line,
+// and leave an earlier output file as it was. Cancelled part-way on a sound line, a long
+// operation ends soon after the request, answers cancelled, and leaves the recorder usable.
 namespace kelvo::faults {
 
 using Clock = std::chrono::steady_clock;
@@ -71,20 +73,21 @@ bool connectLikeTheController(Connect connect) {
 }
 
 // What one operation did under a fault.
-struct Outcome {
-    bool succeeded = false;
+struct CaseResult {
+    kelvo::Outcome outcome;
     Milliseconds took{0};
     std::vector<std::string> log;
+    bool succeeded() const { return outcome.ok(); }
 };
 
-inline Outcome runOperation(const std::function<bool()>& operation) {
+inline CaseResult runOperation(const std::function<kelvo::Outcome()>& operation) {
     CapturingLogSink log;
     const auto start = Clock::now();
-    Outcome outcome;
-    outcome.succeeded = operation();
-    outcome.took = std::chrono::duration_cast<Milliseconds>(Clock::now() - start);
-    outcome.log = log.lines();
-    return outcome;
+    CaseResult result;
+    result.outcome = operation();
+    result.took = std::chrono::duration_cast<Milliseconds>(Clock::now() - start);
+    result.log = log.lines();
+    return result;
 }
 
 // How what an operation took under a fault is compared with what it takes from a sound
@@ -94,8 +97,8 @@ enum class Check { Exact, Prefix, None };
 
 // One line of the table that the matrix prints: driver, operation, fault, time, result.
 inline void recordRow(const std::string& driver, const std::string& operation, Fault fault,
-                      const Outcome& outcome, Check check) {
-    const char* result = !outcome.succeeded       ? "failure"
+                      const CaseResult& outcome, Check check) {
+    const char* result = !outcome.succeeded()     ? "failure"
                          : check == Check::Exact  ? "success, data verified"
                          : check == Check::Prefix ? "records verified (prefix)"
                                                   : "taken as received";
@@ -176,7 +179,7 @@ class LineNoise {
 template <typename Rig, typename Operation>
 void runCase(const char* driver, Operation operation, Fault fault, const std::string& fileName) {
     OutputFolder folder(fileName);
-    Outcome outcome;
+    CaseResult outcome;
     std::string delivered;
     {
         Rig rig(operation);
@@ -191,14 +194,16 @@ void runCase(const char* driver, Operation operation, Fault fault, const std::st
     recordRow(driver, Rig::operationName(operation), fault, outcome, check);
 
     EXPECT_LE(outcome.took, scaledBound(Rig::realBound(operation), fault));
-    if (!outcome.succeeded) {
+    if (!outcome.succeeded()) {
+        EXPECT_EQ(outcome.outcome.kind(), kelvo::Outcome::Kind::Failure);
+        EXPECT_FALSE(outcome.outcome.reason().empty()) << "failed without a reason";
         EXPECT_FALSE(outcome.log.empty()) << "failed without a log line";
         EXPECT_EQ(folder.contents(folder.target()), OutputFolder::kEarlierFile);
     }
     if (Rig::detects(operation, fault)) {
-        EXPECT_FALSE(outcome.succeeded);
+        EXPECT_FALSE(outcome.succeeded()) << "a fault the operation checks for was let through";
     }
-    if (outcome.succeeded && check != Check::None) {
+    if (outcome.succeeded() && check != Check::None) {
         // What an operation took under a fault must be what it takes from a sound line.
         // (Some drivers allow one connection per process: the faulty rig is gone by now.)
         OutputFolder soundFolder(fileName);

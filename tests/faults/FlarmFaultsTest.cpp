@@ -116,23 +116,20 @@ struct FlarmRig {
         }
     }
 
-    bool run(Operation operation, const std::filesystem::path& target) {
+    kelvo::Outcome run(Operation operation, const std::filesystem::path& target) {
         switch (operation) {
             case Operation::connect:
-                return flarm.connect(line.slavePath()).ok();
+                return flarm.connect(line.slavePath());
             case Operation::readInfo:
-                flarm.readInfo();
-                return !flarm.loggerInfo().at("PilotName").empty();
+                return flarm.readInfo();
             case Operation::readDirectory:
-                flarm.readDirectory(true);
-                return !flarm.flightDirectory().empty();
+                return flarm.readDirectory(true);
             case Operation::readFile:
                 return flarm.readFile(target, 3, true, true, nullptr);
             case Operation::readDeclaration:
-                flarm.readDeclaration(true);
-                return !flarm.declaration()->pilot1().empty();
+                return flarm.readDeclaration(true);
         }
-        return false;
+        return kelvo::Outcome::failure("no such operation");
     }
 
     std::string delivered(Operation operation, const OutputFolder& folder) {

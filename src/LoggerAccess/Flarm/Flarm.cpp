@@ -5,6 +5,7 @@
 
 #include "LoggerAccess/Flarm/FlarmRecord.h"
 #include "LoggerAccess/Flarm/KelvoFlarm.h"
+#include "base/Format.h"
 #include "base/Log.h"
 #include "geo/Declaration.h"
 
@@ -63,7 +64,7 @@ bool Flarm::stillConnected() {
     return connected();
 }
 
-void Flarm::readInfo() {
+Outcome Flarm::readInfo() {
     const std::pair<const char*, bool (KelvoFlarm::*)(std::string&)> values[] = {
         {"Hardware version", &KelvoFlarm::getFlarmHardwareVersion},
         {"Software version", &KelvoFlarm::getFlarmSoftwareVersion},
@@ -74,19 +75,33 @@ void Flarm::readInfo() {
     };
     for (const auto& [key, getter] : values) {
         std::string text;
-        ((*m_kelvoFlarm).*getter)(text);
+        if (!((*m_kelvoFlarm).*getter)(text)) {
+            return takeCancellation() ? Outcome::cancelled()
+                                      : Outcome::failure(stringf("no answer from the Flarm to the "
+                                                                 "question for its %s",
+                                                                 key));
+        }
         loggerData().setLoggerInfoObject(text, key);
     }
+    return Outcome::success();
 }
 
-void Flarm::readDirectory(bool /*reload*/) {
+Outcome Flarm::readDirectory(bool /*reload*/) {
     logLine("Calling method 'readDirectory' in Logger class.");
     // Every listing is read afresh; a reload must not repeat the entries.
     flightDirectory().clear();
-    m_kelvoFlarm->enterBinaryMode();
+    if (!m_kelvoFlarm->enterBinaryMode()) {
+        return finishInTextMode(Outcome::failure("the Flarm did not enter its binary mode"));
+    }
     for (int number = 0; number < kMaxRecords; ++number) {
         const std::optional<std::string> text = m_kelvoFlarm->getFlightRecord(number);
-        if (!text) break;
+        if (!text) {
+            if (m_kelvoFlarm->lastRecordRefused()) break;  // past the last flight
+            return finishInTextMode(Outcome::failure(
+                stringf("the flight list arrived in part: %d of its entries came, then the Flarm "
+                        "stopped answering",
+                        number)));
+        }
         logf("Response = %s.", text->c_str());
         const std::optional<FlarmRecord> record = FlarmRecord::parse(number, *text);
         if (!record) {
@@ -96,40 +111,60 @@ void Flarm::readDirectory(bool /*reload*/) {
         }
         loggerData().addFlightToDirectory(entryOf(*record));
     }
+    return finishInTextMode(Outcome::success());
+}
+
+Outcome Flarm::finishInTextMode(Outcome outcome) {
+    if (takeCancellation()) outcome = Outcome::cancelled();
     m_kelvoFlarm->leaveBinaryMode();
+    return outcome;
 }
 
-bool Flarm::clearDirectory() {
+Outcome Flarm::clearDirectory() {
     logLine("Clear directory not supported in Flarm devices.");
-    return false;
+    return Outcome::refusal("a Flarm keeps its flights; they cannot be cleared");
 }
 
-bool Flarm::readFile(const std::filesystem::path& path, int key, bool /*secure*/,
-                     bool /*translateToIGC*/, const FlightEntry* entry) {
+Outcome Flarm::readFile(const std::filesystem::path& path, int key, bool /*secure*/,
+                        bool /*translateToIGC*/, const FlightEntry* entry) {
     logLine("Calling method 'readIGCFile' in Flarm class.");
     const std::string name = entry && entry->filename ? *entry->filename : std::string();
-    m_kelvoFlarm->enterBinaryMode();
+    if (!m_kelvoFlarm->enterBinaryMode()) {
+        return finishInTextMode(Outcome::failure("the Flarm did not enter its binary mode"));
+    }
     const bool read =
         m_kelvoFlarm->getIGCFile(key, path, [this, &name](int percent, std::size_t written) {
             reportProgress(Progress{std::min(1.0, percent / 100.0), written, name});
         });
-    m_kelvoFlarm->leaveBinaryMode();
-    return read;
+    return finishInTextMode(read ? Outcome::success()
+                                 : Outcome::failure(stringf("flight %d did not arrive whole; no "
+                                                            "file was written",
+                                                            key)));
 }
 
-void Flarm::readDeclaration(bool /*reload*/) {
+Outcome Flarm::readDeclaration(bool /*reload*/) {
     Declaration& declaration = *loggerData().declaration();
-    std::string text;
-    m_kelvoFlarm->getPilotName(text);
-    declaration.setPilot1(text);
-    m_kelvoFlarm->getCompetitionClass(text);
-    declaration.setCompetitionClassDescription(text);
-    m_kelvoFlarm->getGliderRegistration(text);
-    declaration.setGliderID(text);
-    m_kelvoFlarm->getCompetitionID(text);
-    declaration.setCompetitionID(text);
-    m_kelvoFlarm->getGliderType(text);
-    declaration.setGliderType(text);
+    using Setter = void (*)(Declaration&, std::string);
+    const std::pair<bool (KelvoFlarm::*)(std::string&), Setter> fields[] = {
+        {&KelvoFlarm::getPilotName, [](Declaration& d, std::string t) { d.setPilot1(t); }},
+        {&KelvoFlarm::getCompetitionClass,
+         [](Declaration& d, std::string t) { d.setCompetitionClassDescription(t); }},
+        {&KelvoFlarm::getGliderRegistration, [](Declaration& d, std::string t) { d.setGliderID(t); }},
+        {&KelvoFlarm::getCompetitionID, [](Declaration& d, std::string t) { d.setCompetitionID(t); }},
+        {&KelvoFlarm::getGliderType, [](Declaration& d, std::string t) { d.setGliderType(t); }},
+    };
+    for (const auto& [getter, setter] : fields) {
+        std::string text;
+        if (!((*m_kelvoFlarm).*getter)(text)) {
+            loggerData().forget(LoggerPart::Declaration);
+            return takeCancellation() ? Outcome::cancelled()
+                                      : Outcome::failure("no answer from the Flarm while its "
+                                                         "declaration was read");
+        }
+        setter(declaration, std::move(text));
+    }
+    loggerData().markKnown(LoggerPart::Declaration);
+    return Outcome::success();
 }
 
 void Flarm::disconnect() {

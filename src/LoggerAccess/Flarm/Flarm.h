@@ -24,12 +24,12 @@ class Flarm : public Logger {
     void fillCapabilities() override;
     Outcome connect(const std::string& path) override;
     bool stillConnected() override;
-    void readInfo() override;
-    void readDirectory(bool reload) override;
-    bool clearDirectory() override;
-    bool readFile(const std::filesystem::path& path, int key, bool secure, bool translateToIGC,
-                  const FlightEntry* entry) override;
-    void readDeclaration(bool reload) override;
+    Outcome readInfo() override;
+    Outcome readDirectory(bool reload) override;
+    Outcome clearDirectory() override;
+    Outcome readFile(const std::filesystem::path& path, int key, bool secure,
+                     bool translateToIGC, const FlightEntry* entry) override;
+    Outcome readDeclaration(bool reload) override;
     void disconnect() override;
 
     KelvoFlarm& kelvoFlarm() { return *m_kelvoFlarm; }
@@ -37,6 +37,9 @@ class Flarm : public Logger {
     void setFlarmAPI(std::unique_ptr<KelvoFlarm> flarm);
 
   private:
+    // Leaves binary mode (after a cancel too) and answers the outcome, or cancelled.
+    Outcome finishInTextMode(Outcome outcome);
+
     std::unique_ptr<KelvoFlarm> m_kelvoFlarm;
 };
 

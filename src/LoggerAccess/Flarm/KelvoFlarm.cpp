@@ -29,12 +29,11 @@ std::string KelvoFlarm::aircraftTypeName(long long code) {
     return kNames[static_cast<std::size_t>(code - 1)];
 }
 
-bool KelvoFlarm::readValue(std::string& text, void (flarm::textcomm::*getter)(std::string&)) {
+bool KelvoFlarm::readValue(std::string& text, bool (flarm::textcomm::*getter)(std::string&)) {
     text.clear();
     if (!port()) return false;
     flarm::textcomm comm(*port());
-    (comm.*getter)(text);
-    return true;
+    return (comm.*getter)(text);
 }
 
 bool KelvoFlarm::getFlarmHardwareVersion(std::string& text) {
@@ -101,10 +100,12 @@ bool KelvoFlarm::leaveBinaryMode() {
 }
 
 bool KelvoFlarm::selectRecord(int record) {
+    m_recordRefused = false;
     if (link() && record >= 0 && record <= 255 &&
         link()->selectRecord(static_cast<std::uint8_t>(record))) {
         return true;
     }
+    m_recordRefused = link() && link()->lastRequestRefused();
     logLine("Select Record failed!\r");
     return false;
 }
@@ -113,7 +114,7 @@ std::optional<std::string> KelvoFlarm::getFlightRecord(int record) {
     if (!selectRecord(record)) return std::nullopt;
     delayMilliseconds(100);
     std::string text;
-    if (!link()->getRecordInfo(text)) text.clear();
+    if (!link()->getRecordInfo(text)) return std::nullopt;
     logf("  #%i: %s\r\n", record, text.c_str());
     return text;
 }

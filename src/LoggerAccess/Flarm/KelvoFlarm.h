@@ -15,7 +15,7 @@ class textcomm;
 }
 
 // One operation per device value (read in text mode) and the flight download (binary mode).
-// The value getters answer false only when there is no connection.
+// The value getters answer false when the device did not answer.
 class KelvoFlarm : public FlarmAPI {
   public:
     // Called after every written piece of a download: the device's progress [%] and the
@@ -36,9 +36,10 @@ class KelvoFlarm : public FlarmAPI {
 
     bool enterBinaryMode();
     bool leaveBinaryMode();
-    // The record's description text (empty when the device gave none), or nothing when the
-    // device refused the record number.
+    // The record's description text, or nothing: past the last record the device refuses
+    // the number (lastRecordRefused()); otherwise it did not answer properly.
     std::optional<std::string> getFlightRecord(int record);
+    bool lastRecordRefused() const { return m_recordRefused; }
     // Downloads the record into the file, which is replaced only by a complete flight.
     bool getIGCFile(int record, const std::filesystem::path& path,
                     const DownloadProgress& progress = {});
@@ -49,7 +50,9 @@ class KelvoFlarm : public FlarmAPI {
   private:
     // Logs "Select Record failed!" when the device refused the record number.
     bool selectRecord(int record);
-    bool readValue(std::string& text, void (flarm::textcomm::*getter)(std::string&));
+    bool readValue(std::string& text, bool (flarm::textcomm::*getter)(std::string&));
+
+    bool m_recordRefused = false;
 };
 
 }  // namespace kelvo

@@ -141,11 +141,14 @@ bool binarycomm::receiveFrame(const ByteSource& source, Message& message) {
 }
 
 bool binarycomm::request(Message& message, long waitMilliseconds, int answerTimeoutMilliseconds) {
+    m_lastRequestRefused = false;
     m_port.flush();
     if (!sendMsg(message)) return false;
     delayMilliseconds(waitMilliseconds);
     m_port.setRcvTimeout(answerTimeoutMilliseconds);
-    return rcvMsg(message) && message.type == kAck;
+    const bool received = rcvMsg(message);
+    m_lastRequestRefused = received && message.type != kAck;
+    return received && message.type == kAck;
 }
 
 bool binarycomm::ping() {

@@ -60,6 +60,9 @@ class binarycomm {
     // The escaped wire bytes of a stamped message, start byte first.
     static Bytes encodeFrame(const Message& message);
 
+    // The last request was answered, but not acknowledged (the device refused it).
+    bool lastRequestRefused() const { return m_lastRequestRefused; }
+
   private:
     // Sends the request, waits at least waitMilliseconds and receives the answer into it,
     // each of its bytes awaited at most answerTimeoutMilliseconds.
@@ -68,6 +71,7 @@ class binarycomm {
     static bool unescaped(const ByteSource& source, std::uint8_t& byte);
 
     serial& m_port;
+    bool m_lastRequestRefused = false;
     std::uint16_t m_sequence = kFirstSequence;
 };
 

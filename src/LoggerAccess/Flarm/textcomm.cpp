@@ -49,50 +49,52 @@ std::string textcomm::extractValue(const std::string& answer, int commas) {
     return answer.substr(position, star - position);
 }
 
-std::string textcomm::valueFor(std::string_view query, std::string_view tag, int commas) {
+bool textcomm::valueFor(std::string& text, std::string_view query, std::string_view tag,
+                        int commas) {
     std::string answer;
-    if (!getValueForTag(query, tag, answer)) return {};
-    return extractValue(answer, commas);
+    const bool answered = getValueForTag(query, tag, answer);
+    text = answered ? extractValue(answer, commas) : std::string();
+    return answered;
 }
 
-void textcomm::getGliderRegistration(std::string& text) {
-    text = valueFor("$PFLAC,R,GLIDERID\r\n", "GLIDERID");
+bool textcomm::getGliderRegistration(std::string& text) {
+    return valueFor(text, "$PFLAC,R,GLIDERID\r\n", "GLIDERID");
 }
 
-void textcomm::getCompetitionID(std::string& text) {
-    text = valueFor("$PFLAC,R,COMPID\r\n", "COMPID");
+bool textcomm::getCompetitionID(std::string& text) {
+    return valueFor(text, "$PFLAC,R,COMPID\r\n", "COMPID");
 }
 
-void textcomm::getCompetitionClass(std::string& text) {
-    text = valueFor("$PFLAC,R,COMPCLASS\r\n", "COMPCLASS");
+bool textcomm::getCompetitionClass(std::string& text) {
+    return valueFor(text, "$PFLAC,R,COMPCLASS\r\n", "COMPCLASS");
 }
 
-void textcomm::getGliderType(std::string& text) {
-    text = valueFor("$PFLAC,R,GLIDERTYPE\r\n", "GLIDERTYPE");
+bool textcomm::getGliderType(std::string& text) {
+    return valueFor(text, "$PFLAC,R,GLIDERTYPE\r\n", "GLIDERTYPE");
 }
 
-void textcomm::getPilotName(std::string& text) {
-    text = valueFor("$PFLAC,R,PILOT\r\n", "PILOT");
+bool textcomm::getPilotName(std::string& text) {
+    return valueFor(text, "$PFLAC,R,PILOT\r\n", "PILOT");
 }
 
-void textcomm::getAircraftType(std::string& text) {
-    text = valueFor("$PFLAC,R,ACFT\r\n", "ACFT");
+bool textcomm::getAircraftType(std::string& text) {
+    return valueFor(text, "$PFLAC,R,ACFT\r\n", "ACFT");
 }
 
-void textcomm::getSerialnumber(std::string& text) {
-    text = valueFor("$PFLAC,R,SER\r\n", "SER");
+bool textcomm::getSerialnumber(std::string& text) {
+    return valueFor(text, "$PFLAC,R,SER\r\n", "SER");
 }
 
-void textcomm::getObstacleDatabase(std::string& text) {
-    text = valueFor("$PFLAC,R,OBSTDB\r\n", "OBST", 3);
+bool textcomm::getObstacleDatabase(std::string& text) {
+    return valueFor(text, "$PFLAC,R,OBSTDB\r\n", "OBST", 3);
 }
 
-void textcomm::getSoftwareVersion(std::string& text) {
-    text = valueFor("$PFLAC,R,SWVER\r\n", "SWVER");
+bool textcomm::getSoftwareVersion(std::string& text) {
+    return valueFor(text, "$PFLAC,R,SWVER\r\n", "SWVER");
 }
 
-void textcomm::getHardwareVersion(std::string& text) {
-    text = valueFor("$PFLAC,R,HWVER\r\n", "HWVER");
+bool textcomm::getHardwareVersion(std::string& text) {
+    return valueFor(text, "$PFLAC,R,HWVER\r\n", "HWVER");
 }
 
 bool textcomm::switchToBinary() {

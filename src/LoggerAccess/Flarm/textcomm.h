@@ -8,21 +8,21 @@ namespace kelvo::flarm {
 class serial;
 
 // Reads configuration values with "$PFLAC,R,<key>" queries in the device's text mode and
-// switches it to binary mode. An unanswered query gives an empty value.
+// switches it to binary mode. An unanswered query gives an empty value and false.
 class textcomm {
   public:
     explicit textcomm(serial& port) : m_port(port) {}
 
-    void getGliderRegistration(std::string& text);
-    void getCompetitionID(std::string& text);
-    void getCompetitionClass(std::string& text);
-    void getGliderType(std::string& text);
-    void getPilotName(std::string& text);
-    void getAircraftType(std::string& text);
-    void getSerialnumber(std::string& text);
-    void getObstacleDatabase(std::string& text);
-    void getSoftwareVersion(std::string& text);
-    void getHardwareVersion(std::string& text);
+    bool getGliderRegistration(std::string& text);
+    bool getCompetitionID(std::string& text);
+    bool getCompetitionClass(std::string& text);
+    bool getGliderType(std::string& text);
+    bool getPilotName(std::string& text);
+    bool getAircraftType(std::string& text);
+    bool getSerialnumber(std::string& text);
+    bool getObstacleDatabase(std::string& text);
+    bool getSoftwareVersion(std::string& text);
+    bool getHardwareVersion(std::string& text);
     bool switchToBinary();
 
     // Sends the query; out is the first answer line holding the tag, from the tag on.
@@ -34,7 +34,8 @@ class textcomm {
     static std::string extractValue(const std::string& answer, int commas);
 
   private:
-    std::string valueFor(std::string_view query, std::string_view tag, int commas = 1);
+    bool valueFor(std::string& text, std::string_view query, std::string_view tag,
+                  int commas = 1);
 
     serial& m_port;
 };

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "LoggerAccess/LX/CRC8.h"
+#include "LoggerAccess/LX/LXTask.h"
 #include "LoggerAccess/LX/LXProtocol.h"
 #include "base/Delay.h"
 #include "base/Log.h"
@@ -47,6 +48,7 @@ void LXLogger::fillCapabilities() {
     capabilities.maxWaypointsInRoute = 10;
     capabilities.maxDeclarations = 1;
     capabilities.maxPilots = 1;
+    capabilities.maxTaskPoints = LXTask::kMaxTaskPoints;
 }
 
 Outcome LXLogger::connect(const std::string& path) {

@@ -66,20 +66,19 @@ class LXLogger : public Logger {
     std::optional<Bytes> getDecryptBlock();
 
     // --- operations
-    void readInfo() override;
-    void readDirectory(bool reload) override;
+    Outcome readInfo() override;
+    Outcome readDirectory(bool reload) override;
     void addFlight(std::shared_ptr<LXFaiData> flight, int index);
     // Writes the flight native to the path, or as IGC beside it (extension IGC). False when
     // a range could not be selected, a block came short or failed its CRC, or nothing could
     // be written; what arrived is written all the same.
-    bool readFile(const std::filesystem::path& path, int key, bool secure, bool translateToIGC,
-                  const FlightEntry* entry) override;
-    void readWaypoints(bool reload) override;
-    void readRoutes(bool reload) override;
-    void readDeclaration(bool reload) override;
-    bool writeDatabaseAndDeclaration() override;
-    bool writeDatabase();
-    bool writeDeclaration();
+    Outcome readFile(const std::filesystem::path& path, int key, bool secure,
+                     bool translateToIGC, const FlightEntry* entry) override;
+    Outcome readWaypoints(bool reload) override;
+    Outcome readRoutes(bool reload) override;
+    Outcome readDeclaration(bool reload) override;
+    Outcome writeDatabase();
+    Outcome writeDeclaration();
     std::string readCompetionClassFromLogger();
     // The logger information of an identification reply: line 1 holds the version after 8
     // characters, line 2 "xxSERIAL,xxHARDWARE", lines 3 to 5 "key:value". Lines that are
@@ -96,7 +95,26 @@ class LXLogger : public Logger {
     // (entered now).
     static Bytes declarationBlock(const Declaration& declaration);
 
+  protected:
+    Outcome storeDatabaseAndDeclaration() override;
+
   private:
+    // Pauses the keep-alive pings for the life of an operation.
+    class KeepAlivePause {
+      public:
+        explicit KeepAlivePause(LXLogger& logger) : m_logger(logger) { logger.pauseKeepAliveTimer(); }
+        ~KeepAlivePause() { m_logger.resumeKeepAliveTimer(); }
+        KeepAlivePause(const KeepAlivePause&) = delete;
+        KeepAlivePause& operator=(const KeepAlivePause&) = delete;
+
+      private:
+        LXLogger& m_logger;
+    };
+
+    // The failure with its reason, or cancelled when the user asked to stop; the recorder
+    // is put back in step either way.
+    Outcome failed(std::string reason);
+
     // STX, a pause, the command byte, a pause.
     void writeCommand(lx::Command command, std::chrono::milliseconds pauseBetween,
                       std::chrono::milliseconds pauseAfter);

@@ -3,6 +3,7 @@
 // LXLogger.cpp.
 
 #include <algorithm>
+#include <utility>
 
 #include "LoggerAccess/LX/LXFaiData.h"
 #include "LoggerAccess/LX/LXFlight.h"
@@ -12,6 +13,7 @@
 #include "LoggerAccess/LX/LXTrackFile.h"
 #include "LoggerAccess/LX/LXTurnpoint.h"
 #include "base/AtomicFile.h"
+#include "base/Cancellation.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 #include "base/Text.h"
@@ -62,18 +64,24 @@ std::string classBlockName(int classIndex, const std::string& description) {
 
 }  // namespace
 
-void LXLogger::readInfo() {
-    logLine("Calling method 'getInfo' in LXLogger class.");
-    pauseKeepAliveTimer();
-    delayMilliseconds(500);
-    if (!ping()) {
-        resumeKeepAliveTimer();
-        return;
+Outcome LXLogger::failed(std::string reason) {
+    if (takeCancellation()) {
+        startSyn();
+        return Outcome::cancelled();
     }
+    return Outcome::failure(std::move(reason));
+}
+
+Outcome LXLogger::readInfo() {
+    logLine("Calling method 'getInfo' in LXLogger class.");
+    const KeepAlivePause pause(*this);
+    delayMilliseconds(500);
+    if (!ping()) return failed("no answer from the recorder");
     delayMilliseconds(5);
     m_serialPort->flushR();
     delayMilliseconds(5);
-    writeCommand(lx::Command::ReadIdentification, lx::kIdentificationGap, lx::kIdentificationAnswerWait);
+    writeCommand(lx::Command::ReadIdentification, lx::kIdentificationGap,
+                 lx::kIdentificationAnswerWait);
     std::vector<std::uint8_t> reply(kIdentificationSize + 1, 0);
     const int count = m_serialPort->readBuffer(reply.data(), kIdentificationSize);
     logf("Read %d bytes of identification.", count);
@@ -83,19 +91,17 @@ void LXLogger::readInfo() {
         for (const auto& [key, value] : identificationInfo(text)) {
             loggerData().setLoggerInfoObject(value, key);
         }
-    } else {
-        readDeclaration(false);
-        const auto& declaration = this->declaration();
-        if (declaration) {
-            loggerData().setLoggerInfoObject(declaration->pilot1(), "Pilot");
-            loggerData().setLoggerInfoObject(declaration->gliderType(), "Glider Type");
-            loggerData().setLoggerInfoObject(declaration->competitionID(), "Competition ID");
-            loggerData().setLoggerInfoObject(declaration->competitionClassDescription(),
-                                             "Competition Class");
-            loggerData().setLoggerInfoObject(declaration->gliderID(), "Registration");
-        }
+        return Outcome::success();
     }
-    resumeKeepAliveTimer();
+    if (Outcome outcome = readDeclaration(false); !outcome) return outcome;
+    const Declaration& declaration = *this->declaration();
+    loggerData().setLoggerInfoObject(declaration.pilot1(), "Pilot");
+    loggerData().setLoggerInfoObject(declaration.gliderType(), "Glider Type");
+    loggerData().setLoggerInfoObject(declaration.competitionID(), "Competition ID");
+    loggerData().setLoggerInfoObject(declaration.competitionClassDescription(),
+                                     "Competition Class");
+    loggerData().setLoggerInfoObject(declaration.gliderID(), "Registration");
+    return Outcome::success();
 }
 
 LoggerInfo LXLogger::identificationInfo(const std::string& reply) {
@@ -119,23 +125,22 @@ LoggerInfo LXLogger::identificationInfo(const std::string& reply) {
     return info;
 }
 
-void LXLogger::readDirectory(bool) {
+Outcome LXLogger::readDirectory(bool) {
     logLine("Calling method 'readDirectory' in LX Logger class.");
-    pauseKeepAliveTimer();
-    if (!startSyn()) {
-        resumeKeepAliveTimer();
-        return;
-    }
-    getMemoryInfo();
+    const KeepAlivePause pause(*this);
     loggerData().clearFlightDirectory();
+    if (!startSyn()) return failed("no answer from the recorder");
+    getMemoryInfo();
     delayMilliseconds(10);
     m_serialPort->flushR();
     writeCommand(lx::Command::ReadDirectory, lx::kNoGap, lx::kDirectoryAnswerWait);
     int index = 0;
     int emptyReads = 0;
     int reads = 0;
+    int damaged = 0;
+    bool ended = false;
     std::uint8_t record[kDirectoryRecordSize];
-    do {
+    while (!ended && !cancellationRequested()) {
         if (++reads > kDirectoryReadLimit) {
             logf("More than %d directory reads; the directory ends here.", kDirectoryReadLimit);
             break;
@@ -155,12 +160,26 @@ void LXLogger::readDirectory(bool) {
         auto flight = std::make_shared<LXFaiData>(ByteSpan(record, sizeof record));
         if (flight->isOK() && count == static_cast<int>(sizeof record) && flight->crcOK()) {
             addFlight(std::move(flight), index++);
+        } else if (flight->isOK()) {
+            ++damaged;
         }
-    } while (record[0] == 1 || emptyReads > 0);
+        // A first byte of 1 says that another record follows.
+        ended = record[0] != 1;
+    }
     logLine("Calling startSyn after ReadDirectory.");
+    if (takeCancellation()) {
+        startSyn();
+        return Outcome::cancelled();
+    }
     startSyn();
-    resumeKeepAliveTimer();
     logLine("Leaving method 'readDirectory' in LX Logger class.");
+    if (!ended || damaged > 0) {
+        return Outcome::failure(stringf(
+            "the flight list arrived in part: %d entries came whole%s", index,
+            damaged > 0 ? stringf(", %d failed their checksum", damaged).c_str()
+                        : ", then the recorder stopped answering"));
+    }
+    return Outcome::success();
 }
 
 void LXLogger::addFlight(std::shared_ptr<LXFaiData> flight, int index) {
@@ -177,45 +196,46 @@ void LXLogger::addFlight(std::shared_ptr<LXFaiData> flight, int index) {
     loggerData().addFlightToDirectory(std::move(entry));
 }
 
-bool LXLogger::readFile(const std::filesystem::path& path, int key, bool secure,
-                        bool translateToIGC, const FlightEntry* entry) {
+Outcome LXLogger::readFile(const std::filesystem::path& path, int key, bool secure,
+                           bool translateToIGC, const FlightEntry* entry) {
     Bytes data;
     logLine("Calling method 'readIGCFile' in LX Logger class.");
     if (translateToIGC) logLine("Must Translate to IGC.");
-    pauseKeepAliveTimer();
+    const KeepAlivePause pause(*this);
     if (!entry) {
         logLine("Received no entry ... I quit.");
-        resumeKeepAliveTimer();
-        return false;
+        return Outcome::refusal("no such flight in the recorder's list");
     }
     if (!entry->lxflightdata) {
         logLine("Entry contained no LX FAI Data ... I quit.");
-        resumeKeepAliveTimer();
-        return false;
+        return Outcome::refusal("the flight's entry holds no recorder record");
     }
     const LXFaiData& flight = *entry->lxflightdata;
     bool intact = readRange(flight, data);
-    if (secure) {
+    if (secure && intact && !cancellationRequested()) {
         const auto security = getDecryptBlock();
         if (security) data.insert(data.end(), security->begin(), security->end());
-        intact = intact && security && m_serialPort->lastBlockOK();
+        intact = security && m_serialPort->lastBlockOK();
     }
+    if (takeCancellation()) return Outcome::cancelled();
     // An incomplete flight must not replace a good file of an earlier download.
-    bool written = false;
     if (!intact) {
         logf("Flight %s arrived incomplete: a range or block was missing or failed its CRC; "
              "no file was written.",
              flight.fileNameWithExtension().c_str());
-    } else if (translateToIGC) {
-        written = LXTrackFile::convertNativeData(
-            data, std::filesystem::path(path).replace_extension("IGC"));
-    } else {
-        written = writeFileAtomically(path, data);
+        loggerData().setFlight(std::move(data), key);
+        return Outcome::failure(stringf("flight %s arrived incomplete or failed its checksum; no "
+                                        "file was written",
+                                        flight.fileNameWithExtension().c_str()));
     }
+    const std::filesystem::path target =
+        translateToIGC ? std::filesystem::path(path).replace_extension("IGC") : path;
+    const bool written = translateToIGC ? LXTrackFile::convertNativeData(data, target)
+                                        : writeFileAtomically(target, data);
     loggerData().setFlight(std::move(data), key);
-    resumeKeepAliveTimer();
     logLine("Leaving readIGCFile");
-    return intact && written;
+    if (!written) return Outcome::failure("could not write " + target.string());
+    return Outcome::success();
 }
 
 // Reads the flight's memory range in pieces of 8192 addresses (a flight that wraps past
@@ -235,7 +255,7 @@ bool LXLogger::readRange(const LXFaiData& flight, Bytes& data) {
     }
     logf("Expecting %d (0x%X) bytes.", expected, expected);
     bool intact = true;
-    for (std::int32_t s = se;; s += kPieceSize) {
+    for (std::int32_t s = se; !cancellationRequested(); s += kPieceSize) {
         const auto piece = getFlightBlock(s, std::min(ee, s + kPieceSize), &intact);
         if (piece) data.insert(data.end(), piece->begin(), piece->end());
         reportProgress(data.size(), static_cast<std::uint64_t>(std::max(expected, 0)),
@@ -245,15 +265,14 @@ bool LXLogger::readRange(const LXFaiData& flight, Bytes& data) {
     return intact;
 }
 
-void LXLogger::readWaypoints(bool) {
+Outcome LXLogger::readWaypoints(bool) {
     logLine("Calling method 'readWaypoints' in LXLogger class.");
     clearWaypoints();
     loggerData().clearRoutes();
-    pauseKeepAliveTimer();
-    if (!startSyn()) {
-        resumeKeepAliveTimer();
-        return;
-    }
+    loggerData().forget(LoggerPart::Waypoints);
+    loggerData().forget(LoggerPart::Routes);
+    const KeepAlivePause pause(*this);
+    if (!startSyn()) return failed("no answer from the recorder");
     writeCommand(lx::Command::ReadDatabase, lx::kNoGap, lx::kNoGap);
     const Bytes data = m_serialPort->readBlockWithSize(
         static_cast<int>(kDatabaseSize),
@@ -263,8 +282,10 @@ void LXLogger::readWaypoints(bool) {
     // recorder by the next save; none are taken.
     if (!m_serialPort->lastBlockOK()) {
         logLine("The database block arrived incomplete or failed its CRC; nothing was taken.");
-        resumeKeepAliveTimer();
-        return;
+        return failed(data.size() < kDatabaseSize
+                          ? stringf("the waypoint database arrived incomplete (%zu of %zu bytes)",
+                                    data.size(), kDatabaseSize)
+                          : std::string("checksum error in the waypoint database"));
     }
     for (std::size_t i = 0; i < maxNumberOfWaypoints(); ++i) {
         if (auto waypoint = LXTurnpoint(data, LXTurnpoint::kSize * i).waypoint()) {
@@ -278,36 +299,43 @@ void LXLogger::readWaypoints(bool) {
             loggerData().addRoute(std::move(route));
         }
     }
-    resumeKeepAliveTimer();
+    loggerData().markKnown(LoggerPart::Waypoints);
+    loggerData().markKnown(LoggerPart::Routes);
+    return Outcome::success();
 }
 
-void LXLogger::readRoutes(bool) {
+// The routes come with the waypoints, in one database block.
+Outcome LXLogger::readRoutes(bool) {
     logLine("Calling method 'readRoutes' in LXLogger class.");
+    return Outcome::success();
 }
 
-void LXLogger::readDeclaration(bool) {
+Outcome LXLogger::readDeclaration(bool) {
     logLine("Calling method 'readDeclaration' in LXLogger class.");
-    pauseKeepAliveTimer();
-    Bytes block;
-    if (startSyn()) {
-        delayMilliseconds(10);
-        writeCommand(lx::Command::ReadDeclaration, lx::kCommandGap, lx::kCommandGap);
-        logf("Task = %d bytes.", static_cast<int>(LXTask::kSize));
-        logf("Flight = %d bytes.", static_cast<int>(LXFlight::kSize));
-        block = m_serialPort->readBlockWithSize(static_cast<int>(kDeclarationSize));
-        if (!block.empty()) HSSerialPort::dumpBuffer(block.data(), block.size());
-    }
+    loggerData().forget(LoggerPart::Declaration);
+    const KeepAlivePause pause(*this);
+    if (!startSyn()) return failed("no answer from the recorder");
+    delayMilliseconds(10);
+    writeCommand(lx::Command::ReadDeclaration, lx::kCommandGap, lx::kCommandGap);
+    logf("Task = %d bytes.", static_cast<int>(LXTask::kSize));
+    logf("Flight = %d bytes.", static_cast<int>(LXFlight::kSize));
+    const Bytes block = m_serialPort->readBlockWithSize(static_cast<int>(kDeclarationSize));
+    if (!block.empty()) HSSerialPort::dumpBuffer(block.data(), block.size());
     logLine("Morph Flight and Task into the Declaration.");
-    if (!declaration()) {
-        logLine("Declaration = nil!");
-    } else if (block.size() != kDeclarationSize || !m_serialPort->lastBlockOK()) {
+    Outcome outcome;
+    if (block.size() != kDeclarationSize || !m_serialPort->lastBlockOK()) {
         // Nothing sound to take from: the declaration stays as it was.
         logLine("No intact declaration block arrived; the declaration is left unchanged.");
+        outcome = failed(block.size() != kDeclarationSize
+                             ? stringf("the declaration arrived incomplete (%zu of %zu bytes)",
+                                       block.size(), kDeclarationSize)
+                             : std::string("checksum error in the declaration block"));
     } else {
         takeDeclaration(block);
+        loggerData().markKnown(LoggerPart::Declaration);
     }
     startSyn();
-    resumeKeepAliveTimer();
+    return outcome;
 }
 
 void LXLogger::takeDeclaration(const Bytes& block) {
@@ -347,25 +375,23 @@ std::string LXLogger::readCompetionClassFromLogger() {
     return name;
 }
 
-bool LXLogger::writeDatabaseAndDeclaration() {
-    if (!writeDatabase()) return false;
+Outcome LXLogger::storeDatabaseAndDeclaration() {
+    if (Outcome outcome = writeDatabase(); !outcome) return outcome;
     logLine("Writing Database succeeded.");
     delayMilliseconds(300);
     return writeDeclaration();
 }
 
-bool LXLogger::writeDatabase() {
-    pauseKeepAliveTimer();
+Outcome LXLogger::writeDatabase() {
+    const KeepAlivePause pause(*this);
     logLine("Gonna write Waypoints and routes to the Logger.");
     const auto database = databaseBlock(waypoints(), routes());
     if (!database) {
-        resumeKeepAliveTimer();
-        return false;
+        return Outcome::refusal("the waypoints and routes do not fit the recorder's database");
     }
     if (!startSyn()) {
         logLine("No answer to the synchronisation: the database was not written.");
-        resumeKeepAliveTimer();
-        return false;
+        return failed("no answer from the recorder; nothing was written");
     }
     delayMilliseconds(10);
     writeCommand(lx::Command::WriteDatabase, lx::kCommandGap, lx::kNoGap);
@@ -377,8 +403,7 @@ bool LXLogger::writeDatabase() {
     logLine("Just yet we wrote everything to the logger.");
     delaySeconds(1);
     startSyn();
-    resumeKeepAliveTimer();
-    return true;
+    return Outcome::success();
 }
 
 // The 21800-byte database block: 600 waypoint records, then 100 route records. Nothing
@@ -458,13 +483,13 @@ Bytes LXLogger::declarationBlock(const Declaration& declaration) {
     return block.take();
 }
 
-bool LXLogger::writeDeclaration() {
-    pauseKeepAliveTimer();
+Outcome LXLogger::writeDeclaration() {
+    const KeepAlivePause pause(*this);
     const Declaration& declaration = *this->declaration();
     const Bytes block = declarationBlock(declaration);
     HSSerialPort::dumpBuffer(block.data(), block.size());
 
-    bool answer = false;
+    Outcome outcome = Outcome::failure("no answer from the recorder; the declaration was not written");
     if (synchroniseForDeclaration()) {
         writeCommand(lx::Command::WriteDeclaration, lx::kCommandGap, lx::kCommandGap);
         m_serialPort->writeData(block);
@@ -475,16 +500,19 @@ bool LXLogger::writeDeclaration() {
              reply, lx::ACK);
         if (reply != lx::ACK) {
             logLine("Writing Declaration failed.");
+            outcome = Outcome::failure("the recorder did not take the declaration");
         } else {
             logLine("Writing Declaration succeeded.");
-            answer = writeClassName(declaration.competitionClass(),
-                                    declaration.competitionClassDescription());
+            outcome = writeClassName(declaration.competitionClass(),
+                                     declaration.competitionClassDescription())
+                          ? Outcome::success()
+                          : Outcome::failure("the recorder did not take the competition class");
         }
     }
+    if (takeCancellation()) outcome = Outcome::cancelled();
     delayMilliseconds(500);
     startSyn();
-    resumeKeepAliveTimer();
-    return answer;
+    return outcome;
 }
 
 bool LXLogger::synchroniseForDeclaration() {

@@ -114,7 +114,8 @@ std::shared_ptr<Task> LXTask::task() const {
 }
 
 void LXTask::setTask(const Task& task, const std::shared_ptr<Waypoint>& home) {
-    std::size_t count = task.numOfTurnpoints();
+    const std::size_t total = task.numOfTurnpoints();
+    std::size_t count = total;
     if (count > kMaxTaskPoints) {
         logf("Task has %d points; the recorder holds %d, the rest are left out.",
              static_cast<int>(count), static_cast<int>(kMaxTaskPoints));
@@ -124,7 +125,10 @@ void LXTask::setTask(const Task& task, const std::shared_ptr<Waypoint>& home) {
     std::fill(m_task.begin() + kMarkers, m_task.end(), 0);
     const std::shared_ptr<Waypoint> homePoint = home ? home : task.turnpoint(0);
     if (homePoint) setHomePoint(*homePoint);
-    for (std::size_t i = 0; i < count; ++i) setTurnpoint(*task.turnpoint(i), i + 1);
+    for (std::size_t i = 0; i < count; ++i) {
+        // A cut task keeps its finish: the points left out are those before it.
+        setTurnpoint(*task.turnpoint(i + 1 == count ? total - 1 : i), i + 1);
+    }
     if (homePoint) {
         setTurnpoint(Turnpoint(*homePoint), count + 1);
         setMarker(count + 1, kLandingMarker);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "LoggerAccess/TerminalPort.h"
+#include "base/Cancellation.h"
 #include "base/Delay.h"
 
 namespace kelvo::vl {
@@ -97,7 +98,7 @@ Deadline::Deadline(std::chrono::milliseconds limit)
     : m_end(std::chrono::steady_clock::now() + scaledTimeout(limit)) {}
 
 bool Deadline::passed() const {
-    return std::chrono::steady_clock::now() >= m_end;
+    return std::chrono::steady_clock::now() >= m_end || cancellationRequested();
 }
 
 }  // namespace kelvo::vl

@@ -90,7 +90,8 @@ class VLA_SYS {
     std::unique_ptr<SerialPort> m_port;
 };
 
-// A time limit on the steady clock, shortened by the delay scale like every device wait.
+// A time limit on the steady clock, shortened by the delay scale like every device wait;
+// it has passed at once when the user asked to stop the operation.
 class Deadline {
   public:
     explicit Deadline(std::chrono::milliseconds limit);

@@ -134,6 +134,7 @@ int VLA_XFR::connect(long waitSeconds, int quiet) {
 
 bool VLA_XFR::awaitByte(std::uint8_t* byte, bool solicit) {
     const Deadline silence(kSilenceLimit);
+    if (silence.passed()) return false;  // cancelled
     while (serial_in(byte) != VLA_ERR_NOERR) {
         if (silence.passed()) {
             m_lastTransferSilent = true;
@@ -212,6 +213,8 @@ int VLA_XFR::readdir(std::uint8_t* buffer, long maxLength) {
     if (sendcommand(cmd_DIR, 0, 0) != 0) return VLA_ERR_NOANSWER;
     const long length = readlog(buffer, maxLength);
     if (length == kSilent) return VLA_ERR_TIMEOUT;
+    // A directory that failed its CRC is no empty flight memory.
+    if (length < 0) return VLA_ERR_CRC;
     return length > 0 ? VLA_ERR_NOERR : VLA_ERR_NOFLIGHTS;
 }
 

@@ -123,6 +123,7 @@ void Volkslogger::fillCapabilities() {
     c.maxDeclarations = 1;
     c.maxPilots = 25;
     c.lenPilotName = 16;
+    c.maxTaskPoints = c.maxWaypointsInRoute;
 }
 
 void Volkslogger::reportError(int code) {
@@ -146,10 +147,44 @@ bool Volkslogger::stillConnected() {
     return connected();
 }
 
-void Volkslogger::readInfo() {
+Outcome Volkslogger::outcomeOf(int code, const char* what) {
+    reportError(code);
+    if (code == vl::VLA_ERR_NOERR) return Outcome::success();
+    if (takeCancellation() || code == vl::VLA_ERR_USERCANCELED) return Outcome::cancelled();
+    const char* why = "the transfer failed";
+    switch (code) {
+        case vl::VLA_ERR_FILE:
+            why = "the file could not be written";
+            break;
+        case vl::VLA_ERR_COMM:
+            why = "the line to the Volkslogger failed";
+            break;
+        case vl::VLA_ERR_CRC:
+            why = "checksum error in the data from the Volkslogger";
+            break;
+        case vl::VLA_ERR_NOANSWER:
+        case vl::VLA_ERR_NOCHAR:
+            why = "no answer from the Volkslogger";
+            break;
+        case vl::VLA_ERR_TIMEOUT:
+        case vl::VLA_ERR_NODATA:
+            why = "the Volkslogger stopped sending";
+            break;
+        case vl::VLA_ERR_BADFLIGHTID:
+            why = "no such flight in the Volkslogger";
+            break;
+        case vl::VLA_ERR_BADCOMMAND:
+            why = "the Volkslogger refused the command";
+            break;
+        default:
+            break;
+    }
+    return Outcome::failure(stringf("%s while %s", why, what));
+}
+
+Outcome Volkslogger::readInfo() {
     const int result = m_api->read_info();
-    reportError(result);
-    if (result != vl::VLA_ERR_NOERR) return;
+    if (result != vl::VLA_ERR_NOERR) return outcomeOf(result, "its identity was read");
     const vl::VLAPI::Info& info = m_api->vlinfo;
     LoggerData& data = loggerData();
     data.setLoggerInfoObject(stringf("%d", info.sessionid), "Session ID");
@@ -157,61 +192,80 @@ void Volkslogger::readInfo() {
     data.setLoggerInfoObject(stringf("%d.%d build %d", info.fwmajor, info.fwminor, info.fwbuild),
                              "Software Version");
     data.setLoggerInfoObject(stringf("%d.%d", info.hwmajor, info.hwminor), "Hardware Version");
+    return Outcome::success();
 }
 
-void Volkslogger::readDirectory(bool reload) {
+Outcome Volkslogger::readDirectory(bool reload) {
     if (reload || !m_directoryLoaded) {
-        reportError(m_api->read_directory());
-        m_directoryLoaded = true;
+        int result = m_api->read_directory();
+        // An empty flight memory is an empty list, not a failure.
+        if (result == vl::VLA_ERR_NOFLIGHTS) result = vl::VLA_ERR_NOERR;
+        m_directoryLoaded = result == vl::VLA_ERR_NOERR;
+        if (!m_directoryLoaded) {
+            setFlightDirectory({});
+            return outcomeOf(result, "the flight list was read");
+        }
     }
     FlightDirectory directory;
     for (std::size_t k = 0; k < m_api->directory.size(); ++k) {
         directory.push_back(entryOf(m_api->directory[k], k));
     }
     setFlightDirectory(std::move(directory));
+    return Outcome::success();
 }
 
-bool Volkslogger::clearDirectory() {
+Outcome Volkslogger::clearDirectory() {
     const std::uint16_t serialBefore = m_api->vlinfo.vlserno;
-    reportError(m_api->clear_directory());
+    if (const int result = m_api->clear_directory(); result != vl::VLA_ERR_NOERR) {
+        return outcomeOf(result, "the flights were erased");
+    }
     const int infoResult = m_api->read_info();
-    reportError(infoResult);
     if (m_api->vlinfo.vlserno != serialBefore) beep();
-    if (infoResult != vl::VLA_ERR_NOERR) return false;
+    if (infoResult != vl::VLA_ERR_NOERR) return outcomeOf(infoResult, "the erase was checked");
     flightDirectory().clear();
-    return true;
+    return Outcome::success();
 }
 
-bool Volkslogger::readFile(const std::filesystem::path& path, int key, bool secure, bool,
-                           const FlightEntry*) {
+Outcome Volkslogger::readFile(const std::filesystem::path& path, int key, bool secure, bool,
+                              const FlightEntry*) {
     const int result = m_api->read_igcfile(path, key, secure ? 1 : 0);
     // The file is only written whole; an older file at the path must not pass for this flight.
     if (result == vl::VLA_ERR_NOERR) loggerData().setFlightFromFile(path, key);
-    reportError(result);
-    return result == vl::VLA_ERR_NOERR;
+    return outcomeOf(result, stringf("flight %d was read", key).c_str());
 }
 
-int Volkslogger::loadDatabase(bool reload) {
-    if (!reload && m_databaseLoaded) return vl::VLA_ERR_NOERR;
+Outcome Volkslogger::loadDatabase(bool reload) {
+    if (!reload && m_databaseLoaded) return Outcome::success();
+    m_databaseLoaded = false;
+    for (const LoggerPart part : {LoggerPart::Waypoints, LoggerPart::Routes, LoggerPart::Declaration}) {
+        loggerData().forget(part);
+    }
     const int result = m_api->read_db_and_declaration();
-    reportError(result);
-    return result;
+    if (result != vl::VLA_ERR_NOERR) return outcomeOf(result, "the database was read");
+    m_databaseLoaded = true;
+    for (const LoggerPart part : {LoggerPart::Waypoints, LoggerPart::Routes, LoggerPart::Declaration}) {
+        loggerData().markKnown(part);
+    }
+    return Outcome::success();
 }
 
-void Volkslogger::readWaypoints(bool reload) {
-    loadDatabase(reload);
-    m_databaseLoaded = true;
+Outcome Volkslogger::readWaypoints(bool reload) {
+    Outcome outcome = loadDatabase(reload);
     WaypointList list;
-    for (const VLAPI_DATA::WPT& record : m_api->database.waypoints) {
-        list.push_back(readWaypointFromPointer(record));
+    if (outcome) {
+        for (const VLAPI_DATA::WPT& record : m_api->database.waypoints) {
+            list.push_back(readWaypointFromPointer(record));
+        }
     }
     setWaypoints(std::move(list));
+    return outcome;
 }
 
-void Volkslogger::readRoutes(bool reload) {
-    if (loadDatabase(reload) == vl::VLA_ERR_NOERR) m_databaseLoaded = true;
+Outcome Volkslogger::readRoutes(bool reload) {
+    Outcome outcome = loadDatabase(reload);
     RouteList list;
-    for (const VLAPI_DATA::ROUTE& record : m_api->database.routes) {
+    for (const VLAPI_DATA::ROUTE& record : outcome ? m_api->database.routes
+                                                   : std::vector<VLAPI_DATA::ROUTE>{}) {
         std::vector<std::shared_ptr<Waypoint>> waypoints;
         for (const VLAPI_DATA::WPT& slot : record.wpt) {
             auto waypoint = readWaypointFromPointer(slot);
@@ -225,28 +279,30 @@ void Volkslogger::readRoutes(bool reload) {
         list.push_back(std::move(route));
     }
     setRoutes(std::move(list));
+    return outcome;
 }
 
-void Volkslogger::readPilots(bool reload) {
-    loadDatabase(reload);
-    m_databaseLoaded = true;
+Outcome Volkslogger::readPilots(bool reload) {
     pilots().clear();
+    return loadDatabase(reload);
 }
 
-void Volkslogger::readDeclaration(bool reload) {
-    loadDatabase(reload);
-    m_databaseLoaded = true;
-    setDeclaration(readDeclarationFromPointer());
+Outcome Volkslogger::readDeclaration(bool reload) {
+    Outcome outcome = loadDatabase(reload);
+    if (outcome) setDeclaration(readDeclarationFromPointer());
+    return outcome;
 }
 
-bool Volkslogger::writeDatabaseAndDeclaration() {
+Outcome Volkslogger::storeDatabaseAndDeclaration() {
+    if (!m_databaseLoaded) {
+        return Outcome::refusal(
+            "the Volkslogger's database was not read in this connection; nothing was written");
+    }
     storeWaypoints();
     storeRoutes();
     storePilots();
     storeDeclaration();
-    const int result = m_api->write_db_and_declaration();
-    reportError(result);
-    return result == vl::VLA_ERR_NOERR;
+    return outcomeOf(m_api->write_db_and_declaration(), "the database was written");
 }
 
 void Volkslogger::disconnect() {

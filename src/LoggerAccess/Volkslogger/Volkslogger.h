@@ -30,18 +30,17 @@ class Volkslogger : public Logger {
     void fillCapabilities() override;
     Outcome connect(const std::string& path) override;
     bool stillConnected() override;
-    void readInfo() override;
-    void readDirectory(bool reload) override;
-    bool clearDirectory() override;
+    Outcome readInfo() override;
+    Outcome readDirectory(bool reload) override;
+    Outcome clearDirectory() override;
     // Always writes IGC text; translateToIGC and entry are not used.
-    bool readFile(const std::filesystem::path& path, int key, bool secure, bool translateToIGC,
-                  const FlightEntry* entry) override;
-    void readWaypoints(bool reload) override;
-    void readRoutes(bool reload) override;
+    Outcome readFile(const std::filesystem::path& path, int key, bool secure,
+                     bool translateToIGC, const FlightEntry* entry) override;
+    Outcome readWaypoints(bool reload) override;
+    Outcome readRoutes(bool reload) override;
     // The recorder's pilot names are not delivered: the list is only emptied.
-    void readPilots(bool reload) override;
-    void readDeclaration(bool reload) override;
-    bool writeDatabaseAndDeclaration() override;
+    Outcome readPilots(bool reload) override;
+    Outcome readDeclaration(bool reload) override;
     void disconnect() override;
 
     bool storeWaypoints();
@@ -52,6 +51,9 @@ class Volkslogger : public Logger {
 
     // Logs the message of a result code of the Volkslogger layers (nothing for 0).
     static void reportError(int code);
+    // The outcome of a result code, the failure saying what failed; cancelled when the user
+    // asked to stop.
+    static Outcome outcomeOf(int code, const char* what);
 
     static std::shared_ptr<Waypoint> readWaypointFromPointer(const vl::VLAPI_DATA::WPT& record);
     static void writeWaypoint(const Waypoint& waypoint, vl::VLAPI_DATA::WPT* record);
@@ -66,13 +68,21 @@ class Volkslogger : public Logger {
     std::shared_ptr<Declaration> readDeclarationFromPointer() const;
 
     vl::VLAPI& api() { return *m_api; }
+
+  protected:
+    // The whole database image goes back, so it must have been read in this connection.
+    Outcome storeDatabaseAndDeclaration() override;
+
+  public:
     bool databaseLoaded() const { return m_databaseLoaded; }
     bool directoryLoaded() const { return m_directoryLoaded; }
 
   private:
     // Reads the database image unless it was read already; the result code (0 when no
     // read was needed).
-    int loadDatabase(bool reload);
+    // Reads the database image once a connection (again when asked); the parts it holds
+    // are known only after a whole read.
+    Outcome loadDatabase(bool reload);
 
     std::unique_ptr<vl::VLAPI> m_api;
     bool m_databaseLoaded = false;

@@ -335,6 +335,8 @@ TEST_F(LXLoggerTest, DatabaseWriteThenReadBackAppendsMissingRoutePoints) {
     auto second = std::make_shared<Route>();
     second->setValue("two", {waypoints[1], waypoint("DELTA", 46, 7)});
     logger.routes() = {first, second};
+    for (const LoggerPart part : {LoggerPart::Waypoints, LoggerPart::Routes, LoggerPart::Declaration})
+        logger.loggerData().markKnown(part);  // given by the user
     ASSERT_TRUE(logger.connect(line.slavePath()));
     std::vector<Progress> progress;
     logger.setProgressHandler([&](const Progress& step) { progress.push_back(step); });

@@ -1,3 +1,4 @@
+#include "LoggerAccess/LoggerLimits.h"
 #include "LoggerAccess/Volkslogger/Volkslogger.h"
 
 #include <gtest/gtest.h>
@@ -146,6 +147,11 @@ TEST_F(VolksloggerDriver, WritesTheDatabaseAndReadsItBack) {
     declaration->setTask(task);
     logger.setDeclaration(declaration);
     progress.clear();
+    // Names longer than the recorder keeps are refused until the user asks for the cut.
+    EXPECT_EQ(logger.writeDatabaseAndDeclaration().reason(),
+              "1 waypoint names are longer than the 6 characters the recorder keeps; nothing was "
+              "written");
+    EXPECT_EQ(LoggerLimits::cutToFit(logger.loggerData(), logger.capabilities()).size(), 2u);
     ASSERT_TRUE(logger.writeDatabaseAndDeclaration());
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back().fraction, 1.0);
@@ -204,10 +210,10 @@ TEST_F(VolksloggerDriver, FailuresAreLoggedAndLeaveNothingBehind) {
     EXPECT_EQ(logger.loggerData().flightWithKey(0), nullptr);
     EXPECT_FALSE(std::filesystem::exists(path));
 
-    // A failed first directory read is not retried without reload.
+    // A failed directory read is no read: the next one asks the recorder again.
     emulator.setFault(Fault::None);
-    logger.readDirectory(false);
-    EXPECT_TRUE(logger.flightDirectory().empty());
+    EXPECT_TRUE(logger.readDirectory(false).ok());
+    EXPECT_FALSE(logger.flightDirectory().empty());
 }
 
 TEST(VolksloggerDeclaration, StoresStartFinishAndAtMostEightTurnpoints) {

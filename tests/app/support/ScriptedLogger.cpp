@@ -40,25 +40,27 @@ Outcome ScriptedLogger::connect(const std::string& path) {
     return Outcome::success();
 }
 
-void ScriptedLogger::readInfo() {
+Outcome ScriptedLogger::readInfo() {
     setLoggerInfo(m_script->info);
+    return {};
 }
 
-void ScriptedLogger::readDirectory(bool reload) {
+Outcome ScriptedLogger::readDirectory(bool reload) {
     ++m_script->readDirectoryCalls;
     if (reload) ++m_script->reloadDirectoryCalls;
     if (m_script->progressFraction >= 0)
         reportProgress(Progress{m_script->progressFraction, 100, "directory"});
     setFlightDirectory(m_script->directory);
+    return {};
 }
 
-bool ScriptedLogger::clearDirectory() {
+Outcome ScriptedLogger::clearDirectory() {
     ++m_script->clearCalls;
     if (m_script->clearAnswer) m_script->directory.clear();
-    return m_script->clearAnswer;
+    return m_script->clearAnswer ? Outcome::success() : Outcome::failure("not erased");
 }
 
-bool ScriptedLogger::readFile(const std::filesystem::path& path, int key, bool, bool,
+Outcome ScriptedLogger::readFile(const std::filesystem::path& path, int key, bool, bool,
                               const FlightEntry* entry) {
     ++m_script->readFileCalls;
     {
@@ -66,33 +68,46 @@ bool ScriptedLogger::readFile(const std::filesystem::path& path, int key, bool, 
         m_script->downloadTargets.push_back(path.string());
     }
     for (const std::string& failing : m_script->failingDownloads)
-        if (entry && entry->filename == failing) return false;
+        if (entry && entry->filename == failing) return Outcome::failure("checksum error");
     std::ofstream(path, std::ios::binary) << m_script->flightText;
     if (m_script->keepsFlights)
         loggerData().setFlight(Bytes(m_script->flightText.begin(), m_script->flightText.end()),
                                key);
-    return true;
+    return {};
 }
 
-void ScriptedLogger::readWaypoints(bool) {
+Outcome ScriptedLogger::readWaypoints(bool) {
     ++m_script->readWaypointsCalls;
+    if (m_script->databaseReadFails) {
+        setWaypoints({});
+        loggerData().forget(LoggerPart::Waypoints);
+        loggerData().forget(LoggerPart::Routes);
+        return Outcome::failure("checksum error in the waypoint database");
+    }
     setWaypoints(m_script->waypoints);
+    loggerData().markKnown(LoggerPart::Waypoints);
+    return {};
 }
 
-void ScriptedLogger::readRoutes(bool) {
+Outcome ScriptedLogger::readRoutes(bool) {
+    if (m_script->databaseReadFails) return Outcome::failure("checksum error in the waypoint database");
     setRoutes(m_script->routes);
+    loggerData().markKnown(LoggerPart::Routes);
+    return {};
 }
 
-void ScriptedLogger::readDeclaration(bool) {
+Outcome ScriptedLogger::readDeclaration(bool) {
     ++m_script->readDeclarationCalls;
     setDeclaration(std::make_shared<Declaration>(m_script->declaration));
+    loggerData().markKnown(LoggerPart::Declaration);
+    return {};
 }
 
-bool ScriptedLogger::writeDatabaseAndDeclaration() {
+Outcome ScriptedLogger::storeDatabaseAndDeclaration() {
     ++m_script->writeCalls;
     std::lock_guard lock(m_script->mutex);
     m_script->written = *declaration();
-    return m_script->writeAnswer;
+    return m_script->writeAnswer ? Outcome::success() : Outcome::failure("no answer");
 }
 
 void ScriptedLogger::disconnect() {

@@ -21,6 +21,7 @@ struct Script {
     bool connectedAfterConnect = true;  // stillConnected() after a YES
     bool allowsClearFlights = false;
     bool writeAnswer = true;
+    bool databaseReadFails = false;  // readWaypoints() fails with a reason
     bool clearAnswer = true;
     std::vector<std::string> failingDownloads;  // file names whose readFile() answers NO
     bool keepsFlights = true;                   // stores the downloaded bytes in flights()
@@ -62,17 +63,19 @@ class ScriptedLogger : public Logger {
     void fillCapabilities() override;
     Outcome connect(const std::string& path) override;
     bool stillConnected() override { return connected(); }
-    void readInfo() override;
-    void readDirectory(bool reload) override;
-    bool clearDirectory() override;
-    bool readFile(const std::filesystem::path& path, int key, bool secure, bool translateToIGC,
-                  const FlightEntry* entry) override;
-    void readWaypoints(bool reload) override;
-    void readRoutes(bool reload) override;
-    void readPilots(bool) override {}
-    void readDeclaration(bool reload) override;
-    bool writeDatabaseAndDeclaration() override;
+    Outcome readInfo() override;
+    Outcome readDirectory(bool reload) override;
+    Outcome clearDirectory() override;
+    Outcome readFile(const std::filesystem::path& path, int key, bool secure, bool translateToIGC,
+                     const FlightEntry* entry) override;
+    Outcome readWaypoints(bool reload) override;
+    Outcome readRoutes(bool reload) override;
+    Outcome readPilots(bool) override { return {}; }
+    Outcome readDeclaration(bool reload) override;
     void disconnect() override;
+
+  protected:
+    Outcome storeDatabaseAndDeclaration() override;
     void setKeyspanAccelleration(bool on) override { m_script->keyspanAcceleration = on; }
 
   private:

@@ -1,0 +1,123 @@
+#include "LoggerAccess/LoggerLimits.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "LoggerAccess/Logger.h"
+#include "LoggerAccess/LoggerData.h"
+#include "base/Format.h"
+#include "base/Windows1252.h"
+#include "geo/Declaration.h"
+#include "geo/Route.h"
+#include "geo/Task.h"
+#include "geo/Waypoint.h"
+
+namespace kelvo {
+namespace {
+
+// The recorders keep names in Windows-1252, a byte a character.
+std::size_t storedLength(const std::string& name) {
+    return utf8ToWindows1252(name).size();
+}
+
+bool tooLong(const std::string& name, std::uint32_t limit) {
+    return limit != 0 && storedLength(name) > limit;
+}
+
+// The name cut to the characters the recorder keeps (whole UTF-8 characters).
+std::string cutName(const std::string& name, std::uint32_t limit) {
+    std::string cut;
+    std::uint32_t characters = 0;
+    for (std::size_t i = 0; i < name.size();) {
+        std::size_t length = 1;
+        while (i + length < name.size() && (name[i + length] & 0xC0) == 0x80) ++length;
+        if (characters++ == limit) break;
+        cut.append(name, i, length);
+        i += length;
+    }
+    return cut;
+}
+
+void countOver(std::vector<std::string>& lines, std::size_t count, std::uint32_t limit,
+               const char* what) {
+    if (limit != 0 && count > limit) {
+        lines.push_back(stringf("the recorder holds at most %u %s; %zu are to be written", limit,
+                                what, count));
+    }
+}
+
+template <typename List, typename NameOf>
+void namesOver(std::vector<std::string>& lines, const List& list, std::uint32_t limit,
+               const char* what, NameOf nameOf) {
+    const auto count = std::count_if(list.begin(), list.end(),
+                                     [&](const auto& item) { return tooLong(nameOf(item), limit); });
+    if (count > 0) {
+        lines.push_back(stringf("%td %s names are longer than the %u characters the recorder keeps",
+                                count, what, limit));
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> LoggerLimits::excess(const LoggerData& data,
+                                              const LoggerCapabilities& capabilities) {
+    std::vector<std::string> lines;
+    countOver(lines, data.waypoints().size(), capabilities.maxWaypoints, "waypoints");
+    namesOver(lines, data.waypoints(), capabilities.lenWaypointName, "waypoint",
+              [](const auto& waypoint) { return waypoint ? waypoint->name() : std::string(); });
+    countOver(lines, data.routes().size(), capabilities.maxRoutes, "routes");
+    namesOver(lines, data.routes(), capabilities.lenRouteName, "route",
+              [](const auto& route) { return route ? route->name() : std::string(); });
+    const auto longestRoute = std::max_element(
+        data.routes().begin(), data.routes().end(), [](const auto& a, const auto& b) {
+            return (a ? a->waypoints().size() : 0) < (b ? b->waypoints().size() : 0);
+        });
+    if (longestRoute != data.routes().end() && *longestRoute) {
+        countOver(lines, (*longestRoute)->waypoints().size(), capabilities.maxWaypointsInRoute,
+                  "points in a route");
+    }
+    countOver(lines, data.pilots().size(), capabilities.maxPilots, "pilots");
+    namesOver(lines, data.pilots(), capabilities.lenPilotName, "pilot",
+              [](const std::string& pilot) { return pilot; });
+    if (const auto& task = data.declaration()->task()) {
+        countOver(lines, task->numOfTurnpoints(), capabilities.maxTaskPoints, "task points");
+    }
+    return lines;
+}
+
+std::vector<std::string> LoggerLimits::cutToFit(LoggerData& data,
+                                                const LoggerCapabilities& capabilities) {
+    std::vector<std::string> cut = excess(data, capabilities);
+    const auto limitTo = [](auto& list, std::uint32_t limit) {
+        if (limit != 0 && list.size() > limit) list.resize(limit);
+    };
+    limitTo(data.waypoints(), capabilities.maxWaypoints);
+    for (const auto& waypoint : data.waypoints()) {
+        if (waypoint && tooLong(waypoint->name(), capabilities.lenWaypointName)) {
+            waypoint->setName(cutName(waypoint->name(), capabilities.lenWaypointName));
+        }
+    }
+    limitTo(data.routes(), capabilities.maxRoutes);
+    for (const auto& route : data.routes()) {
+        if (!route) continue;
+        if (tooLong(route->name(), capabilities.lenRouteName)) {
+            route->setName(cutName(route->name(), capabilities.lenRouteName));
+        }
+        auto points = route->waypoints();
+        limitTo(points, capabilities.maxWaypointsInRoute);
+        if (points.size() != route->waypoints().size()) route->setWaypoints(std::move(points));
+    }
+    limitTo(data.pilots(), capabilities.maxPilots);
+    for (std::string& pilot : data.pilots()) {
+        if (tooLong(pilot, capabilities.lenPilotName)) pilot = cutName(pilot, capabilities.lenPilotName);
+    }
+    if (const auto& task = data.declaration()->task(); task && capabilities.maxTaskPoints >= 2) {
+        // Turnpoints go from before the finish, so the task still ends where it should.
+        while (task->numOfTurnpoints() > capabilities.maxTaskPoints) {
+            task->removeWaypoint(task->numOfTurnpoints() - 2);
+        }
+    }
+    return cut;
+}
+
+}  // namespace kelvo

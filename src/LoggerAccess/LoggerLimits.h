@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kelvo {
+
+class LoggerData;
+struct LoggerCapabilities;
+
+// What a recorder holds at most (waypoints, routes, route points, task points, pilots and
+// the lengths of their names), checked before anything is sent: a recorder cuts what does
+// not fit without a word, so a write of more is refused unless the user asked for the cut.
+class LoggerLimits {
+  public:
+    // One line for each limit the data goes beyond ("the recorder holds at most 500
+    // waypoints; 700 are to be written"); empty when everything fits.
+    static std::vector<std::string> excess(const LoggerData& data,
+                                           const LoggerCapabilities& capabilities);
+    // Cuts the data to fit and answers what was dropped or shortened, one line each. A task
+    // keeps its start and its finish and loses turnpoints before the finish.
+    static std::vector<std::string> cutToFit(LoggerData& data,
+                                             const LoggerCapabilities& capabilities);
+};
+
+}  // namespace kelvo
