@@ -75,6 +75,15 @@ double roundScaleLength(double limit) {
     return power;
 }
 
+// Text on a light box whose top left corner is at the point.
+void drawLabel(QPainter& painter, const QPointF& topLeft, const QString& text) {
+    const QRectF box(topLeft, QSizeF(painter.fontMetrics().horizontalAdvance(text) + 8,
+                                     painter.fontMetrics().height() + 4));
+    painter.fillRect(box, QColor(255, 255, 255, 220));
+    painter.setPen(Qt::black);
+    painter.drawText(box, Qt::AlignCenter, text);
+}
+
 void drawMarker(QPainter& painter, const QPointF& at, const QColor& colour) {
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(colour);
@@ -243,7 +252,7 @@ void FlightView::paintEvent(QPaintEvent*) {
     drawScaleBar(painter, projection, track);
     drawBarogram(painter, barogram);
     drawMarks(painter, projection, barogram);
-    drawHoverText(painter, track);
+    drawHoverText(painter, track, barogram);
 }
 
 void FlightView::drawTrack(QPainter& painter, const TrackProjection& projection) const {
@@ -345,23 +354,26 @@ void FlightView::drawMarks(QPainter& painter, const TrackProjection& projection,
     if (m_hovered && *m_hovered < fixes.size()) mark(*m_hovered, kHoverColour);
 }
 
-void FlightView::drawHoverText(QPainter& painter, const QRectF& area) const {
-    if (!m_hovered || *m_hovered >= m_trace->points().size()) return;
-    const TracePosition& fix = m_trace->points()[*m_hovered];
-    const QString altitude =
-        fix.isValid() ? tr("%1 m").arg(std::lround(fix.position().elevation())) : tr("no altitude");
-    const QString text =
-        QStringLiteral("%1   %2   %3 %4")
-            .arg(KelvoPrefsBasedFormatter::getTimeDescription(fix.timeStamp()), altitude,
-                 KelvoPrefsBasedFormatter::getCoordinateDescription(fix.position().latitude()),
-                 KelvoPrefsBasedFormatter::getCoordinateDescription(fix.position().longitude()));
-    const QRectF box = painter.fontMetrics()
-                           .boundingRect(text)
-                           .adjusted(-4, -2, 4, 2)
-                           .translated(area.topLeft().toPoint() + QPoint(8, 20));
-    painter.fillRect(box, QColor(255, 255, 255, 220));
-    painter.setPen(Qt::black);
-    painter.drawText(box, Qt::AlignCenter, text);
+void FlightView::drawHoverText(QPainter& painter, const QRectF& track,
+                               const QRectF& barogram) const {
+    const std::vector<TracePosition>& fixes = m_trace->points();
+    if (!m_hovered || *m_hovered >= fixes.size()) return;
+    const TracePosition& fix = fixes[*m_hovered];
+    const QString timeAndAltitude =
+        KelvoPrefsBasedFormatter::getTimeDescription(fix.timeStamp()) + QStringLiteral("   ") +
+        (fix.isValid() ? tr("%1 m").arg(std::lround(fix.position().elevation()))
+                       : tr("no altitude"));
+    const QString position =
+        KelvoPrefsBasedFormatter::getCoordinateDescription(fix.position().latitude()) +
+        QLatin1Char(' ') +
+        KelvoPrefsBasedFormatter::getCoordinateDescription(fix.position().longitude());
+    drawLabel(painter, track.topLeft() + QPointF(8, 8),
+              timeAndAltitude + QStringLiteral("   ") + position);
+    // Beside the mark's line, on the side with room.
+    const double x = BarogramScale(fixes, barogram).x(fix);
+    const double width = painter.fontMetrics().horizontalAdvance(timeAndAltitude) + 8;
+    const double left = x + 6 + width <= barogram.right() ? x + 6 : x - 6 - width;
+    drawLabel(painter, QPointF(left, barogram.top() + 4), timeAndAltitude);
 }
 
 void FlightView::wheelEvent(QWheelEvent* event) {

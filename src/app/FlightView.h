@@ -78,7 +78,7 @@ class FlightView : public QWidget {
     void drawBarogram(QPainter& painter, const QRectF& area) const;
     void drawMarks(QPainter& painter, const TrackProjection& projection,
                    const QRectF& barogram) const;
-    void drawHoverText(QPainter& painter, const QRectF& area) const;
+    void drawHoverText(QPainter& painter, const QRectF& track, const QRectF& barogram) const;
     std::optional<std::size_t> nearestFixInTrack(const QPointF& at) const;
     std::optional<std::size_t> fixAtBarogramX(double x, const QRectF& area) const;
 

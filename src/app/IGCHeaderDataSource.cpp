@@ -1,18 +1,25 @@
 #include "app/IGCHeaderDataSource.h"
 
+#include <algorithm>
+
 namespace kelvo {
 
 namespace {
 
-// "PILOTINCHARGE:Anna Keller" and "Competition Class :18m" carry the record's long name
-// before the value; the key column already names the record. A text whose part before
-// the first colon is not a name (a time, a plain value) stays whole.
+// "PILOTINCHARGE:Anna Keller", "Competition Class :18m" and "100GPSDATUM:WGS-1984" carry
+// the record's long name before the value; the key column already names the record. A
+// text whose part before the first colon has no letter or holds other signs (a time, a
+// plain value) stays whole.
 QString withoutLabel(const std::string& text) {
     const QString value = QString::fromStdString(text);
     const qsizetype colon = value.indexOf(QLatin1Char(':'));
     if (colon <= 0) return value;
-    for (const QChar character : value.first(colon))
-        if (!character.isLetter() && character != QLatin1Char(' ') && character != QLatin1Char('-'))
+    const QString label = value.first(colon);
+    if (std::none_of(label.begin(), label.end(), [](QChar c) { return c.isLetter(); }))
+        return value;
+    for (const QChar character : label)
+        if (!character.isLetterOrNumber() && character != QLatin1Char(' ') &&
+            character != QLatin1Char('-'))
             return value;
     return value.mid(colon + 1).trimmed();
 }

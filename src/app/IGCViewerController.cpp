@@ -35,6 +35,7 @@ QTableView* makeTable(QWidget* parent, const QString& name, QAbstractItemModel* 
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->horizontalHeader()->setStretchLastSection(true);
     table->verticalHeader()->setVisible(false);
+    table->setWordWrap(false);
     QObject::connect(model, &QAbstractItemModel::modelReset, table,
                      &QTableView::resizeColumnsToContents);
     return table;
@@ -71,6 +72,8 @@ void IGCViewerController::makeWindow() {
     central->addWidget(tables);
     central->setStretchFactor(0, 3);
     central->setStretchFactor(1, 2);
+    // Room for the header's values and every column of the task.
+    central->setSizes({600, 440});
     m_viewerWindow->setCentralWidget(central);
 
     m_drawer = new QDockWidget(tr("Flights"), m_viewerWindow);
@@ -87,7 +90,8 @@ void IGCViewerController::makeWindow() {
     toolBar->addAction(tr("Add IGC File…"), this, &IGCViewerController::addIGCFile);
     toolBar->addAction(tr("Remove"), this, &IGCViewerController::removeIGCFile);
     toolBar->addAction(m_drawer->toggleViewAction());
-    m_viewerWindow->resize(1000, 700);
+    m_viewerWindow->resizeDocks({m_drawer}, {170}, Qt::Horizontal);
+    m_viewerWindow->resize(1240, 800);
 }
 
 void IGCViewerController::showWindow() {

@@ -66,7 +66,7 @@ LoggerWindow::LoggerWindow(QWidget* parent) : QMainWindow(parent) {
 
     makeMenus();
     // Room for the declaration's form beside every column of its task.
-    resize(1100, 720);
+    resize(1200, 760);
 }
 
 QWidget* LoggerWindow::makeConnectionBar() {
@@ -186,6 +186,7 @@ QWidget* LoggerWindow::makeDeclarationTab() {
         buttonRow({useRouteForTaskMenu, addWaypointToTaskPopup, removeWaypointFromTaskButton}));
     taskLayout->addLayout(buttonRow({saveToLoggerButton}));
     splitter->setStretchFactor(1, 1);
+    splitter->setSizes({260, 940});
     return tab;
 }
 
