@@ -171,6 +171,7 @@ TrackProjection FlightView::trackProjection() const {
 }
 
 void FlightView::zoomAt(const QPointF& at, double factor) {
+    factor = std::clamp(m_zoom * factor, kSmallestZoom, kLargestZoom) / m_zoom;
     // The same algebra as TrackProjection::zoom, kept as a factor and an offset so that the
     // view survives a resize of the window.
     const QPointF centre = trackArea(rect()).center();

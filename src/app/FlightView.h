@@ -23,6 +23,9 @@ class FlightView : public QWidget {
 
   public:
     static constexpr double kWheelZoomStep = 1.25;  // per notch of the wheel
+    // Of the fitted view, so that zooming far out or in never loses the flight.
+    static constexpr double kSmallestZoom = 0.25;
+    static constexpr double kLargestZoom = 400;
     // Ground speed [m/s] above which a fix counts as moving: faster than a glider is pushed
     // or towed on the ground by hand, slower than any take-off roll.
     static constexpr double kMovingSpeed = 8.0;
