@@ -18,6 +18,7 @@
 #include "LoggerAccess/LX/convert_fil2igc.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/SerialPortDictionary.h"
+#include "LoggerAccess/SimulatorPortFolder.h"
 #include "app/ConnectionAdvice.h"
 #include "app/FlightsDataSource.h"
 #include "app/KelvoPrefs.h"
@@ -559,24 +560,27 @@ class LoggerControllerTest : public QObject {
     }
 
     void menusAreFilledAtStartAndFollowPortsComingAndGoing() {
-        QTemporaryDir links;
+        QTemporaryDir base;
+        const SimulatorPortFolder simulators(base.filePath("ports").toStdString());
+        std::string reason;
+        QVERIFY2(simulators.prepare(reason), reason.c_str());
         LoggerWindow window;
         LoggerController controller(window);
-        controller.setPortSource([folder = links.path().toStdString()](int) {
+        controller.setPortSource([root = base.path().toStdString(), &simulators](int) {
             return std::optional(SerialPortDictionary::serialPortDictionary(
-                folder + "/no-tty-class", folder + "/no-dev", folder));
+                root + "/no-tty-class", root + "/no-dev", simulators.path()));
         });
-        controller.portWatcher()->setFolders({links.path()});
+        controller.portWatcher()->setFolders({QString::fromStdString(simulators.path())});
         window.show();
         QVERIFY(window.loggerTypesMenu->count() > 0);
         QCOMPARE(window.serialPortsMenu->count(), 0);
         QVERIFY(!window.connectButton->isEnabled());
 
-        const QString link = links.filePath("Simulated LX");
-        QVERIFY(QFile::link(links.path(), link));
+        QVERIFY2(simulators.publish("Simulated LX", "/dev/null", reason) == "Simulated LX",
+                 reason.c_str());
         QTRY_COMPARE(items(window.serialPortsMenu), QStringList({"Simulated LX"}));
         QVERIFY(window.connectButton->isEnabled());
-        QVERIFY(QFile::remove(link));
+        simulators.release("Simulated LX");
         QTRY_COMPARE(window.serialPortsMenu->count(), 0);
         QVERIFY(!window.connectButton->isEnabled());
     }
