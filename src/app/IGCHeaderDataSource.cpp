@@ -1,6 +1,30 @@
 #include "app/IGCHeaderDataSource.h"
 
+#include <algorithm>
+
 namespace kelvo {
+
+namespace {
+
+// "PILOTINCHARGE:Anna Keller", "Competition Class :18m" and "100GPSDATUM:WGS-1984" carry
+// the record's long name before the value; the key column already names the record. A
+// text whose part before the first colon has no letter or holds other signs (a time, a
+// plain value) stays whole.
+QString withoutLabel(const std::string& text) {
+    const QString value = QString::fromStdString(text);
+    const qsizetype colon = value.indexOf(QLatin1Char(':'));
+    if (colon <= 0) return value;
+    const QString label = value.first(colon);
+    if (std::none_of(label.begin(), label.end(), [](QChar c) { return c.isLetter(); }))
+        return value;
+    for (const QChar character : label)
+        if (!character.isLetterOrNumber() && character != QLatin1Char(' ') &&
+            character != QLatin1Char('-'))
+            return value;
+    return value.mid(colon + 1).trimmed();
+}
+
+}  // namespace
 
 const QStringList& IGCHeaderDataSource::columnIdentifiers() {
     static const QStringList identifiers{QStringLiteral("key"), QStringLiteral("value")};
@@ -26,7 +50,7 @@ QVariant IGCHeaderDataSource::data(const QModelIndex& index, int role) const {
     const auto& [key, value] = m_rows[std::size_t(index.row())];
     const QString& column = columnIdentifiers()[index.column()];
     if (column == QLatin1String("key")) return QString::fromStdString(key);
-    if (column == QLatin1String("value")) return QString::fromStdString(value);
+    if (column == QLatin1String("value")) return withoutLabel(value);
     return QString();
 }
 

@@ -23,15 +23,21 @@ namespace kelvo {
 
 namespace {
 
-QTableView* makeTable(QWidget* parent, QAbstractItemModel* model,
+// Named, so that the window's layout keeps its column widths; the columns fit what they
+// show whenever the table gets new data.
+QTableView* makeTable(QWidget* parent, const QString& name, QAbstractItemModel* model,
                       QAbstractItemView::SelectionMode mode) {
     auto* table = new QTableView(parent);
+    table->setObjectName(name);
     table->setModel(model);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(mode);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->horizontalHeader()->setStretchLastSection(true);
     table->verticalHeader()->setVisible(false);
+    table->setWordWrap(false);
+    QObject::connect(model, &QAbstractItemModel::modelReset, table,
+                     &QTableView::resizeColumnsToContents);
     return table;
 }
 
@@ -55,20 +61,25 @@ void IGCViewerController::makeWindow() {
     m_viewerWindow->installEventFilter(this);
 
     auto* tables = new QSplitter(Qt::Vertical);
-    m_headerTableView = makeTable(tables, m_headerDataSource, QAbstractItemView::NoSelection);
-    m_taskTableView = makeTable(tables, m_taskDataSource, QAbstractItemView::NoSelection);
+    tables->setObjectName(QStringLiteral("tablesSplitter"));
+    m_headerTableView =
+        makeTable(tables, "header", m_headerDataSource, QAbstractItemView::NoSelection);
+    m_taskTableView = makeTable(tables, "task", m_taskDataSource, QAbstractItemView::NoSelection);
     auto* central = new QSplitter(Qt::Horizontal, m_viewerWindow);
+    central->setObjectName(QStringLiteral("viewerSplitter"));
     m_flightView = new FlightView(central);
     central->addWidget(m_flightView);
     central->addWidget(tables);
     central->setStretchFactor(0, 3);
     central->setStretchFactor(1, 2);
+    // Room for the header's values and every column of the task.
+    central->setSizes({600, 440});
     m_viewerWindow->setCentralWidget(central);
 
     m_drawer = new QDockWidget(tr("Flights"), m_viewerWindow);
     m_drawer->setObjectName(QStringLiteral("flightsDrawer"));
     m_igcFileTableView =
-        makeTable(m_drawer, m_igcFilesDataSource, QAbstractItemView::ExtendedSelection);
+        makeTable(m_drawer, "files", m_igcFilesDataSource, QAbstractItemView::ExtendedSelection);
     m_drawer->setWidget(m_igcFileTableView);
     m_viewerWindow->addDockWidget(Qt::LeftDockWidgetArea, m_drawer);
     connect(m_igcFileTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -79,7 +90,8 @@ void IGCViewerController::makeWindow() {
     toolBar->addAction(tr("Add IGC File…"), this, &IGCViewerController::addIGCFile);
     toolBar->addAction(tr("Remove"), this, &IGCViewerController::removeIGCFile);
     toolBar->addAction(m_drawer->toggleViewAction());
-    m_viewerWindow->resize(1000, 700);
+    m_viewerWindow->resizeDocks({m_drawer}, {170}, Qt::Horizontal);
+    m_viewerWindow->resize(1240, 800);
 }
 
 void IGCViewerController::showWindow() {

@@ -1,12 +1,10 @@
 #include "app/LoggerController.h"
 
-#include <grp.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFile>
@@ -16,9 +14,11 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -27,19 +27,20 @@
 #include <QUrl>
 #include <QUuid>
 #include <algorithm>
-#include <cerrno>
 #include <sstream>
 
 #include "LoggerAccess/LX/convert_fil2igc.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerFactory.h"
 #include "LoggerAccess/VolumeDictionary.h"
+#include "app/ConnectionAdvice.h"
 #include "app/ExportPanelController.h"
 #include "app/FlightsDataSource.h"
 #include "app/KelvoPrefs.h"
 #include "app/KelvoPrefsBasedFormatter.h"
 #include "app/LoggerInfoDataSource.h"
 #include "app/LoggerWindow.h"
+#include "app/PortWatcher.h"
 #include "app/PreferencesController.h"
 #include "app/ProgressDialog.h"
 #include "app/RoutesDataSource.h"
@@ -121,6 +122,7 @@ LoggerController::LoggerController(LoggerWindow& window)
       m_routesDataSource(new RoutesDataSource(this)),
       m_taskDataSource(new TaskDataSource(this)),
       m_waypointsComboDataSource(new WaypointsComboDataSource(this)),
+      m_portWatcher(new PortWatcher(this)),
       m_portSource(platformPorts) {
     m_window.loggerInfoView->setModel(m_loggerInfoDataSource);
     m_window.flightsList->setModel(m_flightsDataSource);
@@ -226,6 +228,7 @@ void LoggerController::wireWindow() {
     on(m_warningClearLoggerController, &QDialog::finished,
        [this] { clearFlightsSheetDidEnd(m_warningClearLoggerController->getReturnCode()); });
     on(w.importAction, &QAction::triggered, [this] { importFile(); });
+    on(m_portWatcher, &PortWatcher::portsMayHaveChanged, [this] { portsDidChange(); });
     on(w.exportAction, &QAction::triggered, [this] { exportFile(); });
 }
 
@@ -379,31 +382,18 @@ void LoggerController::threadedConnect() {
     });
 }
 
-QString LoggerController::portAccessProblem(const std::string& path) {
-    if (path.empty()) return tr("No port is chosen.");
-    if (::access(path.c_str(), R_OK | W_OK) == 0) return {};
-    if (errno == ENOENT) return tr("The port %1 does not exist.").arg(QString::fromStdString(path));
-    if (errno != EACCES) return {};
-    QString group = QStringLiteral("dialout");
-    struct stat status {};
-    if (::stat(path.c_str(), &status) == 0) {
-        if (const struct group* owner = ::getgrgid(status.st_gid)) group = owner->gr_name;
-    }
-    return tr("You may not open %1. Add your user to the group '%2' "
-              "(sudo usermod -aG %2 $USER), then log out and in again.")
-        .arg(QString::fromStdString(path), group);
-}
-
 void LoggerController::reportFailedConnection(const std::string& path, const Outcome& outcome) {
     const bool refused = !outcome && !outcome.retryable();
-    QString text = refused ? tr("Could not connect to the %1: %2")
-                                 .arg(selectedLoggerName(), QString::fromStdString(outcome.reason()))
-                           : tr("Could not connect to the %1 on %2 after %3 attempts.")
-                                 .arg(selectedLoggerName(), selectedPortName())
-                                 .arg(kConnectAttempts);
-    const QString problem = portAccessProblem(path);
-    if (!problem.isEmpty()) text += QLatin1Char(' ') + problem;
-    setStatus(text);
+    const QString text =
+        refused ? tr("Could not connect to the %1: %2")
+                      .arg(selectedLoggerName(), QString::fromStdString(outcome.reason()))
+                : tr("Could not connect to the %1 on %2 after %3 attempts.")
+                      .arg(selectedLoggerName(), selectedPortName())
+                      .arg(kConnectAttempts);
+    // The driver says what failed; the advice what to do about it.
+    const QString advice = refused ? ConnectionAdvice::portAccessProblem(path)
+                                   : ConnectionAdvice::afterFailedConnect(path);
+    setStatus(advice.isEmpty() ? text : text + QLatin1Char(' ') + advice);
 }
 
 void LoggerController::setConnectedControls(bool connected) {
@@ -463,7 +453,7 @@ void LoggerController::loadSerialPorts() {
     for (const auto& [name, path] : m_loggerLocations) names << QString::fromStdString(name);
     replaceItems(m_window.serialPortsMenu, sortedCaseInsensitively(names),
                  {remembered, KelvoPrefs::lastUsedSerialPortName()});
-    if (m_window.serialPortsMenu->count() > 0) m_portsLoaded = true;
+    m_portsLoaded = m_window.serialPortsMenu->count() > 0;
     m_window.connectButton->setEnabled(m_portsLoaded);
 }
 
@@ -519,6 +509,8 @@ void LoggerController::clearLoggerData() {
     m_waypointsDataSource->setData(nullptr);
     setHomePointItems(nullptr);
     if (m_logger) m_logger->loggerData().clear();
+    m_directoryReadAt = {};
+    showFlightsSummary();
     attachLoggerDataToDataSources();
     showDeclaration();
 }
@@ -591,6 +583,12 @@ void LoggerController::windowDidBecomeMain() {
     m_window.connectButton->setEnabled(m_portsLoaded);
     flightsSelectionDidChange();
     m_window.viewFlightButton->setVisible(KelvoPrefs::allowInternalDebugFeatures());
+}
+
+void LoggerController::portsDidChange() {
+    // The menu is locked while connected; an operation may be reading the chosen port.
+    if (isConnected() || m_worker) return;
+    loadSerialPorts();
 }
 
 void LoggerController::windowDidBecomeKey() {
@@ -700,6 +698,8 @@ void LoggerController::readFlights(bool reload) {
         }
         m_flightsDataSource->setShowOnlyFlightsWithTakeoff(false);
         m_flightsDataSource->setData(&directory);
+        m_directoryReadAt = QDateTime::currentDateTime();
+        showFlightsSummary();
         if (!directory.empty())
             m_window.clearFlightsButton->setEnabled(m_logger->allowsClearFlights());
         m_window.clearFlightsAction->setEnabled(m_window.clearFlightsButton->isEnabled());
@@ -708,6 +708,17 @@ void LoggerController::readFlights(bool reload) {
 
 void LoggerController::onlyDetectedTakeoff(bool on) {
     m_flightsDataSource->setShowOnlyFlightsWithTakeoff(on);
+    showFlightsSummary();
+}
+
+void LoggerController::showFlightsSummary() {
+    if (!m_directoryReadAt.isValid()) {
+        m_window.flightsSummary->clear();
+        return;
+    }
+    m_window.flightsSummary->setText(
+        tr("%n flight(s), read at %1", nullptr, m_flightsDataSource->rowCount())
+            .arg(QLocale().toString(m_directoryReadAt.time(), QLocale::ShortFormat)));
 }
 
 void LoggerController::clearFlights() {
@@ -739,6 +750,8 @@ QFileDialog* LoggerController::makeFilePanel(const QString& title, QWidget* acce
     panel->setOption(QFileDialog::DontUseNativeDialog);
     panel->setWindowModality(Qt::WindowModal);
     panel->setAttribute(Qt::WA_DeleteOnClose);
+    // Not the folder the program happened to start in.
+    panel->setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     if (accessory) {
         accessory->setParent(panel);
         if (auto* grid = qobject_cast<QGridLayout*>(panel->layout()))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QFileDialog>
 #include <QObject>
 #include <QPointer>
@@ -22,6 +23,7 @@ namespace kelvo {
 class Logger;
 class LoggerFactory;
 class LoggerWindow;
+class PortWatcher;
 class PreferencesController;
 class ProgressDialog;
 class FlightsDataSource;
@@ -102,6 +104,9 @@ class LoggerController : public QObject {
     bool tabViewShouldSelect(int tab);
     void tabViewDidSelect(int tab);
     void homePointSelectionDidChange(int index);
+    // A serial port or simulator link may have come or gone: the port menu is filled again
+    // unless a logger is connected.
+    void portsDidChange();
 
     // Internal operations (GUI thread).
     void loadGliderClassDescriptions();
@@ -128,10 +133,6 @@ class LoggerController : public QObject {
     void readFlights(bool reload);
     void readWaypoints(bool reload);
     void readDeclaration(bool reload);
-
-    // Why the port cannot be opened (missing, or no permission and how to get it); empty
-    // when nothing is known against it.
-    static QString portAccessProblem(const std::string& path);
 
     // Seams for tests and later panels.
     void setPortSource(PortSource source) { m_portSource = std::move(source); }
@@ -166,6 +167,7 @@ class LoggerController : public QObject {
     WaypointsDataSource* waypointsDataSource() const { return m_waypointsDataSource; }
     RoutesDataSource* routesDataSource() const { return m_routesDataSource; }
     TaskDataSource* taskDataSource() const { return m_taskDataSource; }
+    PortWatcher* portWatcher() const { return m_portWatcher; }
     WaypointsComboDataSource* waypointsComboDataSource() const {
         return m_waypointsComboDataSource;
     }
@@ -187,6 +189,8 @@ class LoggerController : public QObject {
     void downloadPanelDidEnd(int returnCode, const QString& target,
                              const SaveIGCPanelController& accessory, const char* logText);
     void setStatus(const QString& text);
+    // The count of flights shown and when the directory was read.
+    void showFlightsSummary();
     void reportFailedConnection(const std::string& path, const Outcome& outcome);
     void setConnectedControls(bool connected);
     void updateLoggerMenu();
@@ -210,6 +214,7 @@ class LoggerController : public QObject {
     RoutesDataSource* m_routesDataSource;
     TaskDataSource* m_taskDataSource;
     WaypointsComboDataSource* m_waypointsComboDataSource;
+    PortWatcher* m_portWatcher;
 
     std::unique_ptr<Logger> m_logger;
     std::string m_nativeExtension;  // of the driver's class
@@ -221,6 +226,7 @@ class LoggerController : public QObject {
     QStringList m_loggerTypes;
     QStringList m_fileTypes;
     int m_shownTab = 0;
+    QDateTime m_directoryReadAt;  // invalid until the flight directory was read
 
     bool m_portsLoaded = false;
     bool m_directoryLoaded = false;

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
@@ -25,8 +26,10 @@ namespace kelvo {
 
 namespace {
 
-QTableView* makeTable(QWidget* parent, QAbstractItemView::SelectionMode mode) {
+// Named, so that the window's layout keeps its column widths.
+QTableView* makeTable(QWidget* parent, const QString& name, QAbstractItemView::SelectionMode mode) {
     auto* table = new QTableView(parent);
+    table->setObjectName(name);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(mode);
     table->horizontalHeader()->setStretchLastSection(true);
@@ -62,7 +65,8 @@ LoggerWindow::LoggerWindow(QWidget* parent) : QMainWindow(parent) {
     statusBar()->addWidget(statusLine, 1);
 
     makeMenus();
-    resize(900, 600);
+    // Room for the declaration's form beside every column of its task.
+    resize(1200, 760);
 }
 
 QWidget* LoggerWindow::makeConnectionBar() {
@@ -70,7 +74,9 @@ QWidget* LoggerWindow::makeConnectionBar() {
     auto* layout = new QHBoxLayout(bar);
     layout->setContentsMargins(0, 0, 0, 0);
     loggerTypesMenu = new QComboBox(bar);
+    loggerTypesMenu->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     serialPortsMenu = new QComboBox(bar);
+    serialPortsMenu->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     serialPortsMenu->setMinimumContentsLength(16);
     connectButton = new QPushButton(tr("Connect"), bar);
     layout->addWidget(new QLabel(tr("Logger:"), bar));
@@ -85,7 +91,7 @@ QWidget* LoggerWindow::makeConnectionBar() {
 QWidget* LoggerWindow::makeInfoTab() {
     auto* tab = new QWidget(this);
     auto* layout = new QVBoxLayout(tab);
-    loggerInfoView = makeTable(tab, QAbstractItemView::SingleSelection);
+    loggerInfoView = makeTable(tab, "loggerInfo", QAbstractItemView::SingleSelection);
     layout->addWidget(loggerInfoView);
     return tab;
 }
@@ -93,7 +99,9 @@ QWidget* LoggerWindow::makeInfoTab() {
 QWidget* LoggerWindow::makeFlightsTab() {
     auto* tab = new QWidget(this);
     auto* layout = new QVBoxLayout(tab);
-    flightsList = makeTable(tab, QAbstractItemView::ExtendedSelection);
+    flightsSummary = new QLabel(tab);
+    layout->addWidget(flightsSummary);
+    flightsList = makeTable(tab, "flights", QAbstractItemView::ExtendedSelection);
     layout->addWidget(flightsList);
     onlyDetectedTakeoffBox = new QCheckBox(tr("Only flights with detected take-off"), tab);
     reloadFlightsButton = new QPushButton(tr("Reload"), tab);
@@ -109,10 +117,11 @@ QWidget* LoggerWindow::makeDatabaseTab() {
     auto* tab = new QWidget(this);
     auto* layout = new QVBoxLayout(tab);
     auto* splitter = new QSplitter(Qt::Horizontal, tab);
+    splitter->setObjectName("databaseSplitter");
 
     auto* waypointsBox = new QGroupBox(tr("Waypoints"), splitter);
     auto* waypointsLayout = new QVBoxLayout(waypointsBox);
-    waypointsView = makeTable(waypointsBox, QAbstractItemView::ExtendedSelection);
+    waypointsView = makeTable(waypointsBox, "waypoints", QAbstractItemView::ExtendedSelection);
     waypointsView->setDragEnabled(true);
     addWaypointButton = new QPushButton(tr("Add"), waypointsBox);
     deleteWaypointButton = new QPushButton(tr("Delete"), waypointsBox);
@@ -137,8 +146,11 @@ QWidget* LoggerWindow::makeDatabaseTab() {
 QWidget* LoggerWindow::makeDeclarationTab() {
     auto* tab = new QWidget(this);
     auto* layout = new QHBoxLayout(tab);
+    auto* splitter = new QSplitter(Qt::Horizontal, tab);
+    splitter->setObjectName("declarationSplitter");
+    layout->addWidget(splitter);
 
-    auto* formBox = new QGroupBox(tr("Pilot and Glider"), tab);
+    auto* formBox = new QGroupBox(tr("Pilot and Glider"), splitter);
     auto* form = new QFormLayout(formBox);
     auto field = [formBox, form](const QString& label) {
         auto* edit = new QLineEdit(formBox);
@@ -161,11 +173,10 @@ QWidget* LoggerWindow::makeDeclarationTab() {
     homeLatitude = field(tr("Latitude:"));
     homeLongitude = field(tr("Longitude:"));
     homeElevation = field(tr("Elevation (m):"));
-    layout->addWidget(formBox);
 
-    auto* taskBox = new QGroupBox(tr("Task"), tab);
+    auto* taskBox = new QGroupBox(tr("Task"), splitter);
     auto* taskLayout = new QVBoxLayout(taskBox);
-    taskView = makeTable(taskBox, QAbstractItemView::SingleSelection);
+    taskView = makeTable(taskBox, "task", QAbstractItemView::SingleSelection);
     useRouteForTaskMenu = new QComboBox(taskBox);
     addWaypointToTaskPopup = new QComboBox(taskBox);
     removeWaypointFromTaskButton = new QPushButton(tr("Remove"), taskBox);
@@ -174,7 +185,8 @@ QWidget* LoggerWindow::makeDeclarationTab() {
     taskLayout->addLayout(
         buttonRow({useRouteForTaskMenu, addWaypointToTaskPopup, removeWaypointFromTaskButton}));
     taskLayout->addLayout(buttonRow({saveToLoggerButton}));
-    layout->addWidget(taskBox, 1);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({260, 940});
     return tab;
 }
 
@@ -183,6 +195,8 @@ void LoggerWindow::makeMenus() {
     preferencesAction = application->addAction(tr("&Preferences…"));
     preferencesAction->setShortcut(QKeySequence::Preferences);
     checkForUpdateAction = application->addAction(tr("Check for &Update…"));
+    aboutAction = application->addAction(tr("&About Kelvo"));
+    connect(aboutAction, &QAction::triggered, this, &LoggerWindow::showAboutBox);
     application->addSeparator();
     quitAction = application->addAction(tr("&Quit"));
     quitAction->setShortcut(QKeySequence::Quit);
@@ -199,8 +213,18 @@ void LoggerWindow::makeMenus() {
     exportAction = loggerMenuItem->addAction(tr("E&xport Waypoints…"));
 }
 
+void LoggerWindow::showAboutBox() {
+    QMessageBox::about(this, tr("About Kelvo"),
+                       tr("<h3>Kelvo %1</h3><p>Downloads flights from gliding flight recorders "
+                          "and edits their waypoints, routes and declaration.</p>")
+                           .arg(QApplication::applicationVersion()));
+}
+
 bool LoggerWindow::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) Q_EMIT windowDidBecomeMain();
+    // Without a window manager (or before it activates the window) a shown window is never
+    // activated; its menus are filled when it is first shown all the same.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
+        Q_EMIT windowDidBecomeMain();
     return QMainWindow::event(event);
 }
 

@@ -27,6 +27,9 @@ class LoggerWindow : public QMainWindow {
 
     explicit LoggerWindow(QWidget* parent = nullptr);
 
+    // The program's name, version and purpose.
+    void showAboutBox();
+
     QComboBox* loggerTypesMenu;
     QComboBox* serialPortsMenu;
     QPushButton* connectButton;
@@ -34,6 +37,7 @@ class LoggerWindow : public QMainWindow {
 
     QTableView* loggerInfoView;
 
+    QLabel* flightsSummary;  // how many flights, read when
     QTableView* flightsList;
     QCheckBox* onlyDetectedTakeoffBox;
     QPushButton* reloadFlightsButton;
@@ -79,6 +83,7 @@ class LoggerWindow : public QMainWindow {
     QAction* exportAction;
     QAction* preferencesAction;
     QAction* checkForUpdateAction;
+    QAction* aboutAction;
     QAction* quitAction;
 
   Q_SIGNALS:

@@ -14,6 +14,7 @@ namespace {
 
 constexpr double kFilledFraction = 0.8;  // of the area, the rest is margin
 constexpr double kSpanOfOnePoint = 0.1;  // [degrees] shown around a box without extent
+constexpr double kKilometresPerDegreeOfLatitude = 111.2;
 
 }  // namespace
 
@@ -24,15 +25,11 @@ void TrackProjection::Box::add(const Position& position) {
     east = std::max(east, position.longitudeDegrees());
 }
 
-TrackProjection::TrackProjection(const std::vector<TracePosition>& fixes, const QRectF& area) {
-    Box box;
-    for (const TracePosition& fix : fixes) box.add(fix.position());
-    fit(box, area);
-}
-
-TrackProjection::TrackProjection(const std::vector<std::shared_ptr<Waypoint>>& points,
+TrackProjection::TrackProjection(const std::vector<TracePosition>& fixes,
+                                 const std::vector<std::shared_ptr<Waypoint>>& points,
                                  const QRectF& area) {
     Box box;
+    for (const TracePosition& fix : fixes) box.add(fix.position());
     for (const auto& point : points)
         if (!isPlaceholder(*point)) box.add(*point);
     fit(box, area);
@@ -61,6 +58,19 @@ QPointF TrackProjection::map(const Position& position) const {
     const double north = position.latitudeDegrees() - m_centreLatitude;
     return {m_areaCentre.x() + east * m_pixelsPerDegree,
             m_areaCentre.y() - north * m_pixelsPerDegree};
+}
+
+void TrackProjection::zoom(double factor, const QPointF& about) {
+    m_pixelsPerDegree *= factor;
+    m_areaCentre = about + (m_areaCentre - about) * factor;
+}
+
+void TrackProjection::pan(const QPointF& delta) {
+    m_areaCentre += delta;
+}
+
+double TrackProjection::kilometresPerPixel() const {
+    return kKilometresPerDegreeOfLatitude / m_pixelsPerDegree;
 }
 
 }  // namespace kelvo

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QApplication>
+#include <QIcon>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -10,6 +11,7 @@
 #include "app/LoggerController.h"
 #include "app/LoggerWindow.h"
 #include "app/PreferencesController.h"
+#include "app/WindowLayout.h"
 #include "base/Beep.h"
 
 int main(int argc, char** argv) {
@@ -18,14 +20,18 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("kelvo"));
     QApplication::setOrganizationName(QStringLiteral("kelvo"));
-    QApplication::setApplicationVersion(QStringLiteral("1.1.2"));
+    QApplication::setApplicationVersion(QStringLiteral(KELVO_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("org.kelvo.Kelvo"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.kelvo.Kelvo")));
 
     kelvo::setBeepHandler([] { QApplication::beep(); });
     kelvo::KelvoPrefsBasedFormatter::applyTimeZonePreference();
     kelvo::LoggerWindow window;
     kelvo::LoggerController controller(window);
+    new kelvo::WindowLayout(window, QStringLiteral("MainWindow"));
 
     kelvo::IGCViewerController viewer;
+    new kelvo::WindowLayout(*viewer.viewerWindow(), QStringLiteral("IGCViewer"));
     controller.setFlightViewer([&viewer](const QByteArray& igcText, const QString& name) {
         viewer.showWindow();
         viewer.addIGCFileWithData(igcText, name);

@@ -46,10 +46,10 @@ bool TracePosition::parseIgcBRecord(std::string_view line) {
     m_position.setLatitude(*parseCoordinate(line.substr(kLatitudeColumn, kLatitudeWidth)));
     m_position.setLongitude(*parseCoordinate(line.substr(kLongitudeColumn, kLongitudeWidth)));
     // A "V" fix is two-dimensional: its altitude columns carry nothing usable.
-    m_position.setElevation(line[kValidityColumn] == 'V'
-                                ? 0.0
-                                : static_cast<double>(leadingInteger(
-                                      line.substr(kGnssAltitudeColumn, kGnssAltitudeWidth))));
+    m_valid = line[kValidityColumn] != 'V';
+    m_position.setElevation(!m_valid ? 0.0
+                                     : static_cast<double>(leadingInteger(
+                                           line.substr(kGnssAltitudeColumn, kGnssAltitudeWidth))));
     return true;
 }
 

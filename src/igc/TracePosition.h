@@ -41,10 +41,13 @@ class TracePosition {
     void setPosition(const Position& position) { m_position = position; }
     std::chrono::sys_seconds timeStamp() const { return m_timeStamp; }
     void setTimeStamp(std::chrono::sys_seconds timeStamp) { m_timeStamp = timeStamp; }
+    // False for a "V" fix: two-dimensional, its altitude means nothing.
+    bool isValid() const { return m_valid; }
 
   private:
     Position m_position;
     std::chrono::sys_seconds m_timeStamp{};
+    bool m_valid = true;
 };
 
 }  // namespace kelvo

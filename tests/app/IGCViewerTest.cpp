@@ -110,7 +110,7 @@ class IGCViewerTest : public QObject {
             m_viewer->igcFileTableView()->selectionModel()->selectedRows();
         QCOMPARE(selected.size(), 1);
         QCOMPARE(selected.first().row(), 0);
-        QVERIFY(column(*m_viewer->headerDataSource(), 1).contains("PILOTINCHARGE:Ann Roe"));
+        QVERIFY(column(*m_viewer->headerDataSource(), 1).contains("Ann Roe"));
         QCOMPARE(column(*m_viewer->taskDataSource(), 0), QStringList({"TP Hill"}));
         QCOMPARE(m_viewer->flightView()->trace(), m_viewer->traces().back());
     }
@@ -180,7 +180,7 @@ class IGCViewerTest : public QObject {
         // latitude.
         const std::vector<TracePosition> fixes{fixAt(60.0, 10.0, 0, 0), fixAt(60.25, 10.5, 0, 1)};
         const QRectF area(0, 0, 400, 200);
-        const TrackProjection projection(fixes, area);
+        const TrackProjection projection(fixes, {}, area);
         const QPointF southWest = projection.map(fixes[0].position());
         const QPointF northEast = projection.map(fixes[1].position());
         QVERIFY(northEast.x() > southWest.x());
@@ -197,21 +197,90 @@ class IGCViewerTest : public QObject {
         const std::vector<std::shared_ptr<Waypoint>> task{Waypoint::fromDegrees("TAKEOFF", 0, 0, 0),
                                                           Waypoint::fromDegrees("A", 45, 7, 0)};
         const QRectF area(0, 0, 100, 100);
-        QCOMPARE(TrackProjection(task, area).map(*task[1]), area.center());
+        QCOMPARE(TrackProjection({}, task, area).map(*task[1]), area.center());
     }
 
-    void barogramRunsFromFirstToLastFixAndLowToHigh() {
-        const std::vector<TracePosition> fixes{fixAt(50, 8, 300, 0), fixAt(50, 8, 1300, 600),
-                                               fixAt(50, 8, 800, 1200)};
-        const QRectF area(10, 20, 300, 100);
-        const QPolygonF line = FlightView::barogramPolygon(fixes, area);
-        QCOMPARE(line.size(), 3);
-        QCOMPARE(line[0], QPointF(10, 120));
-        QCOMPARE(line[1], QPointF(160, 20));
-        QCOMPARE(line[2], QPointF(310, 70));
+    void headerValuesLeaveOutTheirLabels() {
+        m_viewer->addIGCFileWithData(
+            "HFPLTPILOTINCHARGE:Anna Keller\r\n"
+            "HFCCLCompetition Class :18m\r\n"
+            "HFTZNTIMEZONE:+1.00\r\n"
+            "HFDTM100GPSDATUM:WGS-1984\r\n"
+            "HFSIT12:30 start\r\n"
+            "HFDTE150708\r\n"
+            "HFRFWFIRMWAREVERSION:v2.1\r\n",
+            "labels.igc");
+        // In the order of the record codes: CCL, DTE, DTM, PLT, RFW, SIT, TZN.
+        QCOMPARE(column(*m_viewer->headerDataSource(), 1),
+                 QStringList(
+                     {"18m", "150708", "WGS-1984", "Anna Keller", "v2.1", "12:30 start", "+1.00"}));
+    }
 
-        const QPolygonF level = FlightView::barogramPolygon({fixAt(50, 8, 500, 0)}, area);
-        QCOMPARE(level.first(), QPointF(160, 70));
+    void barogramRunsFromFirstToLastFixAndLowToHighWithGapsAtInvalidFixes() {
+        std::vector<TracePosition> fixes{fixAt(50, 8, 300, 0), fixAt(50, 8, 1300, 600),
+                                         fixAt(50, 8, 800, 1200)};
+        const QRectF area(10, 20, 300, 100);
+        QList<QPolygonF> lines = FlightView::barogramLines(fixes, area);
+        QCOMPARE(lines.size(), 1);
+        QCOMPARE(lines[0], QPolygonF({QPointF(10, 120), QPointF(160, 20), QPointF(310, 70)}));
+
+        // A "V" fix has no altitude: no point at its time, and the lowest altitude stays 300.
+        const auto invalid = TracePosition::fromIgcBRecord("B0905005000000N00800000EV000000000000",
+                                                           std::chrono::sys_seconds{});
+        QVERIFY(invalid && !invalid->isValid());
+        TracePosition gap = *invalid;
+        gap.setTimeStamp(std::chrono::sys_seconds(std::chrono::seconds(300)));
+        fixes.insert(fixes.begin() + 1, gap);
+        lines = FlightView::barogramLines(fixes, area);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0], QPolygonF({QPointF(10, 120)}));
+        QCOMPARE(lines[1], QPolygonF({QPointF(160, 20), QPointF(310, 70)}));
+
+        const QList<QPolygonF> level = FlightView::barogramLines({fixAt(50, 8, 500, 0)}, area);
+        QCOMPARE(level.first().first(), QPointF(160, 70));
+    }
+
+    void takeoffAndLandingAreTheFirstAndLastMovingFix() {
+        // 0.001 degree of latitude is 111 m: 11 m/s over 10 s, a walk at 1 m/s is not.
+        const std::vector<TracePosition> fixes{
+            fixAt(50.0, 8, 500, 0), fixAt(50.0001, 8, 500, 100), fixAt(50.0011, 8, 500, 110),
+            fixAt(50.0021, 8, 500, 120), fixAt(50.0022, 8, 500, 220)};
+        QCOMPARE(FlightView::takeoffAndLanding(fixes),
+                 std::make_pair(std::size_t(1), std::size_t(3)));
+        QCOMPARE(FlightView::takeoffAndLanding({fixes[0]}),
+                 std::make_pair(std::size_t(0), std::size_t(0)));
+    }
+
+    void fittedViewHoldsEveryFixAndTaskPointAndZoomAndPanMoveIt() {
+        // The task reaches far beyond the short track.
+        m_viewer->addIGCFileWithData(kLakesFlight + "C5400000N00500000ETP2 Far North East\r\n",
+                                     "lakes.igc");
+        FlightView& view = *m_viewer->flightView();
+        view.resize(500, 500);
+        const std::shared_ptr<KelvoTrace>& trace = m_viewer->traces().back();
+        const QRectF area = FlightView::trackArea(view.rect());
+        const TrackProjection fitted = view.trackProjection();
+        for (const TracePosition& fix : trace->points())
+            QVERIFY(area.contains(fitted.map(fix.position())));
+        for (const auto& point : trace->waypoints())
+            if (!TrackProjection::isPlaceholder(*point)) QVERIFY(area.contains(fitted.map(*point)));
+
+        // Zooming keeps the point under the mouse and doubles distances from it.
+        const Position home = trace->points().front().position();
+        const Position far = *trace->waypoints().back();
+        const QPointF mouse = fitted.map(home);
+        view.zoomAt(mouse, 2);
+        const QPointF zoomedHome = view.trackProjection().map(home);
+        QVERIFY((zoomedHome - mouse).manhattanLength() < 0.01);
+        const QPointF before = fitted.map(far) - mouse;
+        const QPointF after = view.trackProjection().map(far) - mouse;
+        QVERIFY((after - 2 * before).manhattanLength() < 0.01);
+
+        view.panBy(QPointF(30, -20));
+        QVERIFY((view.trackProjection().map(home) - (mouse + QPointF(30, -20))).manhattanLength() <
+                0.01);
+        QTest::keyClick(&view, Qt::Key_Home);
+        QVERIFY((view.trackProjection().map(far) - fitted.map(far)).manhattanLength() < 0.01);
     }
 
     void surfaceDrawsTheSelectedFlight() {
@@ -223,11 +292,23 @@ class IGCViewerTest : public QObject {
         const QImage drawn = view.grab().toImage();
         QCOMPARE(drawn.size(), empty.size());
         QVERIFY(drawn != empty);
-        // The track's first fix is drawn inside the track area.
-        const QRectF track = FlightView::trackArea(view.rect());
-        const QPointF start = TrackProjection(m_viewer->traces().back()->points(), track)
-                                  .map(m_viewer->traces().back()->points().front().position());
+        const QPointF start =
+            view.trackProjection().map(m_viewer->traces().back()->points().front().position());
         QVERIFY(drawn.pixelColor(start.toPoint()) != QColor(Qt::white));
+    }
+
+    void theFixUnderTheMouseIsMarkedFromTrackOrBarogram() {
+        m_viewer->addIGCFileWithData(kLakesFlight, "lakes.igc");
+        FlightView& view = *m_viewer->flightView();
+        view.resize(500, 500);
+        const auto& fixes = m_viewer->traces().back()->points();
+        view.hoverAt(view.trackProjection().map(fixes[1].position()) + QPointF(2, 2));
+        QCOMPARE(view.hoveredFix(), std::optional<std::size_t>(1));
+        const QRectF barogram = FlightView::barogramArea(view.rect());
+        view.hoverAt(QPointF(barogram.right() - 1, barogram.center().y()));
+        QCOMPARE(view.hoveredFix(), std::optional<std::size_t>(2));
+        view.hoverAt(QPointF(1, 1));
+        QCOMPARE(view.hoveredFix(), std::nullopt);
     }
 
   private:

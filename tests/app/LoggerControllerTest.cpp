@@ -2,9 +2,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -15,10 +17,14 @@
 
 #include "LoggerAccess/LX/convert_fil2igc.h"
 #include "LoggerAccess/Logger.h"
+#include "LoggerAccess/SerialPortDictionary.h"
+#include "LoggerAccess/SimulatorPortFolder.h"
+#include "app/ConnectionAdvice.h"
 #include "app/FlightsDataSource.h"
 #include "app/KelvoPrefs.h"
 #include "app/KelvoPrefsBasedFormatter.h"
 #include "app/LoggerInfoDataSource.h"
+#include "app/PortWatcher.h"
 #include "app/ProgressDialog.h"
 #include "app/RoutesDataSource.h"
 #include "app/TaskDataSource.h"
@@ -170,6 +176,7 @@ class LoggerControllerTest : public QObject {
         QCOMPARE(fixture.script->readDirectoryCalls.load(), 1);
         QVERIFY(fixture.controller.directoryLoaded());
         QCOMPARE(fixture.controller.flightsDataSource()->rowCount(), 2);
+        QVERIFY(fixture.window.flightsSummary->text().startsWith("2 flight(s), read at "));
         QVERIFY(fixture.selectTab(LoggerWindow::InfoTab));
         QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
         QCOMPARE(fixture.script->readDirectoryCalls.load(), 1);
@@ -530,14 +537,52 @@ class LoggerControllerTest : public QObject {
         QCOMPARE(shown.toStdString(), expected.str());
     }
 
-    void portProblemsAreExplained() {
-        QVERIFY(LoggerController::portAccessProblem("").contains("No port"));
+    void portProblemsSayWhatToDo() {
+        QVERIFY(ConnectionAdvice::portAccessProblem("").contains("No port"));
         QVERIFY(
-            LoggerController::portAccessProblem("/dev/kelvo-missing").contains("does not exist"));
+            ConnectionAdvice::afterFailedConnect("/dev/kelvo-missing").contains("does not exist"));
         QTemporaryDir folder;
-        const QString readable = folder.filePath("port");
-        QFile(readable).open(QIODevice::WriteOnly);
-        QCOMPARE(LoggerController::portAccessProblem(readable.toStdString()), QString());
+        const QString port = folder.filePath("port");
+        QFile(port).open(QIODevice::WriteOnly);
+        QCOMPARE(ConnectionAdvice::portAccessProblem(port.toStdString()), QString());
+        QVERIFY(
+            ConnectionAdvice::afterFailedConnect(port.toStdString()).contains("Check the cable"));
+
+        QProcess holder;
+        holder.setStandardInputFile(port);
+        holder.start("sleep", {"30"});
+        QVERIFY(holder.waitForStarted());
+        QTRY_VERIFY(!ConnectionAdvice::holdersOf(port.toStdString()).isEmpty());
+        const QString advice = ConnectionAdvice::afterFailedConnect(port.toStdString());
+        QVERIFY(advice.contains(QString("in use by sleep (%1)").arg(holder.processId())));
+        holder.kill();
+        holder.waitForFinished();
+    }
+
+    void menusAreFilledAtStartAndFollowPortsComingAndGoing() {
+        QTemporaryDir base;
+        const SimulatorPortFolder simulators(base.filePath("ports").toStdString());
+        std::string reason;
+        QVERIFY2(simulators.prepare(reason), reason.c_str());
+        LoggerWindow window;
+        LoggerController controller(window);
+        controller.setPortSource([root = base.path().toStdString(), &simulators](int) {
+            return std::optional(SerialPortDictionary::serialPortDictionary(
+                root + "/no-tty-class", root + "/no-dev", simulators.path()));
+        });
+        controller.portWatcher()->setFolders({QString::fromStdString(simulators.path())});
+        window.show();
+        QVERIFY(window.loggerTypesMenu->count() > 0);
+        QCOMPARE(window.serialPortsMenu->count(), 0);
+        QVERIFY(!window.connectButton->isEnabled());
+
+        QVERIFY2(simulators.publish("Simulated LX", "/dev/null", reason) == "Simulated LX",
+                 reason.c_str());
+        QTRY_COMPARE(items(window.serialPortsMenu), QStringList({"Simulated LX"}));
+        QVERIFY(window.connectButton->isEnabled());
+        simulators.release("Simulated LX");
+        QTRY_COMPARE(window.serialPortsMenu->count(), 0);
+        QVERIFY(!window.connectButton->isEnabled());
     }
 };
 
