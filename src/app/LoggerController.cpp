@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStandardPaths>
@@ -32,6 +33,7 @@
 #include "LoggerAccess/LX/convert_fil2igc.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerFactory.h"
+#include "LoggerAccess/LoggerLimits.h"
 #include "LoggerAccess/VolumeDictionary.h"
 #include "app/ConnectionAdvice.h"
 #include "app/ExportPanelController.h"
@@ -50,6 +52,7 @@
 #include "app/WaypointsComboDataSource.h"
 #include "app/WaypointsDataSource.h"
 #include "base/Beep.h"
+#include "base/Cancellation.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 #include "base/Text.h"
@@ -103,6 +106,10 @@ bool looksLikeIgc(const Bytes& flight) {
     return !flight.empty() && flight.front() == 'A';
 }
 
+QString reasonOf(const Outcome& outcome) {
+    return QString::fromStdString(outcome.reason());
+}
+
 QByteArray readWholeFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -124,6 +131,8 @@ LoggerController::LoggerController(LoggerWindow& window)
       m_waypointsComboDataSource(new WaypointsComboDataSource(this)),
       m_portWatcher(new PortWatcher(this)),
       m_portSource(platformPorts) {
+    QObject::connect(m_progressPanel, &ProgressDialog::cancelRequested, this,
+                     [] { requestCancellation(); });
     m_window.loggerInfoView->setModel(m_loggerInfoDataSource);
     m_window.flightsList->setModel(m_flightsDataSource);
     m_window.waypointsView->setModel(m_waypointsDataSource);
@@ -247,6 +256,7 @@ void LoggerController::startWorker(const QString& text, void (LoggerController::
         logLine("An operation is still running; the new one is not started.");
         return;
     }
+    clearCancellation();
     m_progressPanel->start(text);
     showProgressWindow();
     m_worker = QThread::create([this, body] { (this->*body)(); });
@@ -344,7 +354,9 @@ void LoggerController::threadedConnect() {
     for (int attempt = 0; m_logger && attempt < kConnectAttempts; ++attempt) {
         outcome = m_logger->connect(path);
         if (outcome) {
-            m_logger->readInfo();
+            if (const Outcome info = m_logger->readInfo(); !info) {
+                logf("The recorder's identity could not be read: %s", info.reason().c_str());
+            }
             const bool connected = m_logger->stillConnected();
             onGui([&] {
                 attachLoggerDataToDataSources();
@@ -690,8 +702,9 @@ void LoggerController::readFlights(bool reload) {
             m_flightsDataSource->setData(&directory);
         });
     }
-    m_logger->readDirectory(reload);
+    const Outcome outcome = m_logger->readDirectory(reload);
     onGui([&] {
+        if (!outcome) setStatus(tr("Reading the flight list failed: %1").arg(reasonOf(outcome)));
         {
             const QSignalBlocker blocker(m_window.onlyDetectedTakeoffBox);
             m_window.onlyDetectedTakeoffBox->setChecked(false);
@@ -735,12 +748,12 @@ void LoggerController::clearFlightsSheetDidEnd(int result) {
 }
 
 void LoggerController::threadedClearFlights() {
-    const bool erased = m_logger && m_logger->clearDirectory();
-    onGui([this, erased] {
+    const Outcome outcome = m_logger ? m_logger->clearDirectory() : Outcome::refusal("no recorder");
+    onGui([this, &outcome] {
         if (m_logger) m_flightsDataSource->setData(&m_logger->flightDirectory());
         removeProgressWindow();
-        setStatus(erased ? tr("The flights were erased.")
-                         : tr("Erasing the flights failed; see the log."));
+        setStatus(outcome ? tr("The flights were erased.")
+                          : tr("Erasing the flights failed: %1").arg(reasonOf(outcome)));
     });
 }
 
@@ -834,10 +847,12 @@ void LoggerController::threadedDownloadFlights() {
             entry.filename.value_or(stringf("flight%s", entry.number.value_or("").c_str()));
         const std::string target = entries.size() == 1 ? folderOrFile : folderOrFile + "/" + name;
         const std::optional<int> key = entry.key();
-        if (!m_logger || !key ||
-            !m_logger->readFile(target, *key, m_downloadFlightsSecure, m_downloadFlightsAsIGC,
-                                &entry))
-            failed << QString::fromStdString(name);
+        const Outcome outcome =
+            m_logger && key ? m_logger->readFile(target, *key, m_downloadFlightsSecure,
+                                                 m_downloadFlightsAsIGC, &entry)
+                            : Outcome::refusal("not in the recorder's list");
+        if (!outcome) failed << QString::fromStdString(name) + " (" + reasonOf(outcome) + ")";
+        if (outcome.kind() == Outcome::Kind::Cancelled) break;
     }
     onGui([&] {
         removeProgressWindow();
@@ -926,9 +941,10 @@ void LoggerController::readWaypoints(bool reload) {
         }
     });
     if (loaded) return;
-    m_logger->readWaypoints(reload);
-    m_logger->readRoutes(false);
-    onGui([this] {
+    Outcome outcome = m_logger->readWaypoints(reload);
+    if (outcome) outcome = m_logger->readRoutes(false);
+    onGui([this, &outcome] {
+        if (!outcome) setStatus(tr("Reading the waypoints failed: %1").arg(reasonOf(outcome)));
         LoggerData& data = m_logger->loggerData();
         m_waypointsDataSource->setData(&data.waypoints());
         setHomePointItems(&data.waypoints());
@@ -953,8 +969,9 @@ void LoggerController::readDeclaration(bool reload) {
     });
     if (loaded) return;
     // A reload reads the declaration from the device again, as it does the waypoints.
-    m_logger->readDeclaration(reload);
-    onGui([this] {
+    const Outcome outcome = m_logger->readDeclaration(reload);
+    onGui([this, &outcome] {
+        if (!outcome) setStatus(tr("Reading the declaration failed: %1").arg(reasonOf(outcome)));
         showDeclaration();
         m_window.saveToLoggerButton->setEnabled(true);
         m_window.saveToLoggerAction->setEnabled(true);
@@ -979,16 +996,36 @@ void LoggerController::saveToLogger() {
         w.homePointField->currentText().toStdString(), w.homeLatitude->text().toStdString(),
         w.homeLongitude->text().toStdString(),
         leadingDouble(w.homeElevation->text().toStdString())));
+    if (!confirmCutToFit()) return;
     startWorker(tr("Writing waypoints, routes and declaration…"),
                 &LoggerController::threadedSaveDatabase);
 }
 
+bool LoggerController::confirmCutToFit() {
+    const std::vector<std::string> excess =
+        LoggerLimits::excess(m_logger->loggerData(), m_logger->capabilities());
+    if (excess.empty()) return true;
+    QStringList lines;
+    for (const std::string& line : excess) lines << QString::fromStdString(line);
+    const auto answer = QMessageBox::question(
+        &m_window, tr("Save to Logger"),
+        tr("The recorder cannot keep everything:\n\n%1\n\nCut what does not fit and write the "
+           "rest?")
+            .arg(lines.join('\n')),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes) return false;
+    LoggerLimits::cutToFit(m_logger->loggerData(), m_logger->capabilities());
+    attachLoggerDataToDataSources();
+    return true;
+}
+
 void LoggerController::threadedSaveDatabase() {
-    const bool written = m_logger && m_logger->writeDatabaseAndDeclaration();
-    onGui([this, written] {
+    const Outcome outcome =
+        m_logger ? m_logger->writeDatabaseAndDeclaration() : Outcome::refusal("no recorder");
+    onGui([this, &outcome] {
         removeProgressWindow();
-        setStatus(written ? tr("Waypoints, routes and declaration were written to the logger.")
-                          : tr("Writing to the logger failed; see the log."));
+        setStatus(outcome ? tr("Waypoints, routes and declaration were written to the logger.")
+                          : tr("Writing to the logger failed: %1").arg(reasonOf(outcome)));
     });
 }
 
@@ -1101,6 +1138,10 @@ void LoggerController::importPanelDidEnd(int returnCode, const QString& file) {
         FileFactory::shared().getFileInstanceWithExtension(QFileInfo(file).suffix().toStdString());
     if (!format) return;
     format->parseFile(file.toStdString(), m_logger->loggerData());
+    // What the pilot imported replaces the recorder's own: it may be written back.
+    LoggerData& data = m_logger->loggerData();
+    if (!data.waypoints().empty()) data.markKnown(LoggerPart::Waypoints);
+    if (!data.routes().empty()) data.markKnown(LoggerPart::Routes);
     logf("Imported %d waypoints.", int(m_logger->waypoints().size()));
     logf("Imported %d routes.", int(m_logger->routes().size()));
     m_waypointsDataSource->setData(&m_logger->waypoints());

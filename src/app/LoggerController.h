@@ -192,6 +192,9 @@ class LoggerController : public QObject {
     // The count of flights shown and when the directory was read.
     void showFlightsSummary();
     void reportFailedConnection(const std::string& path, const Outcome& outcome);
+    // When the data goes beyond what the recorder keeps: asks whether to cut it to fit (and
+    // does); false when the pilot said no.
+    bool confirmCutToFit();
     void setConnectedControls(bool connected);
     void updateLoggerMenu();
     void setHomePointItems(const WaypointList* waypoints);

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -13,18 +14,31 @@ constexpr int kSteps = 1000;
 }
 
 ProgressDialog::ProgressDialog(QWidget* parent)
-    : QDialog(parent, Qt::Sheet), m_text(new QLabel(this)), m_bar(new QProgressBar(this)) {
+    : QDialog(parent, Qt::Sheet),
+      m_text(new QLabel(this)),
+      m_bar(new QProgressBar(this)),
+      m_cancel(new QPushButton(tr("Cancel"), this)) {
     setWindowModality(Qt::WindowModal);
     setWindowTitle(tr("Working"));
     setMinimumWidth(320);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
     layout->addWidget(m_bar);
+    layout->addWidget(m_cancel, 0, Qt::AlignRight);
+    connect(m_cancel, &QPushButton::clicked, this, &ProgressDialog::reject);
 }
 
 void ProgressDialog::start(const QString& text) {
     m_text->setText(text);
     m_bar->setRange(0, 0);
+    m_cancel->setEnabled(true);
+}
+
+void ProgressDialog::reject() {
+    if (!m_cancel->isEnabled()) return;
+    m_cancel->setEnabled(false);
+    m_text->setText(tr("Cancelling…"));
+    Q_EMIT cancelRequested();
 }
 
 void ProgressDialog::setFraction(double fraction) {

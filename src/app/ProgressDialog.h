@@ -3,12 +3,13 @@
 #include <QDialog>
 
 class QLabel;
+class QPushButton;
 class QProgressBar;
 
 namespace kelvo {
 
 // The modal progress sheet shown while a device operation runs: a busy indicator until the
-// driver reports a fraction, then a real progress bar.
+// driver reports a fraction, then a real progress bar, and Cancel.
 class ProgressDialog : public QDialog {
     Q_OBJECT
 
@@ -21,14 +22,17 @@ class ProgressDialog : public QDialog {
     void setFraction(double fraction);
     bool isBusyIndicator() const;
     int percent() const;
+    // Cancel, or Escape.
+    void reject() override;
 
-  protected:
-    // The sheet closes only when its operation ends, never by Escape.
-    void reject() override {}
+  Q_SIGNALS:
+    // Cancel (or Escape): the operation is asked to stop; the sheet closes when it has.
+    void cancelRequested();
 
   private:
     QLabel* m_text;
     QProgressBar* m_bar;
+    QPushButton* m_cancel;
 };
 
 }  // namespace kelvo

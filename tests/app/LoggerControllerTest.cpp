@@ -31,6 +31,7 @@
 #include "app/WaypointsComboDataSource.h"
 #include "app/WaypointsDataSource.h"
 #include "base/Beep.h"
+#include "base/Cancellation.h"
 #include "base/Log.h"
 #include "geo/Route.h"
 #include "sim/LX/LXNativeFlightEncoder.h"
@@ -229,7 +230,10 @@ class LoggerControllerTest : public QObject {
         QCOMPARE(fixture.controller.progressPanel()->percent(), 50);
         fixture.controller.loadDatabase();
         QVERIFY(fixture.controller.progressPanel()->isBusyIndicator());
+        fixture.controller.progressPanel()->reject();  // Cancel
+        QVERIFY(cancellationRequested());
         QVERIFY(fixture.waitForOperation());
+        clearCancellation();
     }
 
     void databaseTabsReadOnceAndFillTheMenus() {
@@ -346,7 +350,18 @@ class LoggerControllerTest : public QObject {
         fixture.script->writeAnswer = false;
         fixture.controller.saveToLogger();
         QVERIFY(fixture.waitForOperation());
-        QVERIFY(w.statusLine->text().contains("Writing to the logger failed"));
+        QVERIFY(w.statusLine->text().contains("Writing to the logger failed: no answer"));
+
+        // After a failed reload nothing goes back over the recorder's database.
+        fixture.script->writeAnswer = true;
+        fixture.script->databaseReadFails = true;
+        fixture.controller.loadDatabase();
+        QVERIFY(fixture.waitForOperation());
+        QVERIFY(w.statusLine->text().contains("checksum error in the waypoint database"));
+        fixture.controller.saveToLogger();
+        QVERIFY(fixture.waitForOperation());
+        QCOMPARE(fixture.script->writeCalls.load(), 2);
+        QVERIFY(w.statusLine->text().contains("were not read in this connection"));
     }
 
     void useRouteGivesTheTurnpointDefaults() {
@@ -480,7 +495,7 @@ class LoggerControllerTest : public QObject {
         QCOMPARE(fixture.script->downloadTargets,
                  std::vector<std::string>({(folder.path() + "/B.IGC").toStdString(),
                                            (folder.path() + "/C.IGC").toStdString()}));
-        QCOMPARE(fixture.window.statusLine->text(), QString("Download failed: B.IGC."));
+        QCOMPARE(fixture.window.statusLine->text(), QString("Download failed: B.IGC (checksum error)."));
 
         fixture.selectFlightRows({0});
         fixture.controller.downloadFlights(folder.filePath("single.igc"), false, true);
