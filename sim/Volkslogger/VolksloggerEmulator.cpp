@@ -247,7 +247,8 @@ bool VolksloggerEmulator::awaitDataSpeed(std::uint8_t baudIndex) {
             violation("host did not switch to " + std::to_string(wanted) + " baud");
             return false;
         }
-        std::this_thread::sleep_for(100us);
+        // A host that gave up wakes the recorder again with CAN.
+        if (next(1ms) == CAN) return false;
     }
     return true;
 }
@@ -256,14 +257,16 @@ void VolksloggerEmulator::sendBlock(ByteSpan payload) {
     const Bytes framed = frame(payload, m_fault == Fault::WrongCrc);
     const std::size_t end = m_fault == Fault::DropMidBlock ? framed.size() / 2 : framed.size();
     for (std::size_t sent = 0; sent < end;) {
-        // Wait for the host's solicitation, then send the next chunk.
+        // Wait for the host's solicitation, then send the next chunk. A CAN from a host that
+        // gave up (the first byte of its next wake-up) ends the block.
         std::optional<std::uint8_t> byte;
-        while ((byte = next(kSolicitWait)) && *byte != ACK) {
+        while ((byte = next(kSolicitWait)) && *byte != ACK && *byte != CAN) {
         }
         if (!byte) {
             violation("block not solicited by ACK");
             return;
         }
+        if (*byte == CAN) return;
         m_input.clear();
         const std::size_t count = std::min(kChunk, end - sent);
         m_terminal.write(ByteSpan(framed).subspan(sent, count));

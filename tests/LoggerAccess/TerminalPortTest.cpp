@@ -1,6 +1,7 @@
 #include "LoggerAccess/TerminalPort.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/Cancellation.h"
 #include "sim/PseudoTerminal.h"
 
 namespace kelvo {
@@ -68,6 +70,21 @@ TEST(TerminalPort, HoldsTheLineAloneAndGivesItBackAsFound) {
     EXPECT_EQ(::cfgetospeed(&after), ::cfgetospeed(&before));
     TerminalPort again;
     EXPECT_TRUE(again.open(line.slavePath()));
+}
+
+TEST(TerminalPort, FirstSignalOnlyAsksTheOperationToStopWhenTheToolWantsThat) {
+    sim::PseudoTerminal line;
+    TerminalPort port;
+    ASSERT_TRUE(port.open(line.slavePath()));
+    TerminalPort::cancelOnSignal(true);
+    ::raise(SIGINT);
+    EXPECT_TRUE(cancellationRequested());
+    std::uint8_t byte = 0;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(port.read(MutableByteSpan(&byte, 1), 5s), 0u);  // a cancelled wait ends at once
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    clearCancellation();
+    TerminalPort::cancelOnSignal(false);
 }
 
 TEST(TerminalPort, OpensNothingButTerminals) {

@@ -16,6 +16,7 @@
 
 #include "../LoggerAccess/TempFolder.h"
 #include "LoggerAccess/Outcome.h"
+#include "base/Cancellation.h"
 #include "base/Log.h"
 #include "sim/PseudoTerminal.h"
 
@@ -218,6 +219,38 @@ void runCase(const char* driver, Operation operation, Fault fault, const std::st
     }
     // No half-written or temporary file is left beside it.
     EXPECT_EQ(folder.entries(), std::vector<std::string>{fileName});
+}
+
+// How soon after the request a cancelled operation must have ended, with the recorder put
+// back in order.
+inline constexpr Milliseconds kCancelBound{1000};
+
+// Cancels the operation on a sound line after the given time. It must answer cancelled
+// within the bound (or have finished before the request), leave the earlier file and no
+// other behind, and leave the recorder usable: the same operation then runs to its end.
+template <typename Rig, typename Operation>
+void runCancelledCase(Operation operation, Milliseconds after, const std::string& fileName) {
+    OutputFolder folder(fileName);
+    Rig rig(operation);
+    std::atomic<Clock::rep> requestedAt{0};
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(after);
+        requestedAt = Clock::now().time_since_epoch().count();
+        requestCancellation();
+    });
+    const CaseResult result = runOperation([&] { return rig.run(operation, folder.target()); });
+    const auto endedAt = Clock::now();
+    canceller.join();
+    clearCancellation();
+    if (result.outcome.kind() == kelvo::Outcome::Kind::Cancelled) {
+        const Clock::time_point requested{Clock::duration(requestedAt.load())};
+        EXPECT_LE(endedAt - requested, kCancelBound + kSchedulingMargin);
+        EXPECT_EQ(folder.contents(folder.target()), OutputFolder::kEarlierFile);
+        EXPECT_EQ(folder.entries(), std::vector<std::string>{fileName});
+    } else {
+        EXPECT_TRUE(result.succeeded()) << result.outcome.reason();
+    }
+    EXPECT_TRUE(rig.run(operation, folder.target()).ok()) << "the recorder was left unusable";
 }
 
 // Test names of a matrix: operation_fault.

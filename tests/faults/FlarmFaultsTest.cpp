@@ -182,5 +182,19 @@ INSTANTIATE_TEST_SUITE_P(AllOperations, FlarmFaultMatrix,
                                           testing::ValuesIn(kAllFaults)),
                          testName);
 
+
+// Each long operation cancelled early and half-way through.
+class FlarmCancellation
+    : public testing::TestWithParam<std::tuple<Operation, int>> {};
+
+TEST_P(FlarmCancellation, StopsInOrderAndLeavesTheRecorderUsable) {
+    runCancelledCase<FlarmRig>(std::get<0>(GetParam()), Milliseconds(std::get<1>(GetParam())),
+                            "87JX0014.IGC");
+}
+
+INSTANTIATE_TEST_SUITE_P(LongOperations, FlarmCancellation,
+                         testing::Combine(testing::Values(Operation::readDirectory, Operation::readFile),
+                                          testing::Values(30, 120)));
+
 }  // namespace
 }  // namespace kelvo::faults

@@ -306,5 +306,20 @@ INSTANTIATE_TEST_SUITE_P(
                      testing::ValuesIn(kAllFaults)),
     testName);
 
+
+// Each long operation cancelled early and half-way through.
+class LXCancellation
+    : public testing::TestWithParam<std::tuple<Operation, int>> {};
+
+TEST_P(LXCancellation, StopsInOrderAndLeavesTheRecorderUsable) {
+    runCancelledCase<LXRig>(std::get<0>(GetParam()), Milliseconds(std::get<1>(GetParam())),
+                            "9A7L0023.LXN");
+}
+
+INSTANTIATE_TEST_SUITE_P(LongOperations, LXCancellation,
+                         testing::Combine(testing::Values(Operation::readDirectory, Operation::readFile,
+                                                          Operation::readWaypoints),
+                                          testing::Values(30, 120)));
+
 }  // namespace
 }  // namespace kelvo::faults

@@ -212,5 +212,20 @@ INSTANTIATE_TEST_SUITE_P(
                      testing::ValuesIn(kAllFaults)),
     testName);
 
+
+// Each long operation cancelled early and half-way through.
+class VolksloggerCancellation
+    : public testing::TestWithParam<std::tuple<Operation, int>> {};
+
+TEST_P(VolksloggerCancellation, StopsInOrderAndLeavesTheRecorderUsable) {
+    runCancelledCase<VolksloggerRig>(std::get<0>(GetParam()), Milliseconds(std::get<1>(GetParam())),
+                            "57EA0YA2.IGC");
+}
+
+INSTANTIATE_TEST_SUITE_P(LongOperations, VolksloggerCancellation,
+                         testing::Combine(testing::Values(Operation::readDirectory, Operation::readFile,
+                                                          Operation::readWaypoints),
+                                          testing::Values(30, 120)));
+
 }  // namespace
 }  // namespace kelvo::faults

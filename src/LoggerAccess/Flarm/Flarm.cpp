@@ -115,7 +115,8 @@ Outcome Flarm::readDirectory(bool /*reload*/) {
 }
 
 Outcome Flarm::finishInTextMode(Outcome outcome) {
-    if (takeCancellation()) outcome = Outcome::cancelled();
+    // A request that came after the work was done cancels nothing.
+    if (takeCancellation() && !outcome) outcome = Outcome::cancelled();
     m_kelvoFlarm->leaveBinaryMode();
     return outcome;
 }
