@@ -11,8 +11,11 @@ namespace kelvo::sim {
 
 namespace {
 
-// The Flarm emulator has no dropped-line switch of its own: a watcher silences it a moment
-// after the host switched to binary mode, so a download dies halfway.
+// The ping's answer and the first flight's record, then nothing.
+constexpr std::size_t kBinaryBytesBeforeDrop = 120;
+
+// A watcher drops the line a few frames after the host switched to binary mode, so a
+// listing or a download dies part-way.
 class SimulatedFlarm : public SimulatedRecorder {
   public:
     SimulatedFlarm(const SimulatorOptions& options, const DemoContent& content,
@@ -42,8 +45,7 @@ class SimulatedFlarm : public SimulatedRecorder {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         if (m_stop) return;
-        std::this_thread::sleep_for(scaledTimeout(std::chrono::milliseconds(1500)));
-        m_emulator.setSilent(true);
+        m_emulator.dropLineAfter(kBinaryBytesBeforeDrop);
     }
 
     FlarmEmulator m_emulator;

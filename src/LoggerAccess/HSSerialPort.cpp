@@ -9,6 +9,7 @@
 
 #include "LoggerAccess/TerminalPort.h"
 
+#include "base/Cancellation.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 
@@ -126,16 +127,34 @@ int HSSerialPort::readBuffer(std::uint8_t* buffer, int size) {
     if (buffer == nullptr || size <= 0) return 0;
     const WholeSecondClock clock;
     int total = 0;
-    while (total < size && clock.secondsPassed() <= 1) {
-        // Each read takes what has come within a quarter of a second, so a complete
-        // answer is taken at once.
+    while (total < size && clock.secondsPassed() <= 1 && !cancellationRequested()) {
+        // Each read takes what has come, waiting at most a byte's time as the line
+        // discipline of the recorder links did, so a complete answer is taken at once.
         const auto count = static_cast<int>(m_port->read(
             MutableByteSpan(buffer + total, static_cast<std::size_t>(size - total)),
-            scaledTimeout(250ms)));
+            kReadCharTimeout));
         total += count;
         logf("Have read %d bytes, need %d more.", count, size - total);
     }
     return total;
+}
+
+int HSSerialPort::readReply(std::uint8_t* buffer, int size, std::chrono::milliseconds timeout,
+                            std::chrono::milliseconds quiet) {
+    using Clock = std::chrono::steady_clock;
+    if (buffer == nullptr || size <= 0) return 0;
+    const auto end = Clock::now() + timeout;
+    std::size_t total = 0;
+    while (total < static_cast<std::size_t>(size)) {
+        auto wait = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now());
+        if (total > 0) wait = std::min(wait, quiet);
+        if (wait.count() <= 0) break;
+        const std::size_t count = m_port->read(
+            MutableByteSpan(buffer + total, static_cast<std::size_t>(size) - total), wait);
+        if (count == 0 && (total > 0 || Clock::now() >= end || cancellationRequested())) break;
+        total += count;
+    }
+    return static_cast<int>(total);
 }
 
 void HSSerialPort::flushBuffers() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -46,6 +47,11 @@ class HSSerialPort {
     // Reads until size bytes came or the one-to-two-second time-out passed; a short count
     // is the caller's sign of a time-out or an error.
     int readBuffer(std::uint8_t* buffer, int size);
+    // Reads until size bytes came, the timeout passed, or (with a quiet time) the line fell
+    // quiet that long after the reply began: an answer is taken as soon as it is complete.
+    // The count read.
+    int readReply(std::uint8_t* buffer, int size, std::chrono::milliseconds timeout,
+                  std::chrono::milliseconds quiet = std::chrono::milliseconds::max());
 
     void flushBuffers();
     void flushR();

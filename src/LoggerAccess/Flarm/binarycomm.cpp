@@ -144,8 +144,9 @@ bool binarycomm::request(Message& message, long waitMilliseconds, int answerTime
     m_lastRequestRefused = false;
     m_port.flush();
     if (!sendMsg(message)) return false;
-    delayMilliseconds(waitMilliseconds);
-    m_port.setRcvTimeout(answerTimeoutMilliseconds);
+    // The answer is taken as soon as it comes; the device is given the request's wait and
+    // the read's own time-out.
+    m_port.setRcvTimeout(static_cast<int>(waitMilliseconds) + answerTimeoutMilliseconds);
     const bool received = rcvMsg(message);
     m_lastRequestRefused = received && message.type != kAck;
     return received && message.type == kAck;

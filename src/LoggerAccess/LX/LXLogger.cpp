@@ -103,9 +103,8 @@ bool LXLogger::startSyn() {
         m_serialPort->flushR();
     }
     m_serialPort->writeChar(lx::SYN);
-    delayMilliseconds(lx::kSynAnswerWait.count());
     std::uint8_t reply = 0;
-    if (m_serialPort->readChar(&reply) == 1 && reply == lx::ACK) {
+    if (readAnswerByte(reply, lx::kSynAnswerWait) && reply == lx::ACK) {
         logLine("startSyn: Got ACK");
         return true;
     }
@@ -120,8 +119,7 @@ bool LXLogger::ping() {
         m_serialPort->flushR();
         delayMilliseconds(10);
         m_serialPort->writeChar(lx::SYN);
-        delayMilliseconds(10);
-        m_serialPort->readChar(&reply);
+        readAnswerByte(reply, lx::kPingAnswerWait);
         answered = reply == lx::ACK;
         if (!answered) {
             logf("Did not get good reply from Logger: (%d).", static_cast<std::int8_t>(reply));
@@ -174,6 +172,10 @@ void LXLogger::keepAliveLoop() {
     }
 }
 
+bool LXLogger::readAnswerByte(std::uint8_t& byte, std::chrono::milliseconds wait) {
+    return m_serialPort->readReply(&byte, 1, scaledTimeout(wait) + lx::kByteTimeout) == 1;
+}
+
 void LXLogger::writeCommand(lx::Command command, std::chrono::milliseconds pauseBetween,
                             std::chrono::milliseconds pauseAfter) {
     m_serialPort->writeChar(lx::STX);
@@ -188,7 +190,6 @@ void LXLogger::getMemoryInfo() {
     Bytes info(LXMemory::kSize, 0);
     const int count = m_serialPort->readBuffer(info.data(), static_cast<int>(info.size()));
     m_loggerMemory = count > 0 ? LXMemory(info) : LXMemory::makeDefaultMemoryInfo();
-    delayMilliseconds(10);
     std::uint8_t crc = 0;
     if (m_serialPort->readChar(&crc) == 1 && crc != CRC8::calc_crc(info, 0xFF)) {
         logLine("MemoryInfo CRC Failed");
@@ -208,9 +209,8 @@ bool LXLogger::selectBlock(const LXMemory& range) {
     m_serialPort->writeBlock(payload.getData());
     delayMilliseconds(10);
     for (int attempt = 0; attempt < 49; ++attempt) {
-        delayMilliseconds(10);
         std::uint8_t reply = 0;
-        m_serialPort->readChar(&reply);
+        readAnswerByte(reply, lx::kCommandGap);
         if (reply == lx::ACK) {
             logLine("Leaving SelectBlock (YES).");
             return true;
@@ -248,6 +248,10 @@ std::optional<Bytes> LXLogger::getFlightBlock(std::int32_t se, std::int32_t ee, 
     writeCommand(lx::Command::ReadBlockSizes, lx::kCommandGap, lx::kNoGap);
     std::uint8_t table[32] = {};
     const int count = m_serialPort->readBuffer(table, sizeof table);
+    // The table's CRC byte follows; it is not checked, but taken off the line before the
+    // blocks are asked for.
+    std::uint8_t unchecked = 0;
+    readAnswerByte(unchecked, lx::kNoGap);
     HSSerialPort::dumpBuffer(table, sizeof table);
     // The table carries no CRC: a noisy line could ask for sixteen blocks of 64 kB. Blocks
     // are read only while they fit in the range, and not after one that failed.

@@ -115,6 +115,9 @@ class LXLogger : public Logger {
     // is put back in step either way.
     Outcome failed(std::string reason);
 
+    // One answer byte, taken as soon as it comes: the recorder is given the wait it may take
+    // and one byte's time.
+    bool readAnswerByte(std::uint8_t& byte, std::chrono::milliseconds wait);
     // STX, a pause, the command byte, a pause.
     void writeCommand(lx::Command command, std::chrono::milliseconds pauseBetween,
                       std::chrono::milliseconds pauseAfter);

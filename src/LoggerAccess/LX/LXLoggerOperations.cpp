@@ -80,10 +80,12 @@ Outcome LXLogger::readInfo() {
     delayMilliseconds(5);
     m_serialPort->flushR();
     delayMilliseconds(5);
-    writeCommand(lx::Command::ReadIdentification, lx::kIdentificationGap,
-                 lx::kIdentificationAnswerWait);
+    writeCommand(lx::Command::ReadIdentification, lx::kIdentificationGap, lx::kNoGap);
     std::vector<std::uint8_t> reply(kIdentificationSize + 1, 0);
-    const int count = m_serialPort->readBuffer(reply.data(), kIdentificationSize);
+    // The text has no fixed length: it has ended when the line falls quiet.
+    const int count = m_serialPort->readReply(
+        reply.data(), kIdentificationSize,
+        scaledTimeout(lx::kIdentificationAnswerWait + lx::kReplyTimeout), lx::kIdentificationQuiet);
     logf("Read %d bytes of identification.", count);
     if (count > 0) {
         const std::string text = windows1252ToUtf8(reinterpret_cast<const char*>(reply.data()));
@@ -146,8 +148,8 @@ Outcome LXLogger::readDirectory(bool) {
             break;
         }
         std::fill(std::begin(record), std::end(record), 0);
-        delaySeconds(2);
-        const int count = m_serialPort->readBuffer(record, sizeof record);
+        const int count = m_serialPort->readReply(record, sizeof record,
+                                                  scaledTimeout(lx::kDirectoryRecordWait));
         if (count == 0) {
             // A recorder that stopped answering ends the directory after a few quiet reads.
             if (++emptyReads == kEmptyDirectoryReadLimit) {
@@ -493,9 +495,8 @@ Outcome LXLogger::writeDeclaration() {
     if (synchroniseForDeclaration()) {
         writeCommand(lx::Command::WriteDeclaration, lx::kCommandGap, lx::kCommandGap);
         m_serialPort->writeData(block);
-        delayMilliseconds(100);
         std::uint8_t reply = 0;
-        m_serialPort->readChar(&reply);
+        readAnswerByte(reply, lx::kSynAnswerWait);
         logf("The answer to the writing of the Declaration is 0x%X. (should be ACK, which is 0x%X)",
              reply, lx::ACK);
         if (reply != lx::ACK) {
@@ -531,9 +532,8 @@ bool LXLogger::writeClassName(int classIndex, const std::string& description) {
     HSSerialPort::dumpBuffer(name.data(), name.size());
     writeCommand(lx::Command::WriteClassName, lx::kCommandGap, lx::kCommandGap);
     m_serialPort->writeBlock(name);
-    delayMilliseconds(50);
     std::uint8_t reply = 0;
-    if (m_serialPort->readChar(&reply) == 1 && reply == lx::ACK) {
+    if (readAnswerByte(reply, lx::kClassNameAnswerWait) && reply == lx::ACK) {
         logLine("Writing CompetitionClass succeeded.");
         return true;
     }

@@ -45,5 +45,14 @@ constexpr auto kCommandGap = 10ms;                  // around commands that move
 constexpr auto kSynAnswerWait = 100ms;              // after a SYN, before its ACK is read
 constexpr auto kDirectoryAnswerWait = 100ms;        // after the directory command
 constexpr auto kIdentificationAnswerWait = 200ms;   // after the identification command
+constexpr auto kClassNameAnswerWait = 50ms;         // after the class name is written
+constexpr auto kPingAnswerWait = 10ms;              // after a keep-alive SYN
+
+// An answer is read as soon as it is complete; the recorder is given the wait above plus
+// the read's own time-out.
+constexpr auto kByteTimeout = 100ms;                // what one byte may take
+constexpr auto kDirectoryRecordWait = 4s;           // 2 s a record, plus the read's 2 s
+constexpr auto kReplyTimeout = 2s;                  // of a reply of no fixed length
+constexpr auto kIdentificationQuiet = 100ms;        // the identification has ended
 
 }  // namespace kelvo::lx
