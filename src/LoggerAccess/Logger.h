@@ -108,6 +108,12 @@ class Logger {
     virtual std::string generateFileName();
     virtual void setKeyspanAccelleration(bool on);
 
+    // The line speed to try first on connect (the one that last worked on the port; 0:
+    // none), and the one the recorder answered at [baud] (0 before a connect succeeded).
+    void setPreferredLineSpeed(int baud) { m_preferredLineSpeed = baud; }
+    int preferredLineSpeed() const { return m_preferredLineSpeed; }
+    int lineSpeed() const { return m_lineSpeed; }
+
     const std::string& portDescriptor() const { return m_portDescriptor; }
     void setPortDescriptor(std::string descriptor) { m_portDescriptor = std::move(descriptor); }
     bool connected() const { return m_connected; }
@@ -147,6 +153,7 @@ class Logger {
     static bool takeCancellation();
 
     void setConnected(bool connected) { m_connected = connected; }
+    void setLineSpeed(int baud) { m_lineSpeed = baud; }
     LoggerCapabilities& mutableCapabilities() { return m_loggerCapabilities; }
 
     void reportProgress(const Progress& progress) const;
@@ -157,6 +164,8 @@ class Logger {
     LoggerCapabilities m_loggerCapabilities;
     std::unique_ptr<LoggerData> m_loggerData;
     std::string m_portDescriptor;
+    int m_preferredLineSpeed = 0;
+    int m_lineSpeed = 0;
     std::atomic<bool> m_connected{false};  // read by keep-alive threads
     bool m_mustLogActivity = true;
     mutable std::mutex m_progressMutex;

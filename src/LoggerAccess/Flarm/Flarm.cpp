@@ -55,8 +55,10 @@ void Flarm::fillCapabilities() {
 }
 
 Outcome Flarm::connect(const std::string& path) {
-    Outcome outcome = m_kelvoFlarm->SerialConnectFR(path);
+    Outcome outcome = m_kelvoFlarm->SerialConnectFR(
+        path, static_cast<std::uint32_t>(std::max(0, preferredLineSpeed())));
     setConnected(outcome.ok());
+    setLineSpeed(static_cast<int>(m_kelvoFlarm->lineSpeed()));
     return outcome;
 }
 

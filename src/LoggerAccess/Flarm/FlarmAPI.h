@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -20,8 +21,10 @@ class FlarmAPI {
     FlarmAPI(const FlarmAPI&) = delete;
     FlarmAPI& operator=(const FlarmAPI&) = delete;
 
-    // Opens the device and finds its line speed; the port stays at that speed.
-    Outcome SerialConnectFR(const std::string& path);
+    // Opens the device and finds its line speed, the preferred one first; the port stays at
+    // that speed (lineSpeed()).
+    Outcome SerialConnectFR(const std::string& path, std::uint32_t preferredSpeed = 0);
+    std::uint32_t lineSpeed() const { return m_lineSpeed; }
     void DisconnectFR();
 
     // Offered by the device interface but not implemented: they answer 0.
@@ -37,6 +40,7 @@ class FlarmAPI {
   private:
     std::unique_ptr<flarm::serial> m_port;
     std::unique_ptr<flarm::binarycomm> m_link;
+    std::uint32_t m_lineSpeed = 0;
 };
 
 }  // namespace kelvo

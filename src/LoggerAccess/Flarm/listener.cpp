@@ -1,6 +1,9 @@
 #include "LoggerAccess/Flarm/listener.h"
 
+#include <algorithm>
 #include <array>
+#include <chrono>
+#include <vector>
 #include <cstdint>
 #include <string>
 
@@ -14,7 +17,8 @@ namespace {
 constexpr int kRounds = 5;
 constexpr std::array<std::uint32_t, 5> kSpeeds{4800, 9600, 19200, 38400, 57600};
 constexpr std::size_t kMaxReceived = 1023;
-// The answer has had a second to arrive; this only catches a slow last byte.
+// The device answers within a second; a read waits at most a slow byte's time.
+constexpr auto kAnswerWait = std::chrono::milliseconds(1100);
 constexpr int kReadTimeoutMilliseconds = 100;
 
 // True when some "$" in the text starts the acknowledge sentence.
@@ -33,25 +37,37 @@ bool containsAcknowledge(const std::string& received) {
 
 }  // namespace
 
-bool listener::connect(unsigned int /*unused*/) {
+std::uint32_t listener::connect(std::uint32_t preferred) {
+    // The speed that last worked goes first, then the search order.
+    std::vector<std::uint32_t> speeds(kSpeeds.begin(), kSpeeds.end());
+    const auto first = std::find(speeds.begin(), speeds.end(), preferred);
+    if (first != speeds.end()) std::rotate(speeds.begin(), first, first + 1);
     for (int round = 0; round < kRounds; ++round) {
-        for (const std::uint32_t speed : kSpeeds) {
-            if (!m_port.setBaudRate(speed)) return false;
-            if (answersAtCurrentSpeed()) return true;
+        for (const std::uint32_t speed : speeds) {
+            if (!m_port.setBaudRate(speed)) return 0;
+            if (answersAtCurrentSpeed()) return speed;
         }
     }
-    return false;
+    return 0;
 }
 
 bool listener::answersAtCurrentSpeed() {
     m_port.writeStr("$PFLAP,R\r\n");
-    delaySeconds(1);
+    // The answer is taken as soon as its acknowledgement is in; the device is given a second
+    // and the last byte's time.
+    const auto end = std::chrono::steady_clock::now() + scaledTimeout(kAnswerWait);
     m_port.setRcvTimeout(kReadTimeoutMilliseconds);
+    std::string received;
     Bytes buffer(kMaxReceived);
-    std::size_t count = 0;
-    if (!m_port.read(buffer, count)) return false;
-    const std::string received(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(count));
-    logf("Received %d bytes\r\n", static_cast<int>(count));
+    while (received.size() < kMaxReceived && std::chrono::steady_clock::now() < end) {
+        std::size_t count = 0;
+        if (!m_port.read(MutableByteSpan(buffer).first(kMaxReceived - received.size()), count)) {
+            continue;
+        }
+        received.append(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(count));
+        if (received.find("$PFLAP,A") != std::string::npos) break;
+    }
+    logf("Received %d bytes\r\n", static_cast<int>(received.size()));
     logf("Received data: %s\r\n", received.c_str());
     return containsAcknowledge(received);
 }

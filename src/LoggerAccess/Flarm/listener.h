@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace kelvo::flarm {
 
 class serial;
@@ -9,8 +11,9 @@ class listener {
   public:
     explicit listener(serial& port) : m_port(port) {}
 
-    // True when the device answered; the port is then left at that speed.
-    bool connect(unsigned int unused = 0);
+    // The speed the device answered at, the preferred one tried first; the port is then
+    // left at that speed. 0 when the device did not answer.
+    std::uint32_t connect(std::uint32_t preferred = 0);
 
   private:
     bool answersAtCurrentSpeed();

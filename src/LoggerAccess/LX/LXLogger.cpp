@@ -1,6 +1,9 @@
 #include "LoggerAccess/LX/LXLogger.h"
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
+#include <vector>
 
 #include "LoggerAccess/LX/CRC8.h"
 #include "LoggerAccess/LX/LXTask.h"
@@ -62,12 +65,17 @@ bool LXLogger::connect() {
     const auto start = std::chrono::steady_clock::now();
     logLine("Entering connect.");
     pauseKeepAliveTimer();
+    // The speed that last worked goes first, then the search order.
+    std::vector<int> speeds(std::begin(kLineSpeeds), std::end(kLineSpeeds));
+    const auto preferred = std::find(speeds.begin(), speeds.end(), preferredLineSpeed());
+    if (preferred != speeds.end()) std::rotate(speeds.begin(), preferred, preferred + 1);
     do {
-        for (const int speed : kLineSpeeds) {
+        for (const int speed : speeds) {
             m_serialPort->setBaudrate(speed);
             delayMilliseconds(50);
             if (startSyn()) {
                 resumeKeepAliveTimer();
+                setLineSpeed(speed);
                 setConnected(true);
                 return true;
             }

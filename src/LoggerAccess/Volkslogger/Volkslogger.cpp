@@ -138,7 +138,10 @@ Outcome Volkslogger::connect(const std::string& path) {
     const int result = m_api->open(1, kConnectWaitSeconds, 1, capabilities().maxBaud);
     reportError(result);
     setConnected(result == vl::VLA_ERR_NOERR);
-    if (connected()) return Outcome::success();
+    if (connected()) {
+        setLineSpeed(9600);  // its command speed
+        return Outcome::success();
+    }
     if (!m_api->portError().empty()) return Outcome::refusal(m_api->portError());
     return Outcome::failure("no Volkslogger answered on " + path);
 }
