@@ -8,10 +8,10 @@
 #include <iterator>
 #include <memory>
 
-#include "LoggerAccess/LoggerLimits.h"
 #include "LoggerAccess/LX/LXTrackFile.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerData.h"
+#include "LoggerAccess/LoggerLimits.h"
 #include "LoggerAccess/SerialPortDictionary.h"
 #include "base/Format.h"
 #include "base/Text.h"
@@ -346,7 +346,8 @@ void KelvoCli::upload() {
     if (!incoming.routes().empty()) logger.setRoutes(incoming.routes());
     if (declarationDocument) applyDeclarationJson(*declarationDocument, *logger.declaration());
     if (m_arguments.flag("--truncate")) {
-        for (const std::string& cut : LoggerLimits::cutToFit(logger.loggerData(), logger.capabilities())) {
+        for (const std::string& cut :
+             LoggerLimits::cutToFit(logger.loggerData(), logger.capabilities())) {
             m_err << "kelvo-cli: cut to fit: " << cut << '\n';
         }
     }

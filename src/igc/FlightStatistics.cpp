@@ -163,7 +163,7 @@ std::optional<double> bestClimbIn(std::span<const TracePosition> fixes) {
 void addAltitudeFigures(std::span<const TracePosition> flown, FlightStatistics& statistics) {
     std::vector<TracePosition> withAltitude;
     std::copy_if(flown.begin(), flown.end(), std::back_inserter(withAltitude),
-                 [](const TracePosition& fix) { return fix.position().elevation() != 0.0; });
+                 [](const TracePosition& fix) { return fix.isValid(); });
     if (withAltitude.empty()) return;
     const auto [lowest, highest] = std::minmax_element(
         withAltitude.begin(), withAltitude.end(), [](const auto& a, const auto& b) {

@@ -11,8 +11,8 @@ class KelvoTrace;
 // landing (the last moving fix); a fix moves when the glider covers at least
 // kMovingSpeed on average over the kMovingWindow after it (take-off) or before it
 // (landing), so GPS jitter on the ground and single stray fixes are no flight.
-// Altitudes are the GNSS altitudes of the fixes in flight; fixes without one ("V" fixes,
-// read with elevation 0) are left out of every altitude figure.
+// Altitudes are the GNSS altitudes of the fixes in flight; two-dimensional ("V") fixes
+// are left out of every altitude figure.
 struct FlightStatistics {
     static constexpr double kMovingSpeed = 8.0;  // [m/s], about 29 km/h
     static constexpr std::chrono::seconds kMovingWindow{30};

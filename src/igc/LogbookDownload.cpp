@@ -26,8 +26,8 @@ Outcome LogbookDownload::downloadFlight(Logger& logger, const FlightEntry& entry
                                                       static_cast<int>(getpid()));
     // A driver with a native format writes its IGC file under the extension IGC.
     if (!native && logger.hasNativeFile()) written.replace_extension("IGC");
-    const Outcome outcome = logger.readFile(written, *entry.key(),
-                                            secure && logger.supportsSecure(), !native, &entry);
+    const Outcome outcome =
+        logger.readFile(written, *entry.key(), secure && logger.supportsSecure(), !native, &entry);
     std::error_code error;
     if (outcome && fs::exists(written)) fs::rename(written, target, error);
     if (outcome && fs::exists(target) && !error) return outcome;

@@ -38,7 +38,7 @@ class LogbookDownload {
     // file only when the whole flight came: a failed download never leaves a file, nor
     // touches an earlier one. A failure carries the recorder's reason.
     static Outcome downloadFlight(Logger& logger, const FlightEntry& entry,
-                               const std::filesystem::path& target, bool secure, bool native);
+                                  const std::filesystem::path& target, bool secure, bool native);
 
     // Downloads, as IGC, every flight of the recorder's directory (read already) that the
     // folder does not hold, into the folder.

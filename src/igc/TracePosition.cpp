@@ -9,6 +9,8 @@ namespace kelvo {
 
 using namespace std::chrono;
 
+static_assert(sizeof(TracePosition) <= 32, "a long flight keeps its fixes small");
+
 namespace {
 
 // Fixed columns of a B record: B HHMMSS DDMMmmmN DDDMMmmmE V PPPPP GGGGG, then the
@@ -80,14 +82,14 @@ std::optional<TracePosition> TracePosition::fromIgcBRecord(std::string_view line
 bool TracePosition::parseIgcBRecord(std::string_view line) {
     if (line.size() < kBRecordLength || line[0] != 'B') return false;
     m_timeStamp = floor<days>(m_timeStamp) + timeOfDay(line.substr(kTimeColumn, kTimeWidth));
-    m_position.setLatitudeRadians(coordinateRadians(line.substr(kLatitudeColumn, kLatitudeWidth)));
-    m_position.setLongitudeRadians(
-        coordinateRadians(line.substr(kLongitudeColumn, kLongitudeWidth)));
+    m_latitude = coordinateRadians(line.substr(kLatitudeColumn, kLatitudeWidth));
+    m_longitude = coordinateRadians(line.substr(kLongitudeColumn, kLongitudeWidth));
     // A "V" fix is two-dimensional: its altitude columns carry nothing usable.
     m_valid = line[kValidityColumn] != 'V';
-    m_position.setElevation(!m_valid ? 0.0
-                                     : static_cast<double>(fieldNumber(
-                                           line.substr(kGnssAltitudeColumn, kGnssAltitudeWidth))));
+    m_elevation =
+        !m_valid
+            ? 0.0F
+            : static_cast<float>(fieldNumber(line.substr(kGnssAltitudeColumn, kGnssAltitudeWidth)));
     return true;
 }
 
@@ -99,14 +101,14 @@ std::optional<Coordinate> TracePosition::parseCoordinate(std::string_view text) 
 }
 
 double TracePosition::absoluteStraightLineSpeedFromTracePosition(const TracePosition& other) const {
-    const double horizontal = m_position.distanceTo(other.m_position) * 1000.0;
-    const double vertical = m_position.elevation() - other.m_position.elevation();
+    const double horizontal = position().distanceTo(other.position()) * 1000.0;
+    const double vertical = double{m_elevation} - double{other.m_elevation};
     const auto elapsed = std::abs((m_timeStamp - other.m_timeStamp).count());
     return std::sqrt(horizontal * horizontal + vertical * vertical) / static_cast<double>(elapsed);
 }
 
 double TracePosition::absoluteVarioIndicationFromPosition(const TracePosition& other) const {
-    const double climb = m_position.elevation() - other.m_position.elevation();
+    const double climb = double{m_elevation} - double{other.m_elevation};
     return climb / static_cast<double>((m_timeStamp - other.m_timeStamp).count());
 }
 
