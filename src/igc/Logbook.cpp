@@ -47,16 +47,22 @@ std::string headerText(const KelvoTrace& trace, const std::string& key) {
 std::string escaped(std::string_view text) {
     std::string out;
     for (const char c : text) {
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else
-            out += c;
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                out += c;
+        }
     }
     return out;
 }
@@ -153,7 +159,7 @@ void readFlights(const fs::path& folder, std::vector<LogbookEntry*>& toRead,
     std::size_t done = 0;
     std::mutex progressMutex;
     auto work = [&] {
-        for (std::size_t i; (i = next++) < toRead.size();) {
+        for (std::size_t i = next++; i < toRead.size(); i = next++) {
             LogbookEntry& entry = *toRead[i];
             KelvoTrace trace;
             if (trace.setIGCFile(folder / entry.file)) {

@@ -21,7 +21,7 @@ constexpr int kFlights = 300;
 
 struct GeneratedFlight {
     TriangleFlight triangle;
-    std::string pilot;  // UTF-8; the file holds it in Windows-1252
+    std::string pilot;  // UTF-8; the file holds it in Windows-1252, the index escaped
     std::string gliderType;
     std::string registration;
     std::string competitionId;
@@ -38,7 +38,7 @@ class LogbookFolder : public testing::Test {
         for (int i = 0; i < kFlights; ++i) {
             const sys_seconds takeoff = *utcTime(2019, 3, 1, 9) + days{i * 5} + minutes{i % 240};
             GeneratedFlight generated{TriangleFlight(takeoff, 0.2 + (i % 9) * 0.1),
-                                      stringf("Pil\u00f4te %d", i % 7),
+                                      stringf("Pil\u00f4te\\%d\t%d", i % 3, i % 7),
                                       i % 2 ? "LS8-18" : "Discus 2b",
                                       stringf("D-%04d", 1000 + i % 13), stringf("K%d", i % 5)};
             sim::DemoFlight& flight = generated.triangle.flight;
