@@ -5,6 +5,8 @@
 #include <variant>
 
 #include "app/KelvoPrefsBasedFormatter.h"
+#include "base/Text.h"
+#include "igc/LogbookDownload.h"
 
 namespace kelvo {
 
@@ -30,7 +32,7 @@ QString cellText(const FlightEntry::Value& value, const QString& key) {
 
 const QStringList& FlightsDataSource::columnIdentifiers() {
     static const QStringList columns = {"date",     "lasttime", "duration", "pilot",
-                                        "gliderid", "compid",   "filename"};
+                                        "gliderid", "compid",   "filename", "inlogbook"};
     return columns;
 }
 
@@ -61,10 +63,26 @@ void FlightsDataSource::sortRows() {
     const std::string key = columnIdentifiers()[m_sortColumn].toStdString();
     const FlightDirectory& flights = *m_flights;
     std::stable_sort(m_rows.begin(), m_rows.end(), [&](std::size_t a, std::size_t b) {
-        const FlightEntry::Value first = flights[a].value(key);
-        const FlightEntry::Value second = flights[b].value(key);
+        const FlightEntry::Value first = sortValue(flights[a], key);
+        const FlightEntry::Value second = sortValue(flights[b], key);
         return m_sortOrder == Qt::AscendingOrder ? first < second : second < first;
     });
+}
+
+FlightEntry::Value FlightsDataSource::sortValue(const FlightEntry& entry,
+                                                const std::string& key) const {
+    if (key == "inlogbook") return std::string(isInLogbook(entry) ? "1" : "");
+    return entry.value(key);
+}
+
+void FlightsDataSource::setLogbookFileNames(std::set<std::string> names) {
+    m_logbookFileNames = std::move(names);
+    const int column = static_cast<int>(columnIdentifiers().indexOf("inlogbook"));
+    if (rowCount() > 0) Q_EMIT dataChanged(index(0, column), index(rowCount() - 1, column));
+}
+
+bool FlightsDataSource::isInLogbook(const FlightEntry& entry) const {
+    return m_logbookFileNames.contains(toUpperAscii(LogbookDownload::fileNameOf(entry)));
 }
 
 void FlightsDataSource::sort(int column, Qt::SortOrder order) {
@@ -105,13 +123,15 @@ QVariant FlightsDataSource::data(const QModelIndex& index, int role) const {
     const FlightEntry* entry = getFlightAtRow(index.row());
     if (!entry) return QStringLiteral(" ");
     const QString& key = columnIdentifiers()[index.column()];
+    if (key == QLatin1String("inlogbook")) return isInLogbook(*entry) ? tr("Yes") : QString();
     return cellText(entry->value(key.toStdString()), key);
 }
 
 QVariant FlightsDataSource::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const QStringList titles = {tr("Date"),   tr("Landing"),  tr("Duration"), tr("Pilot"),
-                                       tr("Glider"), tr("Comp. ID"), tr("File")};
+    static const QStringList titles = {tr("Date"),  tr("Landing"),   tr("Duration"),
+                                       tr("Pilot"), tr("Glider"),    tr("Comp. ID"),
+                                       tr("File"),  tr("In logbook")};
     return titles.value(section);
 }
 

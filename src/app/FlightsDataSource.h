@@ -2,6 +2,8 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "LoggerAccess/LoggerData.h"
@@ -24,6 +26,10 @@ class FlightsDataSource : public QAbstractTableModel {
     void setData(FlightDirectory* flights);
     void setShowOnlyFlightsWithTakeoff(bool only);
     bool showOnlyFlightsWithTakeoff() const { return m_showOnlyFlightsWithTakeoff; }
+    // The upper-case names of the flights folder's files, for the column "inlogbook": a
+    // flight is in the logbook when its IGC file name is among them.
+    void setLogbookFileNames(std::set<std::string> names);
+    bool isInLogbook(const FlightEntry& entry) const;
     // The entry shown in the row; null outside the table.
     const FlightEntry* getFlightAtRow(int row) const;
 
@@ -39,9 +45,11 @@ class FlightsDataSource : public QAbstractTableModel {
     // The shown entries in directory order, then in the order of the last sort.
     void showRows();
     void sortRows();
+    FlightEntry::Value sortValue(const FlightEntry& entry, const std::string& key) const;
 
     FlightDirectory* m_flights = nullptr;
     std::vector<std::size_t> m_rows;  // indexes into m_flights, in row order
+    std::set<std::string> m_logbookFileNames;
     bool m_showOnlyFlightsWithTakeoff = false;
     int m_sortColumn = -1;  // none
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QToolBar>
 
+#include "app/FlightStatisticsPanel.h"
 #include "app/FlightView.h"
 #include "app/IGCHeaderDataSource.h"
 #include "app/IGCTaskDataSource.h"
@@ -65,6 +66,8 @@ void IGCViewerController::makeWindow() {
     m_headerTableView =
         makeTable(tables, "header", m_headerDataSource, QAbstractItemView::NoSelection);
     m_taskTableView = makeTable(tables, "task", m_taskDataSource, QAbstractItemView::NoSelection);
+    m_statisticsPanel = new FlightStatisticsPanel(tables);
+    tables->addWidget(m_statisticsPanel);
     auto* central = new QSplitter(Qt::Horizontal, m_viewerWindow);
     central->setObjectName(QStringLiteral("viewerSplitter"));
     m_flightView = new FlightView(central);
@@ -153,6 +156,7 @@ void IGCViewerController::showTrace(const std::shared_ptr<KelvoTrace>& trace) {
     m_headerDataSource->setData(trace ? trace->header() : IGCHeaderDataSource::Header{});
     m_taskDataSource->setData(trace ? trace->waypoints() : IGCTaskDataSource::Waypoints{});
     m_flightView->setTrace(trace);
+    m_statisticsPanel->setTrace(trace);
 }
 
 }  // namespace kelvo

@@ -13,6 +13,7 @@ class QTableView;
 
 namespace kelvo {
 
+class FlightStatisticsPanel;
 class FlightView;
 class IGCHeaderDataSource;
 class IGCTaskDataSource;
@@ -53,6 +54,7 @@ class IGCViewerController : public QObject {
     QTableView* headerTableView() const { return m_headerTableView; }
     QTableView* taskTableView() const { return m_taskTableView; }
     FlightView* flightView() const { return m_flightView; }
+    FlightStatisticsPanel* statisticsPanel() const { return m_statisticsPanel; }
     IGCFilesDataSource* igcFilesDataSource() const { return m_igcFilesDataSource; }
     IGCHeaderDataSource* headerDataSource() const { return m_headerDataSource; }
     IGCTaskDataSource* taskDataSource() const { return m_taskDataSource; }
@@ -74,6 +76,7 @@ class IGCViewerController : public QObject {
     QTableView* m_headerTableView = nullptr;
     QTableView* m_taskTableView = nullptr;
     FlightView* m_flightView = nullptr;
+    FlightStatisticsPanel* m_statisticsPanel = nullptr;
     TraceList m_traces;
 };
 

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "app/PreferencesStore.h"
+#include "igc/Logbook.h"
 
 namespace kelvo {
 
@@ -22,6 +23,7 @@ const QString kDefaultSectorRadius = QStringLiteral("DefaultSectorRadius");
 const QString kLastUsedSerialPortName = QStringLiteral("LastUsedSerialPortName");
 const QString kTimeZoneName = QStringLiteral("TimeZoneName");
 const QString kLastUsedLoggerName = QStringLiteral("LastUsedLoggerName");
+const QString kFlightsFolder = QStringLiteral("FlightsFolder");
 const QString kAllowInternalDebugFeatures = QStringLiteral("AllowInternalDebugFeatures");
 
 }  // namespace
@@ -110,6 +112,19 @@ QString KelvoPrefs::lastUsedSerialPortName() {
 }
 bool KelvoPrefs::setLastUsedSerialPortName(const QString& name) {
     return setString(kLastUsedSerialPortName, name);
+}
+
+QString KelvoPrefs::flightsFolder() {
+    const QString folder = stringValue(kFlightsFolder, defaultFlightsFolder());
+    return folder.isEmpty() ? defaultFlightsFolder() : folder;
+}
+
+bool KelvoPrefs::setFlightsFolder(const QString& folder) {
+    return setString(kFlightsFolder, folder);
+}
+
+QString KelvoPrefs::defaultFlightsFolder() {
+    return QString::fromStdString(Logbook::defaultFlightsFolder().string());
 }
 
 QString KelvoPrefs::timeZoneName() {

@@ -58,6 +58,11 @@ class KelvoPrefs {
     static bool setLastUsedLoggerName(const QString& name);
     static QString defaultLastUsedLoggerName() { return QString(""); }
 
+    // Where downloads go by default and the logbook looks for flights.
+    static QString flightsFolder();
+    static bool setFlightsFolder(const QString& folder);
+    static QString defaultFlightsFolder();
+
     static bool allowInternalDebugFeatures();
     static bool setAllowInternalDebugFeatures(bool allow);
     static bool defaultAllowInternalDebugFeatures() { return false; }

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
@@ -61,12 +62,21 @@
 #include "geo/Latitude.h"
 #include "geo/Longitude.h"
 #include "geo/Route.h"
+#include "igc/Logbook.h"
+#include "igc/LogbookDownload.h"
 
 namespace kelvo {
 
 namespace {
 
 const QString kUpdatePage = QStringLiteral("https://kelvo.org/kelvo/updates/1.1.2/");
+
+// Download panels open in the flights folder once there is one; Download New Flights
+// makes it.
+void openInFlightsFolder(QFileDialog& panel) {
+    const QString folder = KelvoPrefs::flightsFolder();
+    if (QDir(folder).exists()) panel.setDirectory(folder);
+}
 
 std::optional<PortDictionary> platformPorts(int connectionType) {
     switch (connectionType) {
@@ -159,6 +169,7 @@ LoggerController::LoggerController(LoggerWindow& window)
     setConnectedControls(false);
     m_window.connectButton->setEnabled(false);
     m_window.downloadButton->setEnabled(false);
+    m_window.downloadNewFlightsButton->setEnabled(false);
     m_window.clearFlightsButton->setEnabled(false);
     m_window.viewFlightButton->setVisible(KelvoPrefs::allowInternalDebugFeatures());
     fillUseRoutesMenu();
@@ -202,6 +213,7 @@ void LoggerController::wireWindow() {
     on(w.onlyDetectedTakeoffBox, &QCheckBox::toggled, [this](bool on) { onlyDetectedTakeoff(on); });
     on(w.reloadFlightsButton, &QPushButton::clicked, [this] { loadFlights(); });
     on(w.downloadButton, &QPushButton::clicked, [this] { downloadFile(); });
+    on(w.downloadNewFlightsButton, &QPushButton::clicked, [this] { downloadNewFlights(); });
     on(w.clearFlightsButton, &QPushButton::clicked, [this] { clearFlights(); });
     on(w.viewFlightButton, &QPushButton::clicked, [this] { viewFlight(); });
     on(w.reloadDatabaseButton, &QPushButton::clicked, [this] { loadDatabase(); });
@@ -227,6 +239,7 @@ void LoggerController::wireWindow() {
 
     on(w.reloadFlightsAction, &QAction::triggered, [this] { loadFlights(); });
     on(w.downloadAction, &QAction::triggered, [this] { downloadFile(); });
+    on(w.downloadNewFlightsAction, &QAction::triggered, [this] { downloadNewFlights(); });
     on(w.clearFlightsAction, &QAction::triggered, [this] { clearFlights(); });
     on(w.reloadDatabaseAction, &QAction::triggered, [this] { loadDatabase(); });
     on(w.saveToLoggerAction, &QAction::triggered, [this] { saveToLogger(); });
@@ -272,7 +285,8 @@ void LoggerController::workerDidFinish() {
 }
 
 void LoggerController::reportProgress(double fraction) {
-    m_progressPanel->setFraction(fraction);
+    m_progressPanel->setFraction((static_cast<double>(m_batchFlight) + fraction) /
+                                 static_cast<double>(m_batchSize));
 }
 
 void LoggerController::showProgressWindow() {
@@ -415,6 +429,7 @@ void LoggerController::setConnectedControls(bool connected) {
     if (!connected) {
         m_window.saveToLoggerButton->setEnabled(false);
         m_window.saveToLoggerAction->setEnabled(false);
+        m_window.downloadNewFlightsButton->setEnabled(false);
     }
     updateLoggerMenu();
 }
@@ -713,6 +728,8 @@ void LoggerController::readFlights(bool reload) {
         m_flightsDataSource->setData(&directory);
         m_directoryReadAt = QDateTime::currentDateTime();
         showFlightsSummary();
+        refreshLogbookColumn();
+        m_window.downloadNewFlightsButton->setEnabled(!directory.empty());
         if (!directory.empty())
             m_window.clearFlightsButton->setEnabled(m_logger->allowsClearFlights());
         m_window.clearFlightsAction->setEnabled(m_window.clearFlightsButton->isEnabled());
@@ -784,6 +801,7 @@ void LoggerController::downloadFile() {
         const FlightEntry* entry = m_flightsDataSource->getFlightAtRow(rows.front());
         QFileDialog* panel = makeFilePanel(tr("Save track file"), accessory);
         panel->setAcceptMode(QFileDialog::AcceptSave);
+        openInFlightsFolder(*panel);
         accessory->setSavePanel(panel);
         accessory->initPanel();
         const QString name = QString::fromStdString(entry ? entry->filename.value_or("") : "");
@@ -795,6 +813,7 @@ void LoggerController::downloadFile() {
         return;
     }
     QFileDialog* panel = makeFilePanel(tr("Choose directory"), accessory);
+    openInFlightsFolder(*panel);
     panel->setFileMode(QFileDialog::Directory);
     panel->setOption(QFileDialog::ShowDirsOnly);
     accessory->initPanel();
@@ -859,6 +878,54 @@ void LoggerController::threadedDownloadFlights() {
         setStatus(failed.isEmpty() ? tr("Downloaded %n flight(s).", nullptr, int(entries.size()))
                                    : tr("Download failed: %1.").arg(failed.join(", ")));
     });
+}
+
+void LoggerController::downloadNewFlights() {
+    if (!m_logger || !m_directoryLoaded) return;
+    startWorker(tr("Downloading new flights…"), &LoggerController::threadedDownloadNewFlights);
+}
+
+void LoggerController::threadedDownloadNewFlights() {
+    QString folder;
+    onGui([&] {
+        folder = KelvoPrefs::flightsFolder();
+        QDir().mkpath(folder);
+    });
+    LogbookDownload::Summary outcome;
+    if (m_logger) {
+        outcome = LogbookDownload::downloadNewFlights(
+            *m_logger, folder.toStdString(), m_logger->supportsSecure(),
+            [this](std::size_t flight, std::size_t count) {
+                m_batchSize = count;
+                m_batchFlight = flight;
+            });
+    }
+    m_batchFlight = 0;
+    m_batchSize = 1;
+    onGui([&] {
+        removeProgressWindow();
+        refreshLogbookColumn();
+        QStringList lines{
+            tr("Downloaded %n flight(s) to %1.", nullptr, int(outcome.downloaded.size()))
+                .arg(folder),
+            tr("Already present: %n.", nullptr, int(outcome.alreadyPresent.size())),
+            tr("Failed: %n.", nullptr, int(outcome.failed.size()))};
+        for (const auto& failure : outcome.failed)
+            lines << QStringLiteral("%1: %2").arg(QString::fromStdString(failure.file),
+                                                  QString::fromStdString(failure.reason));
+        m_newFlightsSummary = lines.join('\n');
+        setStatus(lines.first());
+        auto* box = new QMessageBox(
+            outcome.failed.empty() ? QMessageBox::Information : QMessageBox::Warning,
+            tr("Download New Flights"), m_newFlightsSummary, QMessageBox::Ok, &m_window);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    });
+}
+
+void LoggerController::refreshLogbookColumn() {
+    m_flightsDataSource->setLogbookFileNames(
+        Logbook::flightFileNames(KelvoPrefs::flightsFolder().toStdString()));
 }
 
 QByteArray LoggerController::igcTextOfFlight(int key, const FlightEntry& entry) {

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -77,6 +78,11 @@ class LoggerController : public QObject {
     void openPanelDidEnd(int returnCode, const QString& folder,
                          const SaveIGCPanelController& accessory);
     void downloadFlights(const QString& filePath, bool secure, bool asIGC);
+    // Downloads, as IGC into the flights folder, every listed flight that the folder does
+    // not hold yet, behind one progress for the batch, and tells what came of it.
+    void downloadNewFlights();
+    // Marks the listed flights that the flights folder holds.
+    void refreshLogbookColumn();
     // Waypoint files by the registered formats, chosen by the file's extension alone.
     void importFile();
     void importPanelDidEnd(int returnCode, const QString& file);
@@ -129,6 +135,7 @@ class LoggerController : public QObject {
     void threadedReLoadDatabase();
     void threadedClearFlights();
     void threadedDownloadFlights();
+    void threadedDownloadNewFlights();
     void threadedSaveDatabase();
     void readFlights(bool reload);
     void readWaypoints(bool reload);
@@ -149,6 +156,8 @@ class LoggerController : public QObject {
     bool waypointsLoaded() const { return m_waypointsLoaded; }
     bool declarationLoaded() const { return m_declarationLoaded; }
     bool progressWindowVisible() const { return m_progressWindowVisible; }
+    // The summary of the last "Download New Flights".
+    const QString& newFlightsSummary() const { return m_newFlightsSummary; }
     bool isOperationRunning() const { return m_worker != nullptr; }
     const QStringList& loggerTypes() const { return m_loggerTypes; }
     const QStringList& fileTypes() const { return m_fileTypes; }
@@ -243,6 +252,11 @@ class LoggerController : public QObject {
     bool m_downloadFlightsSecure = false;
     bool m_downloadFlightsAsIGC = false;
     std::vector<int> m_downloadRows;
+    // The flight of the batch that downloads now, and the batch's size, so that the
+    // driver's progress of one flight moves the batch's one bar.
+    std::atomic<std::size_t> m_batchFlight{0};
+    std::atomic<std::size_t> m_batchSize{1};
+    QString m_newFlightsSummary;
 };
 
 }  // namespace kelvo

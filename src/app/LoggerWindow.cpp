@@ -106,10 +106,11 @@ QWidget* LoggerWindow::makeFlightsTab() {
     onlyDetectedTakeoffBox = new QCheckBox(tr("Only flights with detected take-off"), tab);
     reloadFlightsButton = new QPushButton(tr("Reload"), tab);
     downloadButton = new QPushButton(tr("Download…"), tab);
+    downloadNewFlightsButton = new QPushButton(tr("Download New Flights"), tab);
     clearFlightsButton = new QPushButton(tr("Erase Flights…"), tab);
     viewFlightButton = new QPushButton(tr("View"), tab);
     layout->addLayout(buttonRow({onlyDetectedTakeoffBox, reloadFlightsButton, downloadButton,
-                                 viewFlightButton, clearFlightsButton}));
+                                 downloadNewFlightsButton, viewFlightButton, clearFlightsButton}));
     return tab;
 }
 
@@ -204,6 +205,7 @@ void LoggerWindow::makeMenus() {
     loggerMenuItem = menuBar()->addMenu(tr("&Logger"));
     reloadFlightsAction = loggerMenuItem->addAction(tr("Reload &Flights"));
     downloadAction = loggerMenuItem->addAction(tr("&Download Flights…"));
+    downloadNewFlightsAction = loggerMenuItem->addAction(tr("Download &New Flights"));
     clearFlightsAction = loggerMenuItem->addAction(tr("&Erase Flights…"));
     loggerMenuItem->addSeparator();
     reloadDatabaseAction = loggerMenuItem->addAction(tr("Reload &Waypoints and Declaration"));

@@ -42,6 +42,7 @@ class LoggerWindow : public QMainWindow {
     QCheckBox* onlyDetectedTakeoffBox;
     QPushButton* reloadFlightsButton;
     QPushButton* downloadButton;
+    QPushButton* downloadNewFlightsButton;
     QPushButton* clearFlightsButton;
     QPushButton* viewFlightButton;
 
@@ -76,6 +77,7 @@ class LoggerWindow : public QMainWindow {
     QMenu* loggerMenuItem;
     QAction* reloadFlightsAction;
     QAction* downloadAction;
+    QAction* downloadNewFlightsAction;
     QAction* clearFlightsAction;
     QAction* reloadDatabaseAction;
     QAction* saveToLoggerAction;

@@ -88,6 +88,11 @@ PreferencesController::PreferencesController(QWidget* parent) : QDialog(parent) 
     defaultSectorRadius = addNumberField(this, form, tr("Sector radius (m):"));
     layout->addWidget(taskBox);
 
+    auto* folderForm = new QFormLayout;
+    flightsFolder = new QLineEdit(this);
+    folderForm->addRow(tr("Flights folder:"), flightsFolder);
+    layout->addLayout(folderForm);
+
     auto* zoneLayout = new QHBoxLayout;
     displayTimeZone = addRadioGroup(this, zoneLayout, tr("Show times in"),
                                     {tr("GMT"), tr("System time zone"), tr("This time zone:")});
@@ -136,6 +141,7 @@ void PreferencesController::windowDidBecomeKey() {
     defaultStartlineWidth->setText(QString::number(KelvoPrefs::defaultStartlineWidth()));
     defaultCylinderRadius->setText(QString::number(KelvoPrefs::defaultCylinderRadius()));
     defaultSectorRadius->setText(QString::number(KelvoPrefs::defaultSectorRadius()));
+    flightsFolder->setText(KelvoPrefs::flightsFolder());
 }
 
 void PreferencesController::doTimeZone() {
@@ -175,6 +181,7 @@ void PreferencesController::okButtonClick() {
     written &= KelvoPrefs::setDefaultSectorRadius(integerValue(defaultSectorRadius));
     written &= KelvoPrefs::setDefaultCylinderRadius(integerValue(defaultCylinderRadius));
     written &= KelvoPrefs::setTimeZoneName(chosenTimeZoneName());
+    written &= KelvoPrefs::setFlightsFolder(flightsFolder->text().trimmed());
     written &= KelvoPrefs::flush();
     if (!written) {
         logLine("Writing Preferences failed.");
@@ -194,6 +201,7 @@ void PreferencesController::defaultsButtonClick() {
     defaultStartlineWidth->setText(QString::number(KelvoPrefs::defaultDefaultStartlineWidth()));
     defaultCylinderRadius->setText(QString::number(KelvoPrefs::defaultDefaultCylinderRadius()));
     defaultSectorRadius->setText(QString::number(KelvoPrefs::defaultDefaultSectorRadius()));
+    flightsFolder->setText(KelvoPrefs::defaultFlightsFolder());
     selectRow(displayTimeZone, GmtRow);
 }
 

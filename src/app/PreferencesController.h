@@ -42,6 +42,7 @@ class PreferencesController : public QDialog {
     QLineEdit* defaultStartlineWidth = nullptr;
     QLineEdit* defaultCylinderRadius = nullptr;
     QLineEdit* defaultSectorRadius = nullptr;
+    QLineEdit* flightsFolder = nullptr;
     QComboBox* timeZonesMenu = nullptr;
     QPushButton* okButton = nullptr;
 

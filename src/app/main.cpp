@@ -8,6 +8,7 @@
 
 #include "app/IGCViewerController.h"
 #include "app/KelvoPrefsBasedFormatter.h"
+#include "app/LogbookWindow.h"
 #include "app/LoggerController.h"
 #include "app/LoggerWindow.h"
 #include "app/PreferencesController.h"
@@ -38,13 +39,21 @@ int main(int argc, char** argv) {
     });
     QObject::connect(controller.preferencesPanel(), &QDialog::finished, &viewer,
                      &kelvo::IGCViewerController::preferencesDidChange);
-    QAction* showViewer =
-        window.menuBar()->addMenu(QObject::tr("&Window"))->addAction(QObject::tr("IGC &Viewer"));
+    QMenu* windowMenu = window.menuBar()->addMenu(QObject::tr("&Window"));
+    QAction* showViewer = windowMenu->addAction(QObject::tr("IGC &Viewer"));
     QObject::connect(showViewer, &QAction::triggered, &viewer,
                      &kelvo::IGCViewerController::showWindow);
+    kelvo::LogbookWindow logbook;
+    logbook.setFlightOpener([&viewer](const QString& path) {
+        viewer.showWindow();
+        viewer.addIGCFileWithPath(path);
+    });
+    QObject::connect(windowMenu->addAction(QObject::tr("&Logbook")), &QAction::triggered, &logbook,
+                     &kelvo::LogbookWindow::showWindow);
     // Closing the main window ends the application, the viewer with it.
     QObject::connect(&window, &kelvo::LoggerWindow::windowWillClose, viewer.viewerWindow(),
                      &QWidget::close);
+    QObject::connect(&window, &kelvo::LoggerWindow::windowWillClose, &logbook, &QWidget::close);
 
     window.show();
     return QApplication::exec();

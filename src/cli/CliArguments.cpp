@@ -13,6 +13,7 @@ struct CommandSyntax {
     std::vector<std::string> optional;  // options with a value that may be given
     std::vector<std::string> flags;
     std::size_t positionals = 0;
+    std::size_t optionalPositionals = 0;  // that may follow the required ones
 };
 
 const std::vector<std::string> kDevice{"--type", "--port"};
@@ -28,13 +29,18 @@ const std::vector<CommandSyntax>& commands() {
         {"ports", {}, {}, {}, 0},
         {"info", kDevice, {}, {}, 0},
         {"flights", kDevice, {}, {}, 0},
-        {"download", join(kDevice, {"--flight"}), {"--output"}, {"--native", "--no-secure"}, 0},
+        {"download",
+         kDevice,
+         {"--flight", "--output", "--dir"},
+         {"--new", "--native", "--no-secure"},
+         0},
         {"database", join(kDevice, {"--output"}), {}, {}, 0},
         {"declaration", kDevice, {}, {}, 0},
         {"upload", join(kDevice, {"--waypoints"}), {"--declaration"},
          {"--truncate", "--replace-all"}, 0},
         {"convert", {}, {}, {}, 2},
         {"igc", {}, {}, {"--fixes"}, 1},
+        {"logbook", {}, {}, {}, 0, 1},
     };
     return list;
 }
@@ -51,12 +57,14 @@ const char* CliArguments::usage() {
            "  info        --type T --port P\n"
            "  flights     --type T --port P\n"
            "  download    --type T --port P --flight N [--native] [--no-secure] [--output PATH]\n"
+           "  download    --type T --port P --new [--dir DIR]   (the flights not in the folder)\n"
            "  database    --type T --port P --output FILE\n"
            "  declaration --type T --port P\n"
            "  upload      --type T --port P --waypoints FILE [--declaration FILE.json]\n"
            "              [--truncate] [--replace-all]\n"
            "  convert     IN OUT\n"
            "  igc         FILE [--fixes]\n"
+           "  logbook     [DIR]   (the flights folder's flights, newest first)\n"
            "T: lx, volkslogger, flarm (or \"LX/SDI/Filser\", \"Volkslogger\", \"Flarm\")\n"
            "P: a device path or a name that 'kelvo-cli ports' lists";
 }
@@ -88,9 +96,11 @@ CliArguments CliArguments::parse(const std::vector<std::string>& arguments) {
             throw UsageError(result.m_command + " needs " + option);
         }
     }
-    if (result.m_positionals.size() != syntax->positionals) {
+    const std::size_t given = result.m_positionals.size();
+    if (given < syntax->positionals || given > syntax->positionals + syntax->optionalPositionals) {
         throw UsageError(result.m_command + " takes " + std::to_string(syntax->positionals) +
-                         " argument(s), not " + std::to_string(result.m_positionals.size()));
+                         (syntax->optionalPositionals ? " or more" : "") + " argument(s), not " +
+                         std::to_string(given));
     }
     return result;
 }

@@ -10,7 +10,9 @@
 #include "geo/Task.h"
 #include "geo/Turnpoint.h"
 #include "geo/Waypoint.h"
+#include "igc/FlightStatistics.h"
 #include "igc/KelvoTrace.h"
+#include "igc/Logbook.h"
 
 namespace kelvo::cli {
 
@@ -105,6 +107,26 @@ void setCompetitionClass(const std::string& name, Declaration& declaration) {
     declaration.setCompetitionClassDescription(name);
 }
 
+// Kilometres to the metre.
+double roundedKilometres(double kilometres) {
+    return std::round(kilometres * 1000.0) / 1000.0;
+}
+
+template <typename Value>
+Json orNull(const std::optional<Value>& value) {
+    return value ? Json(*value) : Json();
+}
+
+Json orNull(const std::optional<std::chrono::sys_seconds>& time) {
+    return time ? Json(isoUtc(*time)) : Json();
+}
+
+Json dateJson(const std::optional<std::chrono::sys_seconds>& day) {
+    if (!day) return Json();
+    const UtcFields fields = utcFields(*day);
+    return stringf("%04d-%02d-%02d", fields.year, fields.month, fields.day);
+}
+
 }  // namespace
 
 Json pointJson(const Waypoint& waypoint, bool withZone) {
@@ -188,17 +210,12 @@ void applyDeclarationJson(const Json& document, Declaration& declaration) {
 }
 
 Json traceJson(const KelvoTrace& trace, bool withFixes) {
-    Json date;
-    if (const auto day = trace.dateOfFlight()) {
-        const UtcFields fields = utcFields(*day);
-        date = stringf("%04d-%02d-%02d", fields.year, fields.month, fields.day);
-    }
     Json task = Json::array();
     for (const auto& waypoint : trace.waypoints()) task.push_back(pointJson(*waypoint));
     Json header = Json::object();
     for (const auto& [key, value] : trace.header()) header[key] = value;
     Json document{{"fileName", trace.fileName()},
-                  {"date", std::move(date)},
+                  {"date", dateJson(trace.dateOfFlight())},
                   {"header", std::move(header)},
                   {"task", std::move(task)},
                   {"fixCount", trace.points().size()}};
@@ -213,6 +230,39 @@ Json traceJson(const KelvoTrace& trace, bool withFixes) {
         document["fixes"] = std::move(fixes);
     }
     return document;
+}
+
+Json statisticsJson(const FlightStatistics& statistics) {
+    Json document{
+        {"takeoff", orNull(statistics.takeoff)},
+        {"landing", orNull(statistics.landing)},
+        {"flightTime", statistics.flightTime.count()},
+        {"distanceFlown", roundedKilometres(statistics.distanceFlown)},
+        {"greatestDistanceFromTakeoff", roundedKilometres(statistics.greatestDistanceFromTakeoff)},
+        {"taskDistance", Json()},
+        {"highestAltitude", orNull(statistics.highestAltitude)},
+        {"lowestAltitude", orNull(statistics.lowestAltitude)},
+        {"altitudeGained", statistics.altitudeGained},
+        {"bestClimb", orNull(statistics.bestClimb)}};
+    if (statistics.taskDistance)
+        document["taskDistance"] = roundedKilometres(*statistics.taskDistance);
+    return document;
+}
+
+Json logbookEntryJson(const LogbookEntry& entry) {
+    Json object{{"file", entry.file},
+                {"date", dateJson(entry.date)},
+                {"takeoff", orNull(entry.takeoff)},
+                {"landing", orNull(entry.landing)},
+                {"flightTime", entry.flightTime.count()},
+                {"pilot", entry.pilot},
+                {"gliderType", entry.gliderType},
+                {"registration", entry.registration},
+                {"competitionId", entry.competitionId},
+                {"distance", roundedKilometres(entry.distance)},
+                {"highestAltitude", orNull(entry.highestAltitude)}};
+    if (!entry.problem.empty()) object["problem"] = entry.problem;
+    return object;
 }
 
 }  // namespace kelvo::cli

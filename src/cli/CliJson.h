@@ -8,6 +8,8 @@
 namespace kelvo {
 class Declaration;
 class KelvoTrace;
+struct FlightStatistics;
+struct LogbookEntry;
 class Waypoint;
 }  // namespace kelvo
 
@@ -35,5 +37,15 @@ void applyDeclarationJson(const Json& document, Declaration& declaration);
 // {"fileName", "date" (YYYY-MM-DD or null), "header", "task", "fixCount"} and, when asked
 // for, "fixes" ({"time", "latitude", "longitude", "elevation"}).
 Json traceJson(const KelvoTrace& trace, bool withFixes);
+
+// {"takeoff", "landing" (ISO 8601 UTC), "flightTime" [s], "distanceFlown",
+// "greatestDistanceFromTakeoff", "taskDistance" [km], "highestAltitude", "lowestAltitude",
+// "altitudeGained" [m], "bestClimb" [m/s]}; null for what the flight does not have.
+Json statisticsJson(const FlightStatistics& statistics);
+
+// {"file", "date" (YYYY-MM-DD), "takeoff", "landing", "flightTime" [s], "pilot",
+// "gliderType", "registration", "competitionId", "distance" [km], "highestAltitude" [m]}
+// and "problem" for a file that could not be read.
+Json logbookEntryJson(const LogbookEntry& entry);
 
 }  // namespace kelvo::cli

@@ -8,10 +8,10 @@
 #include <iterator>
 #include <memory>
 
-#include "LoggerAccess/LoggerLimits.h"
 #include "LoggerAccess/LX/LXTrackFile.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerData.h"
+#include "LoggerAccess/LoggerLimits.h"
 #include "LoggerAccess/SerialPortDictionary.h"
 #include "base/Format.h"
 #include "base/Text.h"
@@ -23,7 +23,10 @@
 #include "geo/Declaration.h"
 #include "geo/Task.h"
 #include "geo/Turnpoint.h"
+#include "igc/FlightStatistics.h"
 #include "igc/KelvoTrace.h"
+#include "igc/Logbook.h"
+#include "igc/LogbookDownload.h"
 
 namespace kelvo::cli {
 
@@ -109,11 +112,42 @@ const FlightEntry& entryWithKey(const Logger& logger, int key) {
                                    key, directory.size()));
 }
 
-// The directory's file name with the extension of the format asked for; the directory of a
-// recorder with a native format names its native files.
-fs::path defaultFileName(const Logger& logger, const FlightEntry& entry, bool native) {
-    fs::path name = entry.filename.value_or("flight-" + entry.number.value_or(""));
-    return name.replace_extension(native ? logger.nativeTrackFileExtension() : "IGC");
+std::string timeText(const std::optional<std::chrono::sys_seconds>& time) {
+    return time ? isoUtc(*time) : std::string("-");
+}
+
+std::string durationText(std::chrono::seconds duration) {
+    const long long total = duration.count();
+    return stringf("%lld:%02lld", total / 3600, total / 60 % 60);
+}
+
+std::string altitudeText(const std::optional<double>& metres) {
+    return metres ? stringf("%.0f m", *metres) : std::string("-");
+}
+
+void printStatisticsText(std::ostream& out, const FlightStatistics& statistics) {
+    out << "Take-off: " << timeText(statistics.takeoff) << '\n'
+        << "Landing: " << timeText(statistics.landing) << '\n'
+        << "Flight time: " << durationText(statistics.flightTime) << '\n'
+        << stringf("Distance flown: %.1f km\n", statistics.distanceFlown)
+        << stringf("Greatest distance from take-off: %.1f km\n",
+                   statistics.greatestDistanceFromTakeoff)
+        << "Highest altitude: " << altitudeText(statistics.highestAltitude) << '\n'
+        << "Lowest altitude: " << altitudeText(statistics.lowestAltitude) << '\n'
+        << stringf("Altitude gained: %.0f m\n", statistics.altitudeGained) << "Best 30 s climb: "
+        << (statistics.bestClimb ? stringf("%.1f m/s", *statistics.bestClimb) : "-") << '\n'
+        << "Task distance: "
+        << (statistics.taskDistance ? stringf("%.1f km", *statistics.taskDistance) : "-") << '\n';
+}
+
+// Progress on standard error while a scan reads many files, when a person watches it.
+Logbook::Progress terminalProgress(std::ostream& err) {
+    if (!::isatty(STDERR_FILENO)) return {};
+    return [&err](std::size_t done, std::size_t total) {
+        if (total < 100 || (done % 50 != 0 && done != total)) return;
+        err << stringf("\rreading flights: %zu of %zu", done, total) << (done == total ? "\n" : "")
+            << std::flush;
+    };
 }
 
 }  // namespace
@@ -147,6 +181,7 @@ void KelvoCli::dispatch() {
     if (command == "upload") return upload();
     if (command == "convert") return convert();
     if (command == "igc") return igc();
+    if (command == "logbook") return logbook();
 }
 
 void KelvoCli::ports() {
@@ -181,7 +216,9 @@ void KelvoCli::flights() {
 }
 
 void KelvoCli::download() {
-    const int key = *m_arguments.integer("--flight");
+    if (m_arguments.flag("--new")) return downloadNew();
+    const auto key = m_arguments.integer("--flight");
+    if (!key) throw UsageError("download needs --flight or --new");
     const bool native = m_arguments.flag("--native");
     LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
     Logger& logger = session.logger();
@@ -189,27 +226,50 @@ void KelvoCli::download() {
         throw OperationFailure("the " + session.name() + " recorder has no native flight format");
     }
     require(logger.readDirectory(false));
-    const FlightEntry& entry = entryWithKey(logger, key);
-
-    const fs::path target =
-        m_arguments.value("--output").value_or(defaultFileName(logger, entry, native));
-    // The driver writes under a temporary name beside the target, which takes the file only
-    // when the whole flight came: a failed download never leaves a file, nor touches an
-    // earlier one. A driver with a native format writes its IGC file under the extension IGC.
-    const bool translate = !native;
-    fs::path written = target.parent_path() / stringf(".%s.%d.part", target.filename().c_str(),
-                                                      static_cast<int>(getpid()));
-    if (translate && logger.hasNativeFile()) written.replace_extension("IGC");
-    const bool secure = logger.supportsSecure() && !m_arguments.flag("--no-secure");
-    const Outcome outcome = logger.readFile(written, key, secure, translate, &entry);
-    std::error_code error;
-    if (outcome && fs::exists(written)) fs::rename(written, target, error);
-    if (!outcome || !fs::exists(target) || error) {
-        fs::remove(written, error);
-        require(outcome);
-        throw OperationFailure("could not write " + target.string());
-    }
+    const FlightEntry& entry = entryWithKey(logger, *key);
+    const fs::path target = m_arguments.value("--output")
+                                .value_or(LogbookDownload::fileNameOf(
+                                    entry, native ? logger.nativeTrackFileExtension() : "IGC"));
+    require(LogbookDownload::downloadFlight(logger, entry, target, secure(), native));
     m_out << target.string() << '\n';
+}
+
+void KelvoCli::downloadNew() {
+    if (m_arguments.value("--flight") || m_arguments.value("--output") ||
+        m_arguments.flag("--native")) {
+        throw UsageError("download --new takes --dir, not --flight, --output or --native");
+    }
+    const fs::path folder = m_arguments.value("--dir").value_or(Logbook::defaultFlightsFolder());
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (!fs::is_directory(folder))
+        throw OperationFailure("cannot make the folder " + folder.string());
+    LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
+    Logger& logger = session.logger();
+    require(logger.readDirectory(false));
+    const auto outcome = LogbookDownload::downloadNewFlights(logger, folder, secure());
+    if (json()) {
+        Json failed = Json::array();
+        for (const auto& failure : outcome.failed) {
+            failed.push_back({{"file", failure.file}, {"reason", failure.reason}});
+        }
+        printJson(m_out, Json{{"folder", folder.string()},
+                              {"downloaded", outcome.downloaded},
+                              {"alreadyPresent", outcome.alreadyPresent},
+                              {"failed", failed}});
+    } else {
+        for (const auto& name : outcome.downloaded) m_out << (folder / name).string() << '\n';
+        m_out << stringf("downloaded %zu, already present %zu, failed %zu",
+                         outcome.downloaded.size(), outcome.alreadyPresent.size(),
+                         outcome.failed.size())
+              << '\n';
+    }
+    for (const auto& failure : outcome.failed) {
+        m_err << "kelvo-cli: " << failure.file << ": " << failure.reason << '\n';
+    }
+    if (!outcome.failed.empty()) {
+        throw OperationFailure(stringf("%zu flight(s) failed", outcome.failed.size()));
+    }
 }
 
 void KelvoCli::database() {
@@ -286,7 +346,8 @@ void KelvoCli::upload() {
     if (!incoming.routes().empty()) logger.setRoutes(incoming.routes());
     if (declarationDocument) applyDeclarationJson(*declarationDocument, *logger.declaration());
     if (m_arguments.flag("--truncate")) {
-        for (const std::string& cut : LoggerLimits::cutToFit(logger.loggerData(), logger.capabilities())) {
+        for (const std::string& cut :
+             LoggerLimits::cutToFit(logger.loggerData(), logger.capabilities())) {
             m_err << "kelvo-cli: cut to fit: " << cut << '\n';
         }
     }
@@ -323,7 +384,12 @@ void KelvoCli::igc() {
     const fs::path path = m_arguments.positionals()[0];
     readWholeFile(path);  // an unreadable file is a failure, not an empty trace
     const KelvoTrace trace = KelvoTrace::fromIGCFile(path);
-    if (json()) return printJson(m_out, traceJson(trace, m_arguments.flag("--fixes")));
+    const FlightStatistics statistics = FlightStatistics::of(trace);
+    if (json()) {
+        Json document = traceJson(trace, m_arguments.flag("--fixes"));
+        document["statistics"] = statisticsJson(statistics);
+        return printJson(m_out, document);
+    }
     m_out << "File: " << trace.fileName() << '\n';
     m_out << "Date: " << (trace.dateOfFlight() ? isoUtc(*trace.dateOfFlight()).substr(0, 10) : "-")
           << '\n';
@@ -331,6 +397,7 @@ void KelvoCli::igc() {
     m_out << "Task:\n";
     printTaskText(m_out, trace.waypoints());
     m_out << "Fixes: " << trace.points().size() << '\n';
+    printStatisticsText(m_out, statistics);
     if (m_arguments.flag("--fixes")) {
         for (const auto& fix : trace.points()) {
             m_out << stringf("%s %11.6f %11.6f %6.0f", isoUtc(fix.timeStamp()).c_str(),
@@ -339,6 +406,47 @@ void KelvoCli::igc() {
                   << '\n';
         }
     }
+}
+
+void KelvoCli::logbook() {
+    const fs::path folder = m_arguments.positionals().empty()
+                                ? Logbook::defaultFlightsFolder()
+                                : fs::path(m_arguments.positionals()[0]);
+    if (!fs::is_directory(folder)) throw OperationFailure("no flights folder " + folder.string());
+    Logbook book(folder, Logbook::defaultIndexFile(folder));
+    const std::vector<LogbookEntry> entries = book.scan(terminalProgress(m_err));
+    if (json()) {
+        Json list = Json::array();
+        for (const auto& entry : entries) list.push_back(logbookEntryJson(entry));
+        printJson(m_out, list);
+    } else {
+        printLogbookText(folder, entries);
+    }
+    // The listing shows every file; those that could not be read fail the command.
+    std::size_t unreadable = 0;
+    for (const auto& entry : entries) {
+        if (entry.problem.empty()) continue;
+        m_err << "kelvo-cli: " << entry.file << " " << entry.problem << '\n';
+        ++unreadable;
+    }
+    if (unreadable > 0) {
+        throw OperationFailure(stringf("%zu file(s) could not be read", unreadable));
+    }
+}
+
+void KelvoCli::printLogbookText(const fs::path& folder, const std::vector<LogbookEntry>& entries) {
+    for (const auto& entry : entries) {
+        m_out << stringf("%-10s %-5s %-5s %6s %-20s %-12s %-8s %-4s %7.1f km %6s  %s",
+                         entry.date ? isoUtc(*entry.date).substr(0, 10).c_str() : "-",
+                         entry.takeoff ? isoUtc(*entry.takeoff).substr(11, 5).c_str() : "-",
+                         entry.landing ? isoUtc(*entry.landing).substr(11, 5).c_str() : "-",
+                         durationText(entry.flightTime).c_str(), entry.pilot.c_str(),
+                         entry.gliderType.c_str(), entry.registration.c_str(),
+                         entry.competitionId.c_str(), entry.distance,
+                         altitudeText(entry.highestAltitude).c_str(), entry.file.c_str())
+              << '\n';
+    }
+    if (entries.empty()) m_out << "no IGC files in " << folder.string() << '\n';
 }
 
 }  // namespace kelvo::cli

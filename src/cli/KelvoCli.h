@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -8,7 +9,8 @@
 
 namespace kelvo {
 class LoggerData;
-}
+struct LogbookEntry;
+}  // namespace kelvo
 
 namespace kelvo::cli {
 
@@ -27,13 +29,18 @@ class KelvoCli {
     void info();
     void flights();
     void download();
+    void downloadNew();
     void database();
     void declaration();
     void upload();
     void convert();
     void igc();
+    void logbook();
+    void printLogbookText(const std::filesystem::path& folder,
+                          const std::vector<LogbookEntry>& entries);
 
     bool json() const { return m_arguments.flag("--json"); }
+    bool secure() const { return !m_arguments.flag("--no-secure"); }
 
     std::ostream& m_out;
     std::ostream& m_err;

@@ -1,12 +1,12 @@
 #include "igc/KelvoTrace.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
-#include <iterator>
 
 #include "base/Text.h"
 #include "base/UtcDate.h"
-#include "files/ImportFile.h"
+#include "base/Windows1252.h"
 
 namespace kelvo {
 
@@ -18,6 +18,9 @@ constexpr std::string_view kDateRecord = "HFDTE";
 // Current recorders write "HFDTEDATE:DDMMYY,NN" (NN = flight of the day) for "HFDTEDDMMYY".
 constexpr std::string_view kLongDateRecord = "HFDTEDATE:";
 constexpr std::size_t kDateWidth = 6;
+// The fixed columns of a B record, and the shortest line that holds them with a line end.
+constexpr std::size_t kFixLineLength = 35;
+constexpr std::size_t kShortestFixLine = kFixLineLength + 1;
 constexpr std::size_t kHeaderKeyColumn = 2;
 constexpr std::size_t kHeaderValueColumn = 5;
 
@@ -83,11 +86,43 @@ bool hasPointLayout(std::string_view line) {
            (longitudeHemisphere == 'E' || longitudeHemisphere == 'W');
 }
 
+// The line that starts at pos, without its line end (CR LF, LF or CR); pos moves past it.
+std::string_view nextLine(std::string_view text, std::size_t& pos) {
+    const char* start = text.data() + pos;
+    const std::size_t rest = text.size() - pos;
+    const auto* lineFeed = static_cast<const char*>(std::memchr(start, '\n', rest));
+    const std::size_t untilLineFeed = lineFeed ? static_cast<std::size_t>(lineFeed - start) : rest;
+    const auto* carriageReturn = static_cast<const char*>(std::memchr(start, '\r', untilLineFeed));
+    std::size_t length = untilLineFeed;
+    std::size_t lineEnd = lineFeed ? 1 : 0;
+    if (carriageReturn) {
+        length = static_cast<std::size_t>(carriageReturn - start);
+        lineEnd = length + 1 == untilLineFeed && lineFeed ? 2 : 1;
+    }
+    pos += length + lineEnd;
+    return {start, length};
+}
+
+// Whether the first characters of the line (all of a shorter line) are ASCII, so that its
+// byte columns are its character columns.
+bool isAsciiUpTo(std::string_view line, std::size_t count) {
+    unsigned char any = 0;
+    for (const char c : line.substr(0, count)) any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
+// Only regular files: a device or a pipe could block or never end.
 std::optional<Bytes> readWholeFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return std::nullopt;
-    Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return std::nullopt;
+    const std::streamoff size = in.tellg();
+    if (size < 0) return std::nullopt;
+    Bytes bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), size);
+    if (in.gcount() != size) return std::nullopt;
     return bytes;
 }
 
@@ -117,21 +152,44 @@ bool KelvoTrace::setIGCFile(const std::filesystem::path& path) {
     return true;
 }
 
+// One pass over the bytes, without copying them: fixes are ASCII at fixed columns and are
+// read in place; only header and task lines, which may carry Windows-1252 names, are
+// decoded. The file's first HFDTE line also dates the fixes read before it.
 void KelvoTrace::processData() {
-    const std::vector<std::string> lines =
-        ImportFile::separateDataIntoArrayOfLines(m_igcData, TextEncoding::Windows1252);
-
-    std::size_t fixCount = 0;
-    std::optional<sys_seconds> fileDate;
-    for (const std::string_view line : lines) {
-        if (line.starts_with('B')) ++fixCount;
-        if (!fileDate) fileDate = flightDateOfLine(line);
-    }
-    m_points.reserve(m_points.size() + fixCount);
-    if (fileDate) m_fixDate = *fileDate;
+    const std::string_view text(reinterpret_cast<const char*>(m_igcData.data()), m_igcData.size());
+    const std::size_t firstFix = m_points.size();
+    const sys_seconds startDate = m_fixDate;
+    bool dated = false;
+    m_points.reserve(firstFix + text.size() / kShortestFixLine);
     m_previousTimeOfDay.reset();
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::string_view line = nextLine(text, pos);
+        if (line.empty()) continue;
+        if (line[0] == 'B' && isAsciiUpTo(line, kFixLineLength)) {
+            processOneBRecord(line);
+            continue;
+        }
+        if (line[0] != 'B' && line[0] != 'C' && line[0] != 'H') continue;
+        if (!dated) {
+            if (const auto fileDate = flightDateOfLine(line)) {
+                redateFixes(firstFix, *fileDate - startDate);
+                dated = true;
+            }
+        }
+        if (isAscii(line)) {
+            processOneLine(line);
+        } else {
+            processOneLine(windows1252ToUtf8(line));
+        }
+    }
+    m_points.shrink_to_fit();
+}
 
-    for (const std::string_view line : lines) processOneLine(line);
+void KelvoTrace::redateFixes(std::size_t first, seconds shift) {
+    for (std::size_t i = first; i < m_points.size(); ++i) {
+        m_points[i].setTimeStamp(m_points[i].timeStamp() + shift);
+    }
+    m_fixDate += shift;
 }
 
 void KelvoTrace::processOneLine(std::string_view line) {

@@ -78,6 +78,8 @@ class KelvoTrace {
 
   private:
     void processData();
+    // Moves the fixes from index first on by the shift, and the date of the next fix.
+    void redateFixes(std::size_t first, std::chrono::seconds shift);
     void addFix(TracePosition fix);
     void adaptExtremesForPosition(const Position& position);
 

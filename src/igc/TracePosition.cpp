@@ -9,6 +9,8 @@ namespace kelvo {
 
 using namespace std::chrono;
 
+static_assert(sizeof(TracePosition) <= 32, "a long flight keeps its fixes small");
+
 namespace {
 
 // Fixed columns of a B record: B HHMMSS DDMMmmmN DDDMMmmmE V PPPPP GGGGG, then the
@@ -24,8 +26,46 @@ constexpr std::size_t kGnssAltitudeColumn = 30;
 constexpr std::size_t kGnssAltitudeWidth = 5;
 constexpr std::size_t kBRecordLength = 35;
 
+// The value of a field of decimal digits only; nothing for any other field.
+std::optional<long long> digitsValue(std::string_view field) {
+    long long value = 0;
+    for (const char c : field) {
+        const auto digit = static_cast<unsigned>(c - '0');
+        if (digit > 9) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+// The number of a fixed-width field: its digits in the usual case, otherwise as far as it
+// reads as a number.
+long long fieldNumber(std::string_view field) {
+    const auto digits = digitsValue(field);
+    return digits ? *digits : leadingInteger(field);
+}
+
+// The radians of a coordinate field of a B or C record (see parseCoordinate): degrees and
+// thousandths of minutes (the last five digits), then the hemisphere.
+double coordinateRadians(std::string_view text) {
+    const std::string_view number = text.substr(0, text.size() - 1);
+    const std::size_t degreeDigits = number.size() - 5;
+    auto degrees = digitsValue(number.substr(0, degreeDigits));
+    auto thousandths = digitsValue(number.substr(degreeDigits));
+    if (!degrees || !thousandths) {
+        const long long value = leadingInteger(number);
+        degrees = value / 100000;
+        thousandths = value % 100000;
+    }
+    // Multiplications by constants, since a division would take most of the time of a fix.
+    constexpr double kDegreesPerThousandth = 1.0 / 60000.0;
+    constexpr double kRadiansPerDegree = kPi / 180.0;
+    const double magnitude =
+        static_cast<double>(*degrees) + static_cast<double>(*thousandths) * kDegreesPerThousandth;
+    return (text.back() == 'S' || text.back() == 'W' ? -magnitude : magnitude) * kRadiansPerDegree;
+}
+
 seconds timeOfDay(std::string_view hhmmss) {
-    const long long t = leadingInteger(hhmmss);
+    const long long t = fieldNumber(hhmmss);
     return hours{t / 10000} + minutes{(t % 10000) / 100} + seconds{t % 100};
 }
 
@@ -42,37 +82,33 @@ std::optional<TracePosition> TracePosition::fromIgcBRecord(std::string_view line
 bool TracePosition::parseIgcBRecord(std::string_view line) {
     if (line.size() < kBRecordLength || line[0] != 'B') return false;
     m_timeStamp = floor<days>(m_timeStamp) + timeOfDay(line.substr(kTimeColumn, kTimeWidth));
-    // Fixed widths of 8 and 9 characters always give a coordinate.
-    m_position.setLatitude(*parseCoordinate(line.substr(kLatitudeColumn, kLatitudeWidth)));
-    m_position.setLongitude(*parseCoordinate(line.substr(kLongitudeColumn, kLongitudeWidth)));
+    m_latitude = coordinateRadians(line.substr(kLatitudeColumn, kLatitudeWidth));
+    m_longitude = coordinateRadians(line.substr(kLongitudeColumn, kLongitudeWidth));
     // A "V" fix is two-dimensional: its altitude columns carry nothing usable.
     m_valid = line[kValidityColumn] != 'V';
-    m_position.setElevation(!m_valid ? 0.0
-                                     : static_cast<double>(leadingInteger(
-                                           line.substr(kGnssAltitudeColumn, kGnssAltitudeWidth))));
+    m_elevation =
+        !m_valid
+            ? 0.0F
+            : static_cast<float>(fieldNumber(line.substr(kGnssAltitudeColumn, kGnssAltitudeWidth)));
     return true;
 }
 
 std::optional<Coordinate> TracePosition::parseCoordinate(std::string_view text) {
     if (text.size() != kLatitudeWidth && text.size() != kLongitudeWidth) return std::nullopt;
-    // Degrees, then thousandths of minutes.
-    const long long value = leadingInteger(text.substr(0, text.size() - 1));
-    const double magnitude =
-        static_cast<double>(value / 100000) + static_cast<double>(value % 100000) / 1000.0 / 60.0;
-    const double degrees = text.back() == 'S' || text.back() == 'W' ? -magnitude : magnitude;
-    if (text.size() == kLatitudeWidth) return Latitude::fromDegrees(degrees);
-    return Longitude::fromDegrees(degrees);
+    const double radians = coordinateRadians(text);
+    if (text.size() == kLatitudeWidth) return Latitude::fromRadians(radians);
+    return Longitude::fromRadians(radians);
 }
 
 double TracePosition::absoluteStraightLineSpeedFromTracePosition(const TracePosition& other) const {
-    const double horizontal = m_position.distanceTo(other.m_position) * 1000.0;
-    const double vertical = m_position.elevation() - other.m_position.elevation();
+    const double horizontal = position().distanceTo(other.position()) * 1000.0;
+    const double vertical = double{m_elevation} - double{other.m_elevation};
     const auto elapsed = std::abs((m_timeStamp - other.m_timeStamp).count());
     return std::sqrt(horizontal * horizontal + vertical * vertical) / static_cast<double>(elapsed);
 }
 
 double TracePosition::absoluteVarioIndicationFromPosition(const TracePosition& other) const {
-    const double climb = m_position.elevation() - other.m_position.elevation();
+    const double climb = double{m_elevation} - double{other.m_elevation};
     return climb / static_cast<double>((m_timeStamp - other.m_timeStamp).count());
 }
 

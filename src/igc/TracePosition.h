@@ -10,12 +10,15 @@
 namespace kelvo {
 
 // One fix of an IGC trace: where the glider was (elevation = GNSS altitude [m]) and when
-// (UTC). A plain value type, so a trace keeps its fixes in one contiguous array.
+// (UTC). A plain value type of 32 bytes, so a trace keeps its fixes in one contiguous
+// array that a long flight does not make large.
 class TracePosition {
   public:
     TracePosition() = default;
     TracePosition(const Position& position, std::chrono::sys_seconds timeStamp)
-        : m_position(position), m_timeStamp(timeStamp) {}
+        : m_timeStamp(timeStamp) {
+        setPosition(position);
+    }
 
     // The fix of a B record flown on the day of flightDateGMT; nothing when the line is
     // not a B record or too short for its fixed columns.
@@ -37,16 +40,29 @@ class TracePosition {
     double absoluteVarioIndicationFromPosition(const TracePosition& other) const;
     // Both are infinite or NaN for two fixes with the same time stamp.
 
-    const Position& position() const { return m_position; }
-    void setPosition(const Position& position) { m_position = position; }
+    Position position() const {
+        Position position;
+        position.setLatitudeRadians(m_latitude);
+        position.setLongitudeRadians(m_longitude);
+        position.setElevation(m_elevation);
+        return position;
+    }
+    void setPosition(const Position& position) {
+        m_latitude = position.latitudeRadians();
+        m_longitude = position.longitudeRadians();
+        m_elevation = static_cast<float>(position.elevation());
+    }
     std::chrono::sys_seconds timeStamp() const { return m_timeStamp; }
     void setTimeStamp(std::chrono::sys_seconds timeStamp) { m_timeStamp = timeStamp; }
     // False for a "V" fix: two-dimensional, its altitude means nothing.
     bool isValid() const { return m_valid; }
 
   private:
-    Position m_position;
+    double m_latitude = 0.0;   // [rad]
+    double m_longitude = 0.0;  // [rad]
     std::chrono::sys_seconds m_timeStamp{};
+    // [m]; a float holds the whole metres of IGC altitudes exactly.
+    float m_elevation = 0.0F;
     bool m_valid = true;
 };
 

@@ -18,9 +18,13 @@ namespace {
 
 using nlohmann::json;
 
-const sim::DemoFlight& demoFlight() {
+const sim::DemoContent& demo() {
     static const auto content = sim::DemoContent::make(sim::DemoSize::Small);
-    return content.flights.front();
+    return content;
+}
+
+const sim::DemoFlight& demoFlight() {
+    return demo().flights.front();
 }
 
 std::vector<std::string> bRecords(const std::string& igc) {
@@ -63,6 +67,37 @@ TEST(IgcCommand, DescribesTheTraceAsOneJsonDocument) {
 
     const CliRun brief = environment.cli({"igc", "flight.igc", "--json"});
     EXPECT_FALSE(json::parse(brief.out).contains("fixes"));
+    const json& statistics = trace["statistics"];
+    EXPECT_GE(statistics["takeoff"].get<std::string>(), "2026-05-14T10:38:30Z");
+    EXPECT_GT(statistics["flightTime"], 0);
+    EXPECT_GT(statistics["distanceFlown"], statistics["greatestDistanceFromTakeoff"]);
+    EXPECT_GT(statistics["highestAltitude"], statistics["lowestAltitude"]);
+}
+
+// The values themselves are tested on the logbook of the core; here the command's shape.
+TEST(LogbookCommand, ListsTheFolderNewestFirstAgainFromItsIndex) {
+    ToolEnvironment environment;
+    std::filesystem::create_directories(environment.file("flights/2026"));
+    const sim::DemoRecorder recorder;
+    std::vector<std::string> names;
+    for (const auto& flight : demo().flights) {
+        names.push_back("2026/" + sim::demoIgcFileName(flight, recorder));
+        writeFile(environment.file("flights/" + names.back()), sim::demoIgcFile(flight, recorder));
+    }
+    for (int run = 0; run < 2; ++run) {  // the second from the index
+        const CliRun listing = environment.cli({"logbook", "flights", "--json"});
+        ASSERT_EQ(listing.status, 0) << listing.err;
+        const json entries = json::parse(listing.out);
+        ASSERT_EQ(entries.size(), names.size());
+        EXPECT_EQ(entries[0]["file"], names.back());  // the demo flights are in date order
+        EXPECT_EQ(entries[0]["pilot"], "Anna Keller");
+        EXPECT_EQ(entries[0]["registration"], demo().flights.back().gliderId);
+        EXPECT_GT(entries[0]["distance"], 0);
+    }
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(environment.file("cache/kelvo")), {}), 1);
+
+    EXPECT_EQ(environment.cli({"logbook", "missing"}).status, 1);
 }
 
 TEST(ConvertCommand, TurnsNativeLXFlightsIntoIgcFiles) {

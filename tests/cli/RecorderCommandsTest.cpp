@@ -118,6 +118,31 @@ TEST_P(RecorderCommands, ListsTheFlightsAndDownloadsOneAsIgc) {
     EXPECT_EQ(lineCount(missing.err), 1u) << missing.err;
 }
 
+TEST_P(RecorderCommands, DownloadsTheFlightsNotYetInTheFolderOnce) {
+    startSimulator();
+    const json flights = cliJson("flights");
+    ASSERT_EQ(flights.size(), 3u);
+    const auto name = [&](std::size_t i) {
+        return std::filesystem::path(flights[i]["filename"].get<std::string>())
+            .replace_extension("IGC")
+            .string();
+    };
+    // One flight is there already, in a subfolder and in lower case.
+    std::filesystem::create_directories(m_environment.file("flights/old"));
+    writeFile(m_environment.file("flights/old/" + toLowerAscii(name(1))), "earlier download");
+
+    const json first = cliJson("download", {"--new", "--dir", "flights"});
+    EXPECT_EQ(first["downloaded"], json({name(0), name(2)}));
+    EXPECT_EQ(first["alreadyPresent"], json({name(1)}));
+    EXPECT_TRUE(first["failed"].empty());
+    EXPECT_TRUE(readFile(m_environment.file("flights/" + name(2))).starts_with("A"));
+
+    const CliRun second = cli("download", {"--new", "--dir", "flights"});
+    ASSERT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(second.out, "downloaded 0, already present 3, failed 0\n");
+    EXPECT_EQ(cli("download", {"--new", "--flight", "1"}).status, 2);
+}
+
 TEST_P(RecorderCommands, DownloadsNativeFlightsWhereTheRecorderHasAFormat) {
     startSimulator();
     const CliRun native = cli("download", {"--flight", "1", "--native", "--output", "second.LXN"});

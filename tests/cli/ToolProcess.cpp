@@ -74,6 +74,7 @@ ToolEnvironment::ToolEnvironment() {
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no scratch folder");
     m_folder = pattern;
     setenv("XDG_RUNTIME_DIR", m_folder.c_str(), 1);
+    setenv("XDG_CACHE_HOME", (m_folder / "cache").c_str(), 1);
     setenv("KELVO_DELAY_SCALE", kDelayScale, 1);
 }
 

@@ -17,7 +17,8 @@ struct CliRun {
 };
 
 // A private world for one test: a scratch folder that is also the per-user runtime folder
-// (so simulators publish their ports there), and fast protocol delays.
+// (so simulators publish their ports there) and holds the cache folder, and fast protocol
+// delays.
 class ToolEnvironment {
   public:
     ToolEnvironment();
