@@ -218,7 +218,8 @@ Json traceJson(const KelvoTrace& trace, bool withFixes) {
                   {"date", dateJson(trace.dateOfFlight())},
                   {"header", std::move(header)},
                   {"task", std::move(task)},
-                  {"fixCount", trace.points().size()}};
+                  {"fixCount", trace.points().size()},
+                  {"skippedFixes", trace.skippedFixes()}};
     if (withFixes) {
         Json fixes = Json::array();
         for (const auto& fix : trace.points()) {

@@ -397,6 +397,7 @@ void KelvoCli::igc() {
     m_out << "Task:\n";
     printTaskText(m_out, trace.waypoints());
     m_out << "Fixes: " << trace.points().size() << '\n';
+    if (trace.skippedFixes() > 0) m_out << "Skipped fixes: " << trace.skippedFixes() << '\n';
     printStatisticsText(m_out, statistics);
     if (m_arguments.flag("--fixes")) {
         for (const auto& fix : trace.points()) {

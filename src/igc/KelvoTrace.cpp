@@ -242,9 +242,14 @@ void KelvoTrace::processOneCRecord(std::string_view line) {
 
 void KelvoTrace::processOneBRecord(std::string_view line) {
     auto fix = TracePosition::fromIgcBRecord(line, m_fixDate);
-    if (!fix) return;
+    if (!fix) {
+        ++m_skippedFixes;
+        return;
+    }
     const seconds timeOfDay = fix->timeStamp() - m_fixDate;
-    if (m_previousTimeOfDay && timeOfDay < *m_previousTimeOfDay) {
+    // Only a step back of more than half a day is midnight passing; a recorder that repeats
+    // or reorders a second stays on its day.
+    if (m_previousTimeOfDay && *m_previousTimeOfDay - timeOfDay > hours{12}) {
         m_fixDate += days{1};
         fix->setTimeStamp(fix->timeStamp() + days{1});
     }

@@ -24,8 +24,10 @@ namespace kelvo {
 //
 // Fix dates: fixes read before the HFDTE line take the date of the file's first HFDTE
 // line wherever it stands; a file without one dates its fixes on kDateWithoutFlightDate.
-// A fix whose time of day is earlier than the previous fix's has crossed midnight UTC and
-// is dated one day later.
+// A fix whose time of day lies more than 12 hours before the previous fix's has crossed
+// midnight UTC and is dated one day later; a smaller step back stays on the same day. Fixes
+// with impossible fields (a time past 23:59:59, a latitude over 90 or a longitude over 180
+// degrees) are skipped and counted.
 class KelvoTrace {
   public:
     // 1970-01-01, the day that fixes get in a file without a usable HFDTE line.
@@ -63,6 +65,8 @@ class KelvoTrace {
 
     const Bytes& igcData() const { return m_igcData; }
     const std::vector<TracePosition>& points() const { return m_points; }
+    // B records that were no fix: cut short or with impossible fields.
+    std::size_t skippedFixes() const { return m_skippedFixes; }
     // Three-letter code of each H record (DTE, PLT, GTY, ...) -> the rest of its line.
     const std::map<std::string, std::string>& header() const { return m_header; }
     // The task's points in file order, take-off and landing included.
@@ -96,6 +100,7 @@ class KelvoTrace {
     // (to see midnight passing).
     std::chrono::sys_seconds m_fixDate = kDateWithoutFlightDate;
     std::optional<std::chrono::seconds> m_previousTimeOfDay;
+    std::size_t m_skippedFixes = 0;
 };
 
 }  // namespace kelvo

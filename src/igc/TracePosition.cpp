@@ -64,9 +64,14 @@ double coordinateRadians(std::string_view text) {
     return (text.back() == 'S' || text.back() == 'W' ? -magnitude : magnitude) * kRadiansPerDegree;
 }
 
-seconds timeOfDay(std::string_view hhmmss) {
+// Nothing for a time that no clock shows (hours past 23, minutes or seconds past 59).
+std::optional<seconds> timeOfDay(std::string_view hhmmss) {
     const long long t = fieldNumber(hhmmss);
-    return hours{t / 10000} + minutes{(t % 10000) / 100} + seconds{t % 100};
+    const long long h = t / 10000;
+    const long long m = (t % 10000) / 100;
+    const long long s = t % 100;
+    if (t < 0 || h > 23 || m > 59 || s > 59) return std::nullopt;
+    return hours{h} + minutes{m} + seconds{s};
 }
 
 }  // namespace
@@ -81,9 +86,13 @@ std::optional<TracePosition> TracePosition::fromIgcBRecord(std::string_view line
 
 bool TracePosition::parseIgcBRecord(std::string_view line) {
     if (line.size() < kBRecordLength || line[0] != 'B') return false;
-    m_timeStamp = floor<days>(m_timeStamp) + timeOfDay(line.substr(kTimeColumn, kTimeWidth));
-    m_latitude = coordinateRadians(line.substr(kLatitudeColumn, kLatitudeWidth));
-    m_longitude = coordinateRadians(line.substr(kLongitudeColumn, kLongitudeWidth));
+    const auto time = timeOfDay(line.substr(kTimeColumn, kTimeWidth));
+    const double latitude = coordinateRadians(line.substr(kLatitudeColumn, kLatitudeWidth));
+    const double longitude = coordinateRadians(line.substr(kLongitudeColumn, kLongitudeWidth));
+    if (!time || std::abs(latitude) > kPi / 2 || std::abs(longitude) > kPi) return false;
+    m_timeStamp = floor<days>(m_timeStamp) + *time;
+    m_latitude = latitude;
+    m_longitude = longitude;
     // A "V" fix is two-dimensional: its altitude columns carry nothing usable.
     m_valid = line[kValidityColumn] != 'V';
     m_elevation =

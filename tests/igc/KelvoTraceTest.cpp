@@ -159,6 +159,23 @@ TEST(KelvoTraceFile, DatesFixesAfterMidnightUtcOnTheNextDay) {
               (std::vector<std::string>{"TAKEOFF", "Omarama", "TP Lake", "Omarama"}));
 }
 
+TEST(KelvoTrace, KeepsSmallStepsBackOnTheirDayAndSkipsImpossibleFixes) {
+    const KelvoTrace trace = traceOf(
+        "HFDTE150709\n"
+        "B1200004807450N00845800EA0050000600\n"
+        "B1200014807450N00845800EA0050000600\n"
+        "B1200004807450N00845800EA0050000600\n"   // repeated: not a new day
+        "B1200024807450N00845800EA0050000600\n"
+        "B1200039940200N00845800EA0050000600\n"   // latitude 99.67
+        "B1200044807450N18140200WA0050000600\n"   // longitude 181.67
+        "B9999994807450N00845800EA0050000600\n"   // 99:99:99
+        "B1200054807450N00845800EA00500\n");      // cut short
+    EXPECT_EQ(fixTimes(trace),
+              (std::vector<std::string>{"2009-07-15T12:00:00Z", "2009-07-15T12:00:01Z",
+                                        "2009-07-15T12:00:00Z", "2009-07-15T12:00:02Z"}));
+    EXPECT_EQ(trace.skippedFixes(), 4u);
+}
+
 TEST(KelvoTraceFile, UnreadableFileGivesAnEmptyTraceWithItsName) {
     const KelvoTrace trace = KelvoTrace::fromIGCFile(kDataDir / "no-such-flight.igc");
     EXPECT_EQ(trace.fileName(), "no-such-flight.igc");
