@@ -21,6 +21,7 @@ const QString kDefaultStartlineWidth = QStringLiteral("DefaultStartlineWidth");
 const QString kDefaultCylinderRadius = QStringLiteral("DefaultCylinderRadius");
 const QString kDefaultSectorRadius = QStringLiteral("DefaultSectorRadius");
 const QString kLastUsedSerialPortName = QStringLiteral("LastUsedSerialPortName");
+const QString kLineSpeedOfPort = QStringLiteral("LineSpeed:");
 const QString kTimeZoneName = QStringLiteral("TimeZoneName");
 const QString kLastUsedLoggerName = QStringLiteral("LastUsedLoggerName");
 const QString kFlightsFolder = QStringLiteral("FlightsFolder");
@@ -112,6 +113,14 @@ QString KelvoPrefs::lastUsedSerialPortName() {
 }
 bool KelvoPrefs::setLastUsedSerialPortName(const QString& name) {
     return setString(kLastUsedSerialPortName, name);
+}
+
+int KelvoPrefs::lineSpeedForPort(const QString& port) {
+    return integerValue(kLineSpeedOfPort + port, 0);
+}
+bool KelvoPrefs::setLineSpeedForPort(const QString& port, int speed) {
+    if (speed <= 0 || lineSpeedForPort(port) == speed) return true;
+    return PreferencesStore::setValue(kLineSpeedOfPort + port, speed);
 }
 
 QString KelvoPrefs::flightsFolder() {

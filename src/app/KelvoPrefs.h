@@ -48,6 +48,10 @@ class KelvoPrefs {
     // A null string removes the key, so that the default applies again.
     static QString lastUsedSerialPortName();
     static bool setLastUsedSerialPortName(const QString& name);
+
+    // The line speed that last worked on a port (0: none), tried first on the next connect.
+    static int lineSpeedForPort(const QString& port);
+    static bool setLineSpeedForPort(const QString& port, int speed);
     static QString defaultLastUsedSerialPortName() { return QString(""); }
 
     static QString timeZoneName();

@@ -364,6 +364,7 @@ void LoggerController::threadedConnect() {
         if (location != m_loggerLocations.end()) path = location->second;
     });
 
+    if (m_logger) m_logger->setPreferredLineSpeed(KelvoPrefs::lineSpeedForPort(portName));
     Outcome outcome;
     for (int attempt = 0; m_logger && attempt < kConnectAttempts; ++attempt) {
         outcome = m_logger->connect(path);
@@ -377,6 +378,7 @@ void LoggerController::threadedConnect() {
                 if (!connected) return;
                 m_window.connectButton->setText(tr("Disconnect"));
                 KelvoPrefs::setLastUsedSerialPortName(portName);
+                KelvoPrefs::setLineSpeedForPort(portName, m_logger->lineSpeed());
                 KelvoPrefs::setLastUsedLoggerName(loggerName);
             });
             if (connected) break;

@@ -28,6 +28,10 @@ fs::path xdgCacheFolder() {
     return environmentFolder("XDG_CACHE_HOME", homeFolder() / ".cache");
 }
 
+fs::path xdgStateFolder() {
+    return environmentFolder("XDG_STATE_HOME", homeFolder() / ".local" / "state");
+}
+
 fs::path xdgDocumentsFolder() {
     const fs::path config = environmentFolder("XDG_CONFIG_HOME", homeFolder() / ".config");
     std::ifstream dirs(config / "user-dirs.dirs");

@@ -1,5 +1,6 @@
 #include "cli/LoggerSession.h"
 
+#include "LoggerAccess/LineSpeedMemory.h"
 #include "LoggerAccess/LoggerFactory.h"
 #include "LoggerAccess/SerialPortDictionary.h"
 #include "base/Delay.h"
@@ -53,6 +54,8 @@ std::string LoggerSession::devicePathOf(const std::string& port) {
 LoggerSession::LoggerSession(const std::string& type, const std::string& port)
     : m_name(loggerNameOf(type)), m_logger(registry().loggerInstanceWithName(m_name)) {
     const std::string path = devicePathOf(port);
+    const LineSpeedMemory speeds;
+    m_logger->setPreferredLineSpeed(speeds.speedFor(path));
     Outcome outcome;
     for (int attempt = 1; attempt <= kConnectAttempts; ++attempt) {
         outcome = m_logger->connect(path);
@@ -60,6 +63,7 @@ LoggerSession::LoggerSession(const std::string& type, const std::string& port)
         if (attempt < kConnectAttempts) delaySeconds(kSecondsBetweenAttempts);
     }
     if (!outcome) throw OperationFailure(outcome.reason());
+    speeds.remember(path, m_logger->lineSpeed());
 }
 
 LoggerSession::~LoggerSession() {

@@ -75,6 +75,7 @@ ToolEnvironment::ToolEnvironment() {
     m_folder = pattern;
     setenv("XDG_RUNTIME_DIR", m_folder.c_str(), 1);
     setenv("XDG_CACHE_HOME", (m_folder / "cache").c_str(), 1);
+    setenv("XDG_STATE_HOME", (m_folder / "state").c_str(), 1);
     setenv("KELVO_DELAY_SCALE", kDelayScale, 1);
 }
 

@@ -94,7 +94,23 @@ TEST(LXLink, SpeedSearchFindsRecorderAtEachSpeed) {
         EXPECT_TRUE(link.connect()) << speed;
         EXPECT_TRUE(link.logger.stillConnected());
         EXPECT_EQ(link.line.lineSpeed(), speed);
+        EXPECT_EQ(link.logger.lineSpeed(), speed);
     }
+}
+
+TEST(LXLink, TriesTheSpeedThatLastWorkedFirst) {
+    ScopedDelayScale scale(kFast);
+    CapturingLogSink log;
+    Link link(4800);
+    link.logger.setPreferredLineSpeed(4800);
+    ASSERT_TRUE(link.connect());
+    const auto lines = log.lines();
+    const auto first = std::find_if(lines.begin(), lines.end(), [](const auto& line) {
+        return line.starts_with("Set port speed to");
+    });
+    ASSERT_NE(first, lines.end());
+    EXPECT_EQ(*first, "Set port speed to 4800.");
+    EXPECT_EQ(link.recorder.synCount(), 3u);  // one handshake, at the right speed
 }
 
 TEST(LXLink, SilentRecorderFailsAfterTheSearchTime) {

@@ -1,0 +1,60 @@
+#include "LoggerAccess/LineSpeedMemory.h"
+
+#include <charconv>
+#include <fstream>
+#include <map>
+#include <system_error>
+
+#include "base/AtomicFile.h"
+#include "base/XdgFolders.h"
+
+namespace kelvo {
+namespace {
+
+// The file holds a handful of short lines; anything larger is not ours.
+constexpr std::uintmax_t kLargestFile = 64 * 1024;
+
+std::map<std::string, int> readSpeeds(const std::filesystem::path& file) {
+    std::map<std::string, int> speeds;
+    std::error_code error;
+    if (std::filesystem::file_size(file, error) > kLargestFile || error) return speeds;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t tab = line.find('\t');
+        int speed = 0;
+        if (tab == std::string::npos) continue;
+        const auto [end, failure] = std::from_chars(line.data(), line.data() + tab, speed);
+        if (failure == std::errc() && end == line.data() + tab && speed > 0) {
+            speeds[line.substr(tab + 1)] = speed;
+        }
+    }
+    return speeds;
+}
+
+}  // namespace
+
+LineSpeedMemory::LineSpeedMemory(std::filesystem::path file) : m_file(std::move(file)) {}
+
+std::filesystem::path LineSpeedMemory::defaultFile() {
+    return xdgStateFolder() / "kelvo" / "line-speeds";
+}
+
+int LineSpeedMemory::speedFor(const std::string& port) const {
+    const auto speeds = readSpeeds(m_file);
+    const auto found = speeds.find(port);
+    return found == speeds.end() ? 0 : found->second;
+}
+
+void LineSpeedMemory::remember(const std::string& port, int speed) const {
+    if (speed <= 0 || port.find('\n') != std::string::npos) return;
+    auto speeds = readSpeeds(m_file);
+    if (speeds[port] == speed) return;
+    speeds[port] = speed;
+    std::string text;
+    for (const auto& [name, baud] : speeds) text += std::to_string(baud) + '\t' + name + '\n';
+    std::error_code error;
+    std::filesystem::create_directories(m_file.parent_path(), error);
+    writeFileAtomically(m_file, text);
+}
+
+}  // namespace kelvo
