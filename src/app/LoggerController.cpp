@@ -284,9 +284,14 @@ void LoggerController::workerDidFinish() {
     Q_EMIT operationFinished();
 }
 
-void LoggerController::reportProgress(double fraction) {
-    m_progressPanel->setFraction((static_cast<double>(m_batchFlight) + fraction) /
-                                 static_cast<double>(m_batchSize));
+void LoggerController::reportProgress(const Progress& progress) {
+    if (progress.fraction) {
+        m_progressPanel->setFraction((static_cast<double>(m_batchFlight) + *progress.fraction) /
+                                     static_cast<double>(m_batchSize));
+    }
+    if (progress.bytes == 0) return;
+    m_transferRate.update(progress.bytes, progress.fraction);
+    m_progressPanel->setRate(QString::fromStdString(m_transferRate.text()));
 }
 
 void LoggerController::showProgressWindow() {
@@ -343,10 +348,8 @@ void LoggerController::connect() {
     m_nativeExtension = type ? type->nativeExtension : "";
     if (m_logger) {
         m_logger->setProgressHandler([this](const Progress& progress) {
-            if (!progress.fraction) return;
             QMetaObject::invokeMethod(
-                this, [this, fraction = *progress.fraction] { reportProgress(fraction); },
-                Qt::QueuedConnection);
+                this, [this, progress] { reportProgress(progress); }, Qt::QueuedConnection);
         });
     }
     startWorker(tr("Connecting to the %1…").arg(selectedLoggerName()),

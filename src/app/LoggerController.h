@@ -13,9 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerData.h"
 #include "LoggerAccess/Outcome.h"
 #include "LoggerAccess/SerialPortDictionary.h"
+#include "base/TransferRate.h"
 
 class QThread;
 
@@ -192,7 +194,9 @@ class LoggerController : public QObject {
     void workerDidFinish();
     // Runs the step on the GUI thread; a worker waits until it has been carried out.
     void onGui(const std::function<void()>& step);
-    void reportProgress(double fraction);
+    // The driver's progress, on the GUI thread: the fraction of the operation (of the whole
+    // batch while several flights download) and the transfer's rate and time left.
+    void reportProgress(const Progress& progress);
     // A file panel as a sheet on the window, with the accessory below its controls.
     QFileDialog* makeFilePanel(const QString& title, QWidget* accessory = nullptr);
     void downloadPanelDidEnd(int returnCode, const QString& target,
@@ -231,6 +235,7 @@ class LoggerController : public QObject {
     std::unique_ptr<Logger> m_logger;
     std::string m_nativeExtension;  // of the driver's class
     QThread* m_worker = nullptr;
+    TransferRate m_transferRate;
     PortSource m_portSource;
     FlightViewer m_flightViewer;
     PluginRegistration m_pluginRegistration;

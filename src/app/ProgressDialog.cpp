@@ -17,6 +17,7 @@ ProgressDialog::ProgressDialog(QWidget* parent)
     : QDialog(parent, Qt::Sheet),
       m_text(new QLabel(this)),
       m_bar(new QProgressBar(this)),
+      m_rate(new QLabel(this)),
       m_cancel(new QPushButton(tr("Cancel"), this)) {
     setWindowModality(Qt::WindowModal);
     setWindowTitle(tr("Working"));
@@ -24,6 +25,7 @@ ProgressDialog::ProgressDialog(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
     layout->addWidget(m_bar);
+    layout->addWidget(m_rate);
     layout->addWidget(m_cancel, 0, Qt::AlignRight);
     connect(m_cancel, &QPushButton::clicked, this, &ProgressDialog::reject);
 }
@@ -31,6 +33,7 @@ ProgressDialog::ProgressDialog(QWidget* parent)
 void ProgressDialog::start(const QString& text) {
     m_text->setText(text);
     m_bar->setRange(0, 0);
+    m_rate->clear();
     m_cancel->setEnabled(true);
 }
 
@@ -45,6 +48,14 @@ void ProgressDialog::setFraction(double fraction) {
     if (!std::isfinite(fraction)) return;
     m_bar->setRange(0, kSteps);
     m_bar->setValue(static_cast<int>(std::lround(std::clamp(fraction, 0.0, 1.0) * kSteps)));
+}
+
+void ProgressDialog::setRate(const QString& text) {
+    m_rate->setText(text);
+}
+
+QString ProgressDialog::rate() const {
+    return m_rate->text();
 }
 
 bool ProgressDialog::isBusyIndicator() const {

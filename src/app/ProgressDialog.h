@@ -20,6 +20,9 @@ class ProgressDialog : public QDialog {
     void start(const QString& text);
     // 0.0 .. 1.0 of the operation done.
     void setFraction(double fraction);
+    // The transfer's rate and time left ("1.9 kB/s, 0:42 left").
+    void setRate(const QString& text);
+    QString rate() const;
     bool isBusyIndicator() const;
     int percent() const;
     // Cancel, or Escape.
@@ -32,6 +35,7 @@ class ProgressDialog : public QDialog {
   private:
     QLabel* m_text;
     QProgressBar* m_bar;
+    QLabel* m_rate;
     QPushButton* m_cancel;
 };
 

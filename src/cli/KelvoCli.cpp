@@ -15,6 +15,7 @@
 #include "LoggerAccess/SerialPortDictionary.h"
 #include "base/Format.h"
 #include "base/Text.h"
+#include "base/TransferRate.h"
 #include "base/UtcDate.h"
 #include "cli/CliJson.h"
 #include "cli/LoggerSession.h"
@@ -150,6 +151,23 @@ Logbook::Progress terminalProgress(std::ostream& err) {
     };
 }
 
+// A transfer's progress, rate and time left on standard error, when a person watches it.
+void showTransferProgress(Logger& logger, std::ostream& err) {
+    if (!::isatty(STDERR_FILENO)) return;
+    logger.setProgressHandler([&err, rate = TransferRate(), shown = TransferRate::Clock::time_point()](
+                                  const Progress& progress) mutable {
+        const auto now = TransferRate::Clock::now();
+        rate.update(progress.bytes, progress.fraction, now);
+        const bool done = progress.fraction && *progress.fraction >= 1.0;
+        if (now - shown < std::chrono::milliseconds(250) && !done) return;
+        shown = now;
+        const std::string percent =
+            progress.fraction ? stringf("%3.0f%% ", *progress.fraction * 100.0) : std::string();
+        err << stringf("\r%s %s%s   ", progress.text.c_str(), percent.c_str(), rate.text().c_str())
+            << (done ? "\n" : "") << std::flush;
+    });
+}
+
 }  // namespace
 
 int KelvoCli::run(const std::vector<std::string>& arguments) {
@@ -222,6 +240,7 @@ void KelvoCli::download() {
     const bool native = m_arguments.flag("--native");
     LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
     Logger& logger = session.logger();
+    showTransferProgress(logger, m_err);
     if (native && !logger.hasNativeFile()) {
         throw OperationFailure("the " + session.name() + " recorder has no native flight format");
     }
@@ -246,6 +265,7 @@ void KelvoCli::downloadNew() {
         throw OperationFailure("cannot make the folder " + folder.string());
     LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
     Logger& logger = session.logger();
+    showTransferProgress(logger, m_err);
     require(logger.readDirectory(false));
     const auto outcome = LogbookDownload::downloadNewFlights(logger, folder, secure());
     if (json()) {
@@ -277,6 +297,7 @@ void KelvoCli::database() {
     auto format = waypointFormatOf(output);
     LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
     Logger& logger = session.logger();
+    showTransferProgress(logger, m_err);
     if (!logger.storesWaypoints() && !logger.storesRoutes()) {
         throw OperationFailure("the " + session.name() + " recorder keeps no waypoints or routes");
     }
@@ -334,6 +355,7 @@ void KelvoCli::upload() {
     }
     LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
     Logger& logger = session.logger();
+    showTransferProgress(logger, m_err);
     if (!logger.storesWaypoints()) {
         throw OperationFailure("the " + session.name() + " recorder keeps no waypoints");
     }

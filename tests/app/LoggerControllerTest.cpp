@@ -228,6 +228,7 @@ class LoggerControllerTest : public QObject {
         QVERIFY(fixture.controller.progressPanel()->isBusyIndicator());
         QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
         QCOMPARE(fixture.controller.progressPanel()->percent(), 50);
+        QVERIFY(fixture.controller.progressPanel()->rate().contains("B/s"));
         fixture.controller.loadDatabase();
         QVERIFY(fixture.controller.progressPanel()->isBusyIndicator());
         fixture.controller.progressPanel()->reject();  // Cancel
