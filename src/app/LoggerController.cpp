@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "LoggerAccess/DeclarationCheck.h"
 #include "LoggerAccess/LX/convert_fil2igc.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerFactory.h"
@@ -1091,10 +1092,20 @@ bool LoggerController::confirmCutToFit() {
 void LoggerController::threadedSaveDatabase() {
     const Outcome outcome =
         m_logger ? m_logger->writeDatabaseAndDeclaration() : Outcome::refusal("no recorder");
-    onGui([this, &outcome] {
+    // An acknowledged write may still leave another declaration in the recorder: read it
+    // back in the same connection and show what it holds.
+    const DeclarationVerification verification =
+        outcome ? DeclarationCheck::verifyWritten(*m_logger) : DeclarationVerification{};
+    onGui([this, &outcome, &verification] {
         removeProgressWindow();
-        setStatus(outcome ? tr("Waypoints, routes and declaration were written to the logger.")
-                          : tr("Writing to the logger failed: %1").arg(reasonOf(outcome)));
+        if (!outcome) {
+            return setStatus(tr("Writing to the logger failed: %1").arg(reasonOf(outcome)));
+        }
+        if (verification.verdict != DeclarationVerification::Verdict::NotVerifiable) {
+            showDeclaration();
+        }
+        setStatus(tr("Waypoints and routes were written to the logger; declaration %1.")
+                      .arg(QString::fromStdString(verification.text())));
     });
 }
 

@@ -142,8 +142,14 @@ class Checker {
                 m_seenA = true;
                 break;
             case 'H': header(text); break;
-            case 'I': layout(text, m_seenFix, "I", "B", kFixLength, m_fixLength); break;
-            case 'J': layout(text, m_seenK, "J", "K", kKRecordLength, m_kLength); break;
+            case 'I':
+                m_seenI = true;
+                layout(text, m_seenFix, "I", "B", kFixLength, m_fixLength);
+                break;
+            case 'J':
+                m_seenJ = true;
+                layout(text, m_seenK, "J", "K", kKRecordLength, m_kLength);
+                break;
             case 'B': fix(text); break;
             case 'K': kRecord(text); break;
             case 'C': declaration(text); break;
@@ -175,10 +181,7 @@ class Checker {
     void fix(std::string_view text) {
         if (!m_seenDate && !m_seenFix) report("B record before the HFDTE date");
         m_seenFix = true;
-        if (m_fixLength && text.size() != *m_fixLength) {
-            report(stringf("B record is %zu characters long, the I record announces %zu",
-                           text.size(), *m_fixLength));
-        }
+        checkLength('B', text.size(), m_fixLength, m_seenI ? "the I record announces" : "without an I record it has");
         if (text.size() < kFixLength) {
             if (!m_fixLength) report("B record is too short");
             return;
@@ -194,6 +197,14 @@ class Checker {
         if (text[24] != 'A' && text[24] != 'V') report("B record validity is neither A nor V");
         if (!validAltitude(text.substr(25, 5))) report("B record pressure altitude is not valid");
         if (!validAltitude(text.substr(30, 5))) report("B record GNSS altitude is not valid");
+    }
+
+    void checkLength(char record, std::size_t length, std::optional<std::size_t> expected,
+                     const char* source) {
+        if (expected && length != *expected) {
+            report(stringf("%c record is %zu characters long, %s %zu", record, length, source,
+                           *expected));
+        }
     }
 
     // Times only go forward; one that drops by more than half a day has crossed midnight.
@@ -213,10 +224,7 @@ class Checker {
 
     void kRecord(std::string_view text) {
         m_seenK = true;
-        if (m_kLength && text.size() != *m_kLength) {
-            report(stringf("K record is %zu characters long, the J record announces %zu",
-                           text.size(), *m_kLength));
-        }
+        checkLength('K', text.size(), m_kLength, m_seenJ ? "the J record announces" : "without a J record it has");
         if (!timeOfDay(text.substr(1))) report("K record time is not a valid HHMMSS time");
     }
 
@@ -262,6 +270,8 @@ class Checker {
     bool m_seenDate = false;
     bool m_seenFix = false;
     bool m_seenK = false;
+    bool m_seenI = false;
+    bool m_seenJ = false;
     bool m_seenG = false;
     bool m_seenDeclaration = false;
     std::optional<std::size_t> m_fixLength = kFixLength;  // none after a malformed I record
