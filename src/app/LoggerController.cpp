@@ -63,6 +63,7 @@
 #include "geo/Latitude.h"
 #include "geo/Longitude.h"
 #include "geo/Route.h"
+#include "igc/IGCCheck.h"
 #include "igc/Logbook.h"
 #include "igc/LogbookDownload.h"
 
@@ -864,6 +865,7 @@ void LoggerController::threadedDownloadFlights() {
         folderOrFile = m_filePath.toStdString();
     });
     QStringList failed;
+    QStringList notPassing;
     for (const FlightEntry& entry : entries) {
         const std::string name =
             entry.filename.value_or(stringf("flight%s", entry.number.value_or("").c_str()));
@@ -875,11 +877,23 @@ void LoggerController::threadedDownloadFlights() {
                             : Outcome::refusal("not in the recorder's list");
         if (!outcome) failed << QString::fromStdString(name) + " (" + reasonOf(outcome) + ")";
         if (outcome.kind() == Outcome::Kind::Cancelled) break;
+        if (outcome && m_downloadFlightsAsIGC) {
+            // The file stays, as its G record covers the recorder's own bytes.
+            const auto problems = IGCCheck::checkFile(target);
+            if (!problems.empty()) {
+                notPassing << QString::fromStdString(name + " " + problems.front().text());
+            }
+        }
     }
     onGui([&] {
         removeProgressWindow();
-        setStatus(failed.isEmpty() ? tr("Downloaded %n flight(s).", nullptr, int(entries.size()))
-                                   : tr("Download failed: %1.").arg(failed.join(", ")));
+        QString status = failed.isEmpty()
+                             ? tr("Downloaded %n flight(s).", nullptr, int(entries.size()))
+                             : tr("Download failed: %1.").arg(failed.join(", "));
+        if (!notPassing.isEmpty()) {
+            status += tr(" Warning, would not pass as IGC: %1.").arg(notPassing.join("; "));
+        }
+        setStatus(status);
     });
 }
 
