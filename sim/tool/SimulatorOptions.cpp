@@ -34,7 +34,8 @@ std::optional<int> baudOf(const std::string& text) {
 }  // namespace
 
 const char* SimulatorOptions::usage() {
-    return "usage: kelvo-sim lx|volkslogger|flarm [--speed BAUD] [--fault silent|crc|drop|declaration] "
+    return "usage: kelvo-sim lx|volkslogger|flarm [--speed BAUD] [--fault "
+           "silent|crc|drop|declaration] "
            "[--small] [--verbose]";
 }
 

@@ -53,21 +53,20 @@ void comparePoint(const std::string& field, const Waypoint& meant, const Waypoin
 std::vector<std::shared_ptr<Turnpoint>> keptPoints(const Task& task, std::size_t maxPoints) {
     auto points = task.turnpoints();
     if (maxPoints >= 2 && points.size() > maxPoints) {
-        points.erase(points.begin() + static_cast<std::ptrdiff_t>(maxPoints) - 1,
-                     points.end() - 1);
+        points.erase(points.begin() + static_cast<std::ptrdiff_t>(maxPoints) - 1, points.end() - 1);
     }
     return points;
 }
 
-void compareTask(const Declaration& meant, const Declaration& held,
-                 const DeclarationLimits& limits, std::vector<Difference>& differences) {
+void compareTask(const Declaration& meant, const Declaration& held, const DeclarationLimits& limits,
+                 std::vector<Difference>& differences) {
     if (!meant.task() || meant.task()->turnpoints().empty()) return;
     const auto expected = keptPoints(*meant.task(), limits.maxTaskPoints);
     const auto heldPoints =
         held.task() ? held.task()->turnpoints() : std::vector<std::shared_ptr<Turnpoint>>{};
     if (heldPoints.size() != expected.size()) {
-        differences.push_back({"Task points", std::to_string(expected.size()),
-                               std::to_string(heldPoints.size())});
+        differences.push_back(
+            {"Task points", std::to_string(expected.size()), std::to_string(heldPoints.size())});
     }
     for (std::size_t i = 0; i < expected.size(); ++i) {
         if (!expected[i]) continue;
@@ -115,10 +114,14 @@ std::vector<DeclarationDifference> DeclarationCheck::compare(const Declaration& 
                                                              const DeclarationLimits& limits) {
     std::vector<Difference> differences;
     const bool upper = limits.upperCase;
-    compareText("Pilot 1", meant.pilot1(), held.pilot1(), limits.pilotLength[0], upper, differences);
-    compareText("Pilot 2", meant.pilot2(), held.pilot2(), limits.pilotLength[1], upper, differences);
-    compareText("Pilot 3", meant.pilot3(), held.pilot3(), limits.pilotLength[2], upper, differences);
-    compareText("Pilot 4", meant.pilot4(), held.pilot4(), limits.pilotLength[3], upper, differences);
+    compareText("Pilot 1", meant.pilot1(), held.pilot1(), limits.pilotLength[0], upper,
+                differences);
+    compareText("Pilot 2", meant.pilot2(), held.pilot2(), limits.pilotLength[1], upper,
+                differences);
+    compareText("Pilot 3", meant.pilot3(), held.pilot3(), limits.pilotLength[2], upper,
+                differences);
+    compareText("Pilot 4", meant.pilot4(), held.pilot4(), limits.pilotLength[3], upper,
+                differences);
     compareText("Glider ID", meant.gliderID(), held.gliderID(), limits.gliderIDLength, upper,
                 differences);
     compareText("Glider type", meant.gliderType(), held.gliderType(), limits.gliderTypeLength,

@@ -49,7 +49,9 @@ struct DeclarationVerification {
     std::string readFailure;  // why nothing came back (NotReadBack)
 
     // Verified, or the declaration cannot be read back at all: nothing the pilot must mend.
-    bool acceptable() const { return verdict == Verdict::Verified || verdict == Verdict::NotVerifiable; }
+    bool acceptable() const {
+        return verdict == Verdict::Verified || verdict == Verdict::NotVerifiable;
+    }
     // One line for the pilot: "written and verified", "written, not verifiable", or what
     // went wrong with each differing field.
     std::string text() const;

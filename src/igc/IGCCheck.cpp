@@ -13,8 +13,8 @@ namespace kelvo {
 namespace {
 
 constexpr std::size_t kMaxLineLength = 76;
-constexpr std::size_t kFixLength = 35;          // B HHMMSS DDMMmmmN DDDMMmmmE V PPPPP GGGGG
-constexpr std::size_t kKRecordLength = 7;       // K HHMMSS
+constexpr std::size_t kFixLength = 35;     // B HHMMSS DDMMmmmN DDDMMmmmE V PPPPP GGGGG
+constexpr std::size_t kKRecordLength = 7;  // K HHMMSS
 constexpr long kSecondsPerDay = 24 * 3600;
 // A fix more than this much earlier than the one before has crossed midnight.
 constexpr long kMidnightJump = 12 * 3600;
@@ -45,8 +45,7 @@ std::optional<long> timeOfDay(std::string_view text) {
     const auto hours = number(field(text, 0, 2));
     const auto minutes = number(field(text, 2, 2));
     const auto seconds = number(field(text, 4, 2));
-    if (!hours || !minutes || !seconds || *hours > 23 || *minutes > 59 ||
-        *seconds > 59) {
+    if (!hours || !minutes || !seconds || *hours > 23 || *minutes > 59 || *seconds > 59) {
         return std::nullopt;
     }
     return *hours * 3600L + *minutes * 60L + *seconds;
@@ -60,8 +59,8 @@ std::string clockText(long seconds) {
 bool validDate(std::string_view ddmmyy) {
     const auto day = number(field(ddmmyy, 0, 2));
     const auto month = number(field(ddmmyy, 2, 2));
-    return day && month && number(field(ddmmyy, 4, 2)) && *day >= 1 &&
-           *day <= 31 && *month >= 1 && *month <= 12;
+    return day && month && number(field(ddmmyy, 4, 2)) && *day >= 1 && *day <= 31 && *month >= 1 &&
+           *month <= 12;
 }
 
 // DDMMmmmN or DDDMMmmmE; 60.000 minutes occur in real files and are accepted.
@@ -70,8 +69,8 @@ bool validAngle(std::string_view text, std::size_t degreeDigits, int maxDegrees,
     if (text.size() != degreeDigits + 6) return false;
     const auto degrees = number(text.substr(0, degreeDigits));
     const auto thousandthMinutes = number(text.substr(degreeDigits, 5));
-    return degrees && thousandthMinutes && *degrees <= maxDegrees &&
-           *thousandthMinutes <= 60000 && hemispheres.find(text.back()) != std::string_view::npos;
+    return degrees && thousandthMinutes && *degrees <= maxDegrees && *thousandthMinutes <= 60000 &&
+           hemispheres.find(text.back()) != std::string_view::npos;
 }
 
 bool validLatitude(std::string_view field) {
@@ -130,7 +129,7 @@ class Checker {
 
     std::vector<IGCProblem> finish() {
         if (m_pointsToCome > 0) endIncompleteDeclaration();
-        if (!m_seenRecord) m_problems.push_back({0, "the file is empty"});
+        if (!m_seenRecord) reportAt(0, "the file is empty");
         return std::move(m_problems);
     }
 
@@ -141,7 +140,9 @@ class Checker {
                 if (m_seenA) report("a second A record");
                 m_seenA = true;
                 break;
-            case 'H': header(text); break;
+            case 'H':
+                header(text);
+                break;
             case 'I':
                 m_seenI = true;
                 layout(text, m_seenFix, "I", "B", kFixLength, m_fixLength);
@@ -150,15 +151,25 @@ class Checker {
                 m_seenJ = true;
                 layout(text, m_seenK, "J", "K", kKRecordLength, m_kLength);
                 break;
-            case 'B': fix(text); break;
-            case 'K': kRecord(text); break;
-            case 'C': declaration(text); break;
-            case 'G': m_seenG = true; break;
+            case 'B':
+                fix(text);
+                break;
+            case 'K':
+                kRecord(text);
+                break;
+            case 'C':
+                declaration(text);
+                break;
+            case 'G':
+                m_seenG = true;
+                break;
             case 'D':
             case 'E':
             case 'F':
-            case 'L': break;
-            default: report(stringf("unknown record type '%c'", text[0]));
+            case 'L':
+                break;
+            default:
+                report(stringf("unknown record type '%c'", text[0]));
         }
     }
 
@@ -181,7 +192,8 @@ class Checker {
     void fix(std::string_view text) {
         if (!m_seenDate && !m_seenFix) report("B record before the HFDTE date");
         m_seenFix = true;
-        checkLength('B', text.size(), m_fixLength, m_seenI ? "the I record announces" : "without an I record it has");
+        checkLength('B', text.size(), m_fixLength,
+                    m_seenI ? "the I record announces" : "without an I record it has");
         if (text.size() < kFixLength) {
             if (!m_fixLength) report("B record is too short");
             return;
@@ -210,7 +222,7 @@ class Checker {
     // Times only go forward; one that drops by more than half a day has crossed midnight.
     void fixTime(long time) {
         long absolute = m_dayOffset + time;
-        if (m_lastFixTime && absolute < *m_lastFixTime && *m_lastFixTime - absolute > kMidnightJump) {
+        if (m_lastFixTime && absolute<*m_lastFixTime&& * m_lastFixTime - absolute> kMidnightJump) {
             m_dayOffset += kSecondsPerDay;
             absolute += kSecondsPerDay;
         }
@@ -224,7 +236,8 @@ class Checker {
 
     void kRecord(std::string_view text) {
         m_seenK = true;
-        checkLength('K', text.size(), m_kLength, m_seenJ ? "the J record announces" : "without a J record it has");
+        checkLength('K', text.size(), m_kLength,
+                    m_seenJ ? "the J record announces" : "without a J record it has");
         if (!timeOfDay(text.substr(1))) report("K record time is not a valid HHMMSS time");
     }
 
@@ -254,14 +267,18 @@ class Checker {
     }
 
     void endIncompleteDeclaration() {
-        m_problems.push_back(
-            {m_declarationLine,
-             stringf("the declaration announces %zu C points, %zu follow", m_announcedPoints,
-                     m_announcedPoints - m_pointsToCome)});
+        reportAt(m_declarationLine, stringf("the declaration announces %zu C points, %zu follow",
+                                            m_announcedPoints, m_announcedPoints - m_pointsToCome));
         m_pointsToCome = 0;
     }
 
-    void report(std::string reason) { m_problems.push_back({m_lineNumber, std::move(reason)}); }
+    void report(std::string reason) { reportAt(m_lineNumber, std::move(reason)); }
+    // Past the listed number one more entry is kept, to say that there are more.
+    void reportAt(std::size_t line, std::string reason) {
+        if (m_problems.size() <= IGCCheck::kMaxProblems) {
+            m_problems.push_back({line, std::move(reason)});
+        }
+    }
 
     std::vector<IGCProblem> m_problems;
     std::size_t m_lineNumber = 0;

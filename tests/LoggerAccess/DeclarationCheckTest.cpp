@@ -58,7 +58,8 @@ Declaration heldDeclaration() {
     held.setPilot1("JöRG K");  // the recorder capitalises ASCII letters only
     held.setGliderID("D-54");
     held.setHomePoint(point("KLI", 48.1075 - 0.9 / 60000, 8.7633));
-    held.setTask(taskOf({point("STA", 48.0, 8.0), point("ONE", 48.5, 8.5), point("FIN", 48.1, 8.1)}));
+    held.setTask(
+        taskOf({point("STA", 48.0, 8.0), point("ONE", 48.5, 8.5), point("FIN", 48.1, 8.1)}));
     return held;
 }
 

@@ -125,8 +125,7 @@ TEST(CheckCommand, SaysOkOrNamesEachProblemPerFile) {
     EXPECT_EQ(run.out,
               "good.igc: ok\nheadless.igc: line 1: the file does not begin with an A record\n");
     const CliRun asJson = environment.cli({"check", "good.igc", "headless.igc", "--json"});
-    EXPECT_EQ(json::parse(asJson.out),
-              json::parse(R"({"good.igc": [], "headless.igc": [{"line": 1,
+    EXPECT_EQ(json::parse(asJson.out), json::parse(R"({"good.igc": [], "headless.igc": [{"line": 1,
                               "reason": "the file does not begin with an A record"}]})"));
     EXPECT_EQ(environment.cli({"check", "good.igc"}).status, 0);
     EXPECT_EQ(environment.cli({"check"}).status, 2);

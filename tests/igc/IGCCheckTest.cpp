@@ -53,7 +53,8 @@ Lines realWorldShapedFile() {
         "B0000005260000N00006000WV005950000003509010",
         "B0000015207000N00005000WA-00120065003509015",
     };
-    for (int i = 0; i < 1000; ++i) lines.push_back("GA1B2C3D4E5F60718293A4B5C6D7E8F90A1B2C3D4E5F6071");
+    for (int i = 0; i < 1000; ++i)
+        lines.push_back("GA1B2C3D4E5F60718293A4B5C6D7E8F90A1B2C3D4E5F6071");
     return lines;
 }
 
@@ -71,11 +72,10 @@ TEST(IGCCheck, AcceptsRealWorldShapedFilesWithEitherLineEnd) {
 TEST(IGCCheck, AcceptsTheFlightsEveryRecorderFamilyProduces) {
     const auto content = sim::DemoContent::make(sim::DemoSize::Small);
     for (const auto& flight : content.flights) {
-        std::istringstream native(
-            [&] {
-                const Bytes bytes = sim::demoLXNativeFlight(flight).secureBytes();
-                return std::string(bytes.begin(), bytes.end());
-            }());
+        std::istringstream native([&] {
+            const Bytes bytes = sim::demoLXNativeFlight(flight).secureBytes();
+            return std::string(bytes.begin(), bytes.end());
+        }());
         std::ostringstream lx;
         convert_fil2igc(native, lx);
         EXPECT_EQ(IGCCheck::checkText(lx.str()), std::vector<IGCProblem>{}) << "LX";
@@ -103,9 +103,14 @@ TEST(IGCCheck, FindsEachProblemOnItsLine) {
     const std::vector<Breakage> breakages{
         {"no A record first", [](Lines& l) { std::swap(l[0], l[1]); }, 1,
          "the file does not begin with an A record"},
-        {"date after the first fix", [](Lines& l) { l.insert(l.begin() + 19, l[1]); l.erase(l.begin() + 1); },
+        {"date after the first fix",
+         [](Lines& l) {
+             l.insert(l.begin() + 19, l[1]);
+             l.erase(l.begin() + 1);
+         },
          13, "B record before the HFDTE date"},
-        {"invalid date", [](Lines& l) { l[1] = "HFDTE320708"; }, 2, "the HFDTE date is not a valid DDMMYY date"},
+        {"invalid date", [](Lines& l) { l[1] = "HFDTE320708"; }, 2,
+         "the HFDTE date is not a valid DDMMYY date"},
         {"I record after a fix", [](Lines& l) { l.insert(l.begin() + 15, l[3]); }, 16,
          "I record after the first B record"},
         {"J record after a K record", [](Lines& l) { l.insert(l.begin() + 17, l[4]); }, 18,
@@ -116,14 +121,18 @@ TEST(IGCCheck, FindsEachProblemOnItsLine) {
          "B record is 42 characters long, the I record announces 43"},
         {"K shorter than announced", [](Lines& l) { l[16].pop_back(); }, 17,
          "K record is 11 characters long, the J record announces 12"},
-        {"fix time invalid", [](Lines& l) { l[13][3] = '6'; }, 14, "B record time is not a valid HHMMSS time"},
+        {"fix time invalid", [](Lines& l) { l[13][3] = '6'; }, 14,
+         "B record time is not a valid HHMMSS time"},
         {"time goes back", [](Lines& l) { std::swap(l[17], l[18]); }, 19,
          "B record time goes back from 00:00:01 to 00:00:00"},
-        {"latitude", [](Lines& l) { l[13].replace(7, 8, "9106343N"); }, 14, "B record latitude is not valid"},
+        {"latitude", [](Lines& l) { l[13].replace(7, 8, "9106343N"); }, 14,
+         "B record latitude is not valid"},
         {"longitude", [](Lines& l) { l[13][23] = 'X'; }, 14, "B record longitude is not valid"},
         {"validity", [](Lines& l) { l[13][24] = 'X'; }, 14, "B record validity is neither A nor V"},
-        {"pressure altitude", [](Lines& l) { l[13][26] = ' '; }, 14, "B record pressure altitude is not valid"},
-        {"GNSS altitude", [](Lines& l) { l[13][31] = '-'; }, 14, "B record GNSS altitude is not valid"},
+        {"pressure altitude", [](Lines& l) { l[13][26] = ' '; }, 14,
+         "B record pressure altitude is not valid"},
+        {"GNSS altitude", [](Lines& l) { l[13][31] = '-'; }, 14,
+         "B record GNSS altitude is not valid"},
         {"declaration cut short", [](Lines& l) { l.erase(l.begin() + 9); }, 6,
          "the declaration announces 6 C points, 5 follow"},
         {"second C block", [](Lines& l) { l.insert(l.begin() + 12, l[11]); }, 13,
