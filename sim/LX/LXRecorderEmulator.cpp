@@ -125,6 +125,11 @@ void LXRecorderEmulator::setSilent(bool silent) {
     m_silent = silent;
 }
 
+void LXRecorderEmulator::alterStoredPilot(bool alter) {
+    std::lock_guard lock(m_mutex);
+    m_alterPilot = alter;
+}
+
 void LXRecorderEmulator::corruptCrcOf(std::uint8_t command) {
     std::lock_guard lock(m_mutex);
     m_corruptCommand = command;
@@ -239,6 +244,9 @@ void LXRecorderEmulator::command(std::uint8_t code) {
         case lx::byteOf(lx::Command::WriteDeclaration):
             if (auto block = receiveBlock(kDeclarationSize)) {
                 m_declaration = std::move(*block);
+                // The pilot's name starts the flight record, after the block's leading byte.
+                constexpr std::size_t kPilotByte = 1 + 2;
+                if (m_alterPilot) m_declaration[kPilotByte] ^= 0x01;
                 send(Bytes{lx::ACK});
             }
             break;

@@ -81,6 +81,9 @@ class LXRecorderEmulator {
 
     // --- faults
     void setSilent(bool silent);
+    // A declaration written from now on is kept with the first letter of its pilot changed,
+    // as a recorder that did not keep what it acknowledged.
+    void alterStoredPilot(bool alter);
     // Every reply to this command carries a wrong CRC.
     void corruptCrcOf(std::uint8_t command);
     void corruptDirectoryRecord(std::size_t index);
@@ -143,6 +146,7 @@ class LXRecorderEmulator {
     std::string m_className;
 
     bool m_silent = false;
+    bool m_alterPilot = false;
     std::optional<std::uint8_t> m_corruptCommand;
     std::optional<std::size_t> m_corruptDirectoryRecord;
     std::optional<std::size_t> m_sendBudget;

@@ -56,6 +56,14 @@ Bytes frame(ByteSpan payload, bool corruptCrc) {
     return framed;
 }
 
+// The image with the first letter of the declaration's pilot changed.
+Bytes withAlteredPilot(ByteSpan image) {
+    vl::VolksloggerDatabase database;
+    database.readImage(image);
+    database.declaration.pilot[0] = static_cast<char>(database.declaration.pilot[0] ^ 0x01);
+    return database.buildImage();
+}
+
 }  // namespace
 
 VolksloggerEmulator::VolksloggerEmulator(PseudoTerminal& terminal, VolksloggerMemory memory)
@@ -294,6 +302,7 @@ void VolksloggerEmulator::receiveUpload() {
         return;
     }
     upload.resize(kImageSize);
+    if (m_alterPilot) upload = withAlteredPilot(upload);
     const std::lock_guard lock(m_mutex);
     m_image = upload;
     if (m_fault == Fault::DropMidBlock) {

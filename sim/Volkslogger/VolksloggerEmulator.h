@@ -51,6 +51,9 @@ class VolksloggerEmulator {
     VolksloggerEmulator& operator=(const VolksloggerEmulator&) = delete;
 
     void setFault(Fault fault);
+    // A database uploaded from now on is kept with the first letter of the declaration's
+    // pilot changed, as a recorder that did not keep what it acknowledged.
+    void alterStoredPilot(bool alter) { m_alterPilot = alter; }
 
     // Command codes of the frames accepted so far, in order.
     std::vector<std::uint8_t> commands() const;
@@ -75,6 +78,7 @@ class VolksloggerEmulator {
     PseudoTerminal& m_terminal;
     std::atomic<bool> m_stop{false};
     std::atomic<Fault> m_fault{Fault::None};
+    std::atomic<bool> m_alterPilot{false};
     std::deque<std::uint8_t> m_input;
 
     mutable std::mutex m_mutex;  // guards what tests read while the thread runs

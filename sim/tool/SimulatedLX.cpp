@@ -30,6 +30,9 @@ class SimulatedLX : public SimulatedRecorder {
             case Fault::Drop:
                 m_emulator.dropLineAfter(kBytesBeforeDrop);
                 break;
+            case Fault::Declaration:
+                m_emulator.alterStoredPilot(true);
+                break;
         }
     }
 

@@ -9,6 +9,7 @@ namespace {
 VolksloggerEmulator::Fault emulatorFault(Fault fault) {
     switch (fault) {
         case Fault::None:
+        case Fault::Declaration:
             return VolksloggerEmulator::Fault::None;
         case Fault::Silent:
             return VolksloggerEmulator::Fault::Silent;
@@ -26,6 +27,7 @@ class SimulatedVolkslogger : public SimulatedRecorder {
                          PseudoTerminal& terminal)
         : m_emulator(terminal, demoVolksloggerMemory(content)) {
         m_emulator.setFault(emulatorFault(options.fault));
+        m_emulator.alterStoredPilot(options.fault == Fault::Declaration);
     }
 
   private:

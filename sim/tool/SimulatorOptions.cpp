@@ -17,6 +17,7 @@ std::optional<Fault> faultNamed(const std::string& name) {
     if (name == "silent") return Fault::Silent;
     if (name == "crc") return Fault::Crc;
     if (name == "drop") return Fault::Drop;
+    if (name == "declaration") return Fault::Declaration;
     return std::nullopt;
 }
 
@@ -33,7 +34,8 @@ std::optional<int> baudOf(const std::string& text) {
 }  // namespace
 
 const char* SimulatorOptions::usage() {
-    return "usage: kelvo-sim lx|volkslogger|flarm [--speed BAUD] [--fault silent|crc|drop] "
+    return "usage: kelvo-sim lx|volkslogger|flarm [--speed BAUD] [--fault "
+           "silent|crc|drop|declaration] "
            "[--small] [--verbose]";
 }
 

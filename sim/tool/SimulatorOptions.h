@@ -9,7 +9,8 @@
 namespace kelvo::sim {
 
 enum class RecorderFamily { LX, Volkslogger, Flarm };
-enum class Fault { None, Silent, Crc, Drop };
+// Declaration: a written declaration is kept with its pilot's first letter changed.
+enum class Fault { None, Silent, Crc, Drop, Declaration };
 
 // What kelvo-sim was asked to run.
 struct SimulatorOptions {

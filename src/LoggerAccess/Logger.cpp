@@ -136,6 +136,10 @@ bool Logger::takeCancellation() {
     return true;
 }
 
+std::optional<DeclarationLimits> Logger::declarationLimits() const {
+    return std::nullopt;
+}
+
 void Logger::disconnect() {
     logAbstract("disconnect");
 }

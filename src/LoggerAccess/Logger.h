@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "LoggerAccess/DeclarationCheck.h"
 #include "LoggerAccess/LoggerData.h"
 #include "LoggerAccess/Outcome.h"
 
@@ -104,6 +105,9 @@ class Logger {
     // part the recorder stores was read whole in this connection or given by the user
     // (LoggerData::markKnown), and unless everything fits the recorder (LoggerLimits).
     Outcome writeDatabaseAndDeclaration();
+    // What this family's declaration record can hold, so that a written declaration can be
+    // read back and compared (DeclarationCheck); nothing when it cannot be read back.
+    virtual std::optional<DeclarationLimits> declarationLimits() const;
     virtual void disconnect();
     virtual std::string generateFileName();
     virtual void setKeyspanAccelleration(bool on);

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QListWidget>
 #include <QMainWindow>
 #include <QSplitter>
 #include <QTableView>
@@ -18,6 +19,7 @@
 #include "app/IGCHeaderDataSource.h"
 #include "app/IGCTaskDataSource.h"
 #include "base/Beep.h"
+#include "igc/IGCCheck.h"
 #include "igc/KelvoTrace.h"
 
 namespace kelvo {
@@ -68,6 +70,8 @@ void IGCViewerController::makeWindow() {
     m_taskTableView = makeTable(tables, "task", m_taskDataSource, QAbstractItemView::NoSelection);
     m_statisticsPanel = new FlightStatisticsPanel(tables);
     tables->addWidget(m_statisticsPanel);
+    m_problemList = new QListWidget(tables);
+    m_problemList->setObjectName(QStringLiteral("igcProblems"));
     auto* central = new QSplitter(Qt::Horizontal, m_viewerWindow);
     central->setObjectName(QStringLiteral("viewerSplitter"));
     m_flightView = new FlightView(central);
@@ -157,6 +161,19 @@ void IGCViewerController::showTrace(const std::shared_ptr<KelvoTrace>& trace) {
     m_taskDataSource->setData(trace ? trace->waypoints() : IGCTaskDataSource::Waypoints{});
     m_flightView->setTrace(trace);
     m_statisticsPanel->setTrace(trace);
+    showProblems(trace.get());
+}
+
+void IGCViewerController::showProblems(const KelvoTrace* trace) {
+    m_problemList->clear();
+    if (!trace) return;
+    const Bytes& data = trace->igcData();
+    const auto problems = IGCCheck::checkText(
+        std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+    if (problems.empty()) m_problemList->addItem(tr("IGC check: ok"));
+    for (const IGCProblem& problem : problems) {
+        m_problemList->addItem(QString::fromStdString(problem.text()));
+    }
 }
 
 }  // namespace kelvo

@@ -8,6 +8,7 @@
 #include "app/IGCFilesDataSource.h"
 
 class QDockWidget;
+class QListWidget;
 class QMainWindow;
 class QTableView;
 
@@ -20,7 +21,8 @@ class IGCTaskDataSource;
 
 // The IGC viewer: a window that collects IGC flights, from files or handed over by the
 // logger controller, and shows one at a time: its header records, its declared task, and
-// its track and barogram. Flights stay loaded as long as the controller lives.
+// its track and barogram, and what a scorer would object to in its structure. Flights stay
+// loaded as long as the controller lives.
 class IGCViewerController : public QObject {
     Q_OBJECT
 
@@ -55,6 +57,8 @@ class IGCViewerController : public QObject {
     QTableView* taskTableView() const { return m_taskTableView; }
     FlightView* flightView() const { return m_flightView; }
     FlightStatisticsPanel* statisticsPanel() const { return m_statisticsPanel; }
+    // The IGC check of the shown flight: "IGC check: ok" or one line per problem.
+    QListWidget* problemList() const { return m_problemList; }
     IGCFilesDataSource* igcFilesDataSource() const { return m_igcFilesDataSource; }
     IGCHeaderDataSource* headerDataSource() const { return m_headerDataSource; }
     IGCTaskDataSource* taskDataSource() const { return m_taskDataSource; }
@@ -66,6 +70,7 @@ class IGCViewerController : public QObject {
   private:
     void makeWindow();
     void showTrace(const std::shared_ptr<KelvoTrace>& trace);
+    void showProblems(const KelvoTrace* trace);
 
     IGCFilesDataSource* m_igcFilesDataSource;
     IGCHeaderDataSource* m_headerDataSource;
@@ -77,6 +82,7 @@ class IGCViewerController : public QObject {
     QTableView* m_taskTableView = nullptr;
     FlightView* m_flightView = nullptr;
     FlightStatisticsPanel* m_statisticsPanel = nullptr;
+    QListWidget* m_problemList = nullptr;
     TraceList m_traces;
 };
 

@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "LoggerAccess/DeclarationCheck.h"
 #include "LoggerAccess/LX/convert_fil2igc.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerFactory.h"
@@ -62,6 +63,7 @@
 #include "geo/Latitude.h"
 #include "geo/Longitude.h"
 #include "geo/Route.h"
+#include "igc/IGCCheck.h"
 #include "igc/Logbook.h"
 #include "igc/LogbookDownload.h"
 
@@ -866,6 +868,7 @@ void LoggerController::threadedDownloadFlights() {
         folderOrFile = m_filePath.toStdString();
     });
     QStringList failed;
+    QStringList notPassing;
     for (const FlightEntry& entry : entries) {
         const std::string name =
             entry.filename.value_or(stringf("flight%s", entry.number.value_or("").c_str()));
@@ -877,11 +880,23 @@ void LoggerController::threadedDownloadFlights() {
                             : Outcome::refusal("not in the recorder's list");
         if (!outcome) failed << QString::fromStdString(name) + " (" + reasonOf(outcome) + ")";
         if (outcome.kind() == Outcome::Kind::Cancelled) break;
+        if (outcome && m_downloadFlightsAsIGC) {
+            // The file stays, as its G record covers the recorder's own bytes.
+            const auto problems = IGCCheck::checkFile(target);
+            if (!problems.empty()) {
+                notPassing << QString::fromStdString(name + " " + problems.front().text());
+            }
+        }
     }
     onGui([&] {
         removeProgressWindow();
-        setStatus(failed.isEmpty() ? tr("Downloaded %n flight(s).", nullptr, int(entries.size()))
-                                   : tr("Download failed: %1.").arg(failed.join(", ")));
+        QString status = failed.isEmpty()
+                             ? tr("Downloaded %n flight(s).", nullptr, int(entries.size()))
+                             : tr("Download failed: %1.").arg(failed.join(", "));
+        if (!notPassing.isEmpty()) {
+            status += tr(" Warning, would not pass as IGC: %1.").arg(notPassing.join("; "));
+        }
+        setStatus(status);
     });
 }
 
@@ -1094,10 +1109,20 @@ bool LoggerController::confirmCutToFit() {
 void LoggerController::threadedSaveDatabase() {
     const Outcome outcome =
         m_logger ? m_logger->writeDatabaseAndDeclaration() : Outcome::refusal("no recorder");
-    onGui([this, &outcome] {
+    // An acknowledged write may still leave another declaration in the recorder: read it
+    // back in the same connection and show what it holds.
+    const DeclarationVerification verification =
+        outcome ? DeclarationCheck::verifyWritten(*m_logger) : DeclarationVerification{};
+    onGui([this, &outcome, &verification] {
         removeProgressWindow();
-        setStatus(outcome ? tr("Waypoints, routes and declaration were written to the logger.")
-                          : tr("Writing to the logger failed: %1").arg(reasonOf(outcome)));
+        if (!outcome) {
+            return setStatus(tr("Writing to the logger failed: %1").arg(reasonOf(outcome)));
+        }
+        if (verification.verdict != DeclarationVerification::Verdict::NotVerifiable) {
+            showDeclaration();
+        }
+        setStatus(tr("Waypoints and routes were written to the logger; declaration %1.")
+                      .arg(QString::fromStdString(verification.text())));
     });
 }
 

@@ -17,6 +17,8 @@ struct CommandSyntax {
 };
 
 const std::vector<std::string> kDevice{"--type", "--port"};
+// As many files as a shell passes.
+constexpr std::size_t kAnyNumberOfFiles = 1u << 20;
 
 std::vector<std::string> join(std::vector<std::string> first,
                               const std::vector<std::string>& second) {
@@ -41,6 +43,7 @@ const std::vector<CommandSyntax>& commands() {
         {"convert", {}, {}, {}, 2},
         {"igc", {}, {}, {"--fixes"}, 1},
         {"logbook", {}, {}, {}, 0, 1},
+        {"check", {}, {}, {}, 1, kAnyNumberOfFiles},
     };
     return list;
 }
@@ -65,6 +68,7 @@ const char* CliArguments::usage() {
            "  convert     IN OUT\n"
            "  igc         FILE [--fixes]\n"
            "  logbook     [DIR]   (the flights folder's flights, newest first)\n"
+           "  check       FILE...\n"
            "T: lx, volkslogger, flarm (or \"LX/SDI/Filser\", \"Volkslogger\", \"Flarm\")\n"
            "P: a device path or a name that 'kelvo-cli ports' lists";
 }

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <memory>
 
+#include "LoggerAccess/DeclarationCheck.h"
 #include "LoggerAccess/LX/LXTrackFile.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerData.h"
@@ -25,6 +26,7 @@
 #include "geo/Task.h"
 #include "geo/Turnpoint.h"
 #include "igc/FlightStatistics.h"
+#include "igc/IGCCheck.h"
 #include "igc/KelvoTrace.h"
 #include "igc/Logbook.h"
 #include "igc/LogbookDownload.h"
@@ -200,6 +202,7 @@ void KelvoCli::dispatch() {
     if (command == "convert") return convert();
     if (command == "igc") return igc();
     if (command == "logbook") return logbook();
+    if (command == "check") return check();
 }
 
 void KelvoCli::ports() {
@@ -250,6 +253,7 @@ void KelvoCli::download() {
                                 .value_or(LogbookDownload::fileNameOf(
                                     entry, native ? logger.nativeTrackFileExtension() : "IGC"));
     require(LogbookDownload::downloadFlight(logger, entry, target, secure(), native));
+    if (!native) warnOfProblems(target);
     m_out << target.string() << '\n';
 }
 
@@ -377,6 +381,9 @@ void KelvoCli::upload() {
     m_out << stringf("wrote %zu waypoints, %zu routes and the declaration",
                      logger.waypoints().size(), logger.routes().size())
           << '\n';
+    const DeclarationVerification verification = DeclarationCheck::verifyWritten(logger);
+    if (!verification.acceptable()) throw OperationFailure("declaration " + verification.text());
+    m_out << "declaration " << verification.text() << '\n';
 }
 
 void KelvoCli::convert() {
@@ -391,6 +398,7 @@ void KelvoCli::convert() {
         if (!LXTrackFile::convertNativeData(bytes, output)) {
             throw OperationFailure("could not write " + output.string());
         }
+        warnOfProblems(output);
     } else {
         auto outputFormat = waypointFormatOf(output);
         LoggerData data;
@@ -470,6 +478,36 @@ void KelvoCli::printLogbookText(const fs::path& folder, const std::vector<Logboo
               << '\n';
     }
     if (entries.empty()) m_out << "no IGC files in " << folder.string() << '\n';
+}
+
+void KelvoCli::check() {
+    const auto& files = m_arguments.positionals();
+    std::size_t withProblems = 0;
+    Json document = Json::object();
+    for (const std::string& file : files) {
+        const std::vector<IGCProblem> problems = IGCCheck::checkFile(file);
+        if (!problems.empty()) ++withProblems;
+        Json list = Json::array();
+        for (const IGCProblem& problem : problems) {
+            list.push_back({{"line", problem.line}, {"reason", problem.reason}});
+            if (!json()) m_out << file << ": " << problem.text() << '\n';
+        }
+        if (!json() && problems.empty()) m_out << file << ": ok\n";
+        document[file] = std::move(list);
+    }
+    if (json()) printJson(m_out, document);
+    if (withProblems > 0) {
+        throw OperationFailure(
+            stringf("%zu of %zu file(s) would not pass as IGC files", withProblems, files.size()));
+    }
+}
+
+// A file written from a recorder's data is kept even when it would not pass (its G record
+// covers the recorder's own bytes), but the pilot hears of each problem.
+void KelvoCli::warnOfProblems(const fs::path& igcFile) {
+    for (const IGCProblem& problem : IGCCheck::checkFile(igcFile)) {
+        m_err << "kelvo-cli: warning: " << igcFile.string() << ": " << problem.text() << '\n';
+    }
 }
 
 }  // namespace kelvo::cli

@@ -38,6 +38,8 @@ class KelvoCli {
     void logbook();
     void printLogbookText(const std::filesystem::path& folder,
                           const std::vector<LogbookEntry>& entries);
+    void check();
+    void warnOfProblems(const std::filesystem::path& igcFile);
 
     bool json() const { return m_arguments.flag("--json"); }
     bool secure() const { return !m_arguments.flag("--no-secure"); }

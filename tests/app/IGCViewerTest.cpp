@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QItemSelectionModel>
+#include <QListWidget>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -133,6 +134,21 @@ class IGCViewerTest : public QObject {
         files->clearSelection();
         QCOMPARE(m_viewer->headerDataSource()->rowCount(), 0);
         QCOMPARE(m_viewer->taskDataSource()->rowCount(), 0);
+    }
+
+    void selectedFlightListsItsIgcProblems() {
+        m_viewer->addIGCFileWithData(kLakesFlight, "lakes.igc");
+        m_viewer->addIGCFileWithData(
+            "AXKV003\r\nHFDTE160708\r\nB0900005200000N00200000EA0030000300\r\n", "sound.igc");
+        const QListWidget& problems = *m_viewer->problemList();
+        QCOMPARE(problems.count(), 1);
+        QCOMPARE(problems.item(0)->text(), QString("IGC check: ok"));
+
+        m_viewer->igcFileTableView()->selectRow(0);
+        QCOMPARE(problems.item(0)->text(),
+                 QString("line 5: the declaration announces 6 C points, 4 follow"));
+        m_viewer->igcFileTableView()->selectAll();
+        QCOMPARE(problems.count(), 0);
     }
 
     void flightsWithoutRecordsOrFileShowEmptyTables() {

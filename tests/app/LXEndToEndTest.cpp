@@ -87,10 +87,17 @@ class LXEndToEndTest : public QObject {
         fixture.window.pilot1Field->setText("Erika Muster");
         fixture.controller.saveToLogger();
         QVERIFY(fixture.waitForOperation());
-        QVERIFY(fixture.window.statusLine->text().contains("written to the logger"));
+        QVERIFY(fixture.window.statusLine->text().contains("declaration written and verified"));
         const Bytes written = recorder.declaration();
         QVERIFY(std::string(written.begin(), written.end()).find("Erika Muster") !=
                 std::string::npos);
+
+        recorder.alterStoredPilot(true);
+        fixture.controller.saveToLogger();
+        QVERIFY(fixture.waitForOperation());
+        QVERIFY(fixture.window.statusLine->text().contains(
+            "Pilot 1 meant \"Erika Muster\", recorder holds \"Drika Muster\""));
+        QCOMPARE(fixture.window.pilot1Field->text(), QString("Drika Muster"));
 
         fixture.controller.connect();
         QVERIFY(!fixture.controller.isConnected());

@@ -503,7 +503,15 @@ class LoggerControllerTest : public QObject {
         QVERIFY(fixture.waitForOperation());
         QCOMPARE(fixture.script->downloadTargets.back(),
                  folder.filePath("single.igc").toStdString());
-        QVERIFY(fixture.window.statusLine->text().startsWith("Downloaded"));
+        QCOMPARE(fixture.window.statusLine->text(), QString("Downloaded 1 flight(s)."));
+
+        fixture.script->flightText = "HFDTE140709\r\n";
+        fixture.controller.downloadFlights(folder.filePath("headless.igc"), false, true);
+        QVERIFY(fixture.waitForOperation());
+        QCOMPARE(fixture.window.statusLine->text(),
+                 QString("Downloaded 1 flight(s). Warning, would not pass as IGC: A.IGC line 1: "
+                         "the file does not begin with an A record."));
+        QVERIFY(QFile::exists(folder.filePath("headless.igc")));
     }
 
     void viewFlightHandsTheViewerIgcText() {

@@ -108,9 +108,27 @@ TEST(ConvertCommand, TurnsNativeLXFlightsIntoIgcFiles) {
     const CliRun run = environment.cli({"convert", "flight.LXN", "flight.igc"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "flight.igc\n");
+    EXPECT_EQ(run.err, "") << "the converted file would not pass the IGC check";
     const std::string igc = readFile(environment.file("flight.igc"));
     EXPECT_TRUE(igc.starts_with("ALXNAVNANOFLIGHT:1\r\nHFDTE140526\r\n")) << igc.substr(0, 80);
     EXPECT_EQ(bRecords(igc), bRecords(sim::demoIgcFile(demoFlight(), {})));
+}
+
+TEST(CheckCommand, SaysOkOrNamesEachProblemPerFile) {
+    ToolEnvironment environment;
+    const std::string igc = sim::demoIgcFile(demoFlight(), {});
+    writeFile(environment.file("good.igc"), igc);
+    writeFile(environment.file("headless.igc"), igc.substr(igc.find('\n') + 1));
+
+    const CliRun run = environment.cli({"check", "good.igc", "headless.igc"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out,
+              "good.igc: ok\nheadless.igc: line 1: the file does not begin with an A record\n");
+    const CliRun asJson = environment.cli({"check", "good.igc", "headless.igc", "--json"});
+    EXPECT_EQ(json::parse(asJson.out), json::parse(R"({"good.igc": [], "headless.igc": [{"line": 1,
+                              "reason": "the file does not begin with an A record"}]})"));
+    EXPECT_EQ(environment.cli({"check", "good.igc"}).status, 0);
+    EXPECT_EQ(environment.cli({"check"}).status, 2);
 }
 
 // The waypoints of a file, read by its format.

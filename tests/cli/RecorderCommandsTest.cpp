@@ -92,7 +92,8 @@ TEST_P(RecorderCommands, ListsTheFlightsAndDownloadsOneAsIgc) {
     const CliRun download = cli("download", {"--flight", "0", "--output", "first.igc"});
     ASSERT_EQ(download.status, 0) << download.err;
     EXPECT_EQ(download.out, "first.igc\n");
-    EXPECT_TRUE(readFile(m_environment.file("first.igc")).starts_with("A"));
+    EXPECT_EQ(download.err, "") << "the downloaded file would not pass the IGC check";
+    EXPECT_EQ(m_environment.cli({"check", "first.igc"}).out, "first.igc: ok\n");
 
     // The trace holds the fixes the recorder logged.
     const json trace =
@@ -216,6 +217,7 @@ TEST_P(RecorderCommands, ReplacesTheDatabaseAndTheDeclaration) {
     }
     ASSERT_EQ(upload.status, 0) << upload.err;
     ASSERT_EQ(database.status, 0) << database.err;
+    EXPECT_TRUE(upload.out.ends_with("declaration written and verified\n")) << upload.out;
 
     LoggerData readBack;
     formatOf("x.cup")->parseFile(m_environment.file("before.cup"), readBack);
@@ -233,6 +235,19 @@ TEST_P(RecorderCommands, ReplacesTheDatabaseAndTheDeclaration) {
     ASSERT_EQ(declaration["task"].size(), 3u);
     EXPECT_EQ(declaration["task"][1]["name"], "BRENZ");
     EXPECT_NEAR(declaration["task"][1]["latitude"].get<double>(), 48.62, 1e-4);
+}
+
+TEST_P(RecorderCommands, UploadNamesTheFieldTheRecorderDidNotKeep) {
+    if (!GetParam().keepsDatabase) GTEST_SKIP() << "keeps no declaration";
+    startSimulator({"--fault", "declaration"});
+    writeChangedDatabase(m_environment.file("changed.cup"));
+    writeFile(m_environment.file("declaration.json"), R"({"pilot1": "Ben Ott"})");
+    const CliRun upload =
+        cli("upload", {"--waypoints", "changed.cup", "--declaration", "declaration.json"});
+    EXPECT_EQ(upload.status, 1);
+    EXPECT_EQ(lineCount(upload.err), 1u) << upload.err;
+    EXPECT_NE(upload.err.find("Pilot 1 meant"), std::string::npos) << upload.err;
+    EXPECT_EQ(upload.err.find("Glider"), std::string::npos) << upload.err;
 }
 
 TEST_P(RecorderCommands, FailedDownloadLeavesNoFile) {

@@ -77,6 +77,15 @@ class LXFlight {
 
     std::array<std::uint8_t, kSize> m_flight{};
     std::string m_classDescription;
+
+  public:
+    // Characters each text field keeps (the last byte of each but the GPS text is its NUL).
+    static constexpr std::size_t kPilotLength = kPilot.size - 1;
+    static constexpr std::size_t kGliderLength = kGlider.size - 1;
+    static constexpr std::size_t kRegistrationLength = kRegistration.size - 1;
+    static constexpr std::size_t kCompetitionIdLength = kCompetitionId.size - 1;
+    static constexpr std::size_t kObserverLength = kObserver.size - 1;
+    static constexpr std::size_t kGpsLength = kGps.size;
 };
 
 }  // namespace kelvo

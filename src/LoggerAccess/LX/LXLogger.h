@@ -79,6 +79,7 @@ class LXLogger : public Logger {
     Outcome readDeclaration(bool reload) override;
     Outcome writeDatabase();
     Outcome writeDeclaration();
+    std::optional<DeclarationLimits> declarationLimits() const override;
     std::string readCompetionClassFromLogger();
     // The logger information of an identification reply: line 1 holds the version after 8
     // characters, line 2 "xxSERIAL,xxHARDWARE", lines 3 to 5 "key:value". Lines that are

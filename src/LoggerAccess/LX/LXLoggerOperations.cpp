@@ -312,6 +312,21 @@ Outcome LXLogger::readRoutes(bool) {
     return Outcome::success();
 }
 
+// The flight record keeps the first, third and fourth pilot lines (pilot, observer, GPS
+// text); the task record keeps ten points of 8-character names at 1/60000 degree.
+std::optional<DeclarationLimits> LXLogger::declarationLimits() const {
+    DeclarationLimits limits;
+    limits.pilotLength = {LXFlight::kPilotLength, 0, LXFlight::kObserverLength,
+                          LXFlight::kGpsLength};
+    limits.gliderIDLength = LXFlight::kRegistrationLength;
+    limits.gliderTypeLength = LXFlight::kGliderLength;
+    limits.competitionIDLength = LXFlight::kCompetitionIdLength;
+    limits.pointNameLength = LXTask::kNameLength;
+    limits.coordinateResolution = 1.0 / 60000;
+    limits.maxTaskPoints = LXTask::kMaxTaskPoints;
+    return limits;
+}
+
 Outcome LXLogger::readDeclaration(bool) {
     logLine("Calling method 'readDeclaration' in LXLogger class.");
     loggerData().forget(LoggerPart::Declaration);

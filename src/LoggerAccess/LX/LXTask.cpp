@@ -21,7 +21,7 @@ constexpr std::size_t kMarkers = 14;
 constexpr std::size_t kLongitudes = 26;
 constexpr std::size_t kLatitudes = 74;
 constexpr std::size_t kNames = 122;
-constexpr std::size_t kNameSize = 9;
+constexpr std::size_t kNameSize = LXTask::kNameLength + 1;
 constexpr double kUnitsPerDegree = 60000.0;
 
 constexpr std::uint8_t kHomeMarker = 3;

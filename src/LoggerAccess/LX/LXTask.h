@@ -24,6 +24,8 @@ class LXTask {
     static constexpr std::size_t kSlots = 12;
     // Home and landing take two slots.
     static constexpr std::size_t kMaxTaskPoints = kSlots - 2;
+    // Characters of a point's name (its 9 bytes end with a NUL).
+    static constexpr std::size_t kNameLength = 8;
     static std::size_t blockSize() { return kSize; }
 
     LXTask() = default;

@@ -42,6 +42,10 @@ constexpr const char* kErrorMessages[] = {
 
 constexpr long kConnectWaitSeconds = 5;
 constexpr std::size_t kPilotPiece = 16;
+constexpr std::size_t kGliderIdLength = 7;
+constexpr std::size_t kGliderTypeLength = 12;
+constexpr std::size_t kCompetitionClassLength = 12;
+constexpr std::size_t kCompetitionIdLength = 3;
 
 // The text in the recorder's character set, padded with spaces or cut to width, into a
 // fixed NUL-terminated array.
@@ -296,6 +300,21 @@ Outcome Volkslogger::readDeclaration(bool reload) {
     return outcome;
 }
 
+// The recorder keeps four pilot pieces of 16 characters and upper-cases every text; its
+// points have 6-character names at 1/60000 degree, and a task as many points as a route.
+std::optional<DeclarationLimits> Volkslogger::declarationLimits() const {
+    DeclarationLimits limits;
+    limits.pilotLength = {kPilotPiece, kPilotPiece, kPilotPiece, kPilotPiece};
+    limits.gliderIDLength = kGliderIdLength;
+    limits.gliderTypeLength = kGliderTypeLength;
+    limits.competitionIDLength = kCompetitionIdLength;
+    limits.pointNameLength = capabilities().lenWaypointName;
+    limits.upperCase = true;
+    limits.coordinateResolution = 1.0 / 60000;
+    limits.maxTaskPoints = capabilities().maxWaypointsInRoute;
+    return limits;
+}
+
 Outcome Volkslogger::storeDatabaseAndDeclaration() {
     if (!m_databaseLoaded) {
         return Outcome::refusal(
@@ -347,10 +366,10 @@ bool Volkslogger::storeDeclaration() {
         pilot += text;
     }
     std::memcpy(record.pilot, pilot.c_str(), pilot.size() + 1);
-    putFixed(record.gliderid, d.gliderID(), 7);
-    putFixed(record.glidertype, d.gliderType(), 12);
-    putFixed(record.competitionclass, d.competitionClassDescription(), 12);
-    putFixed(record.competitionid, d.competitionID(), 3);
+    putFixed(record.gliderid, d.gliderID(), kGliderIdLength);
+    putFixed(record.glidertype, d.gliderType(), kGliderTypeLength);
+    putFixed(record.competitionclass, d.competitionClassDescription(), kCompetitionClassLength);
+    putFixed(record.competitionid, d.competitionID(), kCompetitionIdLength);
     record.homepoint = VLAPI_DATA::WPT{};
     if (d.homePoint()) writeWaypoint(*d.homePoint(), &record.homepoint);
 

@@ -41,6 +41,7 @@ class Volkslogger : public Logger {
     // The recorder's pilot names are not delivered: the list is only emptied.
     Outcome readPilots(bool reload) override;
     Outcome readDeclaration(bool reload) override;
+    std::optional<DeclarationLimits> declarationLimits() const override;
     void disconnect() override;
 
     bool storeWaypoints();
