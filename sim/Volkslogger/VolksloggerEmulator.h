@@ -51,6 +51,9 @@ class VolksloggerEmulator {
     VolksloggerEmulator& operator=(const VolksloggerEmulator&) = delete;
 
     void setFault(Fault fault);
+    // Sends at the line speed the host set, as the real recorder does, instead of as fast as
+    // the pseudo-terminal takes bytes (the default, for quick tests).
+    void setLineRate(bool paced) { m_terminal.setPaced(paced); }
 
     // Command codes of the frames accepted so far, in order.
     std::vector<std::uint8_t> commands() const;

@@ -26,6 +26,7 @@ class SimulatedVolkslogger : public SimulatedRecorder {
                          PseudoTerminal& terminal)
         : m_emulator(terminal, demoVolksloggerMemory(content)) {
         m_emulator.setFault(emulatorFault(options.fault));
+        m_emulator.setLineRate(options.lineRate);
     }
 
   private:

@@ -35,5 +35,33 @@ TEST(PseudoTerminal, CarriesBytesBothWaysAndShowsTheHostsSpeed) {
     ::close(host);
 }
 
+TEST(PseudoTerminal, PacedBytesTakeAtLeastTheirTimeOnTheLine) {
+    PseudoTerminal pty;
+    const int host = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(host, 0);
+    termios attributes{};
+    ASSERT_EQ(::tcgetattr(host, &attributes), 0);
+    ::cfmakeraw(&attributes);
+    ::cfsetspeed(&attributes, B9600);
+    ASSERT_EQ(::tcsetattr(host, TCSANOW, &attributes), 0);
+    pty.setPaced(true);
+
+    // 480 bytes at 960 bytes a second: half a second at the least.
+    const Bytes sent(480, 0x55);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(pty.write(sent));
+    std::size_t received = 0;
+    std::uint8_t buffer[512];
+    while (received < sent.size()) {
+        const ssize_t count = ::read(host, buffer, sizeof buffer);
+        ASSERT_GT(count, 0);
+        received += static_cast<std::size_t>(count);
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(500));
+    EXPECT_EQ(pty.bytesSent(), sent.size());
+    EXPECT_EQ(pty.lineTime(), milliseconds(500));
+    ::close(host);
+}
+
 }  // namespace
 }  // namespace kelvo::sim
