@@ -11,15 +11,23 @@ namespace {
 
 using std::chrono::milliseconds;
 
+// The host's end of the line, raw at that speed; -1 when it cannot be opened so.
+int openHost(const PseudoTerminal& pty, speed_t speed) {
+    const int host = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY);
+    termios attributes{};
+    if (host >= 0 && ::tcgetattr(host, &attributes) == 0) {
+        ::cfmakeraw(&attributes);
+        ::cfsetspeed(&attributes, speed);
+        if (::tcsetattr(host, TCSANOW, &attributes) == 0) return host;
+    }
+    if (host >= 0) ::close(host);
+    return -1;
+}
+
 TEST(PseudoTerminal, CarriesBytesBothWaysAndShowsTheHostsSpeed) {
     PseudoTerminal pty;
-    const int host = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY);
+    const int host = openHost(pty, B57600);
     ASSERT_GE(host, 0);
-    termios attributes{};
-    ASSERT_EQ(::tcgetattr(host, &attributes), 0);
-    ::cfmakeraw(&attributes);
-    ::cfsetspeed(&attributes, B57600);
-    ASSERT_EQ(::tcsetattr(host, TCSANOW, &attributes), 0);
     EXPECT_EQ(pty.lineSpeed(), 57600);
 
     const std::uint8_t syn = 0x16;
@@ -37,13 +45,8 @@ TEST(PseudoTerminal, CarriesBytesBothWaysAndShowsTheHostsSpeed) {
 
 TEST(PseudoTerminal, PacedBytesTakeAtLeastTheirTimeOnTheLine) {
     PseudoTerminal pty;
-    const int host = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY);
+    const int host = openHost(pty, B9600);
     ASSERT_GE(host, 0);
-    termios attributes{};
-    ASSERT_EQ(::tcgetattr(host, &attributes), 0);
-    ::cfmakeraw(&attributes);
-    ::cfsetspeed(&attributes, B9600);
-    ASSERT_EQ(::tcsetattr(host, TCSANOW, &attributes), 0);
     pty.setPaced(true);
 
     // 480 bytes at 960 bytes a second: half a second at the least.
