@@ -5,7 +5,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <stdexcept>
+#include <thread>
 
 namespace kelvo::sim {
 
@@ -78,12 +80,45 @@ void PseudoTerminal::drainInput() {
     }
 }
 
+namespace {
+
+constexpr int kBitsPerByte = 10;  // start bit, eight data bits, stop bit
+
+std::chrono::nanoseconds transmissionTime(std::size_t bytes, int baud) {
+    return std::chrono::nanoseconds(static_cast<std::int64_t>(bytes) * kBitsPerByte *
+                                    1'000'000'000 / baud);
+}
+
+}  // namespace
+
 bool PseudoTerminal::write(ByteSpan bytes) {
+    const int baud = lineSpeed();
+    if (baud > 0) m_lineTime += transmissionTime(bytes.size(), baud).count();
+    return m_paced && baud > 0 ? writePaced(bytes, baud) : writeNow(bytes);
+}
+
+// Each chunk is handed over when its last bit would have arrived, on a schedule that runs on
+// from the previous chunk while the line stays busy, so sleeping late never adds up.
+bool PseudoTerminal::writePaced(ByteSpan bytes, int baud) {
+    const auto bytesPerSecond = static_cast<std::size_t>(baud / kBitsPerByte);
+    const std::size_t chunk = std::max<std::size_t>(1, bytesPerSecond / 100);
+    m_lineFreeAt = std::max(m_lineFreeAt, std::chrono::steady_clock::now());
+    for (std::size_t done = 0; done < bytes.size(); done += chunk) {  // chunks of about 10 ms
+        const ByteSpan part = bytes.subspan(done, std::min(chunk, bytes.size() - done));
+        m_lineFreeAt += transmissionTime(part.size(), baud);
+        std::this_thread::sleep_until(m_lineFreeAt);
+        if (!writeNow(part)) return false;
+    }
+    return true;
+}
+
+bool PseudoTerminal::writeNow(ByteSpan bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t count = ::write(m_master, bytes.data() + done, bytes.size() - done);
         if (count < 0) return false;
         done += static_cast<std::size_t>(count);
+        m_bytesSent += static_cast<std::uint64_t>(count);
     }
     return true;
 }

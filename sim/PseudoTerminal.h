@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -33,7 +34,23 @@ public:
     bool write(ByteSpan bytes);
     bool write(const std::string& text);
 
+    // Paced, the bytes reach the host no sooner than a UART at lineSpeed() would deliver
+    // them (ten bits a byte); otherwise as fast as the pseudo-terminal takes them.
+    void setPaced(bool paced) { m_paced = paced; }
+    // Bytes sent to the host so far, and the least time a UART needs for them at the line
+    // speeds in force when each was sent.
+    std::uint64_t bytesSent() const { return m_bytesSent; }
+    std::chrono::nanoseconds lineTime() const { return std::chrono::nanoseconds(m_lineTime); }
+
 private:
+    bool writeNow(ByteSpan bytes);
+    bool writePaced(ByteSpan bytes, int baud);
+
+    std::atomic<bool> m_paced{false};
+    std::atomic<std::uint64_t> m_bytesSent{0};
+    std::atomic<std::int64_t> m_lineTime{0};  // [ns]
+    // When the last byte given to the paced line has been delivered.
+    std::chrono::steady_clock::time_point m_lineFreeAt{};
     int m_master = -1;
     int m_slaveKeeper = -1;  // keeps the slave side alive between host opens
     std::string m_slavePath;

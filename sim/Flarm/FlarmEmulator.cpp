@@ -208,6 +208,10 @@ void FlarmEmulator::answer(std::uint8_t type, const Request& request, const Byte
     transmit(out);
 }
 
+void FlarmEmulator::setLineRate(bool paced) {
+    m_terminal.setPaced(paced);
+}
+
 void FlarmEmulator::transmit(ByteSpan bytes) {
     const long long budget = m_sendBudget;
     if (budget < 0) {

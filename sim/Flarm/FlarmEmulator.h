@@ -41,6 +41,9 @@ class FlarmEmulator {
 
     // Answers nothing at all.
     void setSilent(bool silent) { m_silent = silent; }
+    // Sends at the line speed the host set, as the real recorder does, instead of as fast as
+    // the pseudo-terminal takes bytes (the default, for quick tests).
+    void setLineRate(bool paced);
     // Every answer frame carries a wrong checksum.
     void setWrongCrc(bool wrong) { m_wrongCrc = wrong; }
     // Selecting this record number is refused (-1: none).

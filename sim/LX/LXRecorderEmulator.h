@@ -84,6 +84,9 @@ class LXRecorderEmulator {
     // A declaration written from now on is kept with the first letter of its pilot changed,
     // as a recorder that did not keep what it acknowledged.
     void alterStoredPilot(bool alter);
+    // Sends at the line speed the host set, as the real recorder does, instead of as fast as
+    // the pseudo-terminal takes bytes (the default, for quick tests).
+    void setLineRate(bool paced) { m_line.setPaced(paced); }
     // Every reply to this command carries a wrong CRC.
     void corruptCrcOf(std::uint8_t command);
     void corruptDirectoryRecord(std::size_t index);

@@ -54,6 +54,9 @@ class VolksloggerEmulator {
     // A database uploaded from now on is kept with the first letter of the declaration's
     // pilot changed, as a recorder that did not keep what it acknowledged.
     void alterStoredPilot(bool alter) { m_alterPilot = alter; }
+    // Sends at the line speed the host set, as the real recorder does, instead of as fast as
+    // the pseudo-terminal takes bytes (the default, for quick tests).
+    void setLineRate(bool paced) { m_terminal.setPaced(paced); }
 
     // Command codes of the frames accepted so far, in order.
     std::vector<std::uint8_t> commands() const;

@@ -143,6 +143,7 @@ std::shared_ptr<Declaration> makeDeclaration(const DemoContent& content) {
 }
 
 constexpr std::size_t kSmallFlightFixes = 150;
+constexpr std::size_t kSmallFlights = 3;
 
 DemoFlight makeFlight(const DemoContent& content, const FlightPlan& plan, DemoSize size) {
     DemoFlight flight;
@@ -164,9 +165,19 @@ DemoFlight makeFlight(const DemoContent& content, const FlightPlan& plan, DemoSi
     return flight;
 }
 
+// The plan of the n-th flight: the four demo flights, then the same in earlier years.
+FlightPlan flightPlan(std::size_t n) {
+    const auto& plans = flightPlans();
+    FlightPlan plan = plans[n % plans.size()];
+    const auto season = static_cast<int>(n / plans.size());
+    plan.year -= season;
+    plan.seed += 1000u * static_cast<std::uint64_t>(season);
+    return plan;
+}
+
 }  // namespace
 
-DemoContent DemoContent::make(DemoSize size) {
+DemoContent DemoContent::make(DemoSize size, std::optional<std::size_t> flightCount) {
     DemoContent content;
     for (const auto& place : places()) content.waypoints.push_back(makeWaypoint(place));
     for (const auto& plan : routePlans()) {
@@ -177,11 +188,11 @@ DemoContent DemoContent::make(DemoSize size) {
         content.routes.push_back(std::move(route));
     }
     content.declaration = makeDeclaration(content);
-    for (const auto& plan : flightPlans()) {
-        content.flights.push_back(makeFlight(content, plan, size));
+    const std::size_t count =
+        flightCount.value_or(size == DemoSize::Small ? kSmallFlights : flightPlans().size());
+    for (std::size_t n = 0; n < count; ++n) {
+        content.flights.push_back(makeFlight(content, flightPlan(n), size));
     }
-    const std::size_t flightCount = size == DemoSize::Small ? 3 : content.flights.size();
-    content.flights.resize(flightCount);
     return content;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,9 @@ struct DemoContent {
     std::shared_ptr<Declaration> declaration;
     std::vector<DemoFlight> flights;
 
-    static DemoContent make(DemoSize size);
+    // The four demo flights by default; more are the same four flown in earlier seasons
+    // (one year back for each round, with tracks of their own).
+    static DemoContent make(DemoSize size, std::optional<std::size_t> flightCount = {});
 
     // The waypoint of that name, null when there is none.
     std::shared_ptr<Waypoint> waypoint(const std::string& name) const;

@@ -22,6 +22,7 @@ class SimulatedFlarm : public SimulatedRecorder {
                    PseudoTerminal& terminal)
         : m_emulator(terminal, configure(options, content)) {
         m_emulator.setSilent(options.fault == Fault::Silent);
+        m_emulator.setLineRate(options.lineRate);
         m_emulator.setWrongCrc(options.fault == Fault::Crc);
         if (options.fault == Fault::Drop)
             m_watcher = std::thread([this] { dropLineInBinaryMode(); });

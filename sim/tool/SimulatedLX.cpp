@@ -18,6 +18,7 @@ class SimulatedLX : public SimulatedRecorder {
                 PseudoTerminal& terminal)
         : m_emulator(terminal, options.speed.value_or(kDefaultSpeed)) {
         loadDemo(m_emulator, content);
+        m_emulator.setLineRate(options.lineRate);
         switch (options.fault) {
             case Fault::None:
                 break;

@@ -28,6 +28,7 @@ class SimulatedVolkslogger : public SimulatedRecorder {
         : m_emulator(terminal, demoVolksloggerMemory(content)) {
         m_emulator.setFault(emulatorFault(options.fault));
         m_emulator.alterStoredPilot(options.fault == Fault::Declaration);
+        m_emulator.setLineRate(options.lineRate);
     }
 
   private:

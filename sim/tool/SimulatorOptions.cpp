@@ -21,12 +21,18 @@ std::optional<Fault> faultNamed(const std::string& name) {
     return std::nullopt;
 }
 
-std::optional<int> baudOf(const std::string& text) {
-    int baud = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), baud);
+std::optional<int> numberOf(const std::string& text) {
+    int number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return number;
+}
+
+std::optional<int> baudOf(const std::string& text) {
+    const auto baud = numberOf(text);
+    if (!baud) return std::nullopt;
     for (const int known : {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400}) {
-        if (baud == known) return baud;
+        if (*baud == known) return baud;
     }
     return std::nullopt;
 }
@@ -34,9 +40,12 @@ std::optional<int> baudOf(const std::string& text) {
 }  // namespace
 
 const char* SimulatorOptions::usage() {
-    return "usage: kelvo-sim lx|volkslogger|flarm [--speed BAUD] [--fault "
-           "silent|crc|drop|declaration] "
-           "[--small] [--verbose]";
+    return "usage: kelvo-sim lx|volkslogger|flarm [--speed BAUD] "
+           "[--fault silent|crc|drop|declaration] "
+           "[--small] [--flights N] [--line-rate] [--stats FILE] [--verbose]\n"
+           "  --flights N   hold N demo flights (1 to 100) instead of four\n"
+           "  --line-rate   send no faster than the line speed the host set\n"
+           "  --stats FILE  on stopping, write the bytes sent and their least line time to FILE";
 }
 
 std::optional<SimulatorOptions> SimulatorOptions::parse(const std::vector<std::string>& arguments,
@@ -59,6 +68,18 @@ std::optional<SimulatorOptions> SimulatorOptions::parse(const std::vector<std::s
                 return std::nullopt;
             }
             options.fault = *fault;
+        } else if (argument == "--flights" && hasValue) {
+            const auto count = numberOf(arguments[++i]);
+            if (!count || *count < 1 || static_cast<std::size_t>(*count) > kMaxSimulatedFlights) {
+                error = "not a number of flights from 1 to " +
+                        std::to_string(kMaxSimulatedFlights) + ": " + arguments[i];
+                return std::nullopt;
+            }
+            options.flights = static_cast<std::size_t>(*count);
+        } else if (argument == "--stats" && hasValue) {
+            options.stats = arguments[++i];
+        } else if (argument == "--line-rate") {
+            options.lineRate = true;
         } else if (argument == "--small") {
             options.size = DemoSize::Small;
         } else if (argument == "--verbose") {

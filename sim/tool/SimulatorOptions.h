@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,12 +13,18 @@ enum class RecorderFamily { LX, Volkslogger, Flarm };
 // Declaration: a written declaration is kept with its pilot's first letter changed.
 enum class Fault { None, Silent, Crc, Drop, Declaration };
 
+// The most demo flights a simulated recorder is loaded with; enough for a season or two.
+constexpr std::size_t kMaxSimulatedFlights = 100;
+
 // What kelvo-sim was asked to run.
 struct SimulatorOptions {
     RecorderFamily family = RecorderFamily::LX;
     std::optional<int> speed;  // [baud]; the family's usual speed when not given
     Fault fault = Fault::None;
     DemoSize size = DemoSize::Realistic;
+    std::optional<std::size_t> flights;  // the demo's own number when not given
+    bool lineRate = false;  // send at the line speed instead of as fast as possible
+    std::filesystem::path stats;  // where what was sent is written on stopping; none if empty
     bool verbose = false;  // the emulator's diagnostics on standard error
 
     // The options of the arguments after the program name; nothing (and the reason in

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "LoggerAccess/SerialPortDictionary.h"
+#include "base/AtomicFile.h"
 #include "base/ConsoleOutput.h"
 #include "base/Delay.h"
+#include "base/Format.h"
 #include "sim/PseudoTerminal.h"
 #include "sim/tool/PublishedPort.h"
 #include "sim/tool/SimulatedRecorder.h"
@@ -28,12 +30,20 @@ sigset_t blockStopSignals() {
     return signals;
 }
 
+// What the recorder sent: {"bytes": 1234, "line_seconds": 0.643}, the least time being what
+// a UART needs for the bytes at the line speeds in force when they were sent.
+std::string statistics(const PseudoTerminal& terminal) {
+    const std::chrono::duration<double> lineTime = terminal.lineTime();
+    return kelvo::stringf("{\"bytes\": %llu, \"line_seconds\": %.3f}\n",
+                          static_cast<unsigned long long>(terminal.bytesSent()), lineTime.count());
+}
+
 int run(const SimulatorOptions& options) {
     const sigset_t stopSignals = blockStopSignals();
     kelvo::ConsoleOutput console(options.verbose);
     PseudoTerminal terminal;
-    const DemoContent content = DemoContent::make(options.size);
-    const auto recorder = SimulatedRecorder::start(options, content, terminal);
+    const DemoContent content = DemoContent::make(options.size, options.flights);
+    auto recorder = SimulatedRecorder::start(options, content, terminal);
     const PublishedPort port(kelvo::SerialPortDictionary::defaultSimulatorPortFolder(),
                              portName(options.family), terminal.slavePath());
     console.out() << terminal.slavePath() << '\n'
@@ -41,6 +51,11 @@ int run(const SimulatorOptions& options) {
                   << port.link().string() << "); stop with Ctrl-C" << std::endl;
     int signal = 0;
     sigwait(&stopSignals, &signal);
+    recorder.reset();
+    if (!options.stats.empty() && !kelvo::writeFileAtomically(options.stats, statistics(terminal))) {
+        std::cerr << "kelvo-sim: could not write " << options.stats.string() << std::endl;
+        return 1;
+    }
     return 0;
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <filesystem>
 
 #include "ToolProcess.h"
@@ -36,6 +38,28 @@ TEST(SimulatorTool, PublishesEachRunningRecorderUnderItsOwnName) {
     EXPECT_TRUE(fs::exists(ports / "Simulated Flarm 2.pid"));
 }
 
+TEST(SimulatorTool, HoldsTheFlightsAskedForAndSendsThemNoFasterThanTheLine) {
+    ToolEnvironment environment;
+    const fs::path stats = environment.file("stats.json");
+    SimulatorProcess simulator(
+        {"lx", "--small", "--flights", "7", "--line-rate", "--stats", stats.string()});
+    ASSERT_FALSE(simulator.devicePath().empty());
+
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun run =
+        environment.cli({"flights", "--type", "lx", "--port", "Simulated LX", "--json"});
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(nlohmann::json::parse(run.out).size(), 7u);
+
+    EXPECT_EQ(simulator.stop(), 0);
+    const auto sent = nlohmann::json::parse(readFile(stats));
+    EXPECT_GT(sent["bytes"].get<double>(), 0);
+    // At 19200 baud every byte takes half a millisecond.
+    EXPECT_NEAR(sent["line_seconds"].get<double>(), sent["bytes"].get<double>() / 1920, 0.002);
+    EXPECT_GE(took.count(), sent["line_seconds"].get<double>());
+}
+
 TEST(SimulatorTool, RefusesAPortFolderThatOthersMayWrite) {
     ToolEnvironment environment;
     const fs::path kelvo = environment.folder() / "kelvo";
@@ -54,6 +78,7 @@ TEST(SimulatorTool, RefusesArgumentsItDoesNotKnow) {
                                                {"garmin"},
                                                {"lx", "--fault", "fire"},
                                                {"lx", "--speed", "12345"},
+                                               {"lx", "--flights", "101"},
                                                {"volkslogger", "--speed", "9600"}}) {
         SimulatorProcess simulator(arguments);
         EXPECT_TRUE(simulator.devicePath().empty());

@@ -87,5 +87,23 @@ TEST(DemoContent, IsTheSameOnEveryRunAndSmallFlightsAreShort) {
     }
 }
 
+TEST(DemoContent, ManyFlightsEachFlyOnADayOfTheirOwn) {
+    const auto content = DemoContent::make(DemoSize::Small, 9);
+    ASSERT_EQ(content.flights.size(), 9u);
+    std::set<std::chrono::sys_days> days;
+    for (const auto& flight : content.flights) {
+        days.insert(std::chrono::floor<std::chrono::days>(flight.firstFix()));
+    }
+    EXPECT_EQ(days.size(), 9u);
+    // A later season's flight of the same task has a track of its own.
+    const auto track = [](const DemoFlight& flight) {
+        std::vector<double> latitudes;
+        for (const auto& fix : flight.fixes) latitudes.push_back(fix.latitude);
+        return latitudes;
+    };
+    const auto realistic = DemoContent::make(DemoSize::Realistic, 5);
+    EXPECT_NE(track(realistic.flights[4]), track(realistic.flights[0]));
+}
+
 }  // namespace
 }  // namespace kelvo::sim
