@@ -1,11 +1,10 @@
 #include "LoggerAccess/LoggerData.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "base/FileName.h"
 #include "base/Format.h"
+#include "base/InputFile.h"
 #include "base/UtcDate.h"
 #include "geo/Declaration.h"
 #include "geo/Route.h"
@@ -88,11 +87,9 @@ void LoggerData::setFlight(Bytes flight, int key) {
 }
 
 bool LoggerData::setFlightFromFile(const std::filesystem::path& path, int key) {
-    std::ifstream file(path, std::ios::binary);
+    InputFile file = readInputFile(path);
     if (!file) return false;
-    Bytes flight((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) return false;
-    setFlight(std::move(flight), key);
+    setFlight(std::move(file.bytes), key);
     return true;
 }
 

@@ -53,8 +53,10 @@ class ImportFile {
     // container is absent when no logger is connected.
     virtual std::optional<Bytes> makeDataFromLoggerData(const LoggerData* loggerData);
 
-    // Reads the whole file and parses it; an unreadable file changes nothing.
-    void parseFile(const std::filesystem::path& path, LoggerData& loggerData);
+    // Reads the whole file (through readInputFile) and parses it. A file that cannot be
+    // read or yields no waypoint changes nothing and answers why, naming the file; empty
+    // when the file was read.
+    std::string parseFile(const std::filesystem::path& path, LoggerData& loggerData);
     // Writes the format's bytes atomically; false when there were none or writing failed.
     bool makeFile(const std::filesystem::path& path, const LoggerData* loggerData);
 
