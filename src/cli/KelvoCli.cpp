@@ -62,9 +62,11 @@ std::unique_ptr<ImportFile> waypointFormatOf(const fs::path& path) {
     return format;
 }
 
-// The waypoints and routes of a waypoint file.
-void readWaypointFile(const fs::path& path, LoggerData& data) {
-    const std::string error = waypointFormatOf(path)->parseFile(path, data);
+// The waypoints and routes of a waypoint file. A file without waypoints is allowed unless
+// refused: upload decides about it itself (--replace-all).
+void readWaypointFile(const fs::path& path, LoggerData& data,
+                      ImportFile::EmptyFile empty = ImportFile::EmptyFile::Allowed) {
+    const std::string error = waypointFormatOf(path)->parseFile(path, data, empty);
     if (!error.empty()) throw OperationFailure(error);
 }
 
@@ -367,7 +369,7 @@ void KelvoCli::convert() {
     } else {
         auto outputFormat = waypointFormatOf(output);
         LoggerData data;
-        readWaypointFile(input, data);
+        readWaypointFile(input, data, ImportFile::EmptyFile::Refused);
         if (!outputFormat->makeFile(output, &data)) {
             throw OperationFailure("could not write " + output.string());
         }

@@ -83,14 +83,17 @@ std::optional<Bytes> ImportFile::makeDataFromLoggerData(const LoggerData*) {
     return std::nullopt;
 }
 
-std::string ImportFile::parseFile(const std::filesystem::path& path, LoggerData& loggerData) {
+std::string ImportFile::parseFile(const std::filesystem::path& path, LoggerData& loggerData,
+                                  EmptyFile empty) {
     const InputFile file = readInputFile(path);
     if (!file) return file.error;
     // Every format replaces the waypoint list, so a file that yields none would empty it:
     // it is tried on a scratch container first.
-    LoggerData trial;
-    parseData(file.bytes, trial);
-    if (trial.waypointCount() == 0) return path.string() + ": no waypoint found in the file";
+    if (empty == EmptyFile::Refused) {
+        LoggerData trial;
+        parseData(file.bytes, trial);
+        if (trial.waypointCount() == 0) return path.string() + ": no waypoint found in the file";
+    }
     parseData(file.bytes, loggerData);
     return {};
 }
