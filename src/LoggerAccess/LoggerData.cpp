@@ -1,9 +1,11 @@
 #include "LoggerAccess/LoggerData.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
+#include "base/FileName.h"
+#include "base/Format.h"
+#include "base/InputFile.h"
+#include "base/UtcDate.h"
 #include "geo/Declaration.h"
 #include "geo/Route.h"
 #include "geo/Waypoint.h"
@@ -52,7 +54,21 @@ std::optional<std::string> LoggerData::loggerInfoForKey(const std::string& key) 
     return found->second;
 }
 
+void LoggerData::setFlightDirectory(FlightDirectory directory) {
+    m_flightDirectory.clear();
+    for (FlightEntry& entry : directory) addFlightToDirectory(std::move(entry));
+}
+
 void LoggerData::addFlightToDirectory(FlightEntry entry) {
+    if (entry.filename) {
+        const int number = entry.key().value_or(static_cast<int>(m_flightDirectory.size()));
+        std::string fallback = stringf("flight-%d", number);
+        if (entry.date) {
+            const UtcFields day = utcFields(*entry.date);
+            fallback += stringf("-%04d-%02d-%02d", day.year, day.month, day.day);
+        }
+        entry.filename = safeFileName(*entry.filename, fallback + ".IGC");
+    }
     m_flightDirectory.push_back(std::move(entry));
 }
 
@@ -71,11 +87,9 @@ void LoggerData::setFlight(Bytes flight, int key) {
 }
 
 bool LoggerData::setFlightFromFile(const std::filesystem::path& path, int key) {
-    std::ifstream file(path, std::ios::binary);
+    InputFile file = readInputFile(path);
     if (!file) return false;
-    Bytes flight((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) return false;
-    setFlight(std::move(flight), key);
+    setFlight(std::move(file.bytes), key);
     return true;
 }
 

@@ -59,7 +59,8 @@ class LoggerData {
     const std::shared_ptr<Declaration>& declaration() const { return m_declaration; }
 
     void setLoggerInfo(LoggerInfo info) { m_loggerInfo = std::move(info); }
-    void setFlightDirectory(FlightDirectory directory) { m_flightDirectory = std::move(directory); }
+    // Every entry's file name passes safeFileName here, whichever driver made it.
+    void setFlightDirectory(FlightDirectory directory);
     void setFlights(FlightStore flights) { m_flights = std::move(flights); }
     void setWaypoints(WaypointList waypoints) { m_waypoints = std::move(waypoints); }
     void setRoutes(RouteList routes) { m_routes = std::move(routes); }
@@ -71,6 +72,8 @@ class LoggerData {
     void setLoggerInfoObject(std::optional<std::string> value, const std::string& key);
     std::optional<std::string> loggerInfoForKey(const std::string& key) const;
 
+    // The entry's file name, as the recorder gave it, is made safe to write under: see
+    // safeFileName; a name with nothing usable left becomes "flight-<number>-<date>.IGC".
     void addFlightToDirectory(FlightEntry entry);
     // Null / nothing when the index lies outside the directory.
     const FlightEntry* flightInDirectoryAtIndex(std::size_t index) const;

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -11,6 +10,7 @@
 #include <QListWidget>
 #include <QMainWindow>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
 
@@ -19,6 +19,7 @@
 #include "app/IGCHeaderDataSource.h"
 #include "app/IGCTaskDataSource.h"
 #include "base/Beep.h"
+#include "base/InputFile.h"
 #include "igc/IGCCheck.h"
 #include "igc/KelvoTrace.h"
 
@@ -121,13 +122,21 @@ void IGCViewerController::openPanelDidEnd(int result, const QStringList& files) 
 }
 
 void IGCViewerController::addIGCFileWithPath(const QString& path) {
-    QFile file(path);
-    const QByteArray data = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    addIGCFileWithData(data, QFileInfo(path).fileName());
+    InputFile file = readInputFile(path.toStdString());
+    if (!file) {
+        m_viewerWindow->statusBar()->showMessage(QString::fromStdString(file.error));
+        beep();
+        return;
+    }
+    addTrace(std::make_shared<KelvoTrace>(std::move(file.bytes),
+                                          QFileInfo(path).fileName().toStdString()));
 }
 
 void IGCViewerController::addIGCFileWithData(const QByteArray& data, const QString& name) {
-    auto trace = std::make_shared<KelvoTrace>(Bytes(data.begin(), data.end()), name.toStdString());
+    addTrace(std::make_shared<KelvoTrace>(Bytes(data.begin(), data.end()), name.toStdString()));
+}
+
+void IGCViewerController::addTrace(const std::shared_ptr<KelvoTrace>& trace) {
     m_traces.push_back(trace);
     m_igcFilesDataSource->setData(m_traces);
     showTrace(trace);

@@ -37,7 +37,8 @@ class IGCViewerController : public QObject {
     void addIGCFile();
     // The chooser's end: only OK (1) adds the chosen file.
     void openPanelDidEnd(int result, const QStringList& files);
-    // A file that cannot be read adds an empty flight under its name.
+    // A file that cannot be read (missing, no regular file, over the size limit) adds
+    // nothing: the window's status line says why.
     void addIGCFileWithPath(const QString& path);
     // Appends the flight and shows it at once, whatever row the files table selects.
     void addIGCFileWithData(const QByteArray& data, const QString& name);
@@ -69,6 +70,7 @@ class IGCViewerController : public QObject {
 
   private:
     void makeWindow();
+    void addTrace(const std::shared_ptr<KelvoTrace>& trace);
     void showTrace(const std::shared_ptr<KelvoTrace>& trace);
     void showProblems(const KelvoTrace* trace);
 

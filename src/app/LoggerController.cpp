@@ -1234,7 +1234,11 @@ void LoggerController::importPanelDidEnd(int returnCode, const QString& file) {
     const auto format =
         FileFactory::shared().getFileInstanceWithExtension(QFileInfo(file).suffix().toStdString());
     if (!format) return;
-    format->parseFile(file.toStdString(), m_logger->loggerData());
+    const std::string error = format->parseFile(file.toStdString(), m_logger->loggerData());
+    if (!error.empty()) {
+        setStatus(tr("Import failed: %1").arg(QString::fromStdString(error)));
+        return;
+    }
     // What the pilot imported replaces the recorder's own: it may be written back.
     LoggerData& data = m_logger->loggerData();
     if (!data.waypoints().empty()) data.markKnown(LoggerPart::Waypoints);

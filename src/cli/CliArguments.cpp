@@ -40,7 +40,7 @@ const std::vector<CommandSyntax>& commands() {
         {"declaration", kDevice, {}, {}, 0},
         {"upload", join(kDevice, {"--waypoints"}), {"--declaration"},
          {"--truncate", "--replace-all"}, 0},
-        {"convert", {}, {}, {}, 2},
+        {"convert", {}, {}, {"--partial"}, 2},
         {"igc", {}, {}, {"--fixes"}, 1},
         {"logbook", {}, {}, {}, 0, 1},
         {"check", {}, {}, {}, 1, kAnyNumberOfFiles},
@@ -65,7 +65,7 @@ const char* CliArguments::usage() {
            "  declaration --type T --port P\n"
            "  upload      --type T --port P --waypoints FILE [--declaration FILE.json]\n"
            "              [--truncate] [--replace-all]\n"
-           "  convert     IN OUT\n"
+           "  convert     IN OUT [--partial]\n"
            "  igc         FILE [--fixes]\n"
            "  logbook     [DIR]   (the flights folder's flights, newest first)\n"
            "  check       FILE...\n"

@@ -1,6 +1,7 @@
 #include "cli/CliJson.h"
 
 #include <cmath>
+#include <ostream>
 
 #include "base/Format.h"
 #include "base/Text.h"
@@ -209,28 +210,47 @@ void applyDeclarationJson(const Json& document, Declaration& declaration) {
     if (document.contains("task")) declaration.setTask(readTask(document.at("task")));
 }
 
-Json traceJson(const KelvoTrace& trace, bool withFixes) {
+Json traceJson(const KelvoTrace& trace) {
     Json task = Json::array();
     for (const auto& waypoint : trace.waypoints()) task.push_back(pointJson(*waypoint));
     Json header = Json::object();
     for (const auto& [key, value] : trace.header()) header[key] = value;
-    Json document{{"fileName", trace.fileName()},
-                  {"date", dateJson(trace.dateOfFlight())},
-                  {"header", std::move(header)},
-                  {"task", std::move(task)},
-                  {"fixCount", trace.points().size()},
-                  {"skippedFixes", trace.skippedFixes()}};
-    if (withFixes) {
-        Json fixes = Json::array();
-        for (const auto& fix : trace.points()) {
-            fixes.push_back({{"time", isoUtc(fix.timeStamp())},
-                             {"latitude", roundedDegrees(fix.position().latitudeDegrees())},
-                             {"longitude", roundedDegrees(fix.position().longitudeDegrees())},
-                             {"elevation", fix.position().elevation()}});
-        }
-        document["fixes"] = std::move(fixes);
+    return Json{{"fileName", trace.fileName()},
+                {"date", dateJson(trace.dateOfFlight())},
+                {"header", std::move(header)},
+                {"task", std::move(task)},
+                {"fixCount", trace.points().size()},
+                {"skippedFixes", trace.skippedFixes()}};
+}
+
+namespace {
+
+std::string dumped(const Json& value, int indent) {
+    return value.dump(indent, ' ', false, Json::error_handler_t::replace);
+}
+
+}  // namespace
+
+void writeTraceJson(std::ostream& out, const Json& document, const KelvoTrace& trace,
+                    bool withFixes) {
+    std::string summary = dumped(document, 2);
+    if (!withFixes) {
+        out << summary << '\n';
+        return;
     }
-    return document;
+    // The summary object stays open for the fixes, one line each, written as they come.
+    summary.resize(summary.size() - 2);  // its closing "\n}"
+    out << summary << ",\n  \"fixes\": [";
+    const char* separator = "\n    ";
+    for (const auto& fix : trace.points()) {
+        const Json point{{"time", isoUtc(fix.timeStamp())},
+                         {"latitude", roundedDegrees(fix.position().latitudeDegrees())},
+                         {"longitude", roundedDegrees(fix.position().longitudeDegrees())},
+                         {"elevation", fix.position().elevation()}};
+        out << separator << dumped(point, -1);
+        separator = ",\n    ";
+    }
+    out << "\n  ]\n}\n";
 }
 
 Json statisticsJson(const FlightStatistics& statistics) {

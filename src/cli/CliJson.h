@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <nlohmann/json.hpp>
 
 #include "LoggerAccess/FlightEntry.h"
@@ -34,9 +35,14 @@ Json declarationJson(const Declaration& declaration);
 // is of the wrong kind or out of range.
 void applyDeclarationJson(const Json& document, Declaration& declaration);
 
-// {"fileName", "date" (YYYY-MM-DD or null), "header", "task", "fixCount"} and, when asked
-// for, "fixes" ({"time", "latitude", "longitude", "elevation"}).
-Json traceJson(const KelvoTrace& trace, bool withFixes);
+// {"fileName", "date" (YYYY-MM-DD or null), "header", "task", "fixCount", "skippedFixes"}.
+Json traceJson(const KelvoTrace& trace);
+
+// Writes the document (an object) with, when asked for, "fixes" ({"time", "latitude",
+// "longitude", "elevation"}) as its last key. The fixes are written one by one, so a long
+// flight never becomes one value in memory.
+void writeTraceJson(std::ostream& out, const Json& document, const KelvoTrace& trace,
+                    bool withFixes);
 
 // {"takeoff", "landing" (ISO 8601 UTC), "flightTime" [s], "distanceFlown",
 // "greatestDistanceFromTakeoff", "taskDistance" [km], "highestAltitude", "lowestAltitude",

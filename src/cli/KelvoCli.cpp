@@ -3,9 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 
 #include "LoggerAccess/DeclarationCheck.h"
@@ -15,6 +13,7 @@
 #include "LoggerAccess/LoggerLimits.h"
 #include "LoggerAccess/SerialPortDictionary.h"
 #include "base/Format.h"
+#include "base/InputFile.h"
 #include "base/Text.h"
 #include "base/TransferRate.h"
 #include "base/UtcDate.h"
@@ -43,10 +42,11 @@ bool isNativeLXFlight(const fs::path& path) {
     return extension == ".LXN" || extension == ".FIL" || extension == ".SDI";
 }
 
-std::string readWholeFile(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file || fs::is_directory(path)) throw OperationFailure("cannot read " + path.string());
-    return std::string(std::istreambuf_iterator<char>(file), {});
+// A folder, device, pipe or a file over the size limit is refused before it is read.
+Bytes readWholeFile(const fs::path& path) {
+    InputFile file = readInputFile(path);
+    if (!file) throw OperationFailure(file.error);
+    return std::move(file.bytes);
 }
 
 // The waypoint format of the file's extension; a usage error when there is none.
@@ -65,11 +65,12 @@ std::unique_ptr<ImportFile> waypointFormatOf(const fs::path& path) {
     return format;
 }
 
-// The waypoints and routes of a waypoint file.
-void readWaypointFile(const fs::path& path, LoggerData& data) {
-    auto format = waypointFormatOf(path);
-    readWholeFile(path);  // an unreadable file is a failure, not an empty list
-    format->parseFile(path, data);
+// The waypoints and routes of a waypoint file. A file without waypoints is allowed unless
+// refused: upload decides about it itself (--replace-all).
+void readWaypointFile(const fs::path& path, LoggerData& data,
+                      ImportFile::EmptyFile empty = ImportFile::EmptyFile::Allowed) {
+    const std::string error = waypointFormatOf(path)->parseFile(path, data, empty);
+    if (!error.empty()) throw OperationFailure(error);
 }
 
 void printJson(std::ostream& out, const Json& document) {
@@ -393,16 +394,12 @@ void KelvoCli::convert() {
         if (toUpperAscii(output.extension().string()) != ".IGC") {
             throw UsageError("a native LX flight converts to an .igc file");
         }
-        const std::string native = readWholeFile(input);
-        const ByteSpan bytes(reinterpret_cast<const std::uint8_t*>(native.data()), native.size());
-        if (!LXTrackFile::convertNativeData(bytes, output)) {
-            throw OperationFailure("could not write " + output.string());
-        }
+        convertNativeFlight(input, output);
         warnOfProblems(output);
     } else {
         auto outputFormat = waypointFormatOf(output);
         LoggerData data;
-        readWaypointFile(input, data);
+        readWaypointFile(input, data, ImportFile::EmptyFile::Refused);
         if (!outputFormat->makeFile(output, &data)) {
             throw OperationFailure("could not write " + output.string());
         }
@@ -410,15 +407,30 @@ void KelvoCli::convert() {
     m_out << output.string() << '\n';
 }
 
+// An incomplete flight (cut off, or no LX flight at all) replaces nothing unless --partial
+// asks for what there is.
+void KelvoCli::convertNativeFlight(const fs::path& input, const fs::path& output) {
+    LXTrackFile flight(readWholeFile(input));
+    const Fil2IgcResult result = flight.translateToIGC();
+    if (!result.complete()) {
+        const std::string problem =
+            input.string() + " is not a complete flight: " + result.incomplete;
+        if (!m_arguments.flag("--partial")) {
+            throw OperationFailure(problem + " (--partial converts what there is)");
+        }
+        m_err << "kelvo-cli: " << problem << "; converted what there is\n";
+    }
+    if (!flight.writeToFile(output)) throw OperationFailure("could not write " + output.string());
+}
+
 void KelvoCli::igc() {
     const fs::path path = m_arguments.positionals()[0];
-    readWholeFile(path);  // an unreadable file is a failure, not an empty trace
-    const KelvoTrace trace = KelvoTrace::fromIGCFile(path);
+    const KelvoTrace trace(readWholeFile(path), path.filename().string());
     const FlightStatistics statistics = FlightStatistics::of(trace);
     if (json()) {
-        Json document = traceJson(trace, m_arguments.flag("--fixes"));
+        Json document = traceJson(trace);
         document["statistics"] = statisticsJson(statistics);
-        return printJson(m_out, document);
+        return writeTraceJson(m_out, document, trace, m_arguments.flag("--fixes"));
     }
     m_out << "File: " << trace.fileName() << '\n';
     m_out << "Date: " << (trace.dateOfFlight() ? isoUtc(*trace.dateOfFlight()).substr(0, 10) : "-")

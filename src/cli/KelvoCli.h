@@ -34,6 +34,8 @@ class KelvoCli {
     void declaration();
     void upload();
     void convert();
+    void convertNativeFlight(const std::filesystem::path& input,
+                             const std::filesystem::path& output);
     void igc();
     void logbook();
     void printLogbookText(const std::filesystem::path& folder,

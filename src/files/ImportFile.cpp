@@ -1,9 +1,8 @@
 #include "files/ImportFile.h"
 
-#include <fstream>
-#include <iterator>
-
+#include "LoggerAccess/LoggerData.h"
 #include "base/AtomicFile.h"
+#include "base/InputFile.h"
 #include "base/Log.h"
 #include "base/Windows1252.h"
 
@@ -84,14 +83,19 @@ std::optional<Bytes> ImportFile::makeDataFromLoggerData(const LoggerData*) {
     return std::nullopt;
 }
 
-void ImportFile::parseFile(const std::filesystem::path& path, LoggerData& loggerData) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return;
-    const Bytes bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad()) return;
-    parseData(bytes, loggerData);
+std::string ImportFile::parseFile(const std::filesystem::path& path, LoggerData& loggerData,
+                                  EmptyFile empty) {
+    const InputFile file = readInputFile(path);
+    if (!file) return file.error;
+    // Every format replaces the waypoint list, so a file that yields none would empty it:
+    // it is tried on a scratch container first.
+    if (empty == EmptyFile::Refused) {
+        LoggerData trial;
+        parseData(file.bytes, trial);
+        if (trial.waypointCount() == 0) return path.string() + ": no waypoint found in the file";
+    }
+    parseData(file.bytes, loggerData);
+    return {};
 }
 
 bool ImportFile::makeFile(const std::filesystem::path& path, const LoggerData* loggerData) {

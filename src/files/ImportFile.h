@@ -53,8 +53,14 @@ class ImportFile {
     // container is absent when no logger is connected.
     virtual std::optional<Bytes> makeDataFromLoggerData(const LoggerData* loggerData);
 
-    // Reads the whole file and parses it; an unreadable file changes nothing.
-    void parseFile(const std::filesystem::path& path, LoggerData& loggerData);
+    // Whether a file that yields no waypoint is an error (importing it would empty the
+    // waypoint list) or a list the caller decides about.
+    enum class EmptyFile { Refused, Allowed };
+    // Reads the whole file (through readInputFile) and parses it. A file that cannot be
+    // read, or that yields no waypoint when such files are refused, changes nothing and
+    // answers why, naming the file; empty when the file was read.
+    std::string parseFile(const std::filesystem::path& path, LoggerData& loggerData,
+                          EmptyFile empty = EmptyFile::Refused);
     // Writes the format's bytes atomically; false when there were none or writing failed.
     bool makeFile(const std::filesystem::path& path, const LoggerData* loggerData);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TempFolder.h"
+#include "base/UtcDate.h"
 #include "geo/Declaration.h"
 #include "geo/Route.h"
 #include "geo/Waypoint.h"
@@ -82,6 +83,42 @@ TEST(LoggerData, ClearEmptiesEverythingButKeepsTheDeclaration) {
     data.setDeclaration(nullptr);  // never absent
     ASSERT_NE(data.declaration(), nullptr);
     EXPECT_NE(data.declaration(), declaration);
+}
+
+// Whichever driver fills the directory, its file names name one file in the chosen folder.
+TEST(LoggerData, DirectoryFileNamesAreSafeToWriteUnder) {
+    const std::pair<const char*, const char*> names[] = {
+        {"../../etc/passwd", "etc_passwd"},
+        {"C:\\flights\\A B.IGC", "C__flights_A_B.IGC"},
+        {"A\x01\n\x7f\xc3\xa9.IGC", "A_____.IGC"},
+        {"._.hidden.IGC", "hidden.IGC"},
+        {"..", "flight-3-2008-07-15.IGC"},
+        {"", "flight-3-2008-07-15.IGC"},
+        {"9A7L0013-x_1.LXN", "9A7L0013-x_1.LXN"},
+    };
+    FlightDirectory directory;
+    for (const auto& [device, safe] : names) {
+        FlightEntry entry;
+        entry.number = "3";
+        entry.date = utcTime(2008, 7, 15, 10, 5, 0);
+        entry.filename = device;
+        directory.push_back(entry);
+    }
+    FlightEntry withoutDate;
+    withoutDate.filename = "/";
+    directory.push_back(withoutDate);
+    directory.push_back(FlightEntry{});
+    LoggerData data;
+    data.setFlightDirectory(directory);
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        EXPECT_EQ(data.flightDirectory()[i].filename, names[i].second) << names[i].first;
+    }
+    EXPECT_EQ(data.flightDirectory()[std::size(names)].filename, "flight-7.IGC");
+    EXPECT_FALSE(data.flightDirectory().back().filename);
+    FlightEntry longName;
+    longName.filename = std::string(300, 'x');
+    data.addFlightToDirectory(longName);
+    EXPECT_EQ(data.flightDirectory().back().filename, std::string(200, 'x'));
 }
 
 TEST(FlightEntry, ShowsItsFieldsByKey) {

@@ -5,7 +5,9 @@
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <memory>
@@ -151,16 +153,18 @@ class IGCViewerTest : public QObject {
         QCOMPARE(problems.count(), 0);
     }
 
-    void flightsWithoutRecordsOrFileShowEmptyTables() {
+    void flightsWithoutRecordsShowEmptyTablesAndUnreadableFilesAreRefused() {
         m_viewer->addIGCFileWithData("B0900005200000N00200000EA003000030003509010\r\n",
                                      "fixes-only.igc");
         QCOMPARE(m_viewer->headerDataSource()->rowCount(), 0);
         QCOMPARE(m_viewer->taskDataSource()->rowCount(), 0);
 
         const QTemporaryDir folder;
-        m_viewer->addIGCFileWithPath(folder.filePath("missing.igc"));
-        QCOMPARE(cell(*m_viewer->igcFilesDataSource(), 1, 0), QString("missing.igc"));
-        QVERIFY(m_viewer->traces().back()->points().empty());
+        for (const QString& path : {folder.filePath("missing.igc"), QString("/dev/zero")}) {
+            m_viewer->addIGCFileWithPath(path);
+            QCOMPARE(m_viewer->traces().size(), std::size_t(1));
+            QVERIFY(m_viewer->viewerWindow()->statusBar()->currentMessage().startsWith(path));
+        }
     }
 
     void fileChooserAddsOnlyOnOk() {

@@ -1,6 +1,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QTemporaryDir>
 
 #include "app/ExportPanelController.h"
@@ -114,6 +115,19 @@ class ImportExportFlowTest : public QObject {
         m_fixture->controller.importPanelDidEnd(QDialog::Rejected, cup);
         m_fixture->controller.importPanelDidEnd(QDialog::Accepted, folder.filePath("some.txt"));
         QCOMPARE(logger().waypoints().size(), std::size_t(2));
+    }
+
+    void filesWithoutWaypointsOrNoFileAtAllReplaceNothing() {
+        const QTemporaryDir folder;
+        QVERIFY(QFile(folder.filePath("empty.cup")).open(QIODevice::WriteOnly));
+        QVERIFY(QDir(folder.path()).mkdir("folder.cup"));
+        logger().waypoints().resize(2);
+        for (const QString& name : {QString("empty.cup"), QString("folder.cup")}) {
+            m_fixture->controller.importPanelDidEnd(QDialog::Accepted, folder.filePath(name));
+            QCOMPARE(logger().waypoints().size(), std::size_t(2));
+            const QString status = m_fixture->window.statusLine->text();
+            QVERIFY2(status.startsWith("Import failed: ") && status.contains(name), qPrintable(status));
+        }
     }
 
   private:

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <nlohmann/json.hpp>
+#include <random>
 #include <sstream>
 
 #include "LoggerAccess/LoggerData.h"
@@ -129,6 +132,76 @@ TEST(CheckCommand, SaysOkOrNamesEachProblemPerFile) {
                               "reason": "the file does not begin with an A record"}]})"));
     EXPECT_EQ(environment.cli({"check", "good.igc"}).status, 0);
     EXPECT_EQ(environment.cli({"check"}).status, 2);
+}
+
+std::string noise(std::size_t size) {
+    std::mt19937 random(11);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random());
+    return bytes;
+}
+
+// A failed run says why on one line of standard error and writes nothing else.
+void expectFailure(const CliRun& run, const std::string& reason) {
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_TRUE(run.out.empty()) << run.out;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+}
+
+TEST(ConvertCommand, RefusesIncompleteFlightsAndKeepsTheEarlierFileUnlessPartial) {
+    ToolEnvironment environment;
+    const Bytes native = sim::demoLXNativeFlight(demoFlight()).bytes();
+    writeFile(environment.file("flight.LXN"), std::string(native.begin(), native.end()));
+    writeFile(environment.file("cut.LXN"), std::string(native.begin(), native.begin() + 2000));
+    writeFile(environment.file("noise.LXN"), noise(100000));
+    ASSERT_EQ(environment.cli({"convert", "flight.LXN", "flight.igc"}).status, 0);
+    const std::string good = readFile(environment.file("flight.igc"));
+
+    for (const std::string source : {"cut.LXN", "noise.LXN"}) {
+        expectFailure(environment.cli({"convert", source, "flight.igc"}),
+                      source + " is not a complete flight");
+        EXPECT_EQ(readFile(environment.file("flight.igc")), good) << source;
+    }
+    const CliRun partial = environment.cli({"convert", "cut.LXN", "flight.igc", "--partial"});
+    ASSERT_EQ(partial.status, 0) << partial.err;
+    EXPECT_NE(partial.err.find("converted what there is"), std::string::npos) << partial.err;
+    const auto fixes = bRecords(readFile(environment.file("flight.igc")));
+    const auto allFixes = bRecords(good);
+    ASSERT_FALSE(fixes.empty());
+    ASSERT_LT(fixes.size(), allFixes.size());
+    // The last fix may be one the cut ran through.
+    EXPECT_TRUE(std::equal(fixes.begin(), fixes.end() - 1, allFixes.begin()));
+}
+
+TEST(ConvertCommand, WaypointFilesWithoutWaypointsFail) {
+    ToolEnvironment environment;
+    writeFile(environment.file("empty.cup"), "");
+    writeFile(environment.file("noise.cup"), noise(5000));
+    for (const std::string source : {"empty.cup", "noise.cup"}) {
+        expectFailure(environment.cli({"convert", source, "out.dbt"}), "no waypoint");
+        EXPECT_FALSE(std::filesystem::exists(environment.file("out.dbt")));
+    }
+}
+
+// Devices, folders and pipes are refused before anything is read (a pipe without a writer
+// would block, /dev/zero never ends), and so is a file over the size limit.
+TEST(FileInputs, OnlyRegularFilesWithinTheLimitAreRead) {
+    ToolEnvironment environment;
+    std::filesystem::create_symlink("/dev/zero", environment.file("zero.cup"));
+    std::filesystem::create_directory(environment.file("folder.igc"));
+    ASSERT_EQ(::mkfifo(environment.file("pipe.LXN").c_str(), 0600), 0);
+    writeFile(environment.file("huge.igc"), "");
+    std::filesystem::resize_file(environment.file("huge.igc"), (64 << 20) + 1);
+
+    const std::vector<std::vector<std::string>> refused{{"igc", "/dev/zero"},
+                                                        {"convert", "zero.cup", "out.dbt"},
+                                                        {"igc", "folder.igc", "--json"},
+                                                        {"convert", "pipe.LXN", "out.igc"}};
+    for (const auto& arguments : refused) {
+        expectFailure(environment.cli(arguments), arguments[1] + ": not a regular file");
+    }
+    expectFailure(environment.cli({"igc", "huge.igc"}), "huge.igc: larger than the 64 MiB");
 }
 
 // The waypoints of a file, read by its format.

@@ -71,12 +71,15 @@ TEST(ImportFile, ParsesReadableFilesOnlyAndWritesAtomically) {
     std::filesystem::create_directories(folder);
     RecordingFormat format;
     LoggerData data;
-    format.parseFile(folder / "missing.rec", data);
-    format.parseFile(folder, data);
+    EXPECT_NE(format.parseFile(folder / "missing.rec", data), "");
+    EXPECT_EQ(format.parseFile(folder, data), folder.string() +
+                                                  ": not a regular file (a folder, a device or a pipe)");
     EXPECT_FALSE(format.parsed);
 
     EXPECT_TRUE(format.makeFile(folder / "a.rec", nullptr));
-    format.parseFile(folder / "a.rec", data);
+    // This format yields no waypoint, which is a failure that names the file.
+    EXPECT_EQ(format.parseFile(folder / "a.rec", data),
+              (folder / "a.rec").string() + ": no waypoint found in the file");
     EXPECT_EQ(format.parsed, bytesOf("out"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
 

@@ -41,25 +41,10 @@ std::optional<FlarmRecord> FlarmRecord::parse(int number, std::string_view text)
             record.duration = stringf("%02d:%02d:%02d", hours, minutes, seconds);
         }
     }
-    record.filename = safeFileName(fields[0], number, record.start);
+    record.filename = fields[0];
     if (fields.size() > 4) record.pilot = fields[4];
     if (fields.size() > 5) record.gliderId = fields[5];
     return record;
-}
-
-std::string FlarmRecord::safeFileName(std::string_view name, int number,
-                                      std::optional<std::chrono::sys_seconds> date) {
-    const std::size_t separator = name.find_last_of("/\\");
-    if (separator != std::string_view::npos) name.remove_prefix(separator + 1);
-    std::string safe;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) safe.push_back(c);
-    }
-    if (!safe.empty() && safe != "." && safe != "..") return safe;
-    if (!date) return stringf("flight-%d.IGC", number);
-    const UtcFields fields = utcFields(*date);
-    return stringf("flight-%d-%04d-%02d-%02d.IGC", number, fields.year, fields.month, fields.day);
 }
 
 }  // namespace kelvo

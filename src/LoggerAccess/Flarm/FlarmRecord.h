@@ -11,7 +11,7 @@ namespace kelvo {
 // "filename|YYYY-MM-DD|HH:MM:SS|HH:MM:SS[|pilot[|glider ID]]" (start time and duration).
 struct FlarmRecord {
     int number = 0;
-    // Safe to use as a file name in any folder: see safeFileName.
+    // As the device names it; the flight directory makes it safe to write under.
     std::string filename;
     // Known only when the date and both times are complete and valid.
     std::optional<std::chrono::sys_seconds> start;  // UTC
@@ -22,12 +22,6 @@ struct FlarmRecord {
 
     // Nothing when the text has fewer than four fields.
     static std::optional<FlarmRecord> parse(int number, std::string_view text);
-
-    // The device's file name is untrusted: only its last path component is kept, without
-    // control characters; an empty, "." or ".." name is replaced by one made of the record
-    // number and the date.
-    static std::string safeFileName(std::string_view name, int number,
-                                    std::optional<std::chrono::sys_seconds> date);
 };
 
 }  // namespace kelvo

@@ -40,12 +40,13 @@ class MemoryBuffer : public std::streambuf {
 
 }  // namespace
 
-void LXTrackFile::translateToIGC() {
+Fil2IgcResult LXTrackFile::translateToIGC() {
     MemoryBuffer buffer(m_nativeData);
     std::istream input(&buffer);
     std::ostringstream output;
-    convert_fil2igc(input, output);
+    Fil2IgcResult result = convert_fil2igc(input, output);
     m_igcData = std::move(output).str();
+    return result;
 }
 
 bool LXTrackFile::writeToFile(const std::filesystem::path& path) const {

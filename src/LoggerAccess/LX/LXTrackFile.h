@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "LoggerAccess/LX/convert_fil2igc.h"
 #include "base/Bytes.h"
 
 namespace kelvo {
@@ -23,7 +24,8 @@ class LXTrackFile {
     const std::string& igcData() const { return m_igcData; }
     void setIGCData(std::string data) { m_igcData = std::move(data); }
 
-    void translateToIGC();
+    // Converts nativeData into igcData and answers whether the flight was complete.
+    Fil2IgcResult translateToIGC();
     // Writes the IGC text atomically; false when there is none or the write failed.
     bool writeToFile(const std::filesystem::path& path) const;
 

@@ -96,7 +96,7 @@ class Converter {
     Converter(std::istream& input, std::ostream& output) : m_in(*input.rdbuf()), m_out(output) {}
     ~Converter() { flush(); }
 
-    void run(const Fil2IgcProgress& progress);
+    Fil2IgcResult run(const Fil2IgcProgress& progress);
 
   private:
     // One record's bytes, zero beyond what the input delivered.
@@ -107,6 +107,8 @@ class Converter {
     };
 
     void loadLengthTable();
+    // Why what follows the end record is not what a flight ends with; empty when it is.
+    std::string checkTail();
     int nextByte();
     // Reads size bytes; false when the input ended inside the record.
     bool read(Record& record, std::size_t size);
@@ -150,22 +152,43 @@ class Converter {
     bool m_lineOpen = false;
 };
 
-void Converter::run(const Fil2IgcProgress& progress) {
+Fil2IgcResult Converter::run(const Fil2IgcProgress& progress) {
     loadLengthTable();
+    Fil2IgcResult result;
     int next = nextByte();
     while (next >= 0 && next != kEnd) {
         if (progress) progress(m_position - 1);
         std::uint8_t tag = static_cast<std::uint8_t>(next);
         if (tag == kFiller) {
             tag = convertFiller();
+            if (tag == kFiller) next = -1;
             if (tag == kFiller || tag == kEnd) break;
             if (progress) progress(m_position - 1);
         }
         if (tag != kBExtensionValues) closeOpenLine();
-        if (!convert(tag)) break;
+        if (!convert(tag)) {
+            result.incomplete = "the data ends inside a record at byte " +
+                                std::to_string(m_position);
+            break;
+        }
         next = nextByte();
     }
     closeOpenLine();
+    if (result.complete()) {
+        result.incomplete = next < 0 ? "the data ends before the flight's end record"
+                                     : checkTail();
+    }
+    return result;
+}
+
+std::string Converter::checkTail() {
+    std::size_t count = 0;
+    while (count <= kLengthTableSize && nextByte() >= 0) ++count;
+    if (count == 0 || count == kLengthTableSize) return {};
+    const std::string amount =
+        count > kLengthTableSize ? "more than 256" : std::to_string(count);
+    return amount + " bytes follow the flight's end record, where nothing or the 256-byte " +
+           "record table belongs";
 }
 
 // The last 256 bytes of the input, when it has that many; otherwise every length is 0.
@@ -524,10 +547,10 @@ void Converter::flush() {
 
 }  // namespace
 
-int convert_fil2igc(std::istream& input, std::ostream& output, const Fil2IgcProgress& progress) {
+Fil2IgcResult convert_fil2igc(std::istream& input, std::ostream& output,
+                              const Fil2IgcProgress& progress) {
     Converter converter(input, output);
-    converter.run(progress);
-    return 2;
+    return converter.run(progress);
 }
 
 }  // namespace kelvo

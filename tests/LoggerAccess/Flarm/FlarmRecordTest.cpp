@@ -37,16 +37,6 @@ TEST(FlarmRecord, IncompleteDateOrTimesLeaveOutDateAndTimes) {
     EXPECT_FALSE(FlarmRecord::parse(0, "A.IGC|2008-07-15|10:05:00"));
 }
 
-TEST(FlarmRecord, DeviceFileNameCannotLeaveTheChosenFolder) {
-    const auto date = utcTime(2008, 7, 15);
-    EXPECT_EQ(FlarmRecord::safeFileName("../../etc/passwd", 3, date), "passwd");
-    EXPECT_EQ(FlarmRecord::safeFileName("C:\\flights\\A.IGC", 3, date), "A.IGC");
-    EXPECT_EQ(FlarmRecord::safeFileName("A\x01\n\x7f.IGC", 3, date), "A.IGC");
-    EXPECT_EQ(FlarmRecord::safeFileName("flights/..", 3, date), "flight-3-2008-07-15.IGC");
-    EXPECT_EQ(FlarmRecord::safeFileName(".", 3, std::nullopt), "flight-3.IGC");
-    EXPECT_EQ(FlarmRecord::safeFileName("dir/", 4, std::nullopt), "flight-4.IGC");
-}
-
 TEST(FlarmAircraftType, NamesCodesOneToThirteen) {
     EXPECT_EQ(KelvoFlarm::aircraftTypeName(1), "Glider");
     EXPECT_EQ(KelvoFlarm::aircraftTypeName(8), "Powered Airplane");

@@ -205,15 +205,37 @@ TEST(ConvertFil2Igc, UnknownTagWithoutLengthTableHasNoData) {
     EXPECT_EQ(convertLines(Bytes{0x91, 0x40}), std::vector<std::string>{"LLXNUNKNOWN91"});
 }
 
-TEST(ConvertFil2Igc, ReportsProgressBeforeEachRecordAndAnswersTwo) {
+TEST(ConvertFil2Igc, ReportsProgressBeforeEachRecord) {
     LXNativeFlightEncoder flight;
     flight.text("A").filler(1).text("B").end();
     std::vector<std::size_t> positions;
     std::istringstream input(std::string(flight.bytes().begin(), flight.bytes().end()));
     std::ostringstream output;
-    EXPECT_EQ(convert_fil2igc(input, output, [&](std::size_t at) { positions.push_back(at); }), 2);
+    EXPECT_TRUE(
+        convert_fil2igc(input, output, [&](std::size_t at) { positions.push_back(at); }).complete());
     EXPECT_EQ(positions, (std::vector<std::size_t>{0, 2, 4}));
     EXPECT_EQ(output.str(), "A\r\nLLXNEMPTY1\r\nB\r\n");
+}
+
+// Complete: the end record, then nothing or the record-length table of a secure download.
+TEST(ConvertFil2Igc, TellsCompleteFlightsFromCutOrForeignData) {
+    LXNativeFlightEncoder flight;
+    flight.text("HFXYZ").origin(36000, 0, 0).fix(36000, 0, 0, 500, 510, true).end();
+    const Bytes whole = flight.bytes();
+    Bytes secure = whole;
+    secure.resize(whole.size() + 256, 0x01);
+    EXPECT_TRUE(LXTrackFile(whole).translateToIGC().complete());
+    EXPECT_TRUE(LXTrackFile(secure).translateToIGC().complete());
+
+    Bytes trailing = whole;
+    trailing.resize(whole.size() + 5);
+    const Bytes cutInsideFix(whole.begin(), whole.end() - 4);
+    const Bytes withoutEnd(whole.begin(), whole.end() - 1);
+    const Bytes fillerToTheEnd{0x00, 0x00};
+    for (const Bytes& native : {trailing, cutInsideFix, withoutEnd, fillerToTheEnd}) {
+        LXTrackFile file(native);
+        EXPECT_FALSE(file.translateToIGC().incomplete.empty()) << native.size();
+    }
 }
 
 TEST(ConvertFil2Igc, ArbitraryBytesConvertWithoutFault) {
