@@ -25,21 +25,31 @@ termios attributesOf(const std::string& path) {
     return attributes;
 }
 
-// Another program (stty as root, say) changes the line discipline under an open port.
-void setBlockingReads(const std::string& path) {
+// What another program (stty as root, say) does to the line.
+void changeAttributes(const std::string& path, void (*change)(termios&)) {
     termios attributes = attributesOf(path);
-    attributes.c_cc[VMIN] = 1;
-    attributes.c_cc[VTIME] = 0;
+    change(attributes);
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ::tcsetattr(fd, TCSANOW, &attributes);
     ::close(fd);
+}
+
+void blockingReads(termios& attributes) {
+    attributes.c_cc[VMIN] = 1;
+    attributes.c_cc[VTIME] = 0;
+}
+
+void cooked(termios& attributes) {
+    attributes.c_iflag |= ICRNL | IXON;
+    attributes.c_oflag |= OPOST | ONLCR;
+    attributes.c_lflag |= ICANON | ECHO | ISIG;
 }
 
 TEST(TerminalPort, ReadsKeepTheirDeadlineWhateverTheLineDisciplineSays) {
     sim::PseudoTerminal line;
     TerminalPort port;
     ASSERT_TRUE(port.open(line.slavePath())) << port.lastError();
-    setBlockingReads(line.slavePath());
+    changeAttributes(line.slavePath(), blockingReads);
 
     std::uint8_t buffer[4] = {};
     const auto start = std::chrono::steady_clock::now();
@@ -51,13 +61,25 @@ TEST(TerminalPort, ReadsKeepTheirDeadlineWhateverTheLineDisciplineSays) {
     EXPECT_EQ(buffer[1], 'k');
 }
 
-TEST(TerminalPort, HoldsTheLineAloneAndGivesItBackAsFound) {
+TEST(TerminalPort, HoldsACookedLineRawAndAloneAndGivesItBackAsFound) {
     sim::PseudoTerminal line;
+    changeAttributes(line.slavePath(), cooked);
     const termios before = attributesOf(line.slavePath());
     {
         TerminalPort first;
         ASSERT_TRUE(first.open(line.slavePath()));
-        EXPECT_EQ(attributesOf(line.slavePath()).c_cc[VMIN], 0);
+        const termios raw = attributesOf(line.slavePath());
+        EXPECT_EQ(raw.c_cc[VMIN], 0);
+        EXPECT_EQ(raw.c_lflag & (ICANON | ECHO | ISIG), 0u);
+        EXPECT_EQ(raw.c_iflag & (ICRNL | IXON), 0u);
+        EXPECT_EQ(raw.c_oflag & OPOST, 0u);
+        EXPECT_EQ(raw.c_cflag & (CSIZE | CSTOPB | PARENB | CRTSCTS), static_cast<tcflag_t>(CS8));
+        // Carriage returns and XOFF pass unchanged and nothing is echoed.
+        ASSERT_TRUE(line.write(std::string("\r\x13")));
+        std::uint8_t received[2] = {};
+        EXPECT_EQ(first.readFully(received, 1s), 2u);
+        EXPECT_EQ(received[1], 0x13);
+        EXPECT_TRUE(line.readSome(4, 50ms).empty());
         EXPECT_TRUE(first.setSpeed(100000));
         EXPECT_EQ(first.speed(), 57600);
 
@@ -66,6 +88,7 @@ TEST(TerminalPort, HoldsTheLineAloneAndGivesItBackAsFound) {
         EXPECT_EQ(second.lastError(), line.slavePath() + " is in use by another program.");
     }
     const termios after = attributesOf(line.slavePath());
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
     EXPECT_EQ(after.c_cc[VMIN], before.c_cc[VMIN]);
     EXPECT_EQ(::cfgetospeed(&after), ::cfgetospeed(&before));
     TerminalPort again;

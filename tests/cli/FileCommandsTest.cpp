@@ -21,13 +21,8 @@ namespace {
 
 using nlohmann::json;
 
-const sim::DemoContent& demo() {
-    static const auto content = sim::DemoContent::make(sim::DemoSize::Small);
-    return content;
-}
-
 const sim::DemoFlight& demoFlight() {
-    return demo().flights.front();
+    return smallDemo().flights.front();
 }
 
 std::vector<std::string> bRecords(const std::string& igc) {
@@ -83,7 +78,7 @@ TEST(LogbookCommand, ListsTheFolderNewestFirstAgainFromItsIndex) {
     std::filesystem::create_directories(environment.file("flights/2026"));
     const sim::DemoRecorder recorder;
     std::vector<std::string> names;
-    for (const auto& flight : demo().flights) {
+    for (const auto& flight : smallDemo().flights) {
         names.push_back("2026/" + sim::demoIgcFileName(flight, recorder));
         writeFile(environment.file("flights/" + names.back()), sim::demoIgcFile(flight, recorder));
     }
@@ -94,7 +89,7 @@ TEST(LogbookCommand, ListsTheFolderNewestFirstAgainFromItsIndex) {
         ASSERT_EQ(entries.size(), names.size());
         EXPECT_EQ(entries[0]["file"], names.back());  // the demo flights are in date order
         EXPECT_EQ(entries[0]["pilot"], "Anna Keller");
-        EXPECT_EQ(entries[0]["registration"], demo().flights.back().gliderId);
+        EXPECT_EQ(entries[0]["registration"], smallDemo().flights.back().gliderId);
         EXPECT_GT(entries[0]["distance"], 0);
     }
     EXPECT_EQ(

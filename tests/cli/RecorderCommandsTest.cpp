@@ -32,11 +32,6 @@ std::ostream& operator<<(std::ostream& stream, const Family& family) {
     return stream << family.alias;
 }
 
-const sim::DemoContent& demo() {
-    static const auto content = sim::DemoContent::make(sim::DemoSize::Small);
-    return content;
-}
-
 std::size_t lineCount(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
@@ -84,7 +79,7 @@ TEST_P(RecorderCommands, ListsTheFlightsAndDownloadsOneAsIgc) {
               (m_environment.folder() / "kelvo/ports" / GetParam().portName).string());
 
     const json flights = cliJson("flights");
-    ASSERT_EQ(flights.size(), demo().flights.size());
+    ASSERT_EQ(flights.size(), smallDemo().flights.size());
     const json& first = flights[0];
     EXPECT_EQ(first["number"], "0");
     EXPECT_EQ(first["date"], "2026-05-14T10:38:30Z");
@@ -98,7 +93,7 @@ TEST_P(RecorderCommands, ListsTheFlightsAndDownloadsOneAsIgc) {
     // The trace holds the fixes the recorder logged.
     const json trace =
         json::parse(m_environment.cli({"igc", "first.igc", "--json", "--fixes"}).out);
-    const auto& fixes = demo().flights[0].fixes;
+    const auto& fixes = smallDemo().flights[0].fixes;
     ASSERT_EQ(trace["fixCount"], fixes.size());
     for (std::size_t i = 0; i < fixes.size(); ++i) {
         EXPECT_NEAR(trace["fixes"][i]["latitude"].get<double>(), fixes[i].latitude, 1.0 / 60000);
@@ -327,7 +322,7 @@ TEST_P(RecorderCommands, SecondProgramOnABusyPortIsToldAtOnce) {
     EXPECT_NE(run.err.find("in use"), std::string::npos) << run.err;
 
     driver->readDirectory(true);
-    EXPECT_EQ(driver->flightDirectory().size(), demo().flights.size());
+    EXPECT_EQ(driver->flightDirectory().size(), smallDemo().flights.size());
     driver->disconnect();
 }
 

@@ -12,6 +12,8 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "sim/demo/DemoContent.h"
+
 extern char** environ;
 
 namespace kelvo::cli::test {
@@ -59,6 +61,11 @@ std::string firstLine(int descriptor) {
 }
 
 }  // namespace
+
+const sim::DemoContent& smallDemo() {
+    static const auto content = sim::DemoContent::make(sim::DemoSize::Small);
+    return content;
+}
 
 std::string readFile(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace kelvo::sim {
+struct DemoContent;
+}
+
 namespace kelvo::cli::test {
 
 // What a finished kelvo-cli run left behind.
@@ -54,6 +58,9 @@ class SimulatorProcess {
     int m_output = -1;  // kept open: the simulator must never write into a closed pipe
     std::string m_devicePath;
 };
+
+// The simulators' demo content with short flights, made once.
+const sim::DemoContent& smallDemo();
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& contents);

@@ -18,11 +18,6 @@ namespace {
 
 using nlohmann::json;
 
-const sim::DemoContent& demo() {
-    static const auto content = sim::DemoContent::make(sim::DemoSize::Small);
-    return content;
-}
-
 // A CUP file of count waypoints named W0, W1, ... along a meridian.
 std::string cupFile(int count) {
     std::string text = "name,code,country,lat,lon,elev,style,rwdir,rwlen,freq,desc\n";
@@ -60,7 +55,7 @@ class GuardedUpload : public testing::Test {
 
 TEST_F(GuardedUpload, LXRecorderKeepsItsDataWhenAReadFailsOrATaskDoesNotFit) {
     sim::LXRecorderEmulator recorder(line, 19200);
-    sim::loadDemo(recorder, demo());
+    sim::loadDemo(recorder, smallDemo());
     const std::string waypoints = file("db.cup", cupFile(5));
     const Bytes database = recorder.database();
     const Bytes declaration = recorder.declaration();
@@ -88,7 +83,7 @@ TEST_F(GuardedUpload, LXRecorderKeepsItsDataWhenAReadFailsOrATaskDoesNotFit) {
 }
 
 TEST_F(GuardedUpload, VolksloggerRecorderKeepsItsDataWhenAReadFailsOrTheFileIsTooLarge) {
-    sim::VolksloggerEmulator recorder(line, sim::demoVolksloggerMemory(demo()));
+    sim::VolksloggerEmulator recorder(line, sim::demoVolksloggerMemory(smallDemo()));
     const Bytes image = recorder.databaseImage();
     const std::string many = file("many.cup", cupFile(700));
     recorder.setFault(sim::VolksloggerEmulator::Fault::WrongCrc);
