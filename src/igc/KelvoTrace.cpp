@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 
+#include "base/InputFile.h"
 #include "base/Text.h"
 #include "base/UtcDate.h"
 #include "base/Windows1252.h"
@@ -111,21 +111,6 @@ bool isAsciiUpTo(std::string_view line, std::size_t count) {
     return any < 0x80;
 }
 
-// Only regular files: a device or a pipe could block or never end.
-std::optional<Bytes> readWholeFile(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return std::nullopt;
-    const std::streamoff size = in.tellg();
-    if (size < 0) return std::nullopt;
-    Bytes bytes(static_cast<std::size_t>(size));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), size);
-    if (in.gcount() != size) return std::nullopt;
-    return bytes;
-}
-
 }  // namespace
 
 KelvoTrace::KelvoTrace(Bytes igcData, std::string name) {
@@ -146,9 +131,10 @@ void KelvoTrace::setIGCData(Bytes igcData) {
 }
 
 bool KelvoTrace::setIGCFile(const std::filesystem::path& path) {
-    auto bytes = readWholeFile(path);
-    if (!bytes) return false;
-    setIGCData(std::move(*bytes));
+    // Only regular files within the input limit: a device or a pipe could block or never end.
+    InputFile file = readInputFile(path);
+    if (!file) return false;
+    setIGCData(std::move(file.bytes));
     return true;
 }
 
