@@ -15,6 +15,7 @@
 #include "base/Log.h"
 #include "sim/LX/LXNativeFlightEncoder.h"
 #include "sim/LX/LXRecorderEmulator.h"
+#include "sim/MemoryPort.h"
 #include "sim/PseudoTerminal.h"
 
 namespace kelvo {
@@ -36,22 +37,24 @@ struct Link {
 };
 
 TEST(LXSerial, SilentLineGivesEmptyBlockAndEmptyWriteSendsOnlyCrc) {
-    ScopedDelayScale scale(kFast);
     CapturingLogSink log;
-    sim::PseudoTerminal line;
-    LXSerial port;
-    port.setDescriptor(line.slavePath());
+    auto memory = std::make_unique<sim::MemoryPort>();
+    sim::MemoryPort& line = *memory;
+    LXSerial port(std::move(memory));
+    port.setDescriptor("/dev/ttyLX");
     ASSERT_TRUE(port.connect());
     EXPECT_TRUE(port.readBlockWithSize(10).empty());
     EXPECT_FALSE(port.lastBlockOK());
     EXPECT_TRUE(log.contains("ReadBlockWithSize (10): CRC mismatch (0xff)."));
     port.writeBlock({});
-    EXPECT_EQ(line.readSome(8, 500ms), Bytes{0xFF});
-    const Bytes block = {'a', 'b', 'c', 0x97};
-    line.write(block);
+    EXPECT_EQ(line.written(), Bytes{0xFF});
+    line.sendToHost(Bytes{'a', 'b', 'c', 0x97, 'd', 'e', 'f', 0x00});
+    line.corruptAt(7);  // the second block's CRC
     EXPECT_EQ(port.readBlockWithSize(3), (Bytes{'a', 'b', 'c'}));
     EXPECT_TRUE(port.lastBlockOK());
     EXPECT_TRUE(log.contains("ReadBlockWithSize (3): CRC OK."));
+    EXPECT_EQ(port.readBlockWithSize(3), (Bytes{'d', 'e', 'f'}));
+    EXPECT_FALSE(port.lastBlockOK());
 }
 
 TEST(LXSerial, TerminationSignalRestoresPortAttributesAndExits) {
