@@ -243,17 +243,23 @@ Outcome Volkslogger::readFile(const std::filesystem::path& path, int key, bool s
 
 Outcome Volkslogger::loadDatabase(bool reload) {
     if (!reload && m_databaseLoaded) return Outcome::success();
-    m_databaseLoaded = false;
-    for (const LoggerPart part : {LoggerPart::Waypoints, LoggerPart::Routes, LoggerPart::Declaration}) {
-        loggerData().forget(part);
-    }
+    setDatabaseLoaded(false);
     const int result = m_api->read_db_and_declaration();
     if (result != vl::VLA_ERR_NOERR) return outcomeOf(result, "the database was read");
-    m_databaseLoaded = true;
-    for (const LoggerPart part : {LoggerPart::Waypoints, LoggerPart::Routes, LoggerPart::Declaration}) {
-        loggerData().markKnown(part);
-    }
+    setDatabaseLoaded(true);
     return Outcome::success();
+}
+
+// The image holds waypoints, routes and declaration: they are known together or not at all.
+void Volkslogger::setDatabaseLoaded(bool loaded) {
+    m_databaseLoaded = loaded;
+    for (const LoggerPart part : {LoggerPart::Waypoints, LoggerPart::Routes, LoggerPart::Declaration}) {
+        if (loaded) {
+            loggerData().markKnown(part);
+        } else {
+            loggerData().forget(part);
+        }
+    }
 }
 
 Outcome Volkslogger::readWaypoints(bool reload) {
@@ -331,7 +337,7 @@ void Volkslogger::disconnect() {
     m_api->close(0);
     setConnected(false);
     m_directoryLoaded = false;
-    m_databaseLoaded = false;
+    setDatabaseLoaded(false);  // a new connection reads the image again
 }
 
 bool Volkslogger::storeWaypoints() {

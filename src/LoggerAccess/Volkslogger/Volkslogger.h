@@ -84,6 +84,7 @@ class Volkslogger : public Logger {
     // Reads the database image once a connection (again when asked); the parts it holds
     // are known only after a whole read.
     Outcome loadDatabase(bool reload);
+    void setDatabaseLoaded(bool loaded);
 
     std::unique_ptr<vl::VLAPI> m_api;
     bool m_databaseLoaded = false;
