@@ -10,6 +10,13 @@ namespace kelvo {
 
 namespace {
 
+constexpr double kMetresPerFoot = 0.3048;
+
+bool heightsInFeet() {
+    const int unit = KelvoPrefs::distanceUnit();
+    return unit == 1 || unit == 2;
+}
+
 QTimeZone& displayZone() {
     static QTimeZone zone = QTimeZone::systemTimeZone();
     return zone;
@@ -50,8 +57,35 @@ QString KelvoPrefsBasedFormatter::getDistanceDescription(double kilometres) {
     return QString::fromStdString(stringf("%6.1f", distance));
 }
 
+QString KelvoPrefsBasedFormatter::distanceUnitName() {
+    switch (KelvoPrefs::distanceUnit()) {
+        case 1:
+            return QStringLiteral("SM");
+        case 2:
+            return QStringLiteral("NM");
+        default:
+            return QStringLiteral("km");
+    }
+}
+
+QString KelvoPrefsBasedFormatter::heightUnitName() {
+    return heightsInFeet() ? QStringLiteral("ft") : QStringLiteral("m");
+}
+
+double KelvoPrefsBasedFormatter::heightFromMetres(double metres) {
+    return heightsInFeet() ? metres / kMetresPerFoot : metres;
+}
+
+double KelvoPrefsBasedFormatter::metresFromHeight(double height) {
+    return heightsInFeet() ? height * kMetresPerFoot : height;
+}
+
+QString KelvoPrefsBasedFormatter::titleWithUnit(const QString& title, const QString& unit) {
+    return QStringLiteral("%1 (%2)").arg(title, unit);
+}
+
 QString KelvoPrefsBasedFormatter::getBearingDescription(double degrees) {
-    return QString::fromStdString(stringf("%3.1f", degrees)) + QChar(0x00BA);
+    return QString::fromStdString(stringf("%3.1f", degrees)) + QChar(0x00B0);
 }
 
 QTimeZone KelvoPrefsBasedFormatter::displayTimeZone() {

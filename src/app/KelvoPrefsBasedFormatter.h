@@ -20,6 +20,17 @@ class KelvoPrefsBasedFormatter {
 
     // Distance [km] in the unit of the settings, "%6.1f".
     static QString getDistanceDescription(double kilometres);
+    // "km", "SM" or "NM": the unit that getDistanceDescription shows.
+    static QString distanceUnitName();
+
+    // Elevations and runway lengths go with the distance unit: metres with kilometres, feet
+    // with statute or nautical miles.
+    static QString heightUnitName();
+    static double heightFromMetres(double metres);
+    static double metresFromHeight(double height);
+
+    // A column title with the unit of its values: "Leg (km)".
+    static QString titleWithUnit(const QString& title, const QString& unit);
 
     // A bearing [degrees] as "%3.1f" followed by the degree mark.
     static QString getBearingDescription(double degrees);

@@ -22,6 +22,9 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/CheckedEntryDelegate.h"
+#include "app/OutlineView.h"
+
 namespace kelvo {
 
 namespace {
@@ -34,6 +37,7 @@ QTableView* makeTable(QWidget* parent, const QString& name, QAbstractItemView::S
     table->setSelectionMode(mode);
     table->horizontalHeader()->setStretchLastSection(true);
     table->verticalHeader()->setVisible(false);
+    table->setItemDelegate(new CheckedEntryDelegate(table));
     return table;
 }
 
@@ -131,8 +135,10 @@ QWidget* LoggerWindow::makeDatabaseTab() {
 
     auto* routesBox = new QGroupBox(tr("Routes"), splitter);
     auto* routesLayout = new QVBoxLayout(routesBox);
-    routesView = new QTreeView(routesBox);
-    routesView->setAcceptDrops(true);
+    routesView = new OutlineView(routesBox);
+    routesView->setItemDelegate(new CheckedEntryDelegate(routesView));
+    // Waypoints dropped in from the table, and moved within and between routes.
+    routesView->setDragDropMode(QAbstractItemView::DragDrop);
     addRouteButton = new QPushButton(tr("Add"), routesBox);
     deleteRouteButton = new QPushButton(tr("Delete"), routesBox);
     routesLayout->addWidget(routesView);

@@ -3,7 +3,6 @@
 #include <QMimeData>
 #include <algorithm>
 
-#include "app/KelvoPrefs.h"
 #include "app/KelvoPrefsBasedFormatter.h"
 #include "app/WaypointEditing.h"
 #include "app/WaypointsDataSource.h"
@@ -27,6 +26,10 @@ enum Column {
     LongitudeColumn
 };
 
+WaypointField coordinateFieldOf(int column) {
+    return column == LatitudeColumn ? WaypointField::latitude : WaypointField::longitude;
+}
+
 }  // namespace
 
 const QStringList& RoutesDataSource::columnIdentifiers() {
@@ -35,29 +38,11 @@ const QStringList& RoutesDataSource::columnIdentifiers() {
     return columns;
 }
 
-QString RoutesDataSource::legTitle(int distanceUnit) {
-    switch (distanceUnit) {
-        case 0:
-            return QStringLiteral("Leg (km)");
-        case 1:
-            return QStringLiteral("Leg (SM)");
-        case 2:
-            return QStringLiteral("Leg (NM)");
-        default:
-            return {};
-    }
-}
-
 void RoutesDataSource::setRoutes(RouteList* routes, WaypointList* waypoints) {
     beginResetModel();
     m_routes = routes;
     m_waypoints = waypoints;
     endResetModel();
-    const QString title = legTitle(KelvoPrefs::distanceUnit());
-    if (!title.isEmpty() && title != m_legTitle) {
-        m_legTitle = title;
-        Q_EMIT headerDataChanged(Qt::Horizontal, LegColumn, LegColumn);
-    }
 }
 
 bool RoutesDataSource::routeNameExists(const std::string& name) const {
@@ -84,14 +69,22 @@ bool RoutesDataSource::deleteItem(const QModelIndex& index) {
         beep();
         return false;
     }
-    beginResetModel();
     if (index.internalId() == kRouteRow) {
+        // The indexes of the later routes' waypoints name their route by its row.
+        beginResetModel();
         m_routes->erase(m_routes->begin() + index.row());
-    } else {
-        Route& route = *(*m_routes)[index.internalId() - 1];
-        route.deleteWaypoint(route.waypoints()[static_cast<std::size_t>(index.row())]);
+        endResetModel();
+        return true;
     }
-    endResetModel();
+    const QModelIndex routeIndex = index.parent();
+    Route& route = *routeOf(index);
+    WaypointList waypoints = route.waypoints();
+    beginRemoveRows(routeIndex, index.row(), index.row());
+    waypoints.erase(waypoints.begin() + index.row());
+    route.setWaypoints(std::move(waypoints));
+    endRemoveRows();
+    route.getDistance();
+    routeDidChange(routeIndex.row());
     return true;
 }
 
@@ -133,7 +126,7 @@ QVariant RoutesDataSource::routeData(std::size_t route, int column) const {
         case RouteColumn:
             return QString::fromStdString(shown.name());
         case DistanceColumn:
-            return QString::fromStdString(stringf("%6.1f", shown.getDistance()));
+            return KelvoPrefsBasedFormatter::getDistanceDescription(shown.getDistance());
         default:
             return QStringLiteral(" ");
     }
@@ -153,15 +146,18 @@ QVariant RoutesDataSource::waypointData(std::size_t route, std::size_t waypoint,
             return KelvoPrefsBasedFormatter::getBearingDescription(
                 shown.bearingFromPreviousWaypoint());
         case LatitudeColumn:
-            return KelvoPrefsBasedFormatter::getCoordinateDescription(shown.latitude());
+            return waypointFieldText(shown, WaypointField::latitude);
         default:
-            return KelvoPrefsBasedFormatter::getCoordinateDescription(shown.longitude());
+            return waypointFieldText(shown, WaypointField::longitude);
     }
 }
 
 QVariant RoutesDataSource::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    if (section == LegColumn) return m_legTitle;
+    const QString unit = KelvoPrefsBasedFormatter::distanceUnitName();
+    if (section == LegColumn) return KelvoPrefsBasedFormatter::titleWithUnit(tr("Leg"), unit);
+    if (section == DistanceColumn)
+        return KelvoPrefsBasedFormatter::titleWithUnit(tr("Distance"), unit);
     static const QStringList titles = {tr("Route"),   tr("Leg"),      tr("Distance"),
                                        tr("Bearing"), tr("Latitude"), tr("Longitude")};
     return titles.value(section);
@@ -198,9 +194,11 @@ void RoutesDataSource::routeDidChange(int routeRow) {
 Qt::ItemFlags RoutesDataSource::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QAbstractItemModel::flags(index) | Qt::ItemIsDropEnabled;
     if (!index.isValid()) return flags;
+    const bool waypoint = index.internalId() != kRouteRow;
+    if (waypoint) flags |= Qt::ItemIsDragEnabled;
     const bool name = index.column() == RouteColumn;
-    const bool coordinate = index.internalId() != kRouteRow &&
-                            (index.column() == LatitudeColumn || index.column() == LongitudeColumn);
+    const bool coordinate =
+        waypoint && (index.column() == LatitudeColumn || index.column() == LongitudeColumn);
     return name || coordinate ? flags | Qt::ItemIsEditable : flags;
 }
 
@@ -208,21 +206,34 @@ bool RoutesDataSource::setData(const QModelIndex& index, const QVariant& value, 
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
     const QString text = value.toString();
     Waypoint* waypoint = waypointOf(index);
-    bool taken = true;
     if (index.column() == RouteColumn && !waypoint)
         routeOf(index)->setName(text.toStdString());
     else if (index.column() == RouteColumn)
         waypoint->setName(text.toStdString());
-    else if (index.column() == LatitudeColumn)
-        taken = editLatitude(*waypoint, text);
-    else
-        taken = editLongitude(*waypoint, text);
-    if (taken) routeDidChange(waypoint ? index.parent().row() : index.row());
-    return taken;
+    else if (!editWaypointField(*waypoint, coordinateFieldOf(index.column()), text).isEmpty())
+        return false;
+    routeDidChange(waypoint ? index.parent().row() : index.row());
+    return true;
+}
+
+QString RoutesDataSource::entryProblem(const QModelIndex& index, const QString& text) const {
+    if (!(flags(index) & Qt::ItemIsEditable) || index.column() == RouteColumn) return {};
+    return waypointFieldProblem(coordinateFieldOf(index.column()), text);
 }
 
 QStringList RoutesDataSource::mimeTypes() const {
-    return {WaypointsDataSource::dragType()};
+    return {WaypointsDataSource::dragType(), routeWaypointDragType()};
+}
+
+QMimeData* RoutesDataSource::mimeData(const QModelIndexList& indexes) const {
+    if (indexes.isEmpty() || !waypointOf(indexes.front())) return nullptr;
+    const QModelIndex first = indexes.front().siblingAtColumn(0);
+    for (const QModelIndex& index : indexes)
+        if (index.siblingAtColumn(0) != first) return nullptr;
+    auto* data = new QMimeData;
+    data->setData(routeWaypointDragType(),
+                  QByteArray::number(first.parent().row()) + ',' + QByteArray::number(first.row()));
+    return data;
 }
 
 std::shared_ptr<Waypoint> RoutesDataSource::draggedWaypoint(const QMimeData* data) const {
@@ -236,10 +247,20 @@ std::shared_ptr<Waypoint> RoutesDataSource::draggedWaypoint(const QMimeData* dat
 bool RoutesDataSource::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
                                     const QModelIndex& parent) {
     if (action == Qt::IgnoreAction) return true;
+    if (!data || !m_routes) return false;
+    if (data->hasFormat(routeWaypointDragType())) {
+        const QList<QByteArray> place = data->data(routeWaypointDragType()).split(',');
+        const QModelIndex route = place.size() == 2 ? index(place[0].toInt(), 0) : QModelIndex();
+        const QModelIndex dragged = route.isValid() ? index(place[1].toInt(), 0, route) : route;
+        return dragged.isValid() && moveWaypoint(dragged, row, parent);
+    }
     const std::shared_ptr<Waypoint> dragged = draggedWaypoint(data);
-    if (!dragged || !m_routes) return false;
     // A copy, so that the route never shares a waypoint with the database.
-    std::shared_ptr<Waypoint> copy = dragged->copy();
+    return dragged && dropCopy(dragged->copy(), row, parent);
+}
+
+bool RoutesDataSource::dropCopy(std::shared_ptr<Waypoint> copy, int row,
+                                const QModelIndex& parent) {
     if (Waypoint* target = waypointOf(parent)) {
         target->droppedWaypoint(copy, -1);
         routeDidChange(parent.parent().row());
@@ -260,6 +281,31 @@ bool RoutesDataSource::dropMimeData(const QMimeData* data, Qt::DropAction action
     m_routes->back()->droppedWaypoint(std::move(copy), -1);
     endInsertRows();
     routeDidChange(added.row());
+    return true;
+}
+
+bool RoutesDataSource::moveWaypoint(const QModelIndex& from, int row, const QModelIndex& parent) {
+    // Dropped on a waypoint, the moved one takes its place; between rows, the row's.
+    const bool ontoWaypoint = waypointOf(parent) != nullptr;
+    const QModelIndex target = ontoWaypoint ? parent.parent() : parent;
+    if (!routeOf(target)) return false;
+    const int count = rowCount(target);
+    const int position = ontoWaypoint ? parent.row() : (row < 0 || row > count ? count : row);
+    const QModelIndex source = from.parent();
+    if (!beginMoveRows(source, from.row(), from.row(), target, position)) return false;
+    Route& sourceRoute = *routeOf(source);
+    Route& targetRoute = *routeOf(target);
+    WaypointList waypoints = sourceRoute.waypoints();
+    std::shared_ptr<Waypoint> moved = waypoints[std::size_t(from.row())];
+    waypoints.erase(waypoints.begin() + from.row());
+    sourceRoute.setWaypoints(std::move(waypoints));
+    const bool sameRoute = &sourceRoute == &targetRoute;
+    targetRoute.droppedWaypoint(std::move(moved),
+                                sameRoute && position > from.row() ? position - 1 : position);
+    sourceRoute.getDistance();
+    endMoveRows();
+    routeDidChange(source.row());
+    if (!sameRoute) routeDidChange(target.row());
     return true;
 }
 

@@ -6,27 +6,30 @@
 #include <string>
 
 #include "LoggerAccess/LoggerData.h"
+#include "app/CheckedEntryDelegate.h"
 
 class QMimeData;
 
 namespace kelvo {
 
 // The routes outline: the routes at the top level, their waypoints below them. Columns
-// "route", "leg", "distance", "bearing", "latitude", "longitude". Names and a waypoint's
-// coordinates are editable. Waypoints dragged from the waypoint table ("WaypointDragType")
-// are dropped as copies: into a route at the drop position, onto a waypoint (which takes
-// the dropped name and place), or beside the routes into a new route.
-class RoutesDataSource : public QAbstractItemModel {
+// "route", "leg", "distance", "bearing", "latitude", "longitude"; legs and distances (the
+// routes' totals too) in the unit of the settings, named in the titles. Names and a
+// waypoint's coordinates are editable; coordinates that cannot be read are refused with the
+// reason (entryProblem). Waypoints dragged from the waypoint table ("WaypointDragType") are
+// dropped as copies: into a route at the drop position, onto a waypoint (which takes the
+// dropped name and place), or beside the routes into a new route. A route's waypoint can
+// be dragged ("RouteWaypointDragType") to another place in its route or in another route.
+class RoutesDataSource : public QAbstractItemModel, public EntryChecking {
     Q_OBJECT
 
   public:
     using QAbstractItemModel::QAbstractItemModel;
 
     static const QStringList& columnIdentifiers();
-    // "Leg (km)", "Leg (SM)" or "Leg (NM)" by the distance unit; empty for other units.
-    static QString legTitle(int distanceUnit);
+    static QString routeWaypointDragType() { return QStringLiteral("RouteWaypointDragType"); }
 
-    // Null lists show an empty outline. Retitles the "leg" column by the distance unit.
+    // Null lists show an empty outline.
     void setRoutes(RouteList* routes, WaypointList* waypoints);
     // Appends an empty route named "Untitled Route", or "Untitled Route n" with the
     // smallest n that no route has; null without a list.
@@ -47,13 +50,18 @@ class RoutesDataSource : public QAbstractItemModel {
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    QString entryProblem(const QModelIndex& index, const QString& text) const override;
 
     QStringList mimeTypes() const override;
+    // The route and row of a single waypoint row; null for anything else.
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
     Qt::DropActions supportedDropActions() const override {
         return Qt::CopyAction | Qt::MoveAction;
     }
-    // Drops a copy of the waypoint list's entry at the dragged index; false when the data
-    // carries no index of that list.
+    // Moves a dragged route waypoint before the drop row (or the waypoint dropped on), or
+    // drops a copy of the waypoint list's entry at the dragged index; false when the data
+    // names neither or the drop has no place.
     bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
                       const QModelIndex& parent) override;
 
@@ -64,12 +72,13 @@ class RoutesDataSource : public QAbstractItemModel {
     Waypoint* waypointOf(const QModelIndex& index) const;
     // The dragged waypoint of the list; null when the data names none.
     std::shared_ptr<Waypoint> draggedWaypoint(const QMimeData* data) const;
+    bool dropCopy(std::shared_ptr<Waypoint> copy, int row, const QModelIndex& parent);
+    bool moveWaypoint(const QModelIndex& from, int row, const QModelIndex& parent);
     // Legs and distances of the whole route change with any of its waypoints.
     void routeDidChange(int routeRow);
 
     RouteList* m_routes = nullptr;
     WaypointList* m_waypoints = nullptr;
-    QString m_legTitle = QStringLiteral("Leg (km)");
 };
 
 }  // namespace kelvo

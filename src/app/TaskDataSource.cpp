@@ -1,13 +1,7 @@
 #include "app/TaskDataSource.h"
 
-#include <algorithm>
-#include <cstdint>
-
-#include "app/KelvoPrefs.h"
 #include "app/KelvoPrefsBasedFormatter.h"
-#include "app/RoutesDataSource.h"
 #include "app/WaypointEditing.h"
-#include "base/Text.h"
 #include "geo/Task.h"
 
 namespace kelvo {
@@ -28,6 +22,20 @@ enum Column {
     BearingColumn
 };
 
+// The rule of an observation-zone column; radii in metres, directions in degrees.
+NumberEntry zoneEntryOf(int column) {
+    switch (column) {
+        case LineWidthColumn:
+            return {QObject::tr("Line width"), {}, 0, 180, true};
+        case CylinderRadiusColumn:
+            return {QObject::tr("Cylinder radius"), QStringLiteral("m"), 0, 100000, true};
+        case SectorRadiusColumn:
+            return {QObject::tr("Sector radius"), QStringLiteral("m"), 0, 100000, true};
+        default:
+            return {QObject::tr("Sector direction"), QStringLiteral("\u00B0"), 0, 360, true};
+    }
+}
+
 }  // namespace
 
 const QStringList& TaskDataSource::columnIdentifiers() {
@@ -42,11 +50,6 @@ void TaskDataSource::setData(std::shared_ptr<Task> task) {
     beginResetModel();
     m_task = std::move(task);
     endResetModel();
-    const QString title = RoutesDataSource::legTitle(KelvoPrefs::distanceUnit());
-    if (!title.isEmpty() && title != m_legTitle) {
-        m_legTitle = title;
-        Q_EMIT headerDataChanged(Qt::Horizontal, LegColumn, LegColumn);
-    }
 }
 
 int TaskDataSource::rowCount(const QModelIndex& parent) const {
@@ -103,11 +106,14 @@ QVariant TaskDataSource::data(const QModelIndex& index, int role) const {
 
 QVariant TaskDataSource::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    if (section == LegColumn) return m_legTitle;
-    static const QStringList titles = {tr(""),           tr("Name"),       tr("Latitude"),
-                                       tr("Longitude"),  tr("Line width"), tr("Cylinder (m)"),
-                                       tr("Sector (m)"), tr("Direction"),  tr("Leg"),
-                                       tr("Distance"),   tr("Bearing")};
+    const QString unit = KelvoPrefsBasedFormatter::distanceUnitName();
+    if (section == LegColumn) return KelvoPrefsBasedFormatter::titleWithUnit(tr("Leg"), unit);
+    if (section == DistanceColumn)
+        return KelvoPrefsBasedFormatter::titleWithUnit(tr("Distance"), unit);
+    static const QStringList titles = {
+        tr(""),           tr("Name"),         tr("Latitude"),   tr("Longitude"),
+        tr("Line width"), tr("Cylinder (m)"), tr("Sector (m)"), tr("Direction (\u00B0)"),
+        tr("Leg"),        tr("Distance"),     tr("Bearing")};
     return titles.value(section);
 }
 
@@ -121,37 +127,43 @@ Qt::ItemFlags TaskDataSource::flags(const QModelIndex& index) const {
 bool TaskDataSource::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
     Turnpoint& turnpoint = *m_task->turnpoint(static_cast<std::size_t>(index.row()));
-    const QString text = value.toString();
-    const auto number = static_cast<std::int32_t>(
-        std::clamp<long long>(leadingInteger(text.toStdString()), INT32_MIN, INT32_MAX));
-    bool taken = true;
-    switch (index.column()) {
+    if (!edit(turnpoint, index.column(), value.toString()).isEmpty()) return false;
+    // A zone change switches the zone's kind, a move changes the legs after it.
+    Q_EMIT dataChanged(this->index(0, 0), this->index(rowCount() - 1, columnCount() - 1));
+    return true;
+}
+
+QString TaskDataSource::entryProblem(const QModelIndex& index, const QString& text) const {
+    if (!(flags(index) & Qt::ItemIsEditable)) return {};
+    Turnpoint scratch = *m_task->turnpoint(static_cast<std::size_t>(index.row()));
+    return edit(scratch, index.column(), text);
+}
+
+QString TaskDataSource::edit(Turnpoint& turnpoint, int column, const QString& text) {
+    switch (column) {
         case NameColumn:
             turnpoint.setName(text.toStdString());
-            break;
+            return {};
         case LatitudeColumn:
-            taken = editLatitude(turnpoint, text);
-            break;
+            return editWaypointField(turnpoint, WaypointField::latitude, text);
         case LongitudeColumn:
-            taken = editLongitude(turnpoint, text);
-            break;
-        case LineWidthColumn:
-            turnpoint.setLineWidth(number);
-            break;
-        case CylinderRadiusColumn:
-            turnpoint.setCylinderRadius(number);
-            break;
-        case SectorRadiusColumn:
-            turnpoint.setSectorRadius(number);
-            break;
+            return editWaypointField(turnpoint, WaypointField::longitude, text);
         default:
-            turnpoint.setSectorDirection(number);
             break;
     }
-    // A zone change switches the zone's kind, a move changes the legs after it.
-    if (taken)
-        Q_EMIT dataChanged(this->index(0, 0), this->index(rowCount() - 1, columnCount() - 1));
-    return taken;
+    double value = 0.0;
+    QString problem = readNumberEntry(text, zoneEntryOf(column), value);
+    if (!problem.isEmpty()) return problem;
+    const auto number = static_cast<std::int32_t>(value);
+    if (column == LineWidthColumn)
+        turnpoint.setLineWidth(number);
+    else if (column == CylinderRadiusColumn)
+        turnpoint.setCylinderRadius(number);
+    else if (column == SectorRadiusColumn)
+        turnpoint.setSectorRadius(number);
+    else
+        turnpoint.setSectorDirection(number);
+    return {};
 }
 
 }  // namespace kelvo

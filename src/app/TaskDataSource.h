@@ -4,15 +4,20 @@
 #include <QStringList>
 #include <memory>
 
+#include "app/CheckedEntryDelegate.h"
+
 namespace kelvo {
 
 class Task;
+class Turnpoint;
 
 // The task table: one row per turnpoint with its observation zone and legs. Columns
 // "title", "name", "latitude", "longitude", "linewidth", "cylinderradius",
-// "sectorradius", "sectordirection", "leg", "distance", "bearing". The name, the
-// coordinates and the four observation-zone numbers are editable.
-class TaskDataSource : public QAbstractTableModel {
+// "sectorradius", "sectordirection", "leg", "distance", "bearing"; legs and distances in
+// the unit of the settings, named in their titles. The name, the coordinates and the four
+// observation-zone numbers are editable; a text that a cell cannot read is refused with
+// the reason (entryProblem).
+class TaskDataSource : public QAbstractTableModel, public EntryChecking {
     Q_OBJECT
 
   public:
@@ -20,7 +25,7 @@ class TaskDataSource : public QAbstractTableModel {
 
     static const QStringList& columnIdentifiers();
 
-    // Null shows an empty table. Retitles the "leg" column by the distance unit.
+    // Null shows an empty table.
     void setData(std::shared_ptr<Task> task);
     const std::shared_ptr<Task>& task() const { return m_task; }
 
@@ -30,15 +35,16 @@ class TaskDataSource : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // A zone number takes the leading integer of the text (0 for none); coordinates only
-    // text that parses.
+    // The name takes any text; coordinates and zone numbers only text they can read.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    QString entryProblem(const QModelIndex& index, const QString& text) const override;
 
   private:
     QString title(int row) const;
+    // Takes the text into the turnpoint's cell of the column; answers why it was refused.
+    static QString edit(Turnpoint& turnpoint, int column, const QString& text);
 
     std::shared_ptr<Task> m_task;
-    QString m_legTitle = QStringLiteral("Leg (km)");
 };
 
 }  // namespace kelvo

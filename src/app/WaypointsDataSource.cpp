@@ -4,15 +4,29 @@
 #include <algorithm>
 #include <set>
 
-#include "app/KelvoPrefsBasedFormatter.h"
 #include "app/WaypointEditing.h"
 #include "base/Beep.h"
 #include "geo/Waypoint.h"
 
 namespace kelvo {
 
+namespace {
+
+// The field of every column after the name.
+constexpr WaypointField kFields[] = {WaypointField::latitude,        WaypointField::longitude,
+                                     WaypointField::elevation,       WaypointField::type,
+                                     WaypointField::runwayDirection, WaypointField::runwayLength,
+                                     WaypointField::frequency};
+
+WaypointField fieldOf(int column) {
+    return kFields[column - 1];
+}
+
+}  // namespace
+
 const QStringList& WaypointsDataSource::columnIdentifiers() {
-    static const QStringList columns = {"name", "latitude", "longitude"};
+    static const QStringList columns = {"name", "latitude",        "longitude",    "elevation",
+                                        "type", "runwaydirection", "runwaylength", "frequency"};
     return columns;
 }
 
@@ -62,22 +76,18 @@ QVariant WaypointsDataSource::data(const QModelIndex& index, int role) const {
         !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     const Waypoint& waypoint = *(*m_waypoints)[static_cast<std::size_t>(index.row())];
-    switch (index.column()) {
-        case 0:
-            // An edit changes the name, so the editor starts from it.
-            return QString::fromStdString(role == Qt::EditRole ? waypoint.name()
-                                                               : waypoint.description());
-        case 1:
-            return KelvoPrefsBasedFormatter::getCoordinateDescription(waypoint.latitude());
-        default:
-            return KelvoPrefsBasedFormatter::getCoordinateDescription(waypoint.longitude());
-    }
+    // An edit changes the name, so the editor starts from it.
+    if (index.column() == 0)
+        return QString::fromStdString(role == Qt::EditRole ? waypoint.name()
+                                                           : waypoint.description());
+    return waypointFieldText(waypoint, fieldOf(index.column()));
 }
 
 QVariant WaypointsDataSource::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const QStringList titles = {tr("Name"), tr("Latitude"), tr("Longitude")};
-    return titles.value(section);
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= columnIdentifiers().size())
+        return {};
+    return section == 0 ? tr("Name") : waypointFieldTitle(fieldOf(section));
 }
 
 Qt::ItemFlags WaypointsDataSource::flags(const QModelIndex& index) const {
@@ -89,20 +99,17 @@ bool WaypointsDataSource::setData(const QModelIndex& index, const QVariant& valu
     if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid)) return false;
     Waypoint& waypoint = *(*m_waypoints)[static_cast<std::size_t>(index.row())];
     const QString text = value.toString();
-    bool taken = true;
-    switch (index.column()) {
-        case 0:
-            waypoint.setName(text.toStdString());
-            break;
-        case 1:
-            taken = editLatitude(waypoint, text);
-            break;
-        default:
-            taken = editLongitude(waypoint, text);
-            break;
-    }
-    if (taken) Q_EMIT dataChanged(index, index);
-    return taken;
+    if (index.column() == 0)
+        waypoint.setName(text.toStdString());
+    else if (!editWaypointField(waypoint, fieldOf(index.column()), text).isEmpty())
+        return false;
+    Q_EMIT dataChanged(index, index);
+    return true;
+}
+
+QString WaypointsDataSource::entryProblem(const QModelIndex& index, const QString& text) const {
+    if (index.column() <= 0) return {};
+    return waypointFieldProblem(fieldOf(index.column()), text);
 }
 
 QStringList WaypointsDataSource::mimeTypes() const {

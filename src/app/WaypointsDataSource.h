@@ -5,14 +5,17 @@
 #include <vector>
 
 #include "LoggerAccess/LoggerData.h"
+#include "app/CheckedEntryDelegate.h"
 
 namespace kelvo {
 
 // The waypoint table: the driver's waypoint list in list order; columns "name" (the
-// description), "latitude" and "longitude" (in the notation of the settings). Every cell
-// is editable. A single row can be dragged into the routes outline: the drag carries the
-// row's index as decimal text under the type "WaypointDragType".
-class WaypointsDataSource : public QAbstractTableModel {
+// description), "latitude" and "longitude" (in the notation of the settings), "elevation",
+// "type", "runwaydirection", "runwaylength" and "frequency" (in the units of the settings,
+// named in the titles). Every cell is editable; a text that a cell cannot read is refused
+// with the reason (entryProblem). A single row can be dragged into the routes outline: the
+// drag carries the row's index as decimal text under the type "WaypointDragType".
+class WaypointsDataSource : public QAbstractTableModel, public EntryChecking {
     Q_OBJECT
 
   public:
@@ -35,8 +38,9 @@ class WaypointsDataSource : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // "name" takes the text as the name; "latitude" and "longitude" only text that parses.
+    // "name" takes the text as the name; the other cells only text they can read.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    QString entryProblem(const QModelIndex& index, const QString& text) const override;
 
     QStringList mimeTypes() const override;
     // Null (no drag) unless the indexes lie in exactly one row.

@@ -11,7 +11,7 @@ namespace kelvo {
 
 namespace {
 
-constexpr const char* kDegreeMark = "\xC2\xBA";
+constexpr const char* kDegreeMark = "\xC2\xB0";  // the degree sign
 constexpr const char* kNoHemisphere = "Use Latitude or Longitude.";
 
 // Truncates toward zero; values beyond the 32-bit range saturate and NaN gives 0, so a

@@ -26,9 +26,11 @@ class Coordinate {
     bool setValueFromDouble(double degrees);
     // The sign comes from the degrees alone.
     bool setValue(int degrees, int minutes, double seconds);
-    // Decimal degrees "52.1176", packed "5207054" (DDDMMmmm), "52 07.054" or
-    // "52 07 03.25", each with a leading "-" or a trailing hemisphere letter (N/E/S/W,
-    // either case). Empty or blank text gives 0; four or more components give 0.
+    // The lenient reading of coordinate texts in files: decimal degrees "52.1176", packed
+    // "5207054" (DDDMMmmm), "52 07.054" or "52 07 03.25", each with a leading "-" or a
+    // trailing hemisphere letter (N/E/S/W, either case). Empty or blank text gives 0; four
+    // or more components give 0, unreadable numbers 0. Typed text goes through the strict
+    // readTypedCoordinate (geo/TypedCoordinate.h) instead.
     bool setValueFromString(std::string_view text);
 
     double radians() const { return m_radians; }

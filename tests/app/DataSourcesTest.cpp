@@ -98,7 +98,7 @@ class DataSourcesTest : public QObject {
         QCOMPARE(cell(source, 3, "title", columns), QString("Finish"));
         QCOMPARE(cell(source, 1, "cylinderradius", columns), QString("500"));
         QCOMPARE(cell(source, 1, "leg", columns), QString("  68.7"));
-        QCOMPARE(cell(source, 0, "bearing", columns), QString("0.0º"));
+        QCOMPARE(cell(source, 0, "bearing", columns), QString("0.0°"));
     }
 
     void legColumnFollowsTheDistanceUnit() {

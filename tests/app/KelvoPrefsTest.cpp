@@ -123,20 +123,20 @@ class KelvoPrefsTest : public QObject {
         QTest::addColumn<int>("negative");
         QTest::addColumn<QString>("latitude");
         QTest::addColumn<QString>("longitude");
-        QTest::newRow("seconds, letter") << 2 << 0 << "52º 07' 03.25\"N"
-                                         << "004º 30' 00.00\"W";
-        QTest::newRow("seconds, sign") << 2 << 1 << "52º 07' 03.25\""
-                                       << "-004º 30' 00.00\"";
-        QTest::newRow("minutes, sign") << 1 << 1 << "52º 07.054'"
-                                       << "-004º 30.000'";
-        QTest::newRow("minutes, letter") << 1 << 0 << "52º 07.054'N"
-                                         << "004º 30.000'W";
-        QTest::newRow("degrees, letter") << 0 << 0 << "52.117569ºN"
-                                         << "004.500000ºW";
-        QTest::newRow("degrees, other sign value") << 0 << 5 << "52.117569ºN"
-                                                   << "004.500000ºW";
-        QTest::newRow("degrees, sign") << 0 << 1 << "52.117569º"
-                                       << "-004.500000º";
+        QTest::newRow("seconds, letter") << 2 << 0 << "52° 07' 03.25\"N"
+                                         << "004° 30' 00.00\"W";
+        QTest::newRow("seconds, sign") << 2 << 1 << "52° 07' 03.25\""
+                                       << "-004° 30' 00.00\"";
+        QTest::newRow("minutes, sign") << 1 << 1 << "52° 07.054'"
+                                       << "-004° 30.000'";
+        QTest::newRow("minutes, letter") << 1 << 0 << "52° 07.054'N"
+                                         << "004° 30.000'W";
+        QTest::newRow("degrees, letter") << 0 << 0 << "52.117569°N"
+                                         << "004.500000°W";
+        QTest::newRow("degrees, other sign value") << 0 << 5 << "52.117569°N"
+                                                   << "004.500000°W";
+        QTest::newRow("degrees, sign") << 0 << 1 << "52.117569°"
+                                       << "-004.500000°";
         QTest::newRow("no such notation") << 3 << 0 << " "
                                           << " ";
     }

@@ -320,8 +320,8 @@ class LoggerControllerTest : public QObject {
         QCOMPARE(w.registration->text(), QString("XY"));
         QCOMPARE(w.competitionClassPopup->currentText(), QString("Standard"));
         QCOMPARE(w.homePointField->currentText(), QString("Home"));
-        QCOMPARE(w.homeLatitude->text(), QString("52º 30' 00.00\"N"));
-        QCOMPARE(w.homeLongitude->text(), QString("004º 30' 00.00\"W"));
+        QCOMPARE(w.homeLatitude->text(), QString("52° 30' 00.00\"N"));
+        QCOMPARE(w.homeLongitude->text(), QString("004° 30' 00.00\"W"));
         QCOMPARE(w.homeElevation->text(), QString("150"));
 
         w.pilot2Field->setText("  Second  ");
@@ -422,8 +422,8 @@ class LoggerControllerTest : public QObject {
         QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
         QCOMPARE(fixture.controller.waypointsComboDataSource()->rowCount(), 4);
         fixture.controller.homePointSelectionDidChange(2);
-        QCOMPARE(fixture.window.homeLatitude->text(), QString("52.500000ºN"));
-        QCOMPARE(fixture.window.homeLongitude->text(), QString("007.500000ºE"));
+        QCOMPARE(fixture.window.homeLatitude->text(), QString("52.500000°N"));
+        QCOMPARE(fixture.window.homeLongitude->text(), QString("007.500000°E"));
         QCOMPARE(fixture.window.homeElevation->text(), QString("120"));
         fixture.controller.homePointSelectionDidChange(0);
         QCOMPARE(fixture.window.homeLatitude->text(), QString(""));
@@ -436,13 +436,13 @@ class LoggerControllerTest : public QObject {
         fixture.script->declaration.setHomePoint(Waypoint::fromDegrees("Home", -33.5, 151.25, 0));
         QVERIFY(fixture.connectScripted());
         QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
-        QCOMPARE(fixture.window.homeLatitude->text(), QString("33º 30' 00.00\"S"));
+        QCOMPARE(fixture.window.homeLatitude->text(), QString("33° 30' 00.00\"S"));
         KelvoPrefs::setCoordinateNotation(1);
         KelvoPrefs::setCoordinateNegativeNotation(1);
         KelvoPrefs::setTimeZoneName("Europe/Berlin");
         fixture.controller.preferencesPanelDidEnd();
-        QCOMPARE(fixture.window.homeLatitude->text(), QString("-33º 30.000'"));
-        QCOMPARE(fixture.window.homeLongitude->text(), QString("151º 15.000'"));
+        QCOMPARE(fixture.window.homeLatitude->text(), QString("-33° 30.000'"));
+        QCOMPARE(fixture.window.homeLongitude->text(), QString("151° 15.000'"));
         QCOMPARE(KelvoPrefsBasedFormatter::displayTimeZone().id(), QByteArray("Europe/Berlin"));
     }
 

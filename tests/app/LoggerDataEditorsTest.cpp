@@ -192,7 +192,7 @@ class LoggerDataEditorsTest : public QObject {
         QCOMPARE(m_waypoints[0]->name(), std::string("BBB"));
     }
 
-    void taskZoneNumbersTakeTheLeadingInteger() {
+    void taskZoneNumbersTakeOnlyWholeNumbersInRange() {
         TaskDataSource source;
         QAbstractItemModelTester tester(&source, Mode::QtTest);
         auto task = std::make_shared<Task>();
@@ -208,9 +208,9 @@ class LoggerDataEditorsTest : public QObject {
 
         QVERIFY(source.setData(cellAt(1, "cylinderradius"), "1500 m"));
         QCOMPARE(task->turnpoint(1)->getCylinderRadius(), 1500);
-        QVERIFY(source.setData(cellAt(1, "sectordirection"), "wide"));
-        QCOMPARE(task->turnpoint(1)->getSectorDirection(), 0);
-        QVERIFY(source.setData(cellAt(0, "linewidth"), "99999999999"));
+        QVERIFY(!source.setData(cellAt(1, "sectordirection"), "wide"));
+        QVERIFY(!source.setData(cellAt(0, "linewidth"), "99999999999"));
+        QVERIFY(source.setData(cellAt(0, "linewidth"), "180"));
         QCOMPARE(task->turnpoint(0)->getOzType(), 1);
         QVERIFY(source.setData(cellAt(2, "name"), "Goal"));
         QCOMPARE(cellAt(2, "name").data().toString(), QString("Goal"));

@@ -4,11 +4,12 @@
 
 #include "geo/Latitude.h"
 #include "geo/Longitude.h"
+#include "geo/TypedCoordinate.h"
 
 namespace kelvo {
 namespace {
 
-const std::string kDeg = "\xC2\xBA";
+const std::string kDeg = "\xC2\xB0";
 
 double degreesOf(std::string_view text) {
     return Latitude::fromString(text).doubleValue();
@@ -44,6 +45,81 @@ TEST(Latitude, EmptyBlankOrOverlongTextGivesZero) {
         Latitude latitude = Latitude::fromDegrees(10);
         EXPECT_TRUE(latitude.setValueFromString(text)) << text;
         EXPECT_EQ(latitude.radians(), 0.0) << text;
+    }
+}
+
+struct TypedCase {
+    const char* text;
+    bool latitude;
+    double degrees;
+};
+
+TEST(TypedCoordinate, ReadsWhatPeopleTypeToAHundredthOfASecond) {
+    const double dms = 48 + 20 / 60.0 + 30 / 3600.0;
+    const TypedCase cases[] = {
+        {"48°20'30\"N", true, dms},
+        {"48º20'30\"N", true, dms},
+        {" 48° 20' 30\" n ", true, dms},
+        {"48°20'30''N", true, dms},
+        {"48°20′30″N", true, dms},
+        {"48 20 30 N", true, dms},
+        {"48°20.5'N", true, 48 + 20.5 / 60},
+        {"48 20.5", true, 48 + 20.5 / 60},
+        {"48.3417", true, 48.3417},
+        {"-33.5", true, -33.5},
+        {"+33,5", true, 33.5},
+        {"S 33 15.5", true, -(33 + 15.5 / 60)},
+        {"48° 30\"", true, 48 + 30 / 3600.0},
+        {"4806.450N", true, 48 + 6.45 / 60},
+        {"4806450", true, 48 + 6.45 / 60},
+        {"90S", true, -90},
+        {"011°30.5'E", false, 11 + 30.5 / 60},
+        {"W 4 30", false, -4.5},
+        {"-180", false, -180},
+        {"00730500", false, 7 + 30.5 / 60},
+    };
+    for (const TypedCase& c : cases) {
+        const TypedCoordinate<double> read = readTypedDegrees(c.text, c.latitude);
+        ASSERT_TRUE(read.value) << c.text << ": " << read.problem;
+        EXPECT_NEAR(*read.value, c.degrees, 0.01 / 3600) << c.text;
+    }
+}
+
+TEST(TypedCoordinate, RefusesAnythingElseWithAReason) {
+    const std::pair<const char*, bool> refused[] = {
+        {"", true},        {"abc", true},         {"95.0", true},
+        {"181", false},    {"48 75", true},       {"48 20 61", true},
+        {"48.5 20", true}, {"48 20 30 40", true}, {"48°20'30\"E", true},
+        {"8 N", false},    {"N48N", true},        {"-48N", true},
+        {"30'", true},     {"48°°", true},        {"1.2.3", true},
+        {"48 N 20", true}, {"48'20°", true},      {"N", true},
+    };
+    for (const auto& [text, latitude] : refused) {
+        const TypedCoordinate<double> read = readTypedDegrees(text, latitude);
+        EXPECT_FALSE(read.value) << text;
+        EXPECT_FALSE(read.problem.empty()) << text;
+    }
+    EXPECT_EQ(readTypedDegrees("95.0", true).problem, "A latitude lies within 90° north or south.");
+    EXPECT_EQ(readTypedCoordinate<Longitude>("abc").problem, "“a” cannot be part of a longitude.");
+}
+
+TEST(TypedCoordinate, ReadsBackEveryNotationItPrints) {
+    const double printedPrecision = 0.0005 / 60;  // of the decimal minutes
+    for (const double degrees : {48.107499, -4.5, 0.00001, 89.99999}) {
+        const Latitude latitude = Latitude::fromDegrees(degrees);
+        const Longitude longitude = Longitude::fromDegrees(degrees * 2);
+        for (const bool sign : {true, false}) {
+            for (const std::string& text : {latitude.descriptionWithDecimalSeconds(sign),
+                                            latitude.descriptionWithDecimalMinutes(sign),
+                                            latitude.descriptionWithDecimalDegrees(sign)}) {
+                const auto read = readTypedCoordinate<Latitude>(text);
+                ASSERT_TRUE(read.value) << text;
+                EXPECT_NEAR(read.value->doubleValue(), degrees, printedPrecision) << text;
+            }
+            const auto read = readTypedCoordinate<Longitude>(longitude.description());
+            ASSERT_TRUE(read.value) << longitude.description();
+            EXPECT_NEAR(read.value->doubleValue(), degrees * 2, 0.005 / 3600);
+        }
     }
 }
 
@@ -132,6 +208,8 @@ TEST(Coordinate, RoundingCarriesIntoTheNextUnit) {
               "01" + kDeg + " 10.000'");
     EXPECT_EQ(Longitude::fromDegrees(99.9999999).descriptionWithDecimalDegrees(true),
               "100.000000" + kDeg);
+    // 48 06.450 is 48 06' 27", not 26.99".
+    EXPECT_EQ(Latitude::fromDegrees(48 + 6.45 / 60).description(), "48" + kDeg + " 06' 27.00\"N");
 }
 
 }  // namespace
