@@ -3,6 +3,7 @@
 #include "FuzzTargets.h"
 #include "geo/Latitude.h"
 #include "geo/Longitude.h"
+#include "geo/TypedCoordinate.h"
 
 namespace kelvo::fuzz {
 namespace {
@@ -26,6 +27,11 @@ int CoordinateText(const std::uint8_t* data, std::size_t size) {
     printEveryNotation(Latitude::fromString(text));
     printEveryNotation(Longitude::fromString(text));
     Coordinate::stringToRadians(text);
+    // Typed text is read or refused, never read beyond its end.
+    for (const bool latitude : {true, false}) {
+        if (const auto typed = readTypedDegrees(text, latitude); typed.value)
+            printEveryNotation(Latitude::fromDegrees(*typed.value));
+    }
     return 0;
 }
 

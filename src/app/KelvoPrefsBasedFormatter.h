@@ -32,7 +32,7 @@ class KelvoPrefsBasedFormatter {
     // A column title with the unit of its values: "Leg (km)".
     static QString titleWithUnit(const QString& title, const QString& unit);
 
-    // A bearing [degrees] as "%3.1f" followed by the degree mark.
+    // A bearing [degrees] as "%3.1f" followed by the degree sign.
     static QString getBearingDescription(double degrees);
 
     // The zone in which the views show dates and times (GUI thread only). The system's zone

@@ -1,5 +1,7 @@
 #include "app/TaskDataSource.h"
 
+#include <cstdint>
+
 #include "app/KelvoPrefsBasedFormatter.h"
 #include "app/WaypointEditing.h"
 #include "geo/Task.h"

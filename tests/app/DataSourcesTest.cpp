@@ -1,7 +1,6 @@
 #include <QAbstractItemModelTester>
 
 #include "app/FlightsDataSource.h"
-#include "app/KelvoPrefs.h"
 #include "app/KelvoPrefsBasedFormatter.h"
 #include "app/LoggerInfoDataSource.h"
 #include "app/RoutesDataSource.h"
@@ -99,22 +98,6 @@ class DataSourcesTest : public QObject {
         QCOMPARE(cell(source, 1, "cylinderradius", columns), QString("500"));
         QCOMPARE(cell(source, 1, "leg", columns), QString("  68.7"));
         QCOMPARE(cell(source, 0, "bearing", columns), QString("0.0°"));
-    }
-
-    void legColumnFollowsTheDistanceUnit() {
-        RoutesDataSource routes;
-        QAbstractItemModelTester tester(&routes, Mode::QtTest);
-        RouteList list;
-        WaypointList waypoints;
-        for (auto [unit, title] : {std::pair{1, "Leg (SM)"}, {2, "Leg (NM)"}, {0, "Leg (km)"}}) {
-            KelvoPrefs::setDistanceUnit(unit);
-            routes.setRoutes(&list, &waypoints);
-            QCOMPARE(routes.headerData(1, Qt::Horizontal).toString(), QString(title));
-        }
-        // A unit without a title leaves the last one.
-        KelvoPrefs::setDistanceUnit(9);
-        routes.setRoutes(&list, &waypoints);
-        QCOMPARE(routes.headerData(1, Qt::Horizontal).toString(), QString("Leg (km)"));
     }
 
     void routesShowTheirWaypointsBelowThem() {
