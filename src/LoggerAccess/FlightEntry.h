@@ -1,22 +1,15 @@
 #pragma once
 
+#include <any>
 #include <chrono>
-#include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <variant>
 
 namespace kelvo {
 
-class LXFaiData;
-
 // One flight of a logger's flight directory. Each driver fills the fields its device knows;
-// consumers treat every field as optional.
+// consumers treat every field as optional and show them through FlightColumn.
 struct FlightEntry {
-    // A field as a table cell: nothing, a text or a time (shown in the user's time zone).
-    using Value = std::variant<std::monostate, std::string, std::chrono::sys_seconds>;
-
     std::optional<std::string> number;             // decimal key for readFile: the entry's position
     std::optional<std::string> takeoff;            // "0" when the device detected no take-off
     std::optional<std::chrono::sys_seconds> date;  // first fix, date and time
@@ -27,11 +20,8 @@ struct FlightEntry {
     std::optional<std::string> pilot;
     std::optional<std::string> compid;
     std::optional<std::string> gliderid;
-    std::shared_ptr<LXFaiData> lxflightdata;  // the LX driver's own directory record
-
-    // The field named by a key ("number", "date", ...); nothing for unknown keys, absent
-    // fields and lxflightdata.
-    Value value(std::string_view key) const;
+    // The driver's own directory record, which only the driver that put it there reads.
+    std::any driverRecord;
 
     // The key readFile takes: number read as a decimal integer, nothing when absent or not
     // a number.

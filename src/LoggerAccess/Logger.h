@@ -8,9 +8,11 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "LoggerAccess/DeclarationCheck.h"
 #include "LoggerAccess/LoggerData.h"
+#include "LoggerAccess/NativeConversion.h"
 #include "LoggerAccess/Outcome.h"
 
 namespace kelvo {
@@ -65,6 +67,10 @@ class Logger {
     static char loggerChar();
     static std::string nativeTrackFileExtension();
     static int connectionType();  // 1 serial port, 2 removable volume, 0 none
+    // The extensions the family's native flights may carry besides its own; none here.
+    static std::vector<std::string> otherNativeExtensions() { return {}; }
+    // How the family's native flights become IGC; none here (its flights are IGC already).
+    static NativeToIGC nativeToIGC() { return {}; }
 
     // The three-character base-36 serial of IGC short file names: 0 -> "000",
     // 46655 -> "ZZZ". Larger numbers keep their last three base-36 digits.

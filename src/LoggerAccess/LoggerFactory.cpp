@@ -1,8 +1,20 @@
 #include "LoggerAccess/LoggerFactory.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "base/Text.h"
+
 namespace kelvo {
+
+bool LoggerDescriptor::hasNativeExtension(std::string_view extension) const {
+    if (extension.starts_with('.')) extension.remove_prefix(1);
+    const std::string wanted = toUpperAscii(extension);
+    return toUpperAscii(nativeExtension) == wanted ||
+           std::ranges::any_of(otherNativeExtensions, [&wanted](const std::string& other) {
+               return toUpperAscii(other) == wanted;
+           });
+}
 
 LoggerFactory& LoggerFactory::shared() {
     static LoggerFactory factory;
@@ -30,6 +42,20 @@ std::unique_ptr<Logger> LoggerFactory::loggerInstanceWithName(const std::string&
     const LoggerDescriptor* descriptor = loggerClassWithName(name);
     if (descriptor == nullptr || !descriptor->create) return nullptr;
     return descriptor->create();
+}
+
+const LoggerDescriptor* LoggerFactory::loggerClassConvertingExtension(
+    std::string_view extension) const {
+    for (const auto& [name, descriptor] : m_registeredLoggers) {
+        if (descriptor.nativeToIGC && descriptor.hasNativeExtension(extension)) return &descriptor;
+    }
+    return nullptr;
+}
+
+std::string LoggerFactory::igcTextOfFlight(ByteSpan flight, std::string_view extension) const {
+    const LoggerDescriptor* family = loggerClassConvertingExtension(extension);
+    if (!family) return std::string(flight.begin(), flight.end());
+    return family->nativeToIGC(flight).igc;
 }
 
 }  // namespace kelvo

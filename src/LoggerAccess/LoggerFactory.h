@@ -4,25 +4,39 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "LoggerAccess/Logger.h"
 
 namespace kelvo {
 
-// A driver class as the registry knows it: its class-level identity and how to build one.
+// A recorder family as the registry knows it: its class-level identity, how to build its
+// driver and how its native flights are named and become IGC. The front ends learn all
+// they need of a family here and never name one.
 struct LoggerDescriptor {
     std::string name;  // loggerName, the registry key and the menu item
     char character = ' ';
-    std::string nativeExtension;
+    std::string nativeExtension;  // of the files its driver writes in the native format
     int connectionType = 0;
     std::function<std::unique_ptr<Logger>()> create;
+    std::vector<std::string> otherNativeExtensions{};  // further extensions of its native flights
+    NativeToIGC nativeToIGC{};                         // none when its flights are IGC already
+
+    // Whether the family's native flights carry the extension (any letter case, with or
+    // without the dot).
+    bool hasNativeExtension(std::string_view extension) const;
 
     // The descriptor of a driver class, taken from its static identity.
     template <typename Driver>
     static LoggerDescriptor of() {
-        return {Driver::loggerName(), Driver::loggerChar(), Driver::nativeTrackFileExtension(),
-                Driver::connectionType(), [] { return std::make_unique<Driver>(); }};
+        return {Driver::loggerName(),
+                Driver::loggerChar(),
+                Driver::nativeTrackFileExtension(),
+                Driver::connectionType(),
+                [] { return std::make_unique<Driver>(); },
+                Driver::otherNativeExtensions(),
+                Driver::nativeToIGC()};
     }
 };
 
@@ -55,6 +69,13 @@ class LoggerFactory {
     const LoggerDescriptor* loggerClassWithName(const std::string& name) const;
     // A new driver owned by the caller; null for an unknown name.
     std::unique_ptr<Logger> loggerInstanceWithName(const std::string& name) const;
+
+    // The family whose native flights carry the extension and convert to IGC; null when
+    // no registered family converts files of that extension.
+    const LoggerDescriptor* loggerClassConvertingExtension(std::string_view extension) const;
+    // The IGC text of a flight in the native format of the extension, converted by the
+    // family that converts it; the bytes as they stand when none does (IGC already).
+    std::string igcTextOfFlight(ByteSpan flight, std::string_view extension) const;
 
   private:
     std::map<std::string, LoggerDescriptor> m_registeredLoggers;

@@ -1,6 +1,7 @@
 #include "app/FlightsDataSource.h"
 
 #include <algorithm>
+#include <array>
 #include <type_traits>
 #include <variant>
 
@@ -12,14 +13,24 @@ namespace kelvo {
 
 namespace {
 
-QString cellText(const FlightEntry::Value& value, const QString& key) {
+// The table's own column: whether the flight's IGC file is in the flights folder.
+const FlightColumn kInLogbook{"inlogbook", "In logbook", nullptr};
+
+// The columns in the table's order.
+const std::array<const FlightColumn*, 8> kColumns = {
+    &FlightColumn::date,     &FlightColumn::lastTime,
+    &FlightColumn::duration, &FlightColumn::pilot,
+    &FlightColumn::gliderId, &FlightColumn::competitionId,
+    &FlightColumn::fileName, &kInLogbook};
+
+QString cellText(const FlightColumn::Value& value, const FlightColumn& column) {
     return std::visit(
-        [&key](const auto& field) -> QString {
+        [&column](const auto& field) -> QString {
             using Field = std::decay_t<decltype(field)>;
             if constexpr (std::is_same_v<Field, std::string>)
                 return QString::fromStdString(field);
             else if constexpr (std::is_same_v<Field, std::chrono::sys_seconds>)
-                return key == QLatin1String("date")
+                return &column == &FlightColumn::date
                            ? KelvoPrefsBasedFormatter::getDateDescription(field)
                            : KelvoPrefsBasedFormatter::getTimeDescription(field);
             else
@@ -31,8 +42,11 @@ QString cellText(const FlightEntry::Value& value, const QString& key) {
 }  // namespace
 
 const QStringList& FlightsDataSource::columnIdentifiers() {
-    static const QStringList columns = {"date",     "lasttime", "duration", "pilot",
-                                        "gliderid", "compid",   "filename", "inlogbook"};
+    static const QStringList columns = [] {
+        QStringList keys;
+        for (const FlightColumn* column : kColumns) keys << QString::fromLatin1(column->key);
+        return keys;
+    }();
     return columns;
 }
 
@@ -60,24 +74,25 @@ void FlightsDataSource::showRows() {
 
 void FlightsDataSource::sortRows() {
     if (!m_flights || m_sortColumn < 0 || m_sortColumn >= columnCount()) return;
-    const std::string key = columnIdentifiers()[m_sortColumn].toStdString();
+    const FlightColumn& column = *kColumns[std::size_t(m_sortColumn)];
     const FlightDirectory& flights = *m_flights;
     std::stable_sort(m_rows.begin(), m_rows.end(), [&](std::size_t a, std::size_t b) {
-        const FlightEntry::Value first = sortValue(flights[a], key);
-        const FlightEntry::Value second = sortValue(flights[b], key);
+        const FlightColumn::Value first = sortValue(flights[a], column);
+        const FlightColumn::Value second = sortValue(flights[b], column);
         return m_sortOrder == Qt::AscendingOrder ? first < second : second < first;
     });
 }
 
-FlightEntry::Value FlightsDataSource::sortValue(const FlightEntry& entry,
-                                                const std::string& key) const {
-    if (key == "inlogbook") return std::string(isInLogbook(entry) ? "1" : "");
-    return entry.value(key);
+FlightColumn::Value FlightsDataSource::sortValue(const FlightEntry& entry,
+                                                 const FlightColumn& column) const {
+    if (&column == &kInLogbook) return std::string(isInLogbook(entry) ? "1" : "");
+    return column.read(entry);
 }
 
 void FlightsDataSource::setLogbookFileNames(std::set<std::string> names) {
     m_logbookFileNames = std::move(names);
-    const int column = static_cast<int>(columnIdentifiers().indexOf("inlogbook"));
+    const int column =
+        int(std::find(kColumns.begin(), kColumns.end(), &kInLogbook) - kColumns.begin());
     if (rowCount() > 0) Q_EMIT dataChanged(index(0, column), index(rowCount() - 1, column));
 }
 
@@ -115,24 +130,23 @@ int FlightsDataSource::rowCount(const QModelIndex& parent) const {
 }
 
 int FlightsDataSource::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(columnIdentifiers().size());
+    return parent.isValid() ? 0 : static_cast<int>(kColumns.size());
 }
 
 QVariant FlightsDataSource::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !checkIndex(index)) return {};
     const FlightEntry* entry = getFlightAtRow(index.row());
     if (!entry) return QStringLiteral(" ");
-    const QString& key = columnIdentifiers()[index.column()];
-    if (key == QLatin1String("inlogbook")) return isInLogbook(*entry) ? tr("Yes") : QString();
-    return cellText(entry->value(key.toStdString()), key);
+    const FlightColumn& column = *kColumns[std::size_t(index.column())];
+    if (&column == &kInLogbook) return isInLogbook(*entry) ? tr("Yes") : QString();
+    return cellText(column.read(*entry), column);
 }
 
 QVariant FlightsDataSource::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const QStringList titles = {tr("Date"),  tr("Landing"),   tr("Duration"),
-                                       tr("Pilot"), tr("Glider"),    tr("Comp. ID"),
-                                       tr("File"),  tr("In logbook")};
-    return titles.value(section);
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= columnCount())
+        return {};
+    return tr(kColumns[std::size_t(section)]->title);
 }
 
 }  // namespace kelvo

@@ -6,14 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "LoggerAccess/FlightColumn.h"
 #include "LoggerAccess/LoggerData.h"
 
 namespace kelvo {
 
 // The flights table: the driver's flight directory, or only its flights with a detected
-// take-off. Each column is identified by an entry key; a missing value shows " ", times
-// show in the display time zone. The table sorts by any column (by time for the times), so
-// the newest flights can be put on top; the rows keep their entries through a sort.
+// take-off. The columns are the directory's (FlightColumn) and "inlogbook"; a missing value
+// shows " ", times show in the display time zone. The table sorts by any column (by time for the
+// times), so the newest flights can be put on top; the rows keep their entries through a sort.
 class FlightsDataSource : public QAbstractTableModel {
     Q_OBJECT
 
@@ -45,7 +46,7 @@ class FlightsDataSource : public QAbstractTableModel {
     // The shown entries in directory order, then in the order of the last sort.
     void showRows();
     void sortRows();
-    FlightEntry::Value sortValue(const FlightEntry& entry, const std::string& key) const;
+    FlightColumn::Value sortValue(const FlightEntry& entry, const FlightColumn& column) const;
 
     FlightDirectory* m_flights = nullptr;
     std::vector<std::size_t> m_rows;  // indexes into m_flights, in row order

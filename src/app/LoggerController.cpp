@@ -29,10 +29,8 @@
 #include <QUrl>
 #include <QUuid>
 #include <algorithm>
-#include <sstream>
 
 #include "LoggerAccess/DeclarationCheck.h"
-#include "LoggerAccess/LX/convert_fil2igc.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerFactory.h"
 #include "LoggerAccess/LoggerLimits.h"
@@ -959,13 +957,11 @@ QByteArray LoggerController::igcTextOfFlight(int key, const FlightEntry& entry) 
         stored = m_logger->loggerData().flightWithKey(key);
         if (!stored) return readWholeFile(target);
     }
-    if (looksLikeIgc(*stored) || m_nativeExtension != "LXN")
+    if (looksLikeIgc(*stored))
         return QByteArray(reinterpret_cast<const char*>(stored->data()),
                           static_cast<qsizetype>(stored->size()));
-    std::istringstream native(std::string(stored->begin(), stored->end()));
-    std::ostringstream igc;
-    convert_fil2igc(native, igc);
-    return QByteArray::fromStdString(igc.str());
+    return QByteArray::fromStdString(
+        LoggerFactory::shared().igcTextOfFlight(*stored, m_nativeExtension));
 }
 
 void LoggerController::viewFlight() {

@@ -69,7 +69,7 @@ const char* CliArguments::usage() {
            "  igc         FILE [--fixes]\n"
            "  logbook     [DIR]   (the flights folder's flights, newest first)\n"
            "  check       FILE...\n"
-           "T: lx, volkslogger, flarm (or \"LX/SDI/Filser\", \"Volkslogger\", \"Flarm\")\n"
+           "T: a family below, by its name or a make the name lists (any case)\n"
            "P: a device path or a name that 'kelvo-cli ports' lists";
 }
 

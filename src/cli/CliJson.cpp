@@ -24,16 +24,6 @@ double roundedDegrees(double degrees) {
     return std::round(degrees * 1e7) / 1e7;
 }
 
-template <typename Value>
-void putIfPresent(Json& object, const char* key, const std::optional<Value>& value) {
-    if (value) object[key] = *value;
-}
-
-void putIfPresent(Json& object, const char* key,
-                  const std::optional<std::chrono::sys_seconds>& time) {
-    if (time) object[key] = isoUtc(*time);
-}
-
 [[noreturn]] void reject(const std::string& field, const char* expectation) {
     throw OperationFailure(stringf("declaration: \"%s\" must be %s", field.c_str(), expectation));
 }
@@ -145,18 +135,18 @@ Json pointJson(const Waypoint& waypoint, bool withZone) {
     return point;
 }
 
+std::optional<std::string> columnText(const FlightColumn& column, const FlightEntry& entry) {
+    const FlightColumn::Value value = column.read(entry);
+    if (const auto* text = std::get_if<std::string>(&value)) return *text;
+    if (const auto* time = std::get_if<std::chrono::sys_seconds>(&value)) return isoUtc(*time);
+    return std::nullopt;
+}
+
 Json flightEntryJson(const FlightEntry& entry) {
     Json object = Json::object();
-    putIfPresent(object, "number", entry.number);
-    putIfPresent(object, "takeoff", entry.takeoff);
-    putIfPresent(object, "date", entry.date);
-    putIfPresent(object, "firsttime", entry.firsttime);
-    putIfPresent(object, "lasttime", entry.lasttime);
-    putIfPresent(object, "duration", entry.duration);
-    putIfPresent(object, "filename", entry.filename);
-    putIfPresent(object, "pilot", entry.pilot);
-    putIfPresent(object, "compid", entry.compid);
-    putIfPresent(object, "gliderid", entry.gliderid);
+    for (const FlightColumn* column : FlightColumn::all()) {
+        if (auto text = columnText(*column, entry)) object[column->key] = std::move(*text);
+    }
     return object;
 }
 

@@ -2,8 +2,10 @@
 
 #include <iosfwd>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
 
-#include "LoggerAccess/FlightEntry.h"
+#include "LoggerAccess/FlightColumn.h"
 #include "LoggerAccess/LoggerData.h"
 
 namespace kelvo {
@@ -23,7 +25,10 @@ using Json = nlohmann::ordered_json;
 // ("ozType", "lineWidth", "cylinderRadius", "sectorRadius", "sectorDirection") when asked.
 Json pointJson(const Waypoint& waypoint, bool withZone = true);
 
-// The entry's keys that are present; dates as ISO 8601 UTC texts.
+// The entry's field in the column as text, times in ISO 8601 UTC; nothing when absent.
+std::optional<std::string> columnText(const FlightColumn& column, const FlightEntry& entry);
+
+// The entry's keys that are present, in the columns' order; times as columnText gives them.
 Json flightEntryJson(const FlightEntry& entry);
 
 // pilot1..pilot4, gliderID, gliderType, competitionID, competitionClass (the class name),

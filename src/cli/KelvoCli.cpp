@@ -7,11 +7,12 @@
 #include <memory>
 
 #include "LoggerAccess/DeclarationCheck.h"
-#include "LoggerAccess/LX/LXTrackFile.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerData.h"
+#include "LoggerAccess/LoggerFactory.h"
 #include "LoggerAccess/LoggerLimits.h"
 #include "LoggerAccess/SerialPortDictionary.h"
+#include "base/AtomicFile.h"
 #include "base/Format.h"
 #include "base/InputFile.h"
 #include "base/Text.h"
@@ -35,12 +36,6 @@ namespace kelvo::cli {
 namespace fs = std::filesystem;
 
 namespace {
-
-// The extensions of native LX flights that convert to IGC.
-bool isNativeLXFlight(const fs::path& path) {
-    const std::string extension = toUpperAscii(path.extension().string());
-    return extension == ".LXN" || extension == ".FIL" || extension == ".SDI";
-}
 
 // A folder, device, pipe or a file over the size limit is refused before it is read.
 Bytes readWholeFile(const fs::path& path) {
@@ -102,8 +97,25 @@ void require(const Outcome& outcome) {
     if (!outcome) throw OperationFailure(outcome.reason());
 }
 
-std::string entryDateText(const FlightEntry& entry) {
-    return entry.date ? isoUtc(*entry.date) : std::string("-");
+// A column of the flight list: its width and the text of an absent field.
+struct TextColumn {
+    const FlightColumn* column;
+    int width;
+    const char* absent;
+};
+
+std::string flightListLine(const FlightEntry& entry) {
+    static const TextColumn kColumns[] = {{&FlightColumn::number, 3, "-"},
+                                          {&FlightColumn::date, 20, "-"},
+                                          {&FlightColumn::duration, 8, "-"},
+                                          {&FlightColumn::fileName, 13, "-"},
+                                          {&FlightColumn::pilot, 0, ""}};
+    std::string line;
+    for (const auto& [column, width, absent] : kColumns) {
+        line += stringf("%-*s ", width, columnText(*column, entry).value_or(absent).c_str());
+    }
+    line.pop_back();
+    return line;
 }
 
 const FlightEntry& entryWithKey(const Logger& logger, int key) {
@@ -175,7 +187,11 @@ void showTransferProgress(Logger& logger, std::ostream& err) {
 
 int KelvoCli::run(const std::vector<std::string>& arguments) {
     if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "help")) {
-        m_out << CliArguments::usage() << '\n';
+        m_out << CliArguments::usage() << "\nfamilies:";
+        for (const auto& name : LoggerSession::registry().registeredLoggers()) {
+            m_out << " \"" << name << '"';
+        }
+        m_out << '\n';
         return 0;
     }
     try {
@@ -229,12 +245,7 @@ void KelvoCli::flights() {
         for (const auto& entry : directory) entries.push_back(flightEntryJson(entry));
         return printJson(m_out, entries);
     }
-    for (const auto& entry : directory) {
-        m_out << stringf("%-3s %-20s %-8s %-13s %s", entry.number.value_or("-").c_str(),
-                         entryDateText(entry).c_str(), entry.duration.value_or("-").c_str(),
-                         entry.filename.value_or("-").c_str(), entry.pilot.value_or("").c_str())
-              << '\n';
-    }
+    for (const auto& entry : directory) m_out << flightListLine(entry) << '\n';
 }
 
 void KelvoCli::download() {
@@ -252,7 +263,7 @@ void KelvoCli::download() {
     const FlightEntry& entry = entryWithKey(logger, *key);
     const fs::path target = m_arguments.value("--output")
                                 .value_or(LogbookDownload::fileNameOf(
-                                    entry, native ? logger.nativeTrackFileExtension() : "IGC"));
+                                    entry, native ? session.family().nativeExtension : "IGC"));
     require(LogbookDownload::downloadFlight(logger, entry, target, secure(), native));
     if (!native) warnOfProblems(target);
     m_out << target.string() << '\n';
@@ -390,11 +401,13 @@ void KelvoCli::upload() {
 void KelvoCli::convert() {
     const fs::path input = m_arguments.positionals()[0];
     const fs::path output = m_arguments.positionals()[1];
-    if (isNativeLXFlight(input)) {
+    const LoggerDescriptor* family =
+        LoggerSession::registry().loggerClassConvertingExtension(input.extension().string());
+    if (family) {
         if (toUpperAscii(output.extension().string()) != ".IGC") {
-            throw UsageError("a native LX flight converts to an .igc file");
+            throw UsageError("a native " + family->name + " flight converts to an .igc file");
         }
-        convertNativeFlight(input, output);
+        convertNativeFlight(*family, input, output);
         warnOfProblems(output);
     } else {
         auto outputFormat = waypointFormatOf(output);
@@ -407,20 +420,22 @@ void KelvoCli::convert() {
     m_out << output.string() << '\n';
 }
 
-// An incomplete flight (cut off, or no LX flight at all) replaces nothing unless --partial
-// asks for what there is.
-void KelvoCli::convertNativeFlight(const fs::path& input, const fs::path& output) {
-    LXTrackFile flight(readWholeFile(input));
-    const Fil2IgcResult result = flight.translateToIGC();
-    if (!result.complete()) {
+// An incomplete flight (cut off, or not of the family's format at all) replaces nothing
+// unless --partial asks for what there is.
+void KelvoCli::convertNativeFlight(const LoggerDescriptor& family, const fs::path& input,
+                                   const fs::path& output) {
+    const NativeConversion flight = family.nativeToIGC(readWholeFile(input));
+    if (!flight.complete()) {
         const std::string problem =
-            input.string() + " is not a complete flight: " + result.incomplete;
+            input.string() + " is not a complete flight: " + flight.incomplete;
         if (!m_arguments.flag("--partial")) {
             throw OperationFailure(problem + " (--partial converts what there is)");
         }
         m_err << "kelvo-cli: " << problem << "; converted what there is\n";
     }
-    if (!flight.writeToFile(output)) throw OperationFailure("could not write " + output.string());
+    if (flight.igc.empty() || !writeFileAtomically(output, flight.igc)) {
+        throw OperationFailure("could not write " + output.string());
+    }
 }
 
 void KelvoCli::igc() {

@@ -9,6 +9,7 @@
 
 namespace kelvo {
 class LoggerData;
+struct LoggerDescriptor;
 struct LogbookEntry;
 }  // namespace kelvo
 
@@ -34,7 +35,7 @@ class KelvoCli {
     void declaration();
     void upload();
     void convert();
-    void convertNativeFlight(const std::filesystem::path& input,
+    void convertNativeFlight(const LoggerDescriptor& family, const std::filesystem::path& input,
                              const std::filesystem::path& output);
     void igc();
     void logbook();

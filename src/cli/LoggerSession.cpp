@@ -1,5 +1,8 @@
 #include "cli/LoggerSession.h"
 
+#include <ranges>
+#include <string_view>
+
 #include "LoggerAccess/LineSpeedMemory.h"
 #include "LoggerAccess/LoggerFactory.h"
 #include "LoggerAccess/SerialPortDictionary.h"
@@ -16,8 +19,20 @@ namespace {
 constexpr int kConnectAttempts = 3;
 constexpr double kSecondsBetweenAttempts = 2.0;
 
-// Every family, the debug-only Flarm driver included.
-LoggerFactory& registry() {
+// Whether the --type value names the family: its whole name or one of the makes the name
+// lists ("LX/SDI/Filser": lx, sdi or filser), in any case.
+bool typeNamesFamily(const std::string& type, const std::string& name) {
+    const std::string wanted = toUpperAscii(type);
+    if (wanted == toUpperAscii(name)) return true;
+    for (const auto make : std::views::split(name, '/')) {
+        if (wanted == toUpperAscii(std::string_view(make.begin(), make.end()))) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+LoggerFactory& LoggerSession::registry() {
     LoggerFactory& factory = LoggerFactory::shared();
     if (factory.registeredLoggers().empty()) {
         factory.registerBuiltinLoggers();
@@ -27,17 +42,9 @@ LoggerFactory& registry() {
     return factory;
 }
 
-}  // namespace
-
 std::string LoggerSession::loggerNameOf(const std::string& type) {
-    static const std::pair<const char*, const char*> kAliases[] = {
-        {"lx", "LX/SDI/Filser"}, {"volkslogger", "Volkslogger"}, {"flarm", "Flarm"}};
-    std::string wanted = type;
-    for (const auto& [alias, name] : kAliases) {
-        if (type == alias) wanted = name;
-    }
     for (const auto& name : registry().registeredLoggers()) {
-        if (toUpperAscii(name) == toUpperAscii(wanted)) return name;
+        if (typeNamesFamily(type, name)) return name;
     }
     std::string known;
     for (const auto& name : registry().registeredLoggers()) known += " \"" + name + "\"";
@@ -52,7 +59,7 @@ std::string LoggerSession::devicePathOf(const std::string& port) {
 }
 
 LoggerSession::LoggerSession(const std::string& type, const std::string& port)
-    : m_name(loggerNameOf(type)), m_logger(registry().loggerInstanceWithName(m_name)) {
+    : m_family(*registry().loggerClassWithName(loggerNameOf(type))), m_logger(m_family.create()) {
     const std::string path = devicePathOf(port);
     const LineSpeedMemory speeds;
     m_logger->setPreferredLineSpeed(speeds.speedFor(path));

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "LoggerAccess/Logger.h"
+#include "LoggerAccess/LoggerFactory.h"
 
 namespace kelvo::cli {
 
@@ -20,17 +21,22 @@ class LoggerSession {
 
     Logger& logger() { return *m_logger; }
     // The driver's name, for messages ("LX/SDI/Filser").
-    const std::string& name() const { return m_name; }
+    const std::string& name() const { return m_family.name; }
+    const LoggerDescriptor& family() const { return m_family; }
 
-    // The registered driver name of a --type value: the name itself in any case, or one
-    // of the aliases lx, volkslogger and flarm.
+    // The shared registry, given every family when it holds none yet; a caller (a test)
+    // that registered families before chose them itself.
+    static LoggerFactory& registry();
+
+    // The registered driver name of a --type value: the name itself, or one of the makes
+    // it lists ("LX/SDI/Filser": lx, sdi or filser), in any case.
     static std::string loggerNameOf(const std::string& type);
     // The device path of a --port value: the path of a port the dictionary lists under that
     // name, else the value itself.
     static std::string devicePathOf(const std::string& port);
 
   private:
-    std::string m_name;
+    LoggerDescriptor m_family;  // a copy: the registry may change while the session lasts
     std::unique_ptr<Logger> m_logger;
 };
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "LoggerAccess/FlightColumn.h"
 #include "TempFolder.h"
 #include "base/UtcDate.h"
 #include "geo/Declaration.h"
@@ -121,18 +124,33 @@ TEST(LoggerData, DirectoryFileNamesAreSafeToWriteUnder) {
     EXPECT_EQ(data.flightDirectory().back().filename, std::string(200, 'x'));
 }
 
-TEST(FlightEntry, ShowsItsFieldsByKey) {
+TEST(FlightColumn, EachColumnReadsItsOwnFieldAndNothingWhenAbsent) {
     FlightEntry entry;
-    entry.number = "3";
-    entry.date = std::chrono::sys_days{std::chrono::year{2009} / 10 / 7} + 9h + 5min;
-    entry.duration = "01:02:03";
-    EXPECT_EQ(entry.value("number"), FlightEntry::Value{std::string("3")});
-    EXPECT_EQ(entry.value("date"), FlightEntry::Value{*entry.date});
-    EXPECT_EQ(entry.value("duration"), FlightEntry::Value{std::string("01:02:03")});
-    EXPECT_TRUE(std::holds_alternative<std::monostate>(entry.value("pilot")));
-    EXPECT_TRUE(std::holds_alternative<std::monostate>(entry.value("lxflightdata")));
-    EXPECT_TRUE(std::holds_alternative<std::monostate>(entry.value("no such key")));
+    entry.number = "number";
+    entry.takeoff = "takeoff";
+    entry.duration = "duration";
+    entry.filename = "filename";
+    entry.pilot = "pilot";
+    entry.compid = "compid";
+    entry.gliderid = "gliderid";
+    const std::map<std::string, std::chrono::sys_seconds> times = {
+        {"date", std::chrono::sys_seconds{1s}},
+        {"firsttime", std::chrono::sys_seconds{2s}},
+        {"lasttime", std::chrono::sys_seconds{3s}}};
+    entry.date = times.at("date");
+    entry.firsttime = times.at("firsttime");
+    entry.lasttime = times.at("lasttime");
+    ASSERT_EQ(FlightColumn::all().size(), 10u);
+    for (const FlightColumn* column : FlightColumn::all()) {
+        const auto time = times.find(column->key);
+        const FlightColumn::Value expected = time == times.end()
+                                                 ? FlightColumn::Value{std::string(column->key)}
+                                                 : FlightColumn::Value{time->second};
+        EXPECT_EQ(column->read(entry), expected) << column->key;
+        EXPECT_TRUE(std::holds_alternative<std::monostate>(column->read(FlightEntry{})));
+    }
 
+    entry.number = "3";
     EXPECT_EQ(entry.key(), 3);
     entry.number = "3a";
     EXPECT_EQ(entry.key(), std::nullopt);

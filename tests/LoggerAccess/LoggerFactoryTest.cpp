@@ -48,6 +48,21 @@ TEST(LoggerFactory, LaterDriverOfTheSameNameReplacesTheEarlier) {
     EXPECT_EQ(&LoggerFactory::shared(), &LoggerFactory::shared());
 }
 
+TEST(LoggerFactory, FindsTheFamilyThatConvertsAnExtension) {
+    LoggerFactory factory;
+    factory.registerBuiltinLoggers();
+    factory.registerFutureLoggers();
+    for (const char* extension : {"LXN", ".lxn", "FIL", ".Sdi"}) {
+        const LoggerDescriptor* family = factory.loggerClassConvertingExtension(extension);
+        ASSERT_NE(family, nullptr) << extension;
+        EXPECT_EQ(family->name, "LX/SDI/Filser");
+    }
+    for (const char* extension : {"IGC", ".igc", "", ".", "LX", "LXNX"}) {
+        EXPECT_EQ(factory.loggerClassConvertingExtension(extension), nullptr) << extension;
+    }
+    EXPECT_EQ(factory.igcTextOfFlight(Bytes{'A', 'X'}, "IGC"), "AX");
+}
+
 TEST(Garmin, FindsGpsbabelOnTheSearchPath) {
     TempFolder folder;
     const auto plain = folder.write("plain/gpsbabel", "");  // not executable

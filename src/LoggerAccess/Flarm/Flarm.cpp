@@ -40,10 +40,6 @@ Flarm::~Flarm() {
     if (connected()) Flarm::disconnect();
 }
 
-void Flarm::setFlarmAPI(std::unique_ptr<KelvoFlarm> flarm) {
-    if (flarm) m_kelvoFlarm = std::move(flarm);
-}
-
 void Flarm::fillCapabilities() {
     Logger::fillCapabilities();
     LoggerCapabilities& capabilities = mutableCapabilities();

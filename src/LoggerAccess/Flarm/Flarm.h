@@ -32,10 +32,6 @@ class Flarm : public Logger {
     Outcome readDeclaration(bool reload) override;
     void disconnect() override;
 
-    KelvoFlarm& kelvoFlarm() { return *m_kelvoFlarm; }
-    // A null device layer is refused.
-    void setFlarmAPI(std::unique_ptr<KelvoFlarm> flarm);
-
   private:
     // Leaves binary mode (after a cancel too) and answers the outcome, or cancelled.
     Outcome finishInTextMode(Outcome outcome);

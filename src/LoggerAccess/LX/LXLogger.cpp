@@ -8,6 +8,7 @@
 #include "LoggerAccess/LX/CRC8.h"
 #include "LoggerAccess/LX/LXTask.h"
 #include "LoggerAccess/LX/LXProtocol.h"
+#include "LoggerAccess/LX/LXTrackFile.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 
@@ -25,6 +26,10 @@ constexpr auto kSpeedSearchTime = 11s;
 constexpr auto kKeepAliveInterval = 1s;
 
 }  // namespace
+
+NativeToIGC LXLogger::nativeToIGC() {
+    return &LXTrackFile::convert;
+}
 
 LXLogger::LXLogger() : m_serialPort(std::make_unique<LXSerial>()) {
     LXLogger::fillCapabilities();

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "LoggerAccess/LX/LXMemory.h"
 #include "LoggerAccess/LX/LXProtocol.h"
@@ -34,17 +35,50 @@ class LXLogger : public Logger {
     static char loggerChar() { return 'L'; }
     static std::string nativeTrackFileExtension() { return "LXN"; }
     static int connectionType() { return 1; }
+    // SDI and Filser recorders name their flights with these (LXFaiData).
+    static std::vector<std::string> otherNativeExtensions() { return {"FIL", "SDI"}; }
+    static NativeToIGC nativeToIGC();
 
     void fillCapabilities() override;
 
-    // --- link
     // Opens the port by path and searches the recorder's line speed; nothing is sent when
     // the port cannot be opened.
     Outcome connect(const std::string& path) override;
-    // Tries the speeds 57600 down to 4800 until the recorder answers, for about ten seconds.
-    bool connect();
     void disconnect() override;
     bool stillConnected() override;
+
+    Outcome readInfo() override;
+    Outcome readDirectory(bool reload) override;
+    // Writes the flight native to the path, or as IGC beside it (extension IGC). False when
+    // a range could not be selected, a block came short or failed its CRC, or nothing could
+    // be written; what arrived is written all the same.
+    Outcome readFile(const std::filesystem::path& path, int key, bool secure,
+                     bool translateToIGC, const FlightEntry* entry) override;
+    Outcome readWaypoints(bool reload) override;
+    Outcome readRoutes(bool reload) override;
+    Outcome readDeclaration(bool reload) override;
+    std::optional<DeclarationLimits> declarationLimits() const override;
+    // The logger information of an identification reply: line 1 holds the version after 8
+    // characters, line 2 "xxSERIAL,xxHARDWARE", lines 3 to 5 "key:value". Lines that are
+    // missing or do not have that shape add nothing.
+    static LoggerInfo identificationInfo(const std::string& reply);
+
+    static constexpr std::size_t kMaxWaypoints = 600;
+    static constexpr std::size_t kMaxRoutes = 100;
+    // The 21800-byte database block: 600 waypoint records, then 100 route records. Route
+    // points missing from the list are appended to it. Nothing when the lists exceed what
+    // the recorder holds or a route needs a waypoint that no longer fits (logged).
+    static std::optional<Bytes> databaseBlock(WaypointList& waypoints, const RouteList& routes);
+    // The 349-byte declaration block: a 0 byte, the flight record and the task record
+    // (entered now).
+    static Bytes declarationBlock(const Declaration& declaration);
+
+  protected:
+    // The link and the recorder-level steps of the operations, open to the driver's folder
+    // and its tests through LXLoggerInternals.
+
+    // Tries the speeds 57600 down to 4800 until the recorder answers, for about ten seconds.
+    bool connect();
     bool startSyn();
     bool ping();
 
@@ -65,38 +99,12 @@ class LXLogger : public Logger {
     // The 256-byte security block; nothing when synchronisation failed.
     std::optional<Bytes> getDecryptBlock();
 
-    // --- operations
-    Outcome readInfo() override;
-    Outcome readDirectory(bool reload) override;
-    void addFlight(std::shared_ptr<LXFaiData> flight, int index);
-    // Writes the flight native to the path, or as IGC beside it (extension IGC). False when
-    // a range could not be selected, a block came short or failed its CRC, or nothing could
-    // be written; what arrived is written all the same.
-    Outcome readFile(const std::filesystem::path& path, int key, bool secure,
-                     bool translateToIGC, const FlightEntry* entry) override;
-    Outcome readWaypoints(bool reload) override;
-    Outcome readRoutes(bool reload) override;
-    Outcome readDeclaration(bool reload) override;
+    void addFlight(std::shared_ptr<const LXFaiData> flight, int index);
+    // Written without the check that every part was read whole (writeDatabaseAndDeclaration).
     Outcome writeDatabase();
     Outcome writeDeclaration();
-    std::optional<DeclarationLimits> declarationLimits() const override;
     std::string readCompetionClassFromLogger();
-    // The logger information of an identification reply: line 1 holds the version after 8
-    // characters, line 2 "xxSERIAL,xxHARDWARE", lines 3 to 5 "key:value". Lines that are
-    // missing or do not have that shape add nothing.
-    static LoggerInfo identificationInfo(const std::string& reply);
 
-    static constexpr std::size_t kMaxWaypoints = 600;
-    static constexpr std::size_t kMaxRoutes = 100;
-    // The 21800-byte database block: 600 waypoint records, then 100 route records. Route
-    // points missing from the list are appended to it. Nothing when the lists exceed what
-    // the recorder holds or a route needs a waypoint that no longer fits (logged).
-    static std::optional<Bytes> databaseBlock(WaypointList& waypoints, const RouteList& routes);
-    // The 349-byte declaration block: a 0 byte, the flight record and the task record
-    // (entered now).
-    static Bytes declarationBlock(const Declaration& declaration);
-
-  protected:
     Outcome storeDatabaseAndDeclaration() override;
 
   private:

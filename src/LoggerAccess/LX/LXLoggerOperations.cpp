@@ -3,6 +3,7 @@
 // LXLogger.cpp.
 
 #include <algorithm>
+#include <any>
 #include <utility>
 
 #include "LoggerAccess/LX/LXFaiData.h"
@@ -184,7 +185,7 @@ Outcome LXLogger::readDirectory(bool) {
     return Outcome::success();
 }
 
-void LXLogger::addFlight(std::shared_ptr<LXFaiData> flight, int index) {
+void LXLogger::addFlight(std::shared_ptr<const LXFaiData> flight, int index) {
     FlightEntry entry;
     entry.number = stringf("%d", index);
     entry.takeoff = stringf("%d", flight->isOK() ? 1 : 0);
@@ -194,7 +195,7 @@ void LXLogger::addFlight(std::shared_ptr<LXFaiData> flight, int index) {
     entry.duration = flight->durationDescription();
     entry.filename = flight->fileNameWithExtension();
     entry.pilot = flight->pilotName();
-    entry.lxflightdata = std::move(flight);
+    entry.driverRecord = std::move(flight);
     loggerData().addFlightToDirectory(std::move(entry));
 }
 
@@ -208,11 +209,12 @@ Outcome LXLogger::readFile(const std::filesystem::path& path, int key, bool secu
         logLine("Received no entry ... I quit.");
         return Outcome::refusal("no such flight in the recorder's list");
     }
-    if (!entry->lxflightdata) {
+    const auto* record = std::any_cast<std::shared_ptr<const LXFaiData>>(&entry->driverRecord);
+    if (!record || !*record) {
         logLine("Entry contained no LX FAI Data ... I quit.");
         return Outcome::refusal("the flight's entry holds no recorder record");
     }
-    const LXFaiData& flight = *entry->lxflightdata;
+    const LXFaiData& flight = **record;
     bool intact = readRange(flight, data);
     if (secure && intact && !cancellationRequested()) {
         const auto security = getDecryptBlock();

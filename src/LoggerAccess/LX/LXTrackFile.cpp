@@ -40,13 +40,18 @@ class MemoryBuffer : public std::streambuf {
 
 }  // namespace
 
-Fil2IgcResult LXTrackFile::translateToIGC() {
-    MemoryBuffer buffer(m_nativeData);
+NativeConversion LXTrackFile::convert(ByteSpan nativeData) {
+    MemoryBuffer buffer(nativeData);
     std::istream input(&buffer);
     std::ostringstream output;
     Fil2IgcResult result = convert_fil2igc(input, output);
-    m_igcData = std::move(output).str();
-    return result;
+    return {std::move(output).str(), std::move(result.incomplete)};
+}
+
+Fil2IgcResult LXTrackFile::translateToIGC() {
+    NativeConversion conversion = convert(m_nativeData);
+    m_igcData = std::move(conversion.igc);
+    return {std::move(conversion.incomplete)};
 }
 
 bool LXTrackFile::writeToFile(const std::filesystem::path& path) const {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "LoggerAccess/LX/convert_fil2igc.h"
+#include "LoggerAccess/NativeConversion.h"
 #include "base/Bytes.h"
 
 namespace kelvo {
@@ -16,6 +17,8 @@ class LXTrackFile {
     LXTrackFile() = default;
     explicit LXTrackFile(Bytes nativeData) : m_nativeData(std::move(nativeData)) {}
 
+    // The IGC text of a native flight, and whether the flight was complete.
+    static NativeConversion convert(ByteSpan nativeData);
     // Converts and writes the IGC file atomically; false when nothing could be written.
     static bool convertNativeData(ByteSpan nativeData, const std::filesystem::path& igcPath);
 

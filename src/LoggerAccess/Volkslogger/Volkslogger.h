@@ -44,6 +44,12 @@ class Volkslogger : public Logger {
     std::optional<DeclarationLimits> declarationLimits() const override;
     void disconnect() override;
 
+  protected:
+    // The recorder-level steps and record conversions, open to the driver's folder and its
+    // tests through VolksloggerInternals.
+
+    // Each writes the database image without the check that every part was read whole
+    // (writeDatabaseAndDeclaration).
     bool storeWaypoints();
     bool storeRoutes();
     // The pilot list last read from the recorder is written back unchanged.
@@ -69,18 +75,13 @@ class Volkslogger : public Logger {
     std::shared_ptr<Declaration> readDeclarationFromPointer() const;
 
     vl::VLAPI& api() { return *m_api; }
-
-  protected:
-    // The whole database image goes back, so it must have been read in this connection.
-    Outcome storeDatabaseAndDeclaration() override;
-
-  public:
     bool databaseLoaded() const { return m_databaseLoaded; }
     bool directoryLoaded() const { return m_directoryLoaded; }
 
+    // The whole database image goes back, so it must have been read in this connection.
+    Outcome storeDatabaseAndDeclaration() override;
+
   private:
-    // Reads the database image unless it was read already; the result code (0 when no
-    // read was needed).
     // Reads the database image once a connection (again when asked); the parts it holds
     // are known only after a whole read.
     Outcome loadDatabase(bool reload);

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "LoggerAccess/LX/CRC8.h"
-#include "LoggerAccess/LX/LXLogger.h"
+#include "LoggerAccess/LX/LXLoggerInternals.h"
 #include "LoggerAccess/LX/LXSerial.h"
 #include "base/Delay.h"
 #include "base/Log.h"
@@ -33,7 +33,7 @@ struct Link {
 
     sim::PseudoTerminal line;
     sim::LXRecorderEmulator recorder;
-    LXLogger logger;
+    LXLoggerInternals logger;
 };
 
 TEST(LXSerial, SilentLineGivesEmptyBlockAndEmptyWriteSendsOnlyCrc) {

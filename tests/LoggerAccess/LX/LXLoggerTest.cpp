@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "LoggerAccess/LX/LXFaiData.h"
-#include "LoggerAccess/LX/LXLogger.h"
+#include "LoggerAccess/LX/LXLoggerInternals.h"
 #include "LoggerAccess/LX/LXTrackFile.h"
 #include "LoggerAccess/LoggerFactory.h"
 #include "base/Delay.h"
@@ -83,7 +83,7 @@ class LXLoggerTest : public ::testing::Test {
     std::filesystem::path folder;
     sim::PseudoTerminal line;
     sim::LXRecorderEmulator recorder{line, 38400};
-    LXLogger logger;
+    LXLoggerInternals logger;
 };
 
 TEST_F(LXLoggerTest, IdentificationTakesVersionSerialAndKeyLines) {
@@ -133,7 +133,7 @@ TEST_F(LXLoggerTest, DirectoryListsFlightsAndSkipsRecordWithBadCrc) {
     EXPECT_EQ(directory[0].takeoff, "1");
     EXPECT_EQ(directory[0].duration, "04:15:30");
     EXPECT_EQ(directory[0].pilot, "Hans Muster");
-    ASSERT_TRUE(directory[0].lxflightdata);
+    EXPECT_TRUE(directory[0].driverRecord.has_value());
     EXPECT_TRUE(log.contains("CRC calculation failed on LX FAI Data."));
 }
 

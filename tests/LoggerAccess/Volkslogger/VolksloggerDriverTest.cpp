@@ -1,5 +1,5 @@
 #include "LoggerAccess/LoggerLimits.h"
-#include "LoggerAccess/Volkslogger/Volkslogger.h"
+#include "LoggerAccess/Volkslogger/VolksloggerInternals.h"
 
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
@@ -70,7 +70,7 @@ class VolksloggerDriver : public ::testing::Test {
     ScopedDelayScale fast{0.01};
     sim::PseudoTerminal pty;
     sim::VolksloggerEmulator emulator{pty, driverMemory()};
-    Volkslogger logger;
+    VolksloggerInternals logger;
     std::vector<Progress> progress;
 };
 
@@ -217,7 +217,7 @@ TEST_F(VolksloggerDriver, FailuresAreLoggedAndLeaveNothingBehind) {
 }
 
 TEST(VolksloggerDeclaration, StoresStartFinishAndAtMostEightTurnpoints) {
-    Volkslogger logger;
+    VolksloggerInternals logger;
     const VLAPI_DATA::DECLARATION& record = logger.api().database.declaration;
     const auto storeTask = [&](int count) {
         auto declaration = std::make_shared<Declaration>();
@@ -249,7 +249,7 @@ TEST(VolksloggerDeclaration, RouteSlotsAndNamesAreWrittenToSize) {
     route->setValue("R", {Waypoint::fromDegrees("Hochkoenig", 47, 8, 0),
                           Waypoint::fromDegrees("Alp", 47, 9, 0)});
     VLAPI_DATA::ROUTE record;
-    Volkslogger::writeRoute(*route, &record);
+    VolksloggerInternals::writeRoute(*route, &record);
     EXPECT_STREQ(record.name, "R             ");
     EXPECT_STREQ(record.wpt[0].name, "Hochko");
     EXPECT_STREQ(record.wpt[1].name, "Alp   ");
@@ -266,7 +266,7 @@ TEST(VolksloggerRegistry, IsABuiltinDriver) {
     factory.registerBuiltinLoggers();
     const auto names = factory.registeredLoggers();
     EXPECT_NE(std::find(names.begin(), names.end(), "Volkslogger"), names.end());
-    Volkslogger logger;
+    VolksloggerInternals logger;
     EXPECT_EQ(logger.capabilities().maxWaypoints, 500u);
     EXPECT_FALSE(logger.capabilities().waypointsInRouteAreReferences);
     EXPECT_TRUE(logger.allowsClearFlights());
