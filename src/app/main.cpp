@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <clocale>
 
+#include "app/FlightDownloads.h"
 #include "app/IGCViewerController.h"
 #include "app/KelvoPrefsBasedFormatter.h"
 #include "app/LogbookWindow.h"
@@ -33,10 +34,11 @@ int main(int argc, char** argv) {
 
     kelvo::IGCViewerController viewer;
     new kelvo::WindowLayout(*viewer.viewerWindow(), QStringLiteral("IGCViewer"));
-    controller.setFlightViewer([&viewer](const QByteArray& igcText, const QString& name) {
-        viewer.showWindow();
-        viewer.addIGCFileWithData(igcText, name);
-    });
+    controller.flightDownloads().setFlightViewer(
+        [&viewer](const QByteArray& igcText, const QString& name) {
+            viewer.showWindow();
+            viewer.addIGCFileWithData(igcText, name);
+        });
     QObject::connect(controller.preferencesPanel(), &QDialog::finished, &viewer,
                      &kelvo::IGCViewerController::preferencesDidChange);
     QMenu* windowMenu = window.menuBar()->addMenu(QObject::tr("&Window"));

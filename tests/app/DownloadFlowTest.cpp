@@ -100,7 +100,7 @@ class DownloadFlowTest : public QObject {
         QFETCH(bool, secure);
         // The table shows the newest flight first: the second one.
         m_fixture->selectFlightRows({0});
-        m_fixture->controller.downloadFile();
+        m_fixture->controller.flightDownloads().downloadFile();
         QFileDialog* panel = m_fixture->controller.filePanel();
         QVERIFY(panel);
         QCOMPARE(panel->acceptMode(), QFileDialog::AcceptSave);
@@ -137,7 +137,7 @@ class DownloadFlowTest : public QObject {
         QFETCH(int, format);
         QFETCH(QString, extension);
         m_fixture->selectFlightRows({0, 1});
-        m_fixture->controller.downloadFile();
+        m_fixture->controller.flightDownloads().downloadFile();
         QFileDialog* panel = m_fixture->controller.filePanel();
         QVERIFY(panel);
         QCOMPARE(panel->fileMode(), QFileDialog::Directory);
@@ -167,15 +167,15 @@ class DownloadFlowTest : public QObject {
 
     void cancelledPanelDownloadsNothing() {
         m_fixture->selectFlightRows({1});
-        m_fixture->controller.downloadFile();
+        m_fixture->controller.flightDownloads().downloadFile();
         const QPointer<QFileDialog> panel = m_fixture->controller.filePanel();
         QVERIFY(panel);
         panel->reject();
-        QVERIFY(!m_fixture->controller.isOperationRunning());
+        QVERIFY(!m_fixture->controller.runner().isOperationRunning());
         QTRY_VERIFY(!panel);  // the closed panel goes
 
         m_fixture->selectFlightRows({});
-        m_fixture->controller.downloadFile();
+        m_fixture->controller.flightDownloads().downloadFile();
         QCOMPARE(m_fixture->controller.filePanel(), nullptr);
     }
 

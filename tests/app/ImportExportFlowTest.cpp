@@ -57,7 +57,7 @@ class ImportExportFlowTest : public QObject {
     void cleanup() { m_fixture.reset(); }
 
     void exportPanelOffersTheRegisteredFormats() {
-        m_fixture->controller.exportFile();
+        flow().exportFile();
         QFileDialog* panel = m_fixture->controller.filePanel();
         QVERIFY(panel);
         auto* accessory = panel->findChild<ExportPanelController*>();
@@ -73,12 +73,12 @@ class ImportExportFlowTest : public QObject {
         const QString three = folder.filePath("three.dbt");
         const WaypointList all = logger().waypoints();
         logger().waypoints().resize(3);
-        m_fixture->controller.exportPanelDidEnd(QDialog::Accepted, three);
+        flow().exportPanelDidEnd(QDialog::Accepted, three);
         QVERIFY(QFile::exists(three));
         logger().setWaypoints(all);
 
         const CapturingLogSink log;
-        m_fixture->controller.importPanelDidEnd(QDialog::Accepted, three);
+        flow().importPanelDidEnd(QDialog::Accepted, three);
         QVERIFY(log.contains("Imported 3 waypoints."));
         QCOMPARE(names(logger().waypoints()), QStringList({"WP00", "WP01", "WP02"}));
         QCOMPARE(m_fixture->controller.waypointsDataSource()->rowCount(), 3);
@@ -90,10 +90,10 @@ class ImportExportFlowTest : public QObject {
     void cupRoundTripKeepsWaypointsAndRoutes() {
         const QTemporaryDir folder;
         const QString file = folder.filePath("all.cup");
-        m_fixture->controller.exportPanelDidEnd(QDialog::Accepted, file);
+        flow().exportPanelDidEnd(QDialog::Accepted, file);
         logger().setWaypoints({});
         logger().setRoutes({});
-        m_fixture->controller.importPanelDidEnd(QDialog::Accepted, file);
+        flow().importPanelDidEnd(QDialog::Accepted, file);
         QCOMPARE(names(logger().waypoints()), names(numberedWaypoints(10)));
         QCOMPARE(logger().waypoints()[4]->latitudeDegrees(), 47.4);
         QCOMPARE(logger().routes().size(), std::size_t(1));
@@ -104,16 +104,16 @@ class ImportExportFlowTest : public QObject {
 
     void cancelAndUnknownExtensionsTouchNothing() {
         const QTemporaryDir folder;
-        m_fixture->controller.exportPanelDidEnd(QDialog::Rejected, folder.filePath("no.cup"));
-        m_fixture->controller.exportPanelDidEnd(QDialog::Accepted, folder.filePath("no.txt"));
+        flow().exportPanelDidEnd(QDialog::Rejected, folder.filePath("no.cup"));
+        flow().exportPanelDidEnd(QDialog::Accepted, folder.filePath("no.txt"));
         QVERIFY(QDir(folder.path()).isEmpty());
 
         const QString cup = folder.filePath("some.cup");
-        m_fixture->controller.exportPanelDidEnd(QDialog::Accepted, cup);
+        flow().exportPanelDidEnd(QDialog::Accepted, cup);
         QVERIFY(QFile::copy(cup, folder.filePath("some.txt")));
         logger().waypoints().resize(2);
-        m_fixture->controller.importPanelDidEnd(QDialog::Rejected, cup);
-        m_fixture->controller.importPanelDidEnd(QDialog::Accepted, folder.filePath("some.txt"));
+        flow().importPanelDidEnd(QDialog::Rejected, cup);
+        flow().importPanelDidEnd(QDialog::Accepted, folder.filePath("some.txt"));
         QCOMPARE(logger().waypoints().size(), std::size_t(2));
     }
 
@@ -123,7 +123,7 @@ class ImportExportFlowTest : public QObject {
         QVERIFY(QDir(folder.path()).mkdir("folder.cup"));
         logger().waypoints().resize(2);
         for (const QString& name : {QString("empty.cup"), QString("folder.cup")}) {
-            m_fixture->controller.importPanelDidEnd(QDialog::Accepted, folder.filePath(name));
+            flow().importPanelDidEnd(QDialog::Accepted, folder.filePath(name));
             QCOMPARE(logger().waypoints().size(), std::size_t(2));
             const QString status = m_fixture->window.statusLine->text();
             QVERIFY2(status.startsWith("Import failed: ") && status.contains(name), qPrintable(status));
@@ -132,6 +132,7 @@ class ImportExportFlowTest : public QObject {
 
   private:
     Logger& logger() { return *m_fixture->controller.logger(); }
+    ImportExportFlow& flow() { return m_fixture->controller.importExport(); }
 
     std::unique_ptr<test::ControllerFixture> m_fixture;
 };

@@ -85,7 +85,7 @@ class LXEndToEndTest : public QObject {
         QCOMPARE(fixture.controller.waypointsDataSource()->rowCount(), 2);
 
         fixture.window.pilot1Field->setText("Erika Muster");
-        fixture.controller.saveToLogger();
+        fixture.controller.databaseTransfer().saveToLogger();
         QVERIFY(fixture.waitForOperation());
         QVERIFY(fixture.window.statusLine->text().contains("declaration written and verified"));
         const Bytes written = recorder.declaration();
@@ -93,13 +93,13 @@ class LXEndToEndTest : public QObject {
                 std::string::npos);
 
         recorder.alterStoredPilot(true);
-        fixture.controller.saveToLogger();
+        fixture.controller.databaseTransfer().saveToLogger();
         QVERIFY(fixture.waitForOperation());
         QVERIFY(fixture.window.statusLine->text().contains(
             "Pilot 1 meant \"Erika Muster\", recorder holds \"Drika Muster\""));
         QCOMPARE(fixture.window.pilot1Field->text(), QString("Drika Muster"));
 
-        fixture.controller.connect();
+        fixture.controller.connection().connect();
         QVERIFY(!fixture.controller.isConnected());
     }
 };

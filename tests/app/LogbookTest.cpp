@@ -48,6 +48,7 @@ class LogbookTest : public QObject {
         QVERIFY(fixture.connectScripted());
         QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
         FlightsDataSource& flights = *fixture.controller.flightsDataSource();
+        FlightDownloads& downloads = fixture.controller.flightDownloads();
         QCOMPARE(flights.rowCount(), 4);
         const int inLogbook = int(FlightsDataSource::columnIdentifiers().indexOf("inlogbook"));
         QCOMPARE(flights.headerData(inLogbook, Qt::Horizontal).toString(), QString("In logbook"));
@@ -64,26 +65,26 @@ class LogbookTest : public QObject {
             QFile file(m_scratch.filePath("Flights/" + name));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        fixture.controller.refreshLogbookColumn();
+        downloads.refreshLogbookColumn();
         QStringList marks;
         for (int row = 0; row < 4; ++row) marks << flights.index(row, inLogbook).data().toString();
         QCOMPARE(marks, QStringList({"", "Yes", "", "Yes"}));
 
         QVERIFY(fixture.window.downloadNewFlightsButton->isEnabled());
-        fixture.controller.downloadNewFlights();
+        downloads.downloadNewFlights();
         QVERIFY(fixture.waitForOperation());
-        QVERIFY2(fixture.controller.newFlightsSummary().startsWith("Downloaded 2 flight(s)"),
-                 qPrintable(fixture.controller.newFlightsSummary()));
-        QVERIFY(fixture.controller.newFlightsSummary().contains("Already present: 2."));
+        QVERIFY2(downloads.newFlightsSummary().startsWith("Downloaded 2 flight(s)"),
+                 qPrintable(downloads.newFlightsSummary()));
+        QVERIFY(downloads.newFlightsSummary().contains("Already present: 2."));
         QVERIFY(QFile::exists(m_scratch.filePath("Flights/" + igcName(0))));
         QVERIFY(QFile::exists(m_scratch.filePath("Flights/" + igcName(2))));
         QCOMPARE(QFileInfo(m_scratch.filePath("Flights/" + igcName(1))).size(), 0);  // untouched
         for (int row = 0; row < 4; ++row)
             QCOMPARE(flights.index(row, inLogbook).data().toString(), QString("Yes"));
 
-        fixture.controller.downloadNewFlights();
+        downloads.downloadNewFlights();
         QVERIFY(fixture.waitForOperation());
-        QVERIFY(fixture.controller.newFlightsSummary().startsWith("Downloaded 0 flight(s)"));
+        QVERIFY(downloads.newFlightsSummary().startsWith("Downloaded 0 flight(s)"));
 
         // The logbook lists the two flights that came, newest first, and opens them.
         QFile::remove(m_scratch.filePath("Flights/" + igcName(1)));

@@ -78,7 +78,7 @@ class LoggerControllerTest : public QObject {
 
     void connectIsDisabledWithoutPorts() {
         ControllerFixture fixture(PortDictionary{});
-        QVERIFY(!fixture.controller.portsLoaded());
+        QVERIFY(!fixture.controller.connection().portsLoaded());
         QVERIFY(!fixture.window.connectButton->isEnabled());
         QVERIFY(fixture.window.loggerTypesMenu->isEnabled());
     }
@@ -106,8 +106,8 @@ class LoggerControllerTest : public QObject {
         fixture.script->failingConnects = 100;
         QElapsedTimer elapsed;
         elapsed.start();
-        fixture.controller.connect();
-        QVERIFY(fixture.controller.progressWindowVisible());
+        fixture.controller.connection().connect();
+        QVERIFY(fixture.controller.runner().progressWindowVisible());
         QVERIFY(!fixture.window.loggerMenuItem->isEnabled());
         QVERIFY(fixture.waitForOperation());
         QCOMPARE(fixture.script->connectCalls.load(), 5);
@@ -116,7 +116,7 @@ class LoggerControllerTest : public QObject {
         QVERIFY(elapsed.elapsed() >= 5 * 20);
         QCOMPARE(fixture.script->connectPath, std::string("/dev/scripted"));
         QCOMPARE(fixture.controller.logger(), nullptr);
-        QVERIFY(!fixture.controller.progressWindowVisible());
+        QVERIFY(!fixture.controller.runner().progressWindowVisible());
         QVERIFY(!fixture.controller.progressPanel()->isVisible());
         QCOMPARE(fixture.window.connectButton->text(), QString("Connect"));
         QVERIFY(fixture.window.serialPortsMenu->isEnabled());
@@ -175,7 +175,7 @@ class LoggerControllerTest : public QObject {
         QVERIFY(fixture.connectScripted());
         QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
         QCOMPARE(fixture.script->readDirectoryCalls.load(), 1);
-        QVERIFY(fixture.controller.directoryLoaded());
+        QVERIFY(fixture.controller.flightList().directoryLoaded());
         QCOMPARE(fixture.controller.flightsDataSource()->rowCount(), 2);
         QVERIFY(fixture.window.flightsSummary->text().startsWith("2 flight(s), read at "));
         QVERIFY(fixture.selectTab(LoggerWindow::InfoTab));
@@ -184,7 +184,7 @@ class LoggerControllerTest : public QObject {
 
         fixture.script->directory.push_back(makeEntry(2, "97GX9IX1.LXN"));
         fixture.window.onlyDetectedTakeoffBox->setChecked(true);
-        fixture.controller.loadFlights();
+        fixture.controller.flightList().loadFlights();
         QVERIFY(fixture.waitForOperation());
         QCOMPARE(fixture.script->readDirectoryCalls.load(), 2);
         QCOMPARE(fixture.script->reloadDirectoryCalls.load(), 1);
@@ -208,13 +208,13 @@ class LoggerControllerTest : public QObject {
         QVERIFY(erasing.selectTab(LoggerWindow::FlightsTab));
         QVERIFY(!erasing.window.clearFlightsButton->isEnabled());
         erasing.script->directory = {makeEntry(0, "A.IGC"), makeEntry(1, "B.IGC")};
-        erasing.controller.loadFlights();
+        erasing.controller.flightList().loadFlights();
         QVERIFY(erasing.waitForOperation());
         QVERIFY(erasing.window.clearFlightsButton->isEnabled());
 
-        erasing.controller.clearFlightsSheetDidEnd(0);
+        erasing.controller.flightList().clearFlightsSheetDidEnd(0);
         QCOMPARE(erasing.script->clearCalls.load(), 0);
-        erasing.controller.clearFlightsSheetDidEnd(1);
+        erasing.controller.flightList().clearFlightsSheetDidEnd(1);
         QVERIFY(erasing.waitForOperation());
         QCOMPARE(erasing.script->clearCalls.load(), 1);
         QCOMPARE(erasing.controller.flightsDataSource()->rowCount(), 0);
@@ -229,7 +229,7 @@ class LoggerControllerTest : public QObject {
         QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
         QCOMPARE(fixture.controller.progressPanel()->percent(), 50);
         QVERIFY(fixture.controller.progressPanel()->rate().contains("B/s"));
-        fixture.controller.loadDatabase();
+        fixture.controller.databaseTransfer().loadDatabase();
         QVERIFY(fixture.controller.progressPanel()->isBusyIndicator());
         fixture.controller.progressPanel()->reject();  // Cancel
         QVERIFY(cancellationRequested());
@@ -245,8 +245,8 @@ class LoggerControllerTest : public QObject {
         QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
         QCOMPARE(fixture.script->readWaypointsCalls.load(), 1);
         QCOMPARE(fixture.script->readDeclarationCalls.load(), 1);
-        QVERIFY(fixture.controller.waypointsLoaded());
-        QVERIFY(fixture.controller.declarationLoaded());
+        QVERIFY(fixture.controller.databaseTransfer().waypointsLoaded());
+        QVERIFY(fixture.controller.databaseTransfer().declarationLoaded());
         QVERIFY(fixture.window.saveToLoggerButton->isEnabled());
         QCOMPARE(fixture.controller.waypointsDataSource()->rowCount(), 3);
         QCOMPARE(fixture.controller.routesDataSource()->rowCount(), 1);
@@ -255,7 +255,7 @@ class LoggerControllerTest : public QObject {
                  QStringList({"Add Waypoint", "Alpha Field", "BBB", "CCC"}));
 
         fixture.script->waypoints.pop_back();
-        fixture.controller.loadDatabase();
+        fixture.controller.databaseTransfer().loadDatabase();
         QVERIFY(fixture.waitForOperation());
         QCOMPARE(fixture.script->readWaypointsCalls.load(), 2);
         QCOMPARE(fixture.script->readDeclarationCalls.load(), 2);
@@ -269,34 +269,34 @@ class LoggerControllerTest : public QObject {
         QVERIFY(fixture.selectTab(LoggerWindow::DatabaseTab));
         int beeps = 0;
         setBeepHandler([&beeps] { ++beeps; });
-        fixture.controller.deleteWaypoint();
-        fixture.controller.deleteRoute();
+        fixture.controller.waypointRouteTaskEditor().deleteWaypoint();
+        fixture.controller.waypointRouteTaskEditor().deleteRoute();
         QCOMPARE(beeps, 2);
         setBeepHandler({});
 
         fixture.window.waypointsView->selectRow(1);
-        fixture.controller.addWaypoint();
+        fixture.controller.waypointRouteTaskEditor().addWaypoint();
         const WaypointList& waypoints = fixture.controller.logger()->waypoints();
         QCOMPARE(waypoints.size(), std::size_t(4));
         QCOMPARE(waypoints[1]->name(), std::string("NEW"));
         QCOMPARE(fixture.window.waypointsView->selectionModel()->selectedRows().first().row(), 1);
         QCOMPARE(fixture.controller.waypointsComboDataSource()->rowCount(), 5);
-        fixture.controller.deleteWaypoint();
+        fixture.controller.waypointRouteTaskEditor().deleteWaypoint();
         QCOMPARE(waypoints.size(), std::size_t(3));
         QCOMPARE(waypoints[1]->name(), std::string("BBB"));
 
-        fixture.controller.addRoute();
-        fixture.controller.addRoute();
+        fixture.controller.waypointRouteTaskEditor().addRoute();
+        fixture.controller.waypointRouteTaskEditor().addRoute();
         const RouteList& routes = fixture.controller.logger()->routes();
         QCOMPARE(routes[1]->name(), std::string("Untitled Route"));
         QCOMPARE(routes[2]->name(), std::string("Untitled Route 1"));
         fixture.window.routesView->setCurrentIndex(fixture.controller.routesDataSource()->index(
             2, 0, fixture.controller.routesDataSource()->index(0, 0)));
-        fixture.controller.deleteRoute();
+        fixture.controller.waypointRouteTaskEditor().deleteRoute();
         QCOMPARE(routes[0]->waypoints().size(), std::size_t(2));
         fixture.window.routesView->setCurrentIndex(
             fixture.controller.routesDataSource()->index(1, 0));
-        fixture.controller.deleteRoute();
+        fixture.controller.waypointRouteTaskEditor().deleteRoute();
         QCOMPARE(routes.size(), std::size_t(2));
         QCOMPARE(routes[1]->name(), std::string("Untitled Route 1"));
     }
@@ -332,7 +332,7 @@ class LoggerControllerTest : public QObject {
         w.homeLongitude->setText("7.25");
         w.homeElevation->setText("575.5");
         CapturingLogSink log;
-        fixture.controller.saveToLogger();
+        fixture.controller.databaseTransfer().saveToLogger();
         QVERIFY(fixture.waitForOperation());
         QCOMPARE(fixture.script->writeCalls.load(), 1);
         QVERIFY(log.contains("Menu appears to be set to: 18 Meter"));
@@ -349,17 +349,17 @@ class LoggerControllerTest : public QObject {
         QVERIFY(w.statusLine->text().contains("written to the logger"));
 
         fixture.script->writeAnswer = false;
-        fixture.controller.saveToLogger();
+        fixture.controller.databaseTransfer().saveToLogger();
         QVERIFY(fixture.waitForOperation());
         QVERIFY(w.statusLine->text().contains("Writing to the logger failed: no answer"));
 
         // After a failed reload nothing goes back over the recorder's database.
         fixture.script->writeAnswer = true;
         fixture.script->databaseReadFails = true;
-        fixture.controller.loadDatabase();
+        fixture.controller.databaseTransfer().loadDatabase();
         QVERIFY(fixture.waitForOperation());
         QVERIFY(w.statusLine->text().contains("checksum error in the waypoint database"));
-        fixture.controller.saveToLogger();
+        fixture.controller.databaseTransfer().saveToLogger();
         QVERIFY(fixture.waitForOperation());
         QCOMPARE(fixture.script->writeCalls.load(), 2);
         QVERIFY(w.statusLine->text().contains("were not read in this connection"));
@@ -371,11 +371,11 @@ class LoggerControllerTest : public QObject {
         KelvoPrefs::setDefaultStartlineWidth(20);
         QVERIFY(fixture.connectScripted());
         QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
-        fixture.controller.useRoute("");
-        fixture.controller.useRoute("No such route");
+        fixture.controller.waypointRouteTaskEditor().useRoute("");
+        fixture.controller.waypointRouteTaskEditor().useRoute("No such route");
         QCOMPARE(fixture.controller.taskDataSource()->rowCount(), 0);
 
-        fixture.controller.useRoute("Triangle");
+        fixture.controller.waypointRouteTaskEditor().useRoute("Triangle");
         const std::shared_ptr<Task> task = fixture.controller.logger()->declaration()->task();
         QVERIFY(task);
         QCOMPARE(task->numOfTurnpoints(), std::size_t(3));
@@ -395,11 +395,11 @@ class LoggerControllerTest : public QObject {
         scriptDatabase(*fixture.script);
         QVERIFY(fixture.connectScripted());
         QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
-        fixture.controller.addWaypointToTask("BBB");
-        fixture.controller.addWaypointToTask("CCC");
-        fixture.controller.addWaypointToTask("Nowhere");
+        fixture.controller.waypointRouteTaskEditor().addWaypointToTask("BBB");
+        fixture.controller.waypointRouteTaskEditor().addWaypointToTask("CCC");
+        fixture.controller.waypointRouteTaskEditor().addWaypointToTask("Nowhere");
         fixture.selectTaskRow(1);
-        fixture.controller.addWaypointToTask("Alpha Field");
+        fixture.controller.waypointRouteTaskEditor().addWaypointToTask("Alpha Field");
         const std::shared_ptr<Task> task = fixture.controller.logger()->declaration()->task();
         QCOMPARE(task->numOfTurnpoints(), std::size_t(3));
         QCOMPARE(task->turnpoint(0)->name(), std::string("BBB"));
@@ -409,7 +409,7 @@ class LoggerControllerTest : public QObject {
         QCOMPARE(task->turnpoint(1)->getSectorDirection(), 360);
 
         fixture.selectTaskRow(0);
-        fixture.controller.removeWaypointFromTask();
+        fixture.controller.waypointRouteTaskEditor().removeWaypointFromTask();
         QCOMPARE(task->numOfTurnpoints(), std::size_t(2));
         QCOMPARE(fixture.controller.taskDataSource()->rowCount(), 2);
     }
@@ -421,11 +421,11 @@ class LoggerControllerTest : public QObject {
         QVERIFY(fixture.connectScripted());
         QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
         QCOMPARE(fixture.controller.waypointsComboDataSource()->rowCount(), 4);
-        fixture.controller.homePointSelectionDidChange(2);
+        fixture.controller.declarationForm().homePointSelectionDidChange(2);
         QCOMPARE(fixture.window.homeLatitude->text(), QString("52.500000°N"));
         QCOMPARE(fixture.window.homeLongitude->text(), QString("007.500000°E"));
         QCOMPARE(fixture.window.homeElevation->text(), QString("120"));
-        fixture.controller.homePointSelectionDidChange(0);
+        fixture.controller.declarationForm().homePointSelectionDidChange(0);
         QCOMPARE(fixture.window.homeLatitude->text(), QString(""));
         QCOMPARE(fixture.window.homeLongitude->text(), QString(""));
         QCOMPARE(fixture.window.homeElevation->text(), QString("0"));
@@ -456,8 +456,8 @@ class LoggerControllerTest : public QObject {
         QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
         Logger* driver = fixture.controller.logger();
 
-        fixture.controller.connect();
-        QVERIFY(!fixture.controller.isOperationRunning());
+        fixture.controller.connection().connect();
+        QVERIFY(!fixture.controller.runner().isOperationRunning());
         QCOMPARE(fixture.script->disconnectCalls.load(), 1);
         QCOMPARE(fixture.controller.logger(), driver);
         QCOMPARE(fixture.window.connectButton->text(), QString("Connect"));
@@ -466,8 +466,8 @@ class LoggerControllerTest : public QObject {
         QVERIFY(fixture.window.serialPortsMenu->isEnabled());
         QVERIFY(!fixture.window.saveToLoggerButton->isEnabled());
         QVERIFY(!fixture.window.loggerMenuItem->isEnabled());
-        QVERIFY(!fixture.controller.directoryLoaded());
-        QVERIFY(!fixture.controller.waypointsLoaded());
+        QVERIFY(!fixture.controller.flightList().directoryLoaded());
+        QVERIFY(!fixture.controller.databaseTransfer().waypointsLoaded());
         QCOMPARE(fixture.window.tabbedView->currentIndex(), 0);
         QCOMPARE(fixture.controller.loggerInfoDataSource()->rowCount(), 0);
         QCOMPARE(fixture.controller.flightsDataSource()->rowCount(), 0);
@@ -491,7 +491,7 @@ class LoggerControllerTest : public QObject {
         fixture.selectFlightRows({2, 1});
         QVERIFY(fixture.window.downloadButton->isEnabled());
         QTemporaryDir folder;
-        fixture.controller.downloadFlights(folder.path(), true, true);
+        fixture.controller.flightDownloads().downloadFlights(folder.path(), true, true);
         QVERIFY(fixture.waitForOperation());
         QCOMPARE(fixture.script->downloadTargets,
                  std::vector<std::string>({(folder.path() + "/B.IGC").toStdString(),
@@ -499,14 +499,16 @@ class LoggerControllerTest : public QObject {
         QCOMPARE(fixture.window.statusLine->text(), QString("Download failed: B.IGC (checksum error)."));
 
         fixture.selectFlightRows({0});
-        fixture.controller.downloadFlights(folder.filePath("single.igc"), false, true);
+        fixture.controller.flightDownloads().downloadFlights(folder.filePath("single.igc"), false,
+                                                             true);
         QVERIFY(fixture.waitForOperation());
         QCOMPARE(fixture.script->downloadTargets.back(),
                  folder.filePath("single.igc").toStdString());
         QCOMPARE(fixture.window.statusLine->text(), QString("Downloaded 1 flight(s)."));
 
         fixture.script->flightText = "HFDTE140709\r\n";
-        fixture.controller.downloadFlights(folder.filePath("headless.igc"), false, true);
+        fixture.controller.flightDownloads().downloadFlights(folder.filePath("headless.igc"), false,
+                                                             true);
         QVERIFY(fixture.waitForOperation());
         QCOMPARE(fixture.window.statusLine->text(),
                  QString("Downloaded 1 flight(s). Warning, would not pass as IGC: A.IGC line 1: "
@@ -523,12 +525,13 @@ class LoggerControllerTest : public QObject {
             QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
             QStringList names;
             QList<QByteArray> texts;
-            fixture.controller.setFlightViewer([&](const QByteArray& igc, const QString& name) {
-                texts << igc;
-                names << name;
-            });
+            fixture.controller.flightDownloads().setFlightViewer(
+                [&](const QByteArray& igc, const QString& name) {
+                    texts << igc;
+                    names << name;
+                });
             fixture.selectFlightRows({1});
-            fixture.controller.viewFlight();
+            fixture.controller.flightDownloads().viewFlight();
             QCOMPARE(names, QStringList({"B.IGC"}));
             QCOMPARE(texts.first(), QByteArray::fromStdString(fixture.script->flightText));
         }
@@ -550,10 +553,10 @@ class LoggerControllerTest : public QObject {
         QVERIFY(fixture.connectScripted());
         QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
         QByteArray shown;
-        fixture.controller.setFlightViewer(
+        fixture.controller.flightDownloads().setFlightViewer(
             [&](const QByteArray& igc, const QString&) { shown = igc; });
         fixture.selectFlightRows({0});
-        fixture.controller.viewFlight();
+        fixture.controller.flightDownloads().viewFlight();
         std::istringstream input(fixture.script->flightText);
         std::ostringstream expected;
         convert_fil2igc(input, expected);
@@ -590,7 +593,7 @@ class LoggerControllerTest : public QObject {
         QVERIFY2(simulators.prepare(reason), reason.c_str());
         LoggerWindow window;
         LoggerController controller(window);
-        controller.setPortSource([root = base.path().toStdString(), &simulators](int) {
+        controller.connection().setPortSource([root = base.path().toStdString(), &simulators](int) {
             return std::optional(SerialPortDictionary::serialPortDictionary(
                 root + "/no-tty-class", root + "/no-dev", simulators.path()));
         });

@@ -21,11 +21,11 @@ namespace kelvo::test {
 ControllerFixture::ControllerFixture(PortDictionary ports, double delayScale)
     : m_fastPauses(delayScale) {
     KelvoPrefsBasedFormatter::setDisplayTimeZone(QTimeZone::utc());
-    controller.setPortSource([ports](int type) -> std::optional<PortDictionary> {
+    controller.connection().setPortSource([ports](int type) -> std::optional<PortDictionary> {
         if (type != 1) return std::nullopt;
         return ports;
     });
-    controller.setPluginRegistration([script = script](LoggerFactory& factory) {
+    controller.connection().setPluginRegistration([script = script](LoggerFactory& factory) {
         factory.registerLogger(ScriptedLogger::descriptor(script));
     });
     using Mode = QAbstractItemModelTester::FailureReportingMode;
@@ -45,17 +45,17 @@ ControllerFixture::~ControllerFixture() {
 
 void ControllerFixture::chooseLoggerType(const QString& name) {
     window.loggerTypesMenu->setCurrentIndex(window.loggerTypesMenu->findText(name));
-    controller.loggerTypeChanged();
+    controller.connection().loggerTypeChanged();
 }
 
 bool ControllerFixture::waitForOperation() {
-    if (!controller.isOperationRunning()) return true;
-    QSignalSpy finished(&controller, &LoggerController::operationFinished);
+    if (!controller.runner().isOperationRunning()) return true;
+    QSignalSpy finished(&controller.runner(), &DeviceOperationRunner::operationFinished);
     return finished.wait(10000);
 }
 
 bool ControllerFixture::connectScripted() {
-    controller.connect();
+    controller.connection().connect();
     return waitForOperation();
 }
 

@@ -4,8 +4,16 @@
 #include <memory>
 #include <vector>
 
+#include "app/ConnectionController.h"
+#include "app/DatabaseTransfer.h"
+#include "app/DeclarationForm.h"
+#include "app/DeviceOperationRunner.h"
+#include "app/FlightDownloads.h"
+#include "app/FlightList.h"
+#include "app/ImportExportFlow.h"
 #include "app/LoggerController.h"
 #include "app/LoggerWindow.h"
+#include "app/WaypointRouteTaskEditor.h"
 #include "base/Delay.h"
 #include "support/ScriptedLogger.h"
 

@@ -1,0 +1,214 @@
+#include "app/ConnectionController.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+
+#include "LoggerAccess/Logger.h"
+#include "LoggerAccess/LoggerFactory.h"
+#include "LoggerAccess/VolumeDictionary.h"
+#include "app/ConnectionAdvice.h"
+#include "app/DatabaseTransfer.h"
+#include "app/DeclarationForm.h"
+#include "app/DeviceOperationRunner.h"
+#include "app/FlightList.h"
+#include "app/KelvoPrefs.h"
+#include "app/LoggerController.h"
+#include "app/LoggerWindow.h"
+#include "app/MenuItems.h"
+#include "base/Delay.h"
+#include "base/Log.h"
+
+namespace kelvo {
+
+namespace {
+
+std::optional<PortDictionary> platformPorts(int connectionType) {
+    switch (connectionType) {
+        case 1:
+            return SerialPortDictionary::serialPortDictionary();
+        case 2:
+            return VolumeDictionary::volumeDictionary();
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+ConnectionController::ConnectionController(LoggerController& controller)
+    : m_controller(controller), m_portSource(platformPorts) {}
+
+ConnectionController::~ConnectionController() = default;
+
+bool ConnectionController::isConnected() const {
+    return m_logger && m_logger->stillConnected();
+}
+
+QString ConnectionController::selectedLoggerName() const {
+    return m_controller.window().loggerTypesMenu->currentText();
+}
+
+QString ConnectionController::selectedPortName() const {
+    return m_controller.window().serialPortsMenu->currentText();
+}
+
+void ConnectionController::connect() {
+    if (!m_portsLoaded) loadSerialPorts();
+    m_controller.declarationForm().loadGliderClassDescriptions();
+    if (isConnected()) return disconnect();
+    m_controller.setStatus({});
+    m_logger.reset();
+    const std::string typeName = selectedLoggerName().toStdString();
+    m_logger = LoggerFactory::shared().loggerInstanceWithName(typeName);
+    const LoggerDescriptor* type = LoggerFactory::shared().loggerClassWithName(typeName);
+    m_nativeExtension = type ? type->nativeExtension : "";
+    DeviceOperationRunner& runner = m_controller.runner();
+    if (m_logger) m_logger->setProgressHandler(runner.progressHandler());
+    runner.start(tr("Connecting to the %1…").arg(selectedLoggerName()),
+                 [this] { threadedConnect(); });
+}
+
+void ConnectionController::disconnect() {
+    m_controller.showInfoTab();
+    m_logger->disconnect();
+    m_controller.flightList().forgetDirectory();
+    m_controller.databaseTransfer().forgetDatabase();
+    setConnectedControls(false);
+    m_controller.window().clearFlightsButton->setEnabled(false);
+    m_controller.clearLoggerData();
+    m_controller.setStatus(tr("Disconnected."));
+}
+
+void ConnectionController::threadedConnect() {
+    DeviceOperationRunner& runner = m_controller.runner();
+    QString portName;
+    QString loggerName;
+    std::string path;
+    runner.onGui([&] {
+        portName = selectedPortName();
+        loggerName = selectedLoggerName();
+        const auto location = m_loggerLocations.find(portName.toStdString());
+        if (location != m_loggerLocations.end()) path = location->second;
+    });
+
+    if (m_logger) m_logger->setPreferredLineSpeed(KelvoPrefs::lineSpeedForPort(portName));
+    Outcome outcome;
+    for (int attempt = 0; m_logger && attempt < kConnectAttempts; ++attempt) {
+        outcome = m_logger->connect(path);
+        if (outcome) {
+            if (const Outcome info = m_logger->readInfo(); !info) {
+                logf("The recorder's identity could not be read: %s", info.reason().c_str());
+            }
+            const bool connected = m_logger->stillConnected();
+            const int lineSpeed = m_logger->lineSpeed();
+            runner.onGui([this, connected, lineSpeed, portName, loggerName] {
+                m_controller.attachLoggerDataToDataSources();
+                if (!connected) return;
+                m_controller.window().connectButton->setText(tr("Disconnect"));
+                KelvoPrefs::setLastUsedSerialPortName(portName);
+                KelvoPrefs::setLineSpeedForPort(portName, lineSpeed);
+                KelvoPrefs::setLastUsedLoggerName(loggerName);
+            });
+            if (connected) break;
+            logLine("Connect was not so very succesful ...");
+            if (m_logger->loggerInfo().empty())
+                logLine("because logger data contains no logger data.");
+        }
+        m_logger->disconnect();
+        if (!outcome && !outcome.retryable()) break;
+        delaySeconds(kConnectRetryPause);
+    }
+
+    runner.onGui([this, &runner, outcome, path, portName, loggerName] {
+        m_controller.showInfoTab();
+        runner.removeProgressWindow();
+        if (isConnected()) {
+            setConnectedControls(true);
+            m_logger->setKeyspanAccelleration(KelvoPrefs::keyspanAcceleration());
+            m_controller.setStatus(tr("Connected to the %1 on %2.").arg(loggerName, portName));
+            return;
+        }
+        m_logger.reset();
+        m_controller.attachLoggerDataToDataSources();
+        reportFailedConnection(path, outcome);
+    });
+}
+
+void ConnectionController::reportFailedConnection(const std::string& path, const Outcome& outcome) {
+    const bool refused = !outcome && !outcome.retryable();
+    const QString text =
+        refused ? tr("Could not connect to the %1: %2")
+                      .arg(selectedLoggerName(), QString::fromStdString(outcome.reason()))
+                : tr("Could not connect to the %1 on %2 after %3 attempts.")
+                      .arg(selectedLoggerName(), selectedPortName())
+                      .arg(kConnectAttempts);
+    // The driver says what failed; the advice what to do about it.
+    const QString advice = refused ? ConnectionAdvice::portAccessProblem(path)
+                                   : ConnectionAdvice::afterFailedConnect(path);
+    m_controller.setStatus(advice.isEmpty() ? text : text + QLatin1Char(' ') + advice);
+}
+
+void ConnectionController::setConnectedControls(bool connected) {
+    LoggerWindow& w = m_controller.window();
+    w.connectButton->setText(connected ? tr("Disconnect") : tr("Connect"));
+    w.serialPortsMenu->setEnabled(!connected);
+    w.loggerTypesMenu->setEnabled(!connected);
+    if (!connected) {
+        w.saveToLoggerButton->setEnabled(false);
+        w.saveToLoggerAction->setEnabled(false);
+        w.downloadNewFlightsButton->setEnabled(false);
+    }
+    updateLoggerMenu();
+}
+
+void ConnectionController::updateLoggerMenu() {
+    m_controller.window().loggerMenuItem->setEnabled(
+        !m_controller.runner().progressWindowVisible() && isConnected());
+}
+
+void ConnectionController::loadLoggerTypes() {
+    const QString remembered = selectedLoggerName();
+    LoggerFactory& factory = LoggerFactory::shared();
+    factory.clearRegisteredLoggers();
+    factory.registerBuiltinLoggers();
+    if (KelvoPrefs::allowInternalDebugFeatures()) factory.registerFutureLoggers();
+    factory.registerPlugins();
+    if (m_pluginRegistration) m_pluginRegistration(factory);
+    QStringList names;
+    for (const std::string& name : factory.registeredLoggers())
+        names << QString::fromStdString(name);
+    m_loggerTypes = sortedCaseInsensitively(names);
+    replaceItems(m_controller.window().loggerTypesMenu, m_loggerTypes,
+                 {remembered, KelvoPrefs::lastUsedLoggerName()});
+}
+
+void ConnectionController::loadSerialPorts() {
+    LoggerWindow& w = m_controller.window();
+    const QString remembered = selectedPortName();
+    const LoggerDescriptor* type =
+        LoggerFactory::shared().loggerClassWithName(selectedLoggerName().toStdString());
+    const std::optional<PortDictionary> ports = m_portSource(type ? type->connectionType : 0);
+    if (!ports) return;
+    m_loggerLocations = *ports;
+    QStringList names;
+    for (const auto& [name, path] : m_loggerLocations) names << QString::fromStdString(name);
+    replaceItems(w.serialPortsMenu, sortedCaseInsensitively(names),
+                 {remembered, KelvoPrefs::lastUsedSerialPortName()});
+    m_portsLoaded = w.serialPortsMenu->count() > 0;
+    w.connectButton->setEnabled(m_portsLoaded);
+}
+
+void ConnectionController::loggerTypeChanged() {
+    loadSerialPorts();
+}
+
+void ConnectionController::portsDidChange() {
+    // The menu is locked while connected; an operation may be reading the chosen port.
+    if (isConnected() || m_controller.runner().isOperationRunning()) return;
+    loadSerialPorts();
+}
+
+}  // namespace kelvo

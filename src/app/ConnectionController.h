@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "LoggerAccess/Outcome.h"
+#include "LoggerAccess/SerialPortDictionary.h"
+
+namespace kelvo {
+
+class Logger;
+class LoggerController;
+class LoggerFactory;
+
+// The connection to the one logger: owns its driver, fills the logger-type and port menus,
+// connects on a worker (a few attempts) and disconnects, and enables the controls that
+// need a connected logger.
+class ConnectionController : public QObject {
+    Q_OBJECT
+
+  public:
+    // Display name to the path that the driver's connect() takes, for a connection type
+    // (1 serial ports, 2 removable volumes); nothing for a type without ports.
+    using PortSource = std::function<std::optional<PortDictionary>(int connectionType)>;
+    // Registers drivers from outside the application, after the built-in ones.
+    using PluginRegistration = std::function<void(LoggerFactory& factory)>;
+
+    static constexpr int kConnectAttempts = 5;
+    static constexpr double kConnectRetryPause = 2.0;  // [s]
+
+    explicit ConnectionController(LoggerController& controller);
+    ~ConnectionController() override;
+
+    // Connects the chosen type on the chosen port, or disconnects the connected logger.
+    void connect();
+    void threadedConnect();
+    void loggerTypeChanged();
+    // A serial port or simulator link may have come or gone: the port menu is filled again
+    // unless a logger is connected.
+    void portsDidChange();
+    void loadLoggerTypes();
+    void loadSerialPorts();
+    void setConnectedControls(bool connected);
+    // The logger menu is there for a connected logger while no operation runs.
+    void updateLoggerMenu();
+
+    // Seams for tests and later panels.
+    void setPortSource(PortSource source) { m_portSource = std::move(source); }
+    void setPluginRegistration(PluginRegistration registration) {
+        m_pluginRegistration = std::move(registration);
+    }
+
+    Logger* logger() const { return m_logger.get(); }
+    bool isConnected() const;
+    // The native file extension of the driver's class.
+    const std::string& nativeExtension() const { return m_nativeExtension; }
+    bool portsLoaded() const { return m_portsLoaded; }
+    const QStringList& loggerTypes() const { return m_loggerTypes; }
+    const PortDictionary& loggerLocations() const { return m_loggerLocations; }
+
+  private:
+    void disconnect();
+    void reportFailedConnection(const std::string& path, const Outcome& outcome);
+    QString selectedLoggerName() const;
+    QString selectedPortName() const;
+
+    LoggerController& m_controller;
+    std::unique_ptr<Logger> m_logger;
+    std::string m_nativeExtension;
+    PortSource m_portSource;
+    PluginRegistration m_pluginRegistration;
+    PortDictionary m_loggerLocations;
+    QStringList m_loggerTypes;
+    bool m_portsLoaded = false;
+};
+
+}  // namespace kelvo

@@ -1,0 +1,159 @@
+#include "app/DatabaseTransfer.h"
+
+#include <QAction>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "LoggerAccess/DeclarationCheck.h"
+#include "LoggerAccess/Logger.h"
+#include "LoggerAccess/LoggerLimits.h"
+#include "app/DeclarationForm.h"
+#include "app/DeviceOperationRunner.h"
+#include "app/LoggerController.h"
+#include "app/LoggerWindow.h"
+#include "app/OutcomeText.h"
+#include "app/RoutesDataSource.h"
+#include "app/WaypointRouteTaskEditor.h"
+#include "app/WaypointsDataSource.h"
+
+namespace kelvo {
+
+DatabaseTransfer::DatabaseTransfer(LoggerController& controller) : m_controller(controller) {}
+
+void DatabaseTransfer::enableSaveToLogger() {
+    m_controller.window().saveToLoggerButton->setEnabled(true);
+    m_controller.window().saveToLoggerAction->setEnabled(true);
+}
+
+bool DatabaseTransfer::alreadyRead(const bool& loaded) {
+    bool read = false;
+    m_controller.runner().onGui([&] {
+        if (!loaded) return;
+        enableSaveToLogger();
+        read = true;
+    });
+    return read;
+}
+
+void DatabaseTransfer::showDatabaseTab() {
+    startReading(false);
+}
+
+void DatabaseTransfer::startReading(bool reload) {
+    m_controller.runner().start(tr("Reading waypoints, routes and declaration…"),
+                                [this, reload] { threadedLoadDatabase(reload); });
+}
+
+void DatabaseTransfer::loadDatabase() {
+    if (!m_controller.isConnected()) return;
+    m_controller.logger()->routes().clear();
+    m_controller.logger()->waypoints().clear();
+    m_controller.attachLoggerDataToDataSources();
+    startReading(true);
+}
+
+void DatabaseTransfer::threadedLoadDatabase(bool reload) {
+    readWaypoints(reload);
+    readDeclaration(reload);
+    m_controller.runner().onGui([this] {
+        m_controller.runner().removeProgressWindow();
+        m_controller.waypointRouteTaskEditor().fillTaskMenus();
+        m_waypointsLoaded = m_declarationLoaded = true;
+    });
+}
+
+void DatabaseTransfer::readWaypoints(bool reload) {
+    Logger* logger = m_controller.logger();
+    if (!logger) return;
+    DeviceOperationRunner& runner = m_controller.runner();
+    if (reload) {
+        runner.onGui([this] {
+            m_controller.waypointsDataSource()->setData(nullptr);
+            m_controller.routesDataSource()->setRoutes(nullptr, nullptr);
+        });
+    } else if (alreadyRead(m_waypointsLoaded)) {
+        return;
+    }
+    Outcome outcome = logger->readWaypoints(reload);
+    if (outcome) outcome = logger->readRoutes(false);
+    runner.onGui([this, logger, outcome] {
+        if (!outcome) {
+            m_controller.setStatus(tr("Reading the waypoints failed: %1").arg(reasonOf(outcome)));
+        }
+        LoggerData& data = logger->loggerData();
+        m_controller.waypointsDataSource()->setData(&data.waypoints());
+        m_controller.declarationForm().setHomePointItems(&data.waypoints());
+        m_controller.routesDataSource()->setRoutes(&data.routes(), &data.waypoints());
+    });
+    logger->readPilots(false);
+    runner.onGui([this] { enableSaveToLogger(); });
+}
+
+void DatabaseTransfer::readDeclaration(bool reload) {
+    Logger* logger = m_controller.logger();
+    if (!logger) return;
+    DeviceOperationRunner& runner = m_controller.runner();
+    if (!reload && alreadyRead(m_declarationLoaded)) return;
+    // A reload reads the declaration from the device again, as it does the waypoints.
+    const Outcome outcome = logger->readDeclaration(reload);
+    runner.onGui([this, outcome] {
+        if (!outcome) {
+            m_controller.setStatus(tr("Reading the declaration failed: %1").arg(reasonOf(outcome)));
+        }
+        m_controller.declarationForm().showDeclaration();
+        enableSaveToLogger();
+    });
+}
+
+void DatabaseTransfer::saveToLogger() {
+    Logger* logger = m_controller.logger();
+    if (!logger) return;
+    m_controller.declarationForm().fillDeclaration(*logger->declaration());
+    if (!confirmCutToFit()) return;
+    m_controller.runner().start(tr("Writing waypoints, routes and declaration…"),
+                                [this] { threadedSaveDatabase(); });
+}
+
+bool DatabaseTransfer::confirmCutToFit() {
+    Logger& logger = *m_controller.logger();
+    const std::vector<std::string> excess =
+        LoggerLimits::excess(logger.loggerData(), logger.capabilities());
+    if (excess.empty()) return true;
+    QStringList lines;
+    for (const std::string& line : excess) lines << QString::fromStdString(line);
+    const auto answer = QMessageBox::question(
+        &m_controller.window(), tr("Save to Logger"),
+        tr("The recorder cannot keep everything:\n\n%1\n\nCut what does not fit and write the "
+           "rest?")
+            .arg(lines.join('\n')),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes) return false;
+    LoggerLimits::cutToFit(logger.loggerData(), logger.capabilities());
+    m_controller.attachLoggerDataToDataSources();
+    return true;
+}
+
+void DatabaseTransfer::threadedSaveDatabase() {
+    Logger* logger = m_controller.logger();
+    const Outcome outcome =
+        logger ? logger->writeDatabaseAndDeclaration() : Outcome::refusal("no recorder");
+    // An acknowledged write may still leave another declaration in the recorder: read it
+    // back in the same connection and show what it holds.
+    const DeclarationVerification verification =
+        outcome ? DeclarationCheck::verifyWritten(*logger) : DeclarationVerification{};
+    m_controller.runner().onGui([this, outcome, verification] {
+        m_controller.runner().removeProgressWindow();
+        if (!outcome) {
+            return m_controller.setStatus(
+                tr("Writing to the logger failed: %1").arg(reasonOf(outcome)));
+        }
+        if (verification.verdict != DeclarationVerification::Verdict::NotVerifiable) {
+            m_controller.declarationForm().showDeclaration();
+        }
+        m_controller.setStatus(
+            tr("Waypoints and routes were written to the logger; declaration %1.")
+                .arg(QString::fromStdString(verification.text())));
+    });
+}
+
+}  // namespace kelvo

@@ -1,0 +1,157 @@
+#include "app/WaypointRouteTaskEditor.h"
+
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QTableView>
+#include <QTreeView>
+
+#include "LoggerAccess/Logger.h"
+#include "app/DeclarationForm.h"
+#include "app/KelvoPrefs.h"
+#include "app/LoggerController.h"
+#include "app/LoggerWindow.h"
+#include "app/MenuItems.h"
+#include "app/RoutesDataSource.h"
+#include "app/TaskDataSource.h"
+#include "app/WaypointsDataSource.h"
+#include "geo/Declaration.h"
+#include "geo/Route.h"
+
+namespace kelvo {
+
+namespace {
+
+// A turnpoint between start and finish: the preferred cylinder and sector radius.
+void applyInnerTurnpointDefaults(Turnpoint& turnpoint) {
+    turnpoint.setCylinderRadius(KelvoPrefs::defaultCylinderRadius());
+    turnpoint.setSectorRadius(KelvoPrefs::defaultSectorRadius());
+    turnpoint.setSectorDirection(360);
+}
+
+// The first item whose text (a menu item's title) is the one given; null for none.
+template <class Items, class Text>
+auto findByText(const Items& items, const QString& title, Text text)
+    -> decltype(items.front().get()) {
+    const std::string wanted = title.toStdString();
+    for (const auto& item : items)
+        if (((*item).*text)() == wanted) return item.get();
+    return nullptr;
+}
+
+}  // namespace
+
+WaypointRouteTaskEditor::WaypointRouteTaskEditor(LoggerController& controller)
+    : m_controller(controller) {}
+
+int WaypointRouteTaskEditor::selectedTaskRow() const {
+    const QModelIndexList rows = m_controller.window().taskView->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void WaypointRouteTaskEditor::applyTurnpointDefaults() {
+    const std::shared_ptr<Task>& task = m_controller.logger()->declaration()->task();
+    if (!task) return;
+    const std::size_t count = task->numOfTurnpoints();
+    for (std::size_t i = 0; i < count; ++i) {
+        Turnpoint& turnpoint = *task->turnpoint(i);
+        if (i == 0 || i + 1 == count) {
+            turnpoint.setLineWidth(KelvoPrefs::defaultStartlineWidth());
+        } else {
+            applyInnerTurnpointDefaults(turnpoint);
+        }
+    }
+}
+
+void WaypointRouteTaskEditor::useRoute(const QString& title) {
+    Logger* logger = m_controller.logger();
+    if (title.isEmpty() || !logger) return;
+    const Route* route = findByText(logger->routes(), title, &Route::name);
+    if (!route) return;
+    logger->declaration()->useRoute(*route);
+    applyTurnpointDefaults();
+    m_controller.taskDataSource()->setData(logger->declaration()->task());
+}
+
+void WaypointRouteTaskEditor::addWaypointToTask(const QString& title) {
+    Logger* logger = m_controller.logger();
+    if (title.isEmpty() || !logger) return;
+    const Waypoint* waypoint = findByText(logger->waypoints(), title, &Waypoint::description);
+    if (!waypoint) return;
+    auto turnpoint = std::make_shared<Turnpoint>(*waypoint);
+    applyInnerTurnpointDefaults(*turnpoint);
+    Declaration& declaration = *logger->declaration();
+    if (!declaration.task()) declaration.setTask(std::make_shared<Task>());
+    declaration.task()->addTurnpoint(turnpoint, selectedTaskRow());
+    m_controller.taskDataSource()->setData(declaration.task());
+}
+
+void WaypointRouteTaskEditor::removeWaypointFromTask() {
+    TaskDataSource* taskDataSource = m_controller.taskDataSource();
+    const int row = selectedTaskRow();
+    const std::shared_ptr<Task>& task = taskDataSource->task();
+    if (row < 0 || !task) return;
+    task->removeWaypoint(static_cast<std::size_t>(row));
+    taskDataSource->setData(task);
+}
+
+void WaypointRouteTaskEditor::addRoute() {
+    m_controller.routesDataSource()->addRoute();
+}
+
+void WaypointRouteTaskEditor::deleteRoute() {
+    m_controller.routesDataSource()->deleteItem(m_controller.window().routesView->currentIndex());
+}
+
+void WaypointRouteTaskEditor::updateHomePointItems() {
+    Logger* logger = m_controller.logger();
+    m_controller.declarationForm().setHomePointItems(logger ? &logger->waypoints() : nullptr);
+}
+
+void WaypointRouteTaskEditor::addWaypoint() {
+    QTableView* view = m_controller.window().waypointsView;
+    WaypointsDataSource* waypoints = m_controller.waypointsDataSource();
+    QItemSelectionModel* selection = view->selectionModel();
+    const QModelIndexList rows = selection->selectedRows();
+    const int row = waypoints->addWaypoint(rows.isEmpty() ? -1 : rows.first().row());
+    if (row < 0) return;
+    const QModelIndex added = waypoints->index(row, 0);
+    selection->select(added, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->scrollTo(added);
+    updateHomePointItems();
+}
+
+void WaypointRouteTaskEditor::deleteWaypoint() {
+    QTableView* view = m_controller.window().waypointsView;
+    std::vector<int> rows;
+    for (const QModelIndex& index : view->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    if (!m_controller.waypointsDataSource()->deleteRows(rows)) return;
+    view->selectionModel()->clearSelection();
+    updateHomePointItems();
+}
+
+void WaypointRouteTaskEditor::fillTaskMenus() {
+    fillUseRoutesMenu();
+    fillAddWaypointsMenu();
+}
+
+void WaypointRouteTaskEditor::fillUseRoutesMenu() {
+    Logger* logger = m_controller.logger();
+    QStringList items{tr("Use Route")};
+    if (logger) {
+        for (const auto& route : logger->routes()) items << QString::fromStdString(route->name());
+    }
+    replaceItems(m_controller.window().useRouteForTaskMenu, items, {});
+}
+
+void WaypointRouteTaskEditor::fillAddWaypointsMenu() {
+    Logger* logger = m_controller.logger();
+    QStringList items{tr("Add Waypoint")};
+    if (logger) {
+        for (const auto& waypoint : logger->waypoints())
+            items << QString::fromStdString(waypoint->description());
+    }
+    replaceItems(m_controller.window().addWaypointToTaskPopup, items, {});
+}
+
+}  // namespace kelvo
