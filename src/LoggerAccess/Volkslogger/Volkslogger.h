@@ -79,6 +79,8 @@ class Volkslogger : public Logger {
     bool directoryLoaded() const { return m_directoryLoaded; }
 
   private:
+    // The seconds connect() waits for the first answer.
+    long connectWaitSeconds() const;
     // Reads the database image unless it was read already; the result code (0 when no
     // read was needed).
     // Reads the database image once a connection (again when asked); the parts it holds
