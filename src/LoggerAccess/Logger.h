@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -123,6 +124,12 @@ class Logger {
     void setPreferredLineSpeed(int baud) { m_preferredLineSpeed = baud; }
     int preferredLineSpeed() const { return m_preferredLineSpeed; }
     int lineSpeed() const { return m_lineSpeed; }
+    // A bound on connect()'s search for the recorder (zero: the driver's own, which may be
+    // many seconds), so that a family that is not on the port costs little when the families
+    // are tried one after the other. The remembered speed and the family's usual one are
+    // always tried; the search goes further only while the bound allows.
+    void setConnectTimeLimit(std::chrono::milliseconds limit) { m_connectTimeLimit = limit; }
+    std::chrono::milliseconds connectTimeLimit() const { return m_connectTimeLimit; }
 
     const std::string& portDescriptor() const { return m_portDescriptor; }
     void setPortDescriptor(std::string descriptor) { m_portDescriptor = std::move(descriptor); }
@@ -176,6 +183,7 @@ class Logger {
     std::string m_portDescriptor;
     int m_preferredLineSpeed = 0;
     int m_lineSpeed = 0;
+    std::chrono::milliseconds m_connectTimeLimit{0};
     std::atomic<bool> m_connected{false};  // read by keep-alive threads
     bool m_mustLogActivity = true;
     mutable std::mutex m_progressMutex;

@@ -16,7 +16,9 @@ struct CommandSyntax {
     std::size_t optionalPositionals = 0;  // that may follow the required ones
 };
 
-const std::vector<std::string> kDevice{"--type", "--port"};
+// A recorder command needs the port; without --type the family is found by trying them.
+const std::vector<std::string> kPort{"--port"};
+const std::vector<std::string> kType{"--type"};
 // As many files as a shell passes.
 constexpr std::size_t kAnyNumberOfFiles = 1u << 20;
 
@@ -29,16 +31,16 @@ std::vector<std::string> join(std::vector<std::string> first,
 const std::vector<CommandSyntax>& commands() {
     static const std::vector<CommandSyntax> list{
         {"ports", {}, {}, {}, 0},
-        {"info", kDevice, {}, {}, 0},
-        {"flights", kDevice, {}, {}, 0},
+        {"info", kPort, kType, {}, 0},
+        {"flights", kPort, kType, {}, 0},
         {"download",
-         kDevice,
-         {"--flight", "--output", "--dir"},
+         kPort,
+         join(kType, {"--flight", "--output", "--dir"}),
          {"--new", "--native", "--no-secure"},
          0},
-        {"database", join(kDevice, {"--output"}), {}, {}, 0},
-        {"declaration", kDevice, {}, {}, 0},
-        {"upload", join(kDevice, {"--waypoints"}), {"--declaration"},
+        {"database", join(kPort, {"--output"}), kType, {}, 0},
+        {"declaration", kPort, kType, {}, 0},
+        {"upload", join(kPort, {"--waypoints"}), join(kType, {"--declaration"}),
          {"--truncate", "--replace-all"}, 0},
         {"convert", {}, {}, {"--partial"}, 2},
         {"igc", {}, {}, {"--fixes"}, 1},
@@ -57,19 +59,22 @@ bool contains(const std::vector<std::string>& list, const std::string& item) {
 const char* CliArguments::usage() {
     return "usage: kelvo-cli COMMAND [OPTIONS] [--json] [--verbose]\n"
            "  ports\n"
-           "  info        --type T --port P\n"
-           "  flights     --type T --port P\n"
-           "  download    --type T --port P --flight N [--native] [--no-secure] [--output PATH]\n"
-           "  download    --type T --port P --new [--dir DIR]   (the flights not in the folder)\n"
-           "  database    --type T --port P --output FILE\n"
-           "  declaration --type T --port P\n"
-           "  upload      --type T --port P --waypoints FILE [--declaration FILE.json]\n"
+           "  info        [--type T] --port P\n"
+           "  flights     [--type T] --port P\n"
+           "  download    [--type T] --port P --flight N [--native] [--no-secure] [--output PATH]\n"
+           "  download    [--type T] --port P --new [--dir DIR]   (the flights not in the folder)\n"
+           "  database    [--type T] --port P --output FILE\n"
+           "  declaration [--type T] --port P\n"
+           "  upload      [--type T] --port P --waypoints FILE [--declaration FILE.json]\n"
            "              [--truncate] [--replace-all]\n"
            "  convert     IN OUT [--partial]\n"
            "  igc         FILE [--fixes]\n"
            "  logbook     [DIR]   (the flights folder's flights, newest first)\n"
            "  check       FILE...\n"
-           "T: a family below, by its name or a make the name lists (any case)\n"
+           "T: a family below, by its name or a make the name lists (any case), or
+"
+           "   Automatic (the default): the family that answers
+"
            "P: a device path or a name that 'kelvo-cli ports' lists";
 }
 

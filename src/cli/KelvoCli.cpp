@@ -229,15 +229,19 @@ void KelvoCli::ports() {
 }
 
 void KelvoCli::info() {
-    LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
+    LoggerSession session(m_arguments);
     require(session.logger().readInfo());
-    const LoggerInfo& info = session.logger().loggerInfo();
-    if (json()) return printJson(m_out, Json(info));
-    for (const auto& [label, value] : info) m_out << label << ": " << value << '\n';
+    // The family first: without --type it is the one that answered.
+    Json document{{"Logger type", session.name()}};
+    for (const auto& [label, value] : session.logger().loggerInfo()) document[label] = value;
+    if (json()) return printJson(m_out, document);
+    for (const auto& [label, value] : document.items()) {
+        m_out << label << ": " << value.get<std::string>() << '\n';
+    }
 }
 
 void KelvoCli::flights() {
-    LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
+    LoggerSession session(m_arguments);
     require(session.logger().readDirectory(false));
     const FlightDirectory& directory = session.logger().flightDirectory();
     if (json()) {
@@ -253,7 +257,7 @@ void KelvoCli::download() {
     const auto key = m_arguments.integer("--flight");
     if (!key) throw UsageError("download needs --flight or --new");
     const bool native = m_arguments.flag("--native");
-    LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
+    LoggerSession session(m_arguments);
     Logger& logger = session.logger();
     showTransferProgress(logger, m_err);
     if (native && !logger.hasNativeFile()) {
@@ -279,7 +283,7 @@ void KelvoCli::downloadNew() {
     fs::create_directories(folder, error);
     if (!fs::is_directory(folder))
         throw OperationFailure("cannot make the folder " + folder.string());
-    LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
+    LoggerSession session(m_arguments);
     Logger& logger = session.logger();
     showTransferProgress(logger, m_err);
     require(logger.readDirectory(false));
@@ -311,7 +315,7 @@ void KelvoCli::downloadNew() {
 void KelvoCli::database() {
     const fs::path output = m_arguments.required("--output");
     auto format = waypointFormatOf(output);
-    LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
+    LoggerSession session(m_arguments);
     Logger& logger = session.logger();
     showTransferProgress(logger, m_err);
     if (!logger.storesWaypoints() && !logger.storesRoutes()) {
@@ -331,7 +335,7 @@ void KelvoCli::database() {
 }
 
 void KelvoCli::declaration() {
-    LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
+    LoggerSession session(m_arguments);
     require(session.logger().readDeclaration(false));
     const Declaration& declaration = *session.logger().declaration();
     if (json()) return printJson(m_out, declarationJson(declaration));
@@ -369,7 +373,7 @@ void KelvoCli::upload() {
             throw OperationFailure(*path + " is not a JSON document");
         }
     }
-    LoggerSession session(m_arguments.required("--type"), m_arguments.required("--port"));
+    LoggerSession session(m_arguments);
     Logger& logger = session.logger();
     showTransferProgress(logger, m_err);
     if (!logger.storesWaypoints()) {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "LoggerAccess/LineSpeedMemory.h"
+#include "LoggerAccess/LoggerDetector.h"
 #include "LoggerAccess/LoggerFactory.h"
 #include "LoggerAccess/SerialPortDictionary.h"
 #include "base/Delay.h"
@@ -43,13 +44,15 @@ LoggerFactory& LoggerSession::registry() {
 }
 
 std::string LoggerSession::loggerNameOf(const std::string& type) {
+    if (LoggerDetector::isAutomatic(type)) return LoggerDetector::kAutomatic;
     for (const auto& name : registry().registeredLoggers()) {
         if (typeNamesFamily(type, name)) return name;
     }
     std::string known;
     for (const auto& name : registry().registeredLoggers()) known += " \"" + name + "\"";
-    throw UsageError("unknown logger type \"" + type +
-                     "\"; known:" + (known.empty() ? std::string(" none in this build") : known));
+    throw UsageError("unknown logger type \"" + type + "\"; known:" +
+                     (known.empty() ? std::string(" none in this build") : known) + " \"" +
+                     LoggerDetector::kAutomatic + "\"");
 }
 
 std::string LoggerSession::devicePathOf(const std::string& port) {
@@ -58,18 +61,24 @@ std::string LoggerSession::devicePathOf(const std::string& port) {
     return found == ports.end() ? port : found->second;
 }
 
-LoggerSession::LoggerSession(const std::string& type, const std::string& port)
-    : m_family(*registry().loggerClassWithName(loggerNameOf(type))), m_logger(m_family.create()) {
+LoggerSession::LoggerSession(const CliArguments& arguments)
+    : LoggerSession(arguments.value("--type").value_or(LoggerDetector::kAutomatic),
+                    arguments.required("--port")) {}
+
+LoggerSession::LoggerSession(const std::string& type, const std::string& port) {
+    const std::string wanted = loggerNameOf(type);
     const std::string path = devicePathOf(port);
     const LineSpeedMemory speeds;
-    m_logger->setPreferredLineSpeed(speeds.speedFor(path));
-    Outcome outcome;
+    const LoggerDetector detector(registry());
+    LoggerDetector::Result result;
     for (int attempt = 1; attempt <= kConnectAttempts; ++attempt) {
-        outcome = m_logger->connect(path);
-        if (outcome || !outcome.retryable()) break;
+        result = detector.connect(wanted, path, speeds.speedFor(path));
+        if (result.outcome || !result.outcome.retryable()) break;
         if (attempt < kConnectAttempts) delaySeconds(kSecondsBetweenAttempts);
     }
-    if (!outcome) throw OperationFailure(outcome.reason());
+    if (!result.outcome) throw OperationFailure(result.outcome.reason());
+    m_family = *registry().loggerClassWithName(result.loggerName);
+    m_logger = std::move(result.logger);
     speeds.remember(path, m_logger->lineSpeed());
 }
 

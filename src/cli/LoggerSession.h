@@ -8,13 +8,17 @@
 
 namespace kelvo::cli {
 
-// A connection to one recorder for the length of a command: the driver of the type, built
-// by the registry, connected to the port (retried as the application does) and
-// disconnected at the end.
+class CliArguments;
+
+// A connection to one recorder for the length of a command: the driver of the type (or of
+// the family that answers, for Automatic), built by the registry, connected to the port
+// (retried as the application does) and disconnected at the end.
 class LoggerSession {
   public:
     // Throws UsageError for an unknown type, OperationFailure when no connection came up.
     LoggerSession(const std::string& type, const std::string& port);
+    // The --type (Automatic when not given) and --port of a recorder command.
+    explicit LoggerSession(const CliArguments& arguments);
     ~LoggerSession();
     LoggerSession(const LoggerSession&) = delete;
     LoggerSession& operator=(const LoggerSession&) = delete;
@@ -29,7 +33,7 @@ class LoggerSession {
     static LoggerFactory& registry();
 
     // The registered driver name of a --type value: the name itself, or one of the makes
-    // it lists ("LX/SDI/Filser": lx, sdi or filser), in any case.
+    // it lists ("LX/SDI/Filser": lx, sdi or filser), in any case; Automatic stays Automatic.
     static std::string loggerNameOf(const std::string& type);
     // The device path of a --port value: the path of a port the dictionary lists under that
     // name, else the value itself.

@@ -9,7 +9,7 @@
 #include "base/Text.h"
 #include "base/Windows1252.h"
 #include "files/DegreesAndMinutes.h"
-#include "files/FieldValue.h"
+#include "base/WholeNumber.h"
 #include "geo/Route.h"
 #include "geo/Waypoint.h"
 
@@ -56,7 +56,7 @@ std::optional<double> degreesFromMinutesText(std::string_view text, std::size_t 
 }
 
 int leadingInt(std::string_view text) {
-    return truncatedOrZero<int>(static_cast<double>(leadingInteger(text)));
+    return roundedOrZero<int>(static_cast<double>(leadingInteger(text)));
 }
 
 // A number with an optional unit, "m" or "ft" in any case; a bare number is metres.
@@ -101,9 +101,9 @@ std::string coordinateField(const Coordinate& coordinate, int degreeDigits, char
                    value.milliminutes % 1000, value.negative ? negativeLetter : positiveLetter);
 }
 
-// Whole metres with their unit, as the format requires ("95.0m").
+// The nearest whole metres with their unit, as the format requires ("95.0m").
 std::string metresField(double metres) {
-    const double whole = std::isfinite(metres) ? std::trunc(metres) + 0.0 : 0.0;  // no "-0.0m"
+    const double whole = std::isfinite(metres) ? std::round(metres) + 0.0 : 0.0;  // no "-0.0m"
     return stringf("%.1fm", whole);
 }
 
@@ -329,7 +329,7 @@ int CUPFile::makeRunwayDirection(std::string_view text) {
 }
 
 int CUPFile::makeRunwayLength(std::string_view text) {
-    return truncatedOrZero<int>(metresFromText(text));
+    return roundedOrZero<int>(metresFromText(text));
 }
 
 double CUPFile::makeFrequency(std::string_view text) {

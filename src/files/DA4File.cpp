@@ -8,7 +8,7 @@
 #include "base/Log.h"
 #include "base/Windows1252.h"
 #include "files/AsciiText.h"
-#include "files/FieldValue.h"
+#include "base/WholeNumber.h"
 #include "geo/Waypoint.h"
 
 namespace kelvo {
@@ -35,7 +35,7 @@ std::int16_t getI16BE(ByteSpan record, std::size_t offset) {
 }
 
 void putI16BE(MutableByteSpan record, std::size_t offset, double value) {
-    putU16BE(record, offset, static_cast<std::uint16_t>(truncatedOrZero<std::int16_t>(value)));
+    putU16BE(record, offset, static_cast<std::uint16_t>(roundedOrZero<std::int16_t>(value)));
 }
 
 // NaN stays NaN, so a waypoint without position is not read back as one at 0, 0.
@@ -100,11 +100,11 @@ DA4File::Record DA4File::makeRecord(const Waypoint& waypoint) {
     putI16BE(record, kAltitude, waypoint.elevation() / kMetresPerFoot);
     putF32LE(record, kFrequency, floatField(waypoint.frequency()));
     putI16BE(record, kRunwayLength, waypoint.runwayLength());
-    putU8(record, kRunwayDirection, truncatedOrZero<std::uint8_t>(waypoint.runwayDirection()));
-    putU8(record, kType, static_cast<std::uint8_t>(truncatedOrZero<std::int8_t>(waypoint.type())));
+    putU8(record, kRunwayDirection, roundedOrZero<std::uint8_t>(waypoint.runwayDirection()));
+    putU8(record, kType, static_cast<std::uint8_t>(roundedOrZero<std::int8_t>(waypoint.type())));
     putU8(record, kTrainingCircleDirection,
           static_cast<std::uint8_t>(
-              truncatedOrZero<std::int8_t>(waypoint.trainingCircleDirection())));
+              roundedOrZero<std::int8_t>(waypoint.trainingCircleDirection())));
     putI16BE(record, kTrainingCircleSize, waypoint.trainingCircleSize());
     return record;
 }

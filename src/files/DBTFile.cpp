@@ -7,7 +7,7 @@
 #include "base/Log.h"
 #include "base/Text.h"
 #include "files/DegreesAndMinutes.h"
-#include "files/FieldValue.h"
+#include "base/WholeNumber.h"
 #include "geo/Waypoint.h"
 
 namespace kelvo {
@@ -106,7 +106,7 @@ std::shared_ptr<Waypoint> DBTFile::makeWaypoint(std::string_view line) {
     auto waypoint = Waypoint::fromStrings(fields[1], fields[2], fields[3], 0.0);
     const double volksloggerType =
         static_cast<double>(leadingInteger(withoutLettersAtEnds(fields[4])));
-    waypoint->setType(convertFromVolksloggerWaypointType(truncatedOrZero<int>(volksloggerType)));
+    waypoint->setType(convertFromVolksloggerWaypointType(roundedOrZero<int>(volksloggerType)));
     return waypoint;
 }
 

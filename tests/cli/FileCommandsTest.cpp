@@ -252,7 +252,7 @@ TEST(CliExitStatus, TellsUsageErrorsFromFailedOperations) {
     for (const std::vector<std::string>& usage : std::vector<std::vector<std::string>>{
              {},
              {"erase"},
-             {"info", "--port", "/dev/null"},
+             {"info", "--type", "volkslogger"},
              {"convert", "a.cup", "b.xyz"},
              {"info", "--type", "garmin", "--port", "/dev/null"}}) {
         const CliRun run = environment.cli(usage);

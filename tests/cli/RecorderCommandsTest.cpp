@@ -28,6 +28,10 @@ struct Family {
     bool keepsDatabase;
 };
 
+const Family kFamilies[] = {{"lx", "LX/SDI/Filser", "Simulated LX", true, true},
+                            {"volkslogger", "Volkslogger", "Simulated Volkslogger", false, true},
+                            {"flarm", "Flarm", "Simulated Flarm", false, false}};
+
 std::ostream& operator<<(std::ostream& stream, const Family& family) {
     return stream << family.alias;
 }
@@ -112,6 +116,28 @@ TEST_P(RecorderCommands, ListsTheFlightsAndDownloadsOneAsIgc) {
     const CliRun missing = cli("download", {"--flight", "7"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(lineCount(missing.err), 1u) << missing.err;
+}
+
+// Without a type (or with Automatic) the family that answers is found; a family named that
+// is not there fails at once with the name of the one that is.
+TEST_P(RecorderCommands, FindsTheFamilyThatAnswersAndNamesItForAWrongType) {
+    startSimulator();
+    for (const auto& type : std::vector<std::vector<std::string>>{{}, {"--type", "Automatic"}}) {
+        std::vector<std::string> arguments{"info", "--port", GetParam().portName, "--json"};
+        arguments.insert(arguments.end(), type.begin(), type.end());
+        const CliRun run = m_environment.cli(arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(json::parse(run.out)["Logger type"], GetParam().loggerName);
+    }
+    for (const Family& other : kFamilies) {
+        if (other.alias == GetParam().alias) continue;
+        const CliRun run =
+            m_environment.cli({"info", "--type", other.alias, "--port", GetParam().portName});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "kelvo-cli: no " + other.loggerName +
+                               " recorder answered on this port; a " + GetParam().loggerName +
+                               " answered\n");
+    }
 }
 
 TEST_P(RecorderCommands, DownloadsTheFlightsNotYetInTheFolderOnce) {
@@ -232,6 +258,33 @@ TEST_P(RecorderCommands, ReplacesTheDatabaseAndTheDeclaration) {
     EXPECT_NEAR(declaration["task"][1]["latitude"].get<double>(), 48.62, 1e-4);
 }
 
+// Every value goes to the recorder's units and back to the nearest one on each save, so the
+// first save may round what was typed, and no later one changes anything.
+TEST_P(RecorderCommands, SavingAgainAndAgainChangesNothingAfterTheFirstSave) {
+    if (!GetParam().keepsDatabase) GTEST_SKIP() << "keeps no database";
+    // Thirty whole-database transfers: the Volkslogger's paced ones are run faster.
+    if (GetParam().alias == "volkslogger") setenv("KELVO_DELAY_SCALE", "0.04", 1);
+    startSimulator();
+    ASSERT_EQ(cli("database", {"--output", "0.cup"}).status, 0);
+    std::string declaration = cli("declaration", {"--json"}).out;
+    for (int save = 1; save <= 10; ++save) {
+        const std::string before = std::to_string(save - 1) + ".cup";
+        const std::string after = std::to_string(save) + ".cup";
+        writeFile(m_environment.file("declaration.json"), declaration);
+        const CliRun upload =
+            cli("upload", {"--waypoints", before, "--declaration", "declaration.json"});
+        ASSERT_EQ(upload.status, 0) << upload.err;
+        ASSERT_EQ(cli("database", {"--output", after}).status, 0);
+        const std::string readBack = cli("declaration", {"--json"}).out;
+        if (save > 1) {
+            EXPECT_EQ(readFile(m_environment.file(after)), readFile(m_environment.file(before)))
+                << "save " << save;
+            EXPECT_EQ(readBack, declaration) << "save " << save;
+        }
+        declaration = readBack;
+    }
+}
+
 TEST_P(RecorderCommands, UploadNamesTheFieldTheRecorderDidNotKeep) {
     if (!GetParam().keepsDatabase) GTEST_SKIP() << "keeps no declaration";
     startSimulator({"--fault", "declaration"});
@@ -326,11 +379,7 @@ TEST_P(RecorderCommands, SecondProgramOnABusyPortIsToldAtOnce) {
     driver->disconnect();
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryFamily, RecorderCommands,
-                         testing::Values(Family{"lx", "LX/SDI/Filser", "Simulated LX", true, true},
-                                         Family{"volkslogger", "Volkslogger",
-                                                "Simulated Volkslogger", false, true},
-                                         Family{"flarm", "Flarm", "Simulated Flarm", false, false}),
+INSTANTIATE_TEST_SUITE_P(EveryFamily, RecorderCommands, testing::ValuesIn(kFamilies),
                          [](const auto& info) { return info.param.alias; });
 
 }  // namespace

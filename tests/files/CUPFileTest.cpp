@@ -85,7 +85,7 @@ TEST(CUPFile, SplitsFieldsOnlyAtCommasOutsideQuotes) {
 
 TEST(CUPFile, WritesTheHockenheimLineWithUnits) {
     EXPECT_EQ(CUPFile::createLine(*hockenheim()),
-              "\"Hockenheim\",\"HOCKEN\",DE,4919.500N,00831.200E,95.0m,2,0,0.0m,\"122.500\","
+              "\"Hockenheim\",\"HOCKEN\",DE,4919.500N,00831.200E,96.0m,2,0,0.0m,\"122.500\","
               "\"Hockenheim\"");
 
     Waypoint south;
@@ -205,7 +205,7 @@ TEST(CUPFile, RoundTripKeepsEveryAttributeTheFormatHolds) {
         EXPECT_EQ(back.name(), written.name());
         EXPECT_EQ(back.country(), written.country());
         EXPECT_TRUE(back.isEqualTo(written));
-        EXPECT_EQ(back.elevation(), std::trunc(written.elevation()));
+        EXPECT_EQ(back.elevation(), std::round(written.elevation()));
         EXPECT_EQ(back.type(), written.type());
         EXPECT_EQ(back.runwayDirection(), written.runwayDirection());
         EXPECT_EQ(back.runwayLength(), written.runwayLength());
@@ -226,7 +226,7 @@ TEST(CUPFile, WritesWindows1252WhenEveryCharacterFits) {
     const std::string text = textOf(*CUPFile().makeDataFromLoggerData(&data));
     EXPECT_EQ(text,
               "name,code,country,lat,lon,elev,style,rwdir,rwlen,freq,desc\r\n"
-              "\"K\xF6ln\",\"HOCKEN\",DE,4919.500N,00831.200E,95.0m,2,0,0.0m,\"122.500\","
+              "\"K\xF6ln\",\"HOCKEN\",DE,4919.500N,00831.200E,96.0m,2,0,0.0m,\"122.500\","
               "\"K\xF6ln\"\r\n");
     EXPECT_EQ(textOf(*CUPFile().makeDataFromLoggerData(nullptr)),
               "name,code,country,lat,lon,elev,style,rwdir,rwlen,freq,desc\r\n");

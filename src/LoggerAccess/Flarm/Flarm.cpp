@@ -52,7 +52,7 @@ void Flarm::fillCapabilities() {
 
 Outcome Flarm::connect(const std::string& path) {
     Outcome outcome = m_kelvoFlarm->SerialConnectFR(
-        path, static_cast<std::uint32_t>(std::max(0, preferredLineSpeed())));
+        path, static_cast<std::uint32_t>(std::max(0, preferredLineSpeed())), connectTimeLimit());
     setConnected(outcome.ok());
     setLineSpeed(static_cast<int>(m_kelvoFlarm->lineSpeed()));
     return outcome;

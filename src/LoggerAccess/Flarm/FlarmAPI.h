@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,9 +23,10 @@ class FlarmAPI {
     FlarmAPI(const FlarmAPI&) = delete;
     FlarmAPI& operator=(const FlarmAPI&) = delete;
 
-    // Opens the device and finds its line speed, the preferred one first; the port stays at
-    // that speed (lineSpeed()).
-    Outcome SerialConnectFR(const std::string& path, std::uint32_t preferredSpeed = 0);
+    // Opens the device and finds its line speed, the preferred one first, within the time
+    // limit when one is given (listener::connect); the port stays at that speed (lineSpeed()).
+    Outcome SerialConnectFR(const std::string& path, std::uint32_t preferredSpeed = 0,
+                            std::chrono::milliseconds timeLimit = {});
     std::uint32_t lineSpeed() const { return m_lineSpeed; }
     void DisconnectFR();
 

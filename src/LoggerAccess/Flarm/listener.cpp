@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kRounds = 5;
 constexpr std::array<std::uint32_t, 5> kSpeeds{4800, 9600, 19200, 38400, 57600};
+constexpr std::uint32_t kFactorySpeed = 19200;  // what a device answers at until set otherwise
 constexpr std::size_t kMaxReceived = 1023;
 // The device answers within a second; a read waits at most a slow byte's time.
 constexpr auto kAnswerWait = std::chrono::milliseconds(1100);
@@ -35,17 +36,29 @@ bool containsAcknowledge(const std::string& received) {
     return false;
 }
 
+// Moves the speed, when it is one of the list, to the front.
+void putFirst(std::vector<std::uint32_t>& speeds, std::uint32_t speed) {
+    const auto found = std::find(speeds.begin(), speeds.end(), speed);
+    if (found != speeds.end()) std::rotate(speeds.begin(), found, found + 1);
+}
+
+// The two speeds a limited search always tries: the remembered one and the factory one.
+constexpr std::size_t kAlwaysTried = 2;
+
 }  // namespace
 
-std::uint32_t listener::connect(std::uint32_t preferred) {
+std::uint32_t listener::connect(std::uint32_t preferred, std::chrono::milliseconds timeLimit) {
+    const bool limited = timeLimit.count() > 0;
     // The speed that last worked goes first, then the search order.
     std::vector<std::uint32_t> speeds(kSpeeds.begin(), kSpeeds.end());
-    const auto first = std::find(speeds.begin(), speeds.end(), preferred);
-    if (first != speeds.end()) std::rotate(speeds.begin(), first, first + 1);
-    for (int round = 0; round < kRounds; ++round) {
-        for (const std::uint32_t speed : speeds) {
-            if (!m_port.setBaudRate(speed)) return 0;
-            if (answersAtCurrentSpeed()) return speed;
+    if (limited) putFirst(speeds, kFactorySpeed);
+    putFirst(speeds, preferred);
+    const auto end = std::chrono::steady_clock::now() + scaledTimeout(timeLimit);
+    for (int round = 0; round < (limited ? 1 : kRounds); ++round) {
+        for (std::size_t i = 0; i < speeds.size(); ++i) {
+            if (limited && i >= kAlwaysTried && std::chrono::steady_clock::now() >= end) return 0;
+            if (!m_port.setBaudRate(speeds[i])) return 0;
+            if (answersAtCurrentSpeed()) return speeds[i];
         }
     }
     return 0;

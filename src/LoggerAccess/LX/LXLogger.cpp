@@ -85,7 +85,8 @@ bool LXLogger::connect() {
                 return true;
             }
         }
-    } while (std::chrono::steady_clock::now() - start < scaledTimeout(kSpeedSearchTime));
+    } while (std::chrono::steady_clock::now() - start <
+             scaledTimeout(connectTimeLimit().count() > 0 ? connectTimeLimit() : kSpeedSearchTime));
     logLine("No response from recorder within 10 seconds.");
     resumeKeepAliveTimer();
     setConnected(false);

@@ -28,9 +28,11 @@ constexpr std::uint8_t kHomeMarker = 3;
 constexpr std::uint8_t kTaskMarker = 1;
 constexpr std::uint8_t kLandingMarker = 2;
 
+// The nearest thousandth of a minute: a count read back and divided by 60000 is stored again
+// as the same count.
 std::uint32_t unitsOf(double degrees) {
     return static_cast<std::uint32_t>(static_cast<std::int32_t>(
-        std::clamp(std::trunc(degrees * kUnitsPerDegree), -2147483648.0, 2147483647.0)));
+        std::clamp(std::round(degrees * kUnitsPerDegree), -2147483648.0, 2147483647.0)));
 }
 
 }  // namespace

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "base/Format.h"
 #include "base/Text.h"
+#include "base/WholeNumber.h"
 #include "base/Windows1252.h"
 #include "geo/Waypoint.h"
 
@@ -16,18 +16,15 @@ constexpr double kMetresPerFoot = 0.3048;
 constexpr std::size_t kName = 1;
 constexpr std::size_t kNameLength = 8;
 
+// A foot is shorter than a metre, so whole metres survive the trip to the nearest foot and
+// back to the nearest metre unchanged.
 int metresOfFeet(std::int16_t feet) {
-    return static_cast<int>(std::trunc(feet * kMetresPerFoot));
+    return roundedOrZero<int>(feet * kMetresPerFoot);
 }
 
-// Feet of a length in metres; 0 when the feet do not fit the 16-bit field.
+// The nearest feet of a length in metres; 0 when they do not fit the 16-bit field.
 std::int16_t feetOfMetres(double metres) {
-    const double feet = std::trunc(metres / kMetresPerFoot);
-    if (feet > std::numeric_limits<std::int16_t>::max() ||
-        feet < std::numeric_limits<std::int16_t>::min()) {
-        return 0;
-    }
-    return static_cast<std::int16_t>(feet);
+    return roundedOrZero<std::int16_t>(metres / kMetresPerFoot);
 }
 
 // Every character without an ASCII form becomes one '?'.
@@ -40,7 +37,7 @@ std::string toAscii(std::string_view utf8) {
 }
 
 std::int16_t clampToInt16(double value) {
-    return static_cast<std::int16_t>(std::clamp(std::trunc(value), -32768.0, 32767.0));
+    return static_cast<std::int16_t>(std::clamp(std::round(value), -32768.0, 32767.0));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "LoggerAccess/Volkslogger/DBB.h"
 
@@ -37,10 +38,11 @@ Span part(Span record, std::size_t offset, std::size_t size) {
     return record.subspan(offset, size);
 }
 
-// |degrees| x 60000, truncated toward zero and limited to the field; not a number gives 0.
+// |degrees| x 60000, rounded to the nearest unit and limited to the field; not a number
+// gives 0.
 std::uint32_t magnitude(double degrees, std::uint32_t mask) {
     if (std::isnan(degrees)) return 0;
-    const double units = std::trunc(std::fabs(degrees) * kUnitsPerDegree);
+    const double units = std::round(std::fabs(degrees) * kUnitsPerDegree);
     return units >= mask ? mask : static_cast<std::uint32_t>(units);
 }
 
@@ -66,15 +68,44 @@ void getName(ByteSpan record, char* name, std::size_t width) {
     upperCase(name, width);
 }
 
-std::uint8_t lineWidthZone(int width) {
-    for (int h = 1; h <= 15 && width >= 0; ++h) {
-        if (width % h == 0 && width / h <= 15) return static_cast<std::uint8_t>(h << 4 | width / h);
+constexpr int kNibble = 15;
+
+// The zone byte of a width that two nibbles multiply to: the smallest high nibble that
+// leaves a quotient of at most 15; none for a width no such pair gives.
+std::optional<std::uint8_t> exactLineWidthZone(int width) {
+    for (int h = 1; h <= kNibble; ++h) {
+        if (width % h == 0 && width / h <= kNibble) {
+            return static_cast<std::uint8_t>(h << 4 | width / h);
+        }
     }
-    return 0;
+    return std::nullopt;
+}
+
+// The line width the zone byte can hold nearest to the given one (the wider on a tie).
+std::uint8_t lineWidthZone(int width) {
+    const int wanted = std::clamp(width, 0, kNibble * kNibble);
+    for (int distance = 0;; ++distance) {
+        for (const int candidate : {wanted + distance, wanted - distance}) {
+            if (candidate < 0) continue;
+            if (const auto zone = exactLineWidthZone(candidate)) return *zone;
+        }
+    }
+}
+
+// A radius in units of step, to the nearest unit that a nibble holds.
+int radiusNibble(int radius, int step) {
+    return std::clamp(static_cast<int>(std::lround(radius / static_cast<double>(step))), 0, kNibble);
 }
 
 std::uint8_t radiiZone(int cylinderRadius, int sectorRadius) {
-    return static_cast<std::uint8_t>(((sectorRadius / 1000) << 4) + cylinderRadius / 100);
+    return static_cast<std::uint8_t>(radiusNibble(sectorRadius, 1000) << 4 |
+                                     radiusNibble(cylinderRadius, 100));
+}
+
+// Half the direction, to the nearest step of 2 degrees; 359 degrees is stored as 0 (360).
+std::uint8_t sectorDirectionByte(int degrees) {
+    const long halves = std::lround(degrees / 2.0) % 180;
+    return static_cast<std::uint8_t>(halves < 0 ? halves + 180 : halves);
 }
 
 // Copies a NUL-terminated text field into a fixed array of capacity bytes (terminator
@@ -142,7 +173,7 @@ void VLAPI_DATA::DCLWPT::get(ByteSpan record) {
 
 void VLAPI_DATA::DCLWPT::put(MutableByteSpan record) {
     WPT::put(record);
-    putU8(record, 13, static_cast<std::uint8_t>(sectordirection / 2));
+    putU8(record, 13, sectorDirectionByte(sectordirection));
     putU8(record, 14,
           zonetype == 1 ? lineWidthZone(linewidth) : radiiZone(cylinderradius, sectorradius));
     putU8(record, 15, static_cast<std::uint8_t>(zonetype));

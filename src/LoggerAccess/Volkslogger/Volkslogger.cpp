@@ -136,10 +136,17 @@ void Volkslogger::reportError(int code) {
     }
 }
 
+// A Volkslogger that is there answers the first 'R' at once; the full wait is for one that
+// is still being switched on.
+long Volkslogger::connectWaitSeconds() const {
+    const auto limit = std::chrono::ceil<std::chrono::seconds>(connectTimeLimit()).count();
+    return limit > 0 ? std::min<long>(limit, kConnectWaitSeconds) : kConnectWaitSeconds;
+}
+
 Outcome Volkslogger::connect(const std::string& path) {
     setPortDescriptor(path);
     m_api->portName = path;
-    const int result = m_api->open(1, kConnectWaitSeconds, 1, capabilities().maxBaud);
+    const int result = m_api->open(1, connectWaitSeconds(), 1, capabilities().maxBaud);
     reportError(result);
     setConnected(result == vl::VLA_ERR_NOERR);
     if (connected()) {

@@ -82,6 +82,8 @@ class Volkslogger : public Logger {
     Outcome storeDatabaseAndDeclaration() override;
 
   private:
+    // The seconds connect() waits for the first answer.
+    long connectWaitSeconds() const;
     // Reads the database image once a connection (again when asked); the parts it holds
     // are known only after a whole read.
     Outcome loadDatabase(bool reload);

@@ -37,25 +37,25 @@ TEST(LXTurnpoint, StoresEveryFieldInItsUnitAndByteOrder) {
     EXPECT_EQ(slice(bytes, 1, 9), (Bytes{'G', 'r', 'u', 'e', 'n', 'h', 'o', 'l', 0}));
     EXPECT_EQ(slice(bytes, 10, 4), (Bytes{0x00, 0x00, 0x3E, 0x42}));  // 47.5f
     EXPECT_EQ(slice(bytes, 14, 4), (Bytes{0x00, 0x00, 0x04, 0x41}));  // 8.25f
-    EXPECT_EQ(slice(bytes, 18, 2), (Bytes{0x04, 0xD2}));              // 1234 m
-    EXPECT_EQ(slice(bytes, 24, 2), (Bytes{0x40, 0x0A}));              // 2624 ft
+    EXPECT_EQ(slice(bytes, 18, 2), (Bytes{0x04, 0xD3}));              // 1235 m, the nearest
+    EXPECT_EQ(slice(bytes, 24, 2), (Bytes{0x41, 0x0A}));              // 2625 ft, the nearest
     EXPECT_EQ(bytes[26], 7);
     EXPECT_EQ(bytes[27], 'G');
     EXPECT_EQ(bytes[28], 'T');
-    EXPECT_EQ(slice(bytes, 29, 2), (Bytes{0xD0, 0x0C}));  // 3280 ft
+    EXPECT_EQ(slice(bytes, 29, 2), (Bytes{0xD1, 0x0C}));  // 3281 ft
 
     EXPECT_EQ(record.name(), "Gruenhol");
     EXPECT_DOUBLE_EQ(record.latitude(), 47.5);
     EXPECT_DOUBLE_EQ(record.longitude(), 8.25);
     EXPECT_FLOAT_EQ(static_cast<float>(record.frequency()), 122.5f);
-    EXPECT_EQ(record.runwayLength(), 799);
+    EXPECT_EQ(record.runwayLength(), 800);
     EXPECT_EQ(record.runwayDirection(), 70);
-    EXPECT_EQ(record.trainingCircleSize(), 999);
+    EXPECT_EQ(record.trainingCircleSize(), 1000);
     const auto back = record.waypoint();
     ASSERT_TRUE(back);
     EXPECT_EQ(back->name(), "Gruenhol");
-    EXPECT_EQ(back->elevation(), 1234);
-    EXPECT_EQ(back->runwayLength(), 799);
+    EXPECT_EQ(back->elevation(), 1235);
+    EXPECT_EQ(back->runwayLength(), 800);
     EXPECT_EQ(back->type(), 1);
     EXPECT_EQ(back->trainingCircle(), 'T');
 }
@@ -198,10 +198,10 @@ TEST(LXTask, StoresHomeTaskAndLandingSlotsAndReadsThemBack) {
     EXPECT_FALSE(record.turnpoint(6));
 }
 
-TEST(LXTask, CoordinatesTruncateTowardZero) {
+TEST(LXTask, CoordinatesRoundToTheNearestThousandthOfAMinute) {
     LXTask record;
     record.setTurnpoint(*waypoint("S", -0.00001, -8.25), 3);
-    EXPECT_EQ(getU32BE(record.nativeTask(), 74 + 12), 0u);
+    EXPECT_EQ(getU32BE(record.nativeTask(), 74 + 12), 0xFFFFFFFFu);  // -0.6 units: -1
     EXPECT_EQ(static_cast<std::int32_t>(getU32BE(record.nativeTask(), 26 + 12)), -495000);
     EXPECT_EQ(record.nativeTask()[14 + 3], 1);
     record.setTurnpoint(*waypoint("X", 1, 1), 12);  // no such slot

@@ -78,8 +78,9 @@ TEST(VolksloggerDeclarationWaypoint, ZoneSizesDirectionsAndTheirReadBack) {
         std::uint8_t zone;
         int readBack;
     };
-    for (const Case c : {Case{16, 0x28, 16}, Case{17, 0x00, 0}, Case{0, 0x10, 0}, Case{-4, 0, 0},
-                         Case{225, 0xFF, 225}}) {
+    // A width two nibbles cannot multiply to is stored as the nearest one (the wider on a tie).
+    for (const Case c : {Case{16, 0x28, 16}, Case{17, 0x29, 18}, Case{211, 0xEF, 210},
+                         Case{0, 0x10, 0}, Case{-4, 0x10, 0}, Case{1000, 0xFF, 225}}) {
         const Bytes record = encode(lineZone(c.width));
         EXPECT_EQ(record[14], c.zone) << c.width;
         EXPECT_EQ(record[15], 1);
@@ -90,12 +91,14 @@ TEST(VolksloggerDeclarationWaypoint, ZoneSizesDirectionsAndTheirReadBack) {
     }
 
     DCLWPT sector;
-    sector.cylinderradius = 500;
-    sector.sectorradius = 10000;
-    sector.sectordirection = 359;
+    sector.cylinderradius = 460;  // stored to the nearest 100 m and 1000 m
+    sector.sectorradius = 9600;
+    sector.sectordirection = 357;  // to the nearest 2 degrees
     const Bytes record = encode(sector);
     EXPECT_EQ(record[13], 179);
     EXPECT_EQ(record[14], 0xA5);
+    sector.sectordirection = 359;
+    EXPECT_EQ(encode(sector)[13], 0) << "359 degrees is nearest to 360, that is 0";
     EXPECT_EQ(record[15], 0);
     DCLWPT back;
     back.get(record);
@@ -213,8 +216,8 @@ VolksloggerDatabase fullDatabase() {
     return db;
 }
 
-// Coordinates are truncated to thousandths of a minute on the way.
-constexpr double kUnit = 1.0001 / 60000;
+// Coordinates are rounded to thousandths of a minute on the way.
+constexpr double kUnit = 0.5001 / 60000;
 
 void expectSameWaypoint(const WPT& read, const WPT& written) {
     char padded[7];
