@@ -71,10 +71,8 @@ const char* CliArguments::usage() {
            "  igc         FILE [--fixes]\n"
            "  logbook     [DIR]   (the flights folder's flights, newest first)\n"
            "  check       FILE...\n"
-           "T: a family below, by its name or a make the name lists (any case), or
-"
-           "   Automatic (the default): the family that answers
-"
+           "T: a family below, by its name or a make the name lists (any case), or\n"
+           "   Automatic (the default): the family that answers\n"
            "P: a device path or a name that 'kelvo-cli ports' lists";
 }
 
