@@ -154,19 +154,6 @@ TEST_P(RecorderCommands, DownloadsNativeFlightsWhereTheRecorderHasAFormat) {
               readFile(m_environment.file("second.igc")));
 }
 
-TEST_P(RecorderCommands, ReadsTheDeclaration) {
-    startSimulator();
-    const json declaration = cliJson("declaration");
-    // Some recorders keep their texts in upper case.
-    EXPECT_EQ(toUpperAscii(declaration["pilot1"].get<std::string>()), "ANNA KELLER");
-    EXPECT_EQ(declaration["gliderID"], "D-5408");
-    EXPECT_EQ(declaration["competitionClass"], "Standard");
-    if (GetParam().keepsDatabase) {
-        ASSERT_EQ(declaration["task"].size(), 5u);
-        EXPECT_NEAR(declaration["task"][1]["latitude"].get<double>(), 48.4969, 1e-4);
-    }
-}
-
 // Reads or writes a waypoint file in the format of its extension.
 std::unique_ptr<ImportFile> formatOf(const std::filesystem::path& path) {
     FileFactory& factory = FileFactory::shared();

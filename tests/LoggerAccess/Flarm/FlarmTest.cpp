@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -10,7 +9,6 @@
 
 #include "../TempFolder.h"
 #include "FlarmTestDevice.h"
-#include "LoggerAccess/LoggerFactory.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 #include "base/UtcDate.h"
@@ -21,7 +19,6 @@
 namespace kelvo {
 namespace {
 
-using namespace std::chrono_literals;
 
 class FlarmDriver : public ::testing::Test {
   protected:
@@ -40,24 +37,6 @@ class FlarmDriver : public ::testing::Test {
     sim::FlarmEmulator device{terminal, test::flarmTestDevice()};
     Flarm flarm;
 };
-
-TEST(FlarmIdentity, IsRegisteredAsFutureLoggerWithItsCapabilities) {
-    LoggerFactory factory;
-    factory.registerFutureLoggers();
-    const std::unique_ptr<Logger> logger = factory.loggerInstanceWithName("Flarm");
-    ASSERT_TRUE(logger);
-    const LoggerDescriptor* descriptor = factory.loggerClassWithName("Flarm");
-    EXPECT_EQ(descriptor->character, 'X');
-    EXPECT_EQ(descriptor->nativeExtension, "IGC");
-    EXPECT_EQ(descriptor->connectionType, 1);
-    const LoggerCapabilities& capabilities = logger->capabilities();
-    EXPECT_TRUE(capabilities.supportsSecure && capabilities.supportsIGCFile);
-    EXPECT_FALSE(capabilities.hasNativeFile || capabilities.allowsClearFlights);
-    EXPECT_EQ(capabilities.maxBaud, 57600u);
-    EXPECT_EQ(capabilities.minBaud, 4800u);
-    EXPECT_FALSE(logger->storesWaypoints() || logger->storesRoutes() ||
-                 logger->storesDeclaration());
-}
 
 TEST_F(FlarmDriver, ReadsInfoUnderItsSixLabels) {
     flarm.readInfo();
@@ -115,27 +94,18 @@ TEST_F(FlarmDriver, DownloadsFlightThroughLineNoiseAndReportsProgress) {
     EXPECT_FALSE(device.inBinaryMode());
 }
 
-TEST_F(FlarmDriver, DeviceFaultsEndOperationsWithinTheirBounds) {
-    TempFolder folder;
+TEST_F(FlarmDriver, DeviceFaultsEndOperationsWithTheirReasons) {
     device.setRefusedRecord(2);
     flarm.readDirectory(true);
     EXPECT_EQ(directoryNames(), (std::vector<std::string>{"0 87FX0011.IGC"}));
 
+    // The bounds are the fault matrix's; here the reasons a pilot reads.
     device.setRefusedRecord(-1);
-    device.setWrongCrc(true);
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(flarm.readFile(folder.path() / "a.IGC", 0, false, false, nullptr));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-
-    device.setWrongCrc(false);
     device.setSilent(true);
-    start = std::chrono::steady_clock::now();
     EXPECT_EQ(flarm.readDirectory(true).reason(), "the Flarm did not enter its binary mode");
     EXPECT_EQ(flarm.readInfo().reason(),
               "no answer from the Flarm to the question for its Hardware version");
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
     EXPECT_TRUE(flarm.flightDirectory().empty());
-    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 
 TEST_F(FlarmDriver, RefusesWritesAndDisconnectsToConnectAgain) {
