@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 #include <chrono>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 
@@ -273,6 +274,8 @@ TEST_P(RecorderCommands, ReadsOnABrokenLineFailWithTheirReason) {
 
 TEST_P(RecorderCommands, SilentRecorderFailsWithOneLine) {
     startSimulator({"--fault", "silent"});
+    // Nothing answers, so no reply can come too late: the waits may be short.
+    ::setenv("KELVO_DELAY_SCALE", "0.05", 1);
     const CliRun run = cli("info");
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.empty());
