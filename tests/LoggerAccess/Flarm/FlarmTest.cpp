@@ -67,7 +67,7 @@ TEST_F(FlarmDriver, ListsFlightsSkippingMalformedRecord) {
     CapturingLogSink log;
     flarm.readDirectory(false);
     flarm.readDirectory(true);
-    EXPECT_EQ(directoryNames(),
+    ASSERT_EQ(directoryNames(),
               (std::vector<std::string>{"0 87FX0011.IGC", "2 87HX0013.IGC", "3 87JX0014.IGC"}));
     EXPECT_TRUE(log.contains("Record contained less than 4 fields."));
     EXPECT_TRUE(log.contains("Record: 87GX0012.IGC|2008-07-16"));

@@ -64,6 +64,8 @@ class LXLoggerTest : public ::testing::Test {
         return flight;
     }
 
+    void expectDeclarationRoundTrip(int competitionClass, int razred, const std::string& className);
+
     void connectAndReadDirectory() {
         ASSERT_TRUE(logger.connect(line.slavePath()));
         logger.readDirectory(false);
@@ -250,23 +252,27 @@ void expectSameDeclaration(const Declaration& actual, const Declaration& expecte
     }
 }
 
-// Open Class goes as a class code; Club, which has none, through the class block.
-TEST_F(LXLoggerTest, DeclarationRoundTripsWithClassCodeOrNamedClass) {
+// Writes a declaration of the class on a fresh connection and reads it back whole.
+void LXLoggerTest::expectDeclarationRoundTrip(int competitionClass, int razred,
+                                              const std::string& className) {
+    const Declaration written = declarationWithTask(competitionClass);
+    *logger.declaration() = written;
     ASSERT_TRUE(logger.connect(line.slavePath()));
-    const std::tuple<int, int, const char*> classes[] = {{6, 2, "OPEN    "}, {1, 7, "Club    "}};
-    for (const auto& [competitionClass, razred, className] : classes) {
-        const Declaration written = declarationWithTask(competitionClass);
-        *logger.declaration() = written;
-        EXPECT_TRUE(logger.writeDeclaration());
-        EXPECT_EQ(recorder.declaration()[1 + 45], razred);
-        EXPECT_EQ(recorder.className(), className);
-        logger.declaration()->clear();
-        logger.readDeclaration(false);
-        expectSameDeclaration(*logger.declaration(), written);
-        if (razred != 7) {  // no class block sent so far
-            for (const auto command : recorder.commands()) EXPECT_NE(command, 0xCF);
-        }
-    }
+    EXPECT_TRUE(logger.writeDeclaration());
+    EXPECT_EQ(recorder.declaration()[1 + 45], razred);
+    EXPECT_EQ(recorder.className(), className);
+    logger.declaration()->clear();
+    logger.readDeclaration(false);
+    expectSameDeclaration(*logger.declaration(), written);
+}
+
+TEST_F(LXLoggerTest, DeclarationWithClassCodeRoundTrips) {
+    expectDeclarationRoundTrip(6, 2, "OPEN    ");  // Open Class
+    for (const auto command : recorder.commands()) EXPECT_NE(command, 0xCF);
+}
+
+TEST_F(LXLoggerTest, DeclarationWithNamedClassRoundTripsThroughClassBlock) {
+    expectDeclarationRoundTrip(1, 7, "Club    ");
 }
 
 TEST_F(LXLoggerTest, UnreadableDeclarationLeavesItAsItWas) {
