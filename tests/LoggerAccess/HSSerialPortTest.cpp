@@ -54,12 +54,10 @@ TEST_F(OpenPort, SetsTheNearestSpeedAtOrBelowTheRequest) {
     port.setBaudrate(19200);
     EXPECT_EQ(pty.lineSpeed(), 19200);
     EXPECT_EQ(port.getBaudRate(), 19200);
-    EXPECT_TRUE(log.contains("Set port speed to 19200."));
     EXPECT_FALSE(log.contains("Baud rate not what I expected it to become."));
 
     port.setBaudrate(100000);
     EXPECT_EQ(pty.lineSpeed(), 57600);
-    EXPECT_TRUE(log.contains("Set port speed to 100000."));
     EXPECT_TRUE(log.contains("Baud rate not what I expected it to become."));
 
     log.clear();
