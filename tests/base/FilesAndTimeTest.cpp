@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../LoggerAccess/TempFolder.h"
 #include "base/AtomicFile.h"
 #include "base/Delay.h"
 #include "base/UtcDate.h"
@@ -21,20 +22,11 @@ std::string readAll(const fs::path& path) {
     return text.str();
 }
 
-class AtomicFileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        m_folder = fs::temp_directory_path() /
-                   ("kelvo-atomic-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                    "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-    fs::path m_folder;
-};
-
-TEST_F(AtomicFileTest, ReplacesTheTargetOnlyOnCommit) {
-    const fs::path target = m_folder / "flight.igc";
+TEST(AtomicFile, ReplacesTheTargetOnlyOnCommitAndFailsInAMissingFolder) {
+    const TempFolder folder;
+    const fs::path& root = folder.path();
+    EXPECT_FALSE(writeFileAtomically(root / "none" / "x.cup", std::string_view("x")));
+    const fs::path target = root / "flight.igc";
     ASSERT_TRUE(writeFileAtomically(target, std::string_view("old")));
     {
         AtomicFile file(target);
@@ -42,16 +34,12 @@ TEST_F(AtomicFileTest, ReplacesTheTargetOnlyOnCommit) {
         EXPECT_EQ(readAll(target), "old");
     }  // dropped without commit
     EXPECT_EQ(readAll(target), "old");
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator{}), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator{}), 1);
 
     AtomicFile file(target);
     file.stream() << "new";
     EXPECT_TRUE(file.commit());
     EXPECT_EQ(readAll(target), "new");
-}
-
-TEST_F(AtomicFileTest, FailsInAMissingFolder) {
-    EXPECT_FALSE(writeFileAtomically(m_folder / "none" / "x.cup", std::string_view("x")));
 }
 
 TEST(UtcDate, BuildsAndSplitsCalendarTimes) {

@@ -2,7 +2,6 @@
 
 #include <clocale>
 
-#include "base/Format.h"
 #include "base/Log.h"
 #include "base/Text.h"
 #include "base/Windows1252.h"
@@ -31,12 +30,6 @@ TEST(Text, SplitKeepsEmptyFieldsAndCaseHelpersWork) {
     EXPECT_EQ(toUpperAscii("Club-Klasse ä"), "CLUB-KLASSE ä");
     EXPECT_TRUE(containsIgnoringCase("Std Cirrus", "CIRRUS"));
     EXPECT_FALSE(isAscii("Köln"));
-}
-
-TEST(Format, PrintsLikePrintf) {
-    EXPECT_EQ(stringf("%02d:%02d:%02d", 9, 5, 0), "09:05:00");
-    EXPECT_EQ(stringf("%s", ""), "");
-    EXPECT_EQ(stringf("%4.3f", 7.0545).size(), 5u);
 }
 
 TEST(Windows1252, ConvertsBothWays) {

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <random>
 
 #include "LoggerAccess/LoggerData.h"
 #include "base/Log.h"
@@ -121,31 +120,6 @@ TEST(FileFactory, RegistersTheBuiltinFormatsInOrder) {
     const auto da4 = factory.getFileInstanceWithExtension("DA4");
     EXPECT_TRUE(da4->canExport() && !da4->canExportRoutes());
     EXPECT_EQ(DA4File::getFileDescription(), std::nullopt);
-    factory.clearRegisteredFiles();
-}
-
-// Short lines, missing fields, bad numbers and cut records: the readers must stay inside
-// the bytes (the sanitizer build checks) and never throw.
-TEST(FileFactory, EveryReaderSurvivesArbitraryBytes) {
-    using namespace std::literals;
-    constexpr auto kAlphabet = "0123456789.,\"\r\nNSEWmft-Xx \u00F6\xFF\x00name,Options,"sv;
-    const std::string separator = "-----Related Tasks-----";
-    CapturingLogSink quiet;
-    std::mt19937 random(1234);
-    FileFactory& factory = FileFactory::shared();
-    factory.clearRegisteredFiles();
-    factory.registerBuiltinFiletypes();
-    for (int round = 0; round < 300; ++round) {
-        Bytes bytes(random() % 200);
-        for (auto& byte : bytes) byte = kAlphabet[random() % kAlphabet.size()];
-        if (round % 3 == 0)
-            bytes.insert(bytes.begin() + bytes.size() / 2, separator.begin(), separator.end());
-        for (const std::string& extension : factory.getRegisteredFiles()) {
-            LoggerData data;
-            EXPECT_NO_THROW(
-                factory.getFileInstanceWithExtension(extension)->parseData(bytes, data));
-        }
-    }
     factory.clearRegisteredFiles();
 }
 

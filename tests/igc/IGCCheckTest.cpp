@@ -4,17 +4,7 @@
 
 #include <fstream>
 #include <functional>
-#include <sstream>
 
-#include "LoggerAccess/LX/convert_fil2igc.h"
-#include "LoggerAccess/Volkslogger/GRECORD.h"
-#include "LoggerAccess/Volkslogger/VolksloggerConversion.h"
-#include "sim/LX/LXNativeFlightEncoder.h"
-#include "sim/Volkslogger/VolksloggerEmulator.h"
-#include "sim/demo/DemoContent.h"
-#include "sim/demo/DemoIgc.h"
-#include "sim/demo/DemoLXFlight.h"
-#include "sim/demo/DemoVolkslogger.h"
 
 namespace kelvo {
 namespace {
@@ -67,29 +57,6 @@ std::string join(const Lines& lines, std::string_view end) {
 TEST(IGCCheck, AcceptsRealWorldShapedFilesWithEitherLineEnd) {
     EXPECT_EQ(IGCCheck::checkText(join(realWorldShapedFile(), "\r\n")), std::vector<IGCProblem>{});
     EXPECT_EQ(IGCCheck::checkText(join(realWorldShapedFile(), "\n")), std::vector<IGCProblem>{});
-}
-
-TEST(IGCCheck, AcceptsTheFlightsEveryRecorderFamilyProduces) {
-    const auto content = sim::DemoContent::make(sim::DemoSize::Small);
-    for (const auto& flight : content.flights) {
-        std::istringstream native([&] {
-            const Bytes bytes = sim::demoLXNativeFlight(flight).secureBytes();
-            return std::string(bytes.begin(), bytes.end());
-        }());
-        std::ostringstream lx;
-        convert_fil2igc(native, lx);
-        EXPECT_EQ(IGCCheck::checkText(lx.str()), std::vector<IGCProblem>{}) << "LX";
-        EXPECT_EQ(IGCCheck::checkText(sim::demoIgcFile(flight, {})), std::vector<IGCProblem>{})
-            << "Flarm";
-    }
-    for (const auto& flight : sim::demoVolksloggerMemory(content).flights) {
-        const Bytes data = sim::encodeFlight(flight);
-        std::ostringstream volkslogger;
-        const long covered = vl::convert_gcs(0, volkslogger, data, 1, nullptr, nullptr);
-        vl::print_g_record(volkslogger, data, covered);
-        EXPECT_EQ(IGCCheck::checkText(volkslogger.str()), std::vector<IGCProblem>{})
-            << "Volkslogger";
-    }
 }
 
 struct Breakage {

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono;
 using test::TriangleFlight;
 
-constexpr int kFlights = 300;
+constexpr int kFlights = 60;
 
 struct GeneratedFlight {
     TriangleFlight triangle;
@@ -36,7 +36,7 @@ class LogbookFolder : public testing::Test {
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         m_root = pattern;
         for (int i = 0; i < kFlights; ++i) {
-            const sys_seconds takeoff = *utcTime(2019, 3, 1, 9) + days{i * 5} + minutes{i % 240};
+            const sys_seconds takeoff = *utcTime(2019, 3, 1, 9) + days{i * 25} + minutes{i % 240};
             GeneratedFlight generated{TriangleFlight(takeoff, 0.2 + (i % 9) * 0.1),
                                       stringf("Pil\u00f4te\\%d\t%d", i % 3, i % 7),
                                       i % 2 ? "LS8-18" : "Discus 2b",

@@ -60,24 +60,6 @@ TEST(MemoryPort, AReadEndsAtItsDeadlineOnSilenceAndAtOnceWhenBytesArrive) {
     device.join();
 }
 
-TEST(MemoryPort, PacedBytesArriveAtTheLineRate) {
-    MemoryPort port;
-    ASSERT_TRUE(port.open("memory"));
-    port.setLineRate(10);  // one byte every 100 ms
-    const Bytes sent{1, 2, 3, 4, 5, 6};
-    port.sendToHost(sent);
-
-    Bytes received(sent.size());
-    EXPECT_EQ(port.read(received, milliseconds(0)), 0u) << "the first byte is still on the line";
-    const std::size_t early = port.readFully(received, milliseconds(150));
-    EXPECT_GE(early, 1u);
-    EXPECT_LT(early, sent.size());
-    const std::size_t rest =
-        port.readFully(MutableByteSpan(received).subspan(early), milliseconds(3000));
-    EXPECT_EQ(early + rest, sent.size());
-    EXPECT_EQ(received, sent);
-}
-
 TEST(MemoryPort, CorruptsOneByteAndDropsTheLine) {
     MemoryPort port;
     port.setResponder([](ByteSpan) { return Bytes{0x06}; });

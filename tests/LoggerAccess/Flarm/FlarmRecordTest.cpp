@@ -3,24 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "LoggerAccess/Flarm/KelvoFlarm.h"
-#include "base/UtcDate.h"
 
 namespace kelvo {
 namespace {
-
-TEST(FlarmRecord, ReadsDateStartDurationPilotAndGlider) {
-    const auto record =
-        FlarmRecord::parse(2, "87FXABC1.IGC|2008-07-15|10:05:00|02:30:15|Test Pilot|D-1234");
-    ASSERT_TRUE(record);
-    EXPECT_EQ(record->number, 2);
-    EXPECT_EQ(record->filename, "87FXABC1.IGC");
-    ASSERT_TRUE(record->start && record->end);
-    EXPECT_EQ(isoUtc(*record->start), "2008-07-15T10:05:00Z");
-    EXPECT_EQ(isoUtc(*record->end), "2008-07-15T12:35:15Z");
-    EXPECT_EQ(record->duration, "02:30:15");
-    EXPECT_EQ(record->pilot, "Test Pilot");
-    EXPECT_EQ(record->gliderId, "D-1234");
-}
 
 TEST(FlarmRecord, IncompleteDateOrTimesLeaveOutDateAndTimes) {
     for (const char* text :

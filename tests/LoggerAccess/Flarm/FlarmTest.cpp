@@ -1,8 +1,10 @@
 #include "LoggerAccess/Flarm/Flarm.h"
+#include "LoggerAccess/Flarm/KelvoFlarm.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -10,7 +12,6 @@
 
 #include "../TempFolder.h"
 #include "FlarmTestDevice.h"
-#include "LoggerAccess/LoggerFactory.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 #include "base/UtcDate.h"
@@ -22,6 +23,7 @@ namespace kelvo {
 namespace {
 
 using namespace std::chrono_literals;
+
 
 class FlarmDriver : public ::testing::Test {
   protected:
@@ -40,24 +42,6 @@ class FlarmDriver : public ::testing::Test {
     sim::FlarmEmulator device{terminal, test::flarmTestDevice()};
     Flarm flarm;
 };
-
-TEST(FlarmIdentity, IsRegisteredAsFutureLoggerWithItsCapabilities) {
-    LoggerFactory factory;
-    factory.registerFutureLoggers();
-    const std::unique_ptr<Logger> logger = factory.loggerInstanceWithName("Flarm");
-    ASSERT_TRUE(logger);
-    const LoggerDescriptor* descriptor = factory.loggerClassWithName("Flarm");
-    EXPECT_EQ(descriptor->character, 'X');
-    EXPECT_EQ(descriptor->nativeExtension, "IGC");
-    EXPECT_EQ(descriptor->connectionType, 1);
-    const LoggerCapabilities& capabilities = logger->capabilities();
-    EXPECT_TRUE(capabilities.supportsSecure && capabilities.supportsIGCFile);
-    EXPECT_FALSE(capabilities.hasNativeFile || capabilities.allowsClearFlights);
-    EXPECT_EQ(capabilities.maxBaud, 57600u);
-    EXPECT_EQ(capabilities.minBaud, 4800u);
-    EXPECT_FALSE(logger->storesWaypoints() || logger->storesRoutes() ||
-                 logger->storesDeclaration());
-}
 
 TEST_F(FlarmDriver, ReadsInfoUnderItsSixLabels) {
     flarm.readInfo();
@@ -83,7 +67,7 @@ TEST_F(FlarmDriver, ListsFlightsSkippingMalformedRecord) {
     CapturingLogSink log;
     flarm.readDirectory(false);
     flarm.readDirectory(true);
-    EXPECT_EQ(directoryNames(),
+    ASSERT_EQ(directoryNames(),
               (std::vector<std::string>{"0 87FX0011.IGC", "2 87HX0013.IGC", "3 87JX0014.IGC"}));
     EXPECT_TRUE(log.contains("Record contained less than 4 fields."));
     EXPECT_TRUE(log.contains("Record: 87GX0012.IGC|2008-07-16"));
@@ -115,27 +99,18 @@ TEST_F(FlarmDriver, DownloadsFlightThroughLineNoiseAndReportsProgress) {
     EXPECT_FALSE(device.inBinaryMode());
 }
 
-TEST_F(FlarmDriver, DeviceFaultsEndOperationsWithinTheirBounds) {
-    TempFolder folder;
+TEST_F(FlarmDriver, DeviceFaultsEndOperationsWithTheirReasons) {
     device.setRefusedRecord(2);
     flarm.readDirectory(true);
     EXPECT_EQ(directoryNames(), (std::vector<std::string>{"0 87FX0011.IGC"}));
 
+    // The bounds are the fault matrix's; here the reasons a pilot reads.
     device.setRefusedRecord(-1);
-    device.setWrongCrc(true);
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(flarm.readFile(folder.path() / "a.IGC", 0, false, false, nullptr));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-
-    device.setWrongCrc(false);
     device.setSilent(true);
-    start = std::chrono::steady_clock::now();
     EXPECT_EQ(flarm.readDirectory(true).reason(), "the Flarm did not enter its binary mode");
     EXPECT_EQ(flarm.readInfo().reason(),
               "no answer from the Flarm to the question for its Hardware version");
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
     EXPECT_TRUE(flarm.flightDirectory().empty());
-    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 
 TEST_F(FlarmDriver, RefusesWritesAndDisconnectsToConnectAgain) {
@@ -151,6 +126,57 @@ TEST_F(FlarmDriver, RefusesWritesAndDisconnectsToConnectAgain) {
     EXPECT_TRUE(log.contains("shutting down...\r"));
     ASSERT_TRUE(flarm.connect(terminal.slavePath()));
     EXPECT_TRUE(flarm.stillConnected());
+}
+
+class KelvoFlarmOnEmulator : public ::testing::Test {
+  protected:
+    bool connect() { return flarm.SerialConnectFR(terminal.slavePath()).ok(); }
+
+    ScopedDelayScale fast{0.05};
+    sim::PseudoTerminal terminal;
+    sim::FlarmEmulator device{terminal, test::flarmTestDevice()};
+    KelvoFlarm flarm;
+};
+
+TEST_F(KelvoFlarmOnEmulator, FindsNineteenThousandTwoHundredBaudOnThirdAttempt) {
+    CapturingLogSink log;
+    ASSERT_TRUE(connect());
+    EXPECT_EQ(device.speedQueries(), 3);
+    EXPECT_EQ(terminal.lineSpeed(), 19200);
+    EXPECT_TRUE(log.contains("token: $PFLAU,0"));
+    EXPECT_TRUE(log.contains("synced!\r"));
+    EXPECT_TRUE(log.contains("Connect succeeded!\r"));
+}
+
+TEST_F(KelvoFlarmOnEmulator, RefusedRecordLeavesEarlierFileUntouched) {
+    ASSERT_TRUE(connect());
+    ASSERT_TRUE(flarm.enterBinaryMode());
+    TempFolder folder;
+    const auto path = folder.write("flight.IGC", "earlier");
+
+    device.setRefusedRecord(0);
+    CapturingLogSink log;
+    EXPECT_FALSE(flarm.getIGCFile(0, path));
+    EXPECT_TRUE(log.contains("Select Record failed!\r"));
+
+    std::ostringstream contents;
+    contents << std::ifstream(path).rdbuf();
+    EXPECT_EQ(contents.str(), "earlier");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+}
+
+TEST(KelvoFlarmSilentDevice, ConnectGivesUpAfterTwentyFiveAttempts) {
+    ScopedDelayScale fast(0.02);
+    sim::PseudoTerminal terminal;
+    sim::FlarmEmulator device(terminal, test::flarmTestDevice());
+    device.setSilent(true);
+    KelvoFlarm flarm;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(flarm.SerialConnectFR(terminal.slavePath()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_EQ(device.speedQueries(), 25);
+    EXPECT_FALSE(flarm.enterBinaryMode());
+    EXPECT_TRUE(flarm.leaveBinaryMode());
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 #include <fstream>
 
 #include "LoggerAccess/LX/LXFaiData.h"
+#include "../TempFolder.h"
 #include "LoggerAccess/LX/LXLoggerInternals.h"
 #include "LoggerAccess/LX/LXTrackFile.h"
-#include "LoggerAccess/LoggerFactory.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 #include "geo/Declaration.h"
@@ -55,16 +55,6 @@ sim::LXNativeFlightEncoder encodedFlight(int fixes) {
 
 class LXLoggerTest : public ::testing::Test {
   protected:
-    void SetUp() override { folder = makeFolder(); }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
-    static std::filesystem::path makeFolder() {
-        const auto name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        auto path = std::filesystem::temp_directory_path() / (std::string("kelvo-lx-") + name);
-        std::filesystem::create_directories(path);
-        return path;
-    }
-
     sim::LXEmulatedFlight storedFlight(const sim::LXNativeFlightEncoder& encoder,
                                        std::uint16_t number = 3) {
         sim::LXEmulatedFlight flight;
@@ -74,13 +64,16 @@ class LXLoggerTest : public ::testing::Test {
         return flight;
     }
 
+    void expectDeclarationRoundTrip(int competitionClass, int razred, const std::string& className);
+
     void connectAndReadDirectory() {
         ASSERT_TRUE(logger.connect(line.slavePath()));
         logger.readDirectory(false);
     }
 
     ScopedDelayScale scale{0.02};
-    std::filesystem::path folder;
+    TempFolder temp;
+    const std::filesystem::path& folder = temp.path();
     sim::PseudoTerminal line;
     sim::LXRecorderEmulator recorder{line, 38400};
     LXLoggerInternals logger;
@@ -220,27 +213,6 @@ TEST_F(LXLoggerTest, LongFlightIsReadInPiecesAndWrappedFlightInOneRequest) {
     EXPECT_EQ(pieces[2].end, longStart + longFlight.bytes().size());
 }
 
-TEST_F(LXLoggerTest, DownloadWithCorruptBlockKeepsTheEarlierFileAndIsAnsweredNo) {
-    CapturingLogSink log;
-    const auto encoder = encodedFlight(20);
-    recorder.addFlight(storedFlight(encoder));
-    recorder.corruptCrcOf(0xE6);
-    connectAndReadDirectory();
-    std::ofstream(folder / "f.LXN") << "earlier";
-    EXPECT_FALSE(logger.readFile(folder / "f.LXN", 0, false, false, &logger.flightDirectory()[0]));
-    EXPECT_EQ(readFile(folder / "f.LXN"), "earlier");
-    EXPECT_TRUE(log.contains("Flight 9A7L0013.LXN arrived incomplete"));
-}
-
-TEST_F(LXLoggerTest, DownloadWithUnselectableRangeIsAnsweredNo) {
-    recorder.addFlight(storedFlight(encodedFlight(20)));
-    connectAndReadDirectory();
-    recorder.setSilent(true);
-    EXPECT_FALSE(logger.readFile(folder / "f.LXN", 0, false, false, &logger.flightDirectory()[0]));
-    EXPECT_FALSE(std::filesystem::exists(folder / "f.LXN"));
-    EXPECT_FALSE(logger.readFile(folder / "g.LXN", 0, false, false, nullptr));
-}
-
 Declaration declarationWithTask(int competitionClass) {
     Declaration declaration;
     declaration.setPilot1("Anna Flieger");
@@ -280,29 +252,27 @@ void expectSameDeclaration(const Declaration& actual, const Declaration& expecte
     }
 }
 
-TEST_F(LXLoggerTest, DeclarationWithClassCodeRoundTrips) {
-    const Declaration written = declarationWithTask(6);  // Open Class
+// Writes a declaration of the class on a fresh connection and reads it back whole.
+void LXLoggerTest::expectDeclarationRoundTrip(int competitionClass, int razred,
+                                              const std::string& className) {
+    const Declaration written = declarationWithTask(competitionClass);
     *logger.declaration() = written;
     ASSERT_TRUE(logger.connect(line.slavePath()));
     EXPECT_TRUE(logger.writeDeclaration());
-    EXPECT_EQ(recorder.declaration()[1 + 45], 2);  // razred of Open
-    EXPECT_EQ(recorder.className(), "OPEN    ");
+    EXPECT_EQ(recorder.declaration()[1 + 45], razred);
+    EXPECT_EQ(recorder.className(), className);
     logger.declaration()->clear();
     logger.readDeclaration(false);
     expectSameDeclaration(*logger.declaration(), written);
+}
+
+TEST_F(LXLoggerTest, DeclarationWithClassCodeRoundTrips) {
+    expectDeclarationRoundTrip(6, 2, "OPEN    ");  // Open Class
     for (const auto command : recorder.commands()) EXPECT_NE(command, 0xCF);
 }
 
 TEST_F(LXLoggerTest, DeclarationWithNamedClassRoundTripsThroughClassBlock) {
-    const Declaration written = declarationWithTask(1);  // Club
-    *logger.declaration() = written;
-    ASSERT_TRUE(logger.connect(line.slavePath()));
-    EXPECT_TRUE(logger.writeDeclaration());
-    EXPECT_EQ(recorder.declaration()[1 + 45], 7);
-    EXPECT_EQ(recorder.className(), "Club    ");
-    logger.declaration()->clear();
-    logger.readDeclaration(false);
-    expectSameDeclaration(*logger.declaration(), written);
+    expectDeclarationRoundTrip(1, 7, "Club    ");
 }
 
 TEST_F(LXLoggerTest, UnreadableDeclarationLeavesItAsItWas) {
@@ -404,30 +374,6 @@ TEST_F(LXLoggerTest, TooManyWaypointsOrRoutesAreRefused) {
     EXPECT_FALSE(logger.writeDatabase());
     EXPECT_TRUE(log.contains("Blimey. The logger is Full and I need to add a waypoint!"));
     EXPECT_TRUE(recorder.database() == Bytes(21800, 0));
-}
-
-}  // namespace
-}  // namespace kelvo
-
-namespace kelvo {
-namespace {
-
-TEST(LXLoggerRegistry, BuiltinLoggersBuildTheLXDriverWithItsCapabilities) {
-    LoggerFactory factory;
-    factory.registerBuiltinLoggers();
-    const auto logger = factory.loggerInstanceWithName("LX/SDI/Filser");
-    ASSERT_TRUE(logger);
-    const LoggerCapabilities& capabilities = logger->capabilities();
-    EXPECT_TRUE(capabilities.supportsSecure && capabilities.supportsIGCFile &&
-                capabilities.hasNativeFile && capabilities.waypointsInRouteAreReferences);
-    EXPECT_FALSE(capabilities.allowsClearFlights);
-    EXPECT_EQ(capabilities.maxBaud, 115200u);
-    EXPECT_EQ(capabilities.maxWaypoints, 600u);
-    EXPECT_EQ(capabilities.maxRoutes, 100u);
-    EXPECT_EQ(capabilities.maxWaypointsInRoute, 10u);
-    EXPECT_EQ(capabilities.maxDeclarations, 1u);
-    EXPECT_EQ(capabilities.maxPilots, 1u);
-    EXPECT_FALSE(logger->stillConnected());
 }
 
 }  // namespace

@@ -106,20 +106,9 @@ TEST_F(VolksloggerLink, ReadsTheDocumentedBlock) {
 TEST_F(VolksloggerLink, IgnoresNoiseBeforeTheBlockAndTakesBareControlBytesAsData) {
     const Bytes payload = {0x03, 0x02, 0x41};
     const std::uint16_t crc = crc16(payload);
-    const Bytes line = {0x55,
-                        0x03,
-                        0x02,
-                        0x10,
-                        0x10,
-                        0x10,
-                        0x02,
-                        0x03,
-                        0x02,
-                        0x41,
-                        static_cast<std::uint8_t>(crc >> 8),
-                        static_cast<std::uint8_t>(crc),
-                        0x10,
-                        0x03};
+    const Bytes line = {0x55, 0x03, 0x02, 0x10, 0x10, 0x10, 0x02, 0x03, 0x02, 0x41,
+                        static_cast<std::uint8_t>(crc >> 8), static_cast<std::uint8_t>(crc),
+                        0x10, 0x03};
     std::uint8_t buffer[4];
     ASSERT_EQ(readBlock(line, buffer, 4), 3);
     EXPECT_EQ(Bytes(buffer, buffer + 4), (Bytes{0x03, 0x02, 0x41, 0xFF}));

@@ -7,21 +7,6 @@
 namespace kelvo::vl {
 namespace {
 
-TEST(VolksloggerText, NumbersInEveryRadixWithSignAndRefusals) {
-    char buffer[40] = "untouched";
-    EXPECT_STREQ(itoa(-255, buffer, 16), "-ff");
-    EXPECT_STREQ(ltoa(-2147483648L, buffer, 10), "-2147483648");
-    EXPECT_STREQ(utoa(4294967295u, buffer, 36), "1z141z3");
-    EXPECT_STREQ(itoa(42, buffer, 0), "42");  // radix 0 means 10
-    EXPECT_STREQ(utoa(5, buffer, 2), "101");
-    EXPECT_STREQ(itoa(0, buffer, 7), "0");
-    std::strcpy(buffer, "untouched");
-    EXPECT_EQ(utoa(5, buffer, 1), nullptr);
-    EXPECT_EQ(itoa(5, buffer, 37), nullptr);
-    EXPECT_EQ(ltoa(5, nullptr, 10), nullptr);
-    EXPECT_STREQ(buffer, "untouched");
-}
-
 TEST(VolksloggerText, UpperCaseAndTrimInPlace) {
     char text[] = "ab1 z\t\r\n ";
     EXPECT_EQ(strupr(text), text);

@@ -1,25 +1,26 @@
-#include "LoggerAccess/Flarm/binarycomm.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <future>
 #include <string>
 
+#include "LoggerAccess/Flarm/binarycomm.h"
 #include "LoggerAccess/Flarm/crc.h"
 #include "LoggerAccess/Flarm/serial.h"
+#include "LoggerAccess/Flarm/textcomm.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 #include "sim/Flarm/FlarmEmulator.h"
 #include "sim/PseudoTerminal.h"
 
+// The Flarm's line: the serial port, the text queries and the binary frames.
 namespace kelvo::flarm {
 namespace {
 
 using namespace std::chrono_literals;
 using sim::FlarmEmulator;
 
-class BinaryLink : public ::testing::Test {
+class FlarmLink : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(port.open(terminal.slavePath())); }
 
@@ -32,11 +33,13 @@ class BinaryLink : public ::testing::Test {
         return all;
     }
 
-    // Plays the device: waits for the request, then writes the answer bytes.
-    std::future<void> answerWith(Bytes answer) {
+    // Plays the device: waits for the request, then answers; gives the request back.
+    template <typename Answer>
+    std::future<std::string> answerWith(Answer answer) {
         return std::async(std::launch::async, [this, answer] {
-            terminal.readSome(4096, 2000ms);
+            const Bytes request = terminal.readSome(4096, 2000ms);
             terminal.write(answer);
+            return std::string(request.begin(), request.end());
         });
     }
 
@@ -44,7 +47,50 @@ class BinaryLink : public ::testing::Test {
     sim::PseudoTerminal terminal;
     serial port;
     binarycomm link{port};
+    textcomm comm{port};
 };
+
+TEST(FlarmSerial, ChoosesHighestStandardSpeedNotAboveRequest) {
+    sim::PseudoTerminal terminal;
+    serial port;
+    EXPECT_FALSE(port.setBaudRate(9600));
+    ASSERT_TRUE(port.open(terminal.slavePath()));
+    for (const auto& [requested, expected] :
+         {std::pair{50000u, 38400u}, {200000u, 115200u}, {100u, 75u}, {19200u, 19200u}}) {
+        ASSERT_TRUE(port.setBaudRate(requested));
+        EXPECT_EQ(port.getBaudRate(), expected) << requested;
+    }
+    EXPECT_EQ(terminal.lineSpeed(), 19200);
+}
+
+TEST(FlarmSerial, ReadLineEndsAtLineFeedLimitOrSilence) {
+    ScopedDelayScale fast(0.01);
+    sim::PseudoTerminal terminal;
+    serial port;
+    ASSERT_TRUE(port.open(terminal.slavePath()));
+    std::string line;
+
+    terminal.write(std::string("\r\rAB\rC\n"));
+    ASSERT_TRUE(port.readLn(line, 16));
+    EXPECT_EQ(line, "AB\rC\n");
+
+    terminal.write(std::string("ABCDEF\n"));
+    EXPECT_FALSE(port.readLn(line, 4));
+    EXPECT_EQ(line, "ABCD");
+    port.flush();
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(port.readLn(line, 16));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+}
+
+TEST(FlarmTextValue, TakesTextAfterCommasUpToChecksum) {
+    EXPECT_EQ(textcomm::extractValue("PILOT,Test Pilot*3C\r\n", 1), "Test Pilot");
+    EXPECT_EQ(textcomm::extractValue("PILOT,\r\n", 1), "PILOT,\r\n");
+    EXPECT_EQ(textcomm::extractValue("PILOT\r\n", 1), "");
+    EXPECT_EQ(textcomm::extractValue("OBSTDB,1,4,Alps 2026*11\r\n", 3), "Alps 2026");
+    EXPECT_EQ(textcomm::extractValue("OBSTDB,1,4*11\r\n", 3), "");
+}
 
 TEST(FlarmCrc, MatchesTheXmodemCheckValue) {
     crc checksum;
@@ -52,7 +98,7 @@ TEST(FlarmCrc, MatchesTheXmodemCheckValue) {
     EXPECT_EQ(checksum.getCRC(), 0x31C3);
 }
 
-TEST_F(BinaryLink, FramesCarryCountingSequenceNumbersAndEscapeAfterTheStartByte) {
+TEST_F(FlarmLink, FramesCarryCountingSequenceNumbersAndEscapeAfterTheStartByte) {
     Message ping = Message::request(binarycomm::kPing);
     Message select = Message::request(binarycomm::kSelectRecord, {0x73, 0x78});
     ASSERT_TRUE(link.sendMsg(ping));
@@ -65,7 +111,7 @@ TEST_F(BinaryLink, FramesCarryCountingSequenceNumbersAndEscapeAfterTheStartByte)
     EXPECT_EQ(sent(), expected);
 }
 
-TEST_F(BinaryLink, ChecksumCoversHeaderAndPayloadButNotItself) {
+TEST_F(FlarmLink, ChecksumCoversHeaderAndPayloadButNotItself) {
     Message message = Message::request(binarycomm::kPing);
     message.seq = 0x3338;
     EXPECT_EQ(binarycomm::computeCRC(message), 0x5715);
@@ -80,7 +126,7 @@ TEST_F(BinaryLink, ChecksumCoversHeaderAndPayloadButNotItself) {
     }
 }
 
-TEST_F(BinaryLink, ReceivesEscapedFrameAfterGarbage) {
+TEST_F(FlarmLink, ReceivesEscapedFrameAfterGarbage) {
     Bytes bytes{'G', 'A', 'R', 0x00, 0xFF};
     const Bytes frame = FlarmEmulator::frame(0xA0, 7, {0x73, 0x78, 0x41});
     bytes.insert(bytes.end(), frame.begin(), frame.end());
@@ -93,7 +139,7 @@ TEST_F(BinaryLink, ReceivesEscapedFrameAfterGarbage) {
     EXPECT_EQ(message.data, (Bytes{0x73, 0x78, 0x41}));
 }
 
-TEST_F(BinaryLink, RejectsDamagedFrames) {
+TEST_F(FlarmLink, RejectsDamagedFrames) {
     CapturingLogSink log;
     Message message;
 
@@ -119,7 +165,7 @@ TEST_F(BinaryLink, RejectsDamagedFrames) {
     EXPECT_FALSE(link.rcvMsg(message));
 }
 
-TEST_F(BinaryLink, AnswerOtherThanAcknowledgeFailsRequestDespiteGoodChecksum) {
+TEST_F(FlarmLink, AnswerOtherThanAcknowledgeFailsRequestDespiteGoodChecksum) {
     CapturingLogSink log;
     auto device = answerWith(FlarmEmulator::frame(0xB7, 1, {0x38, 0x33}));
     EXPECT_FALSE(link.ping());
@@ -127,7 +173,7 @@ TEST_F(BinaryLink, AnswerOtherThanAcknowledgeFailsRequestDespiteGoodChecksum) {
     EXPECT_TRUE(log.contains("Nack \r"));
 }
 
-TEST_F(BinaryLink, RecordInfoAndIgcDataSkipTheirLeadingBytes) {
+TEST_F(FlarmLink, RecordInfoAndIgcDataSkipTheirLeadingBytes) {
     const std::string record = "FLIGHT01.IGC|2008-07-15|10:05:00|02:30:15";
     const std::string payloadText = "\x38\x33" + record;  // request sequence, then text
     const Bytes payload(payloadText.begin(), payloadText.end());
@@ -145,10 +191,37 @@ TEST_F(BinaryLink, RecordInfoAndIgcDataSkipTheirLeadingBytes) {
     EXPECT_EQ(progress, 42);
 }
 
-TEST_F(BinaryLink, SilentDeviceFailsRequestWithinItsTimeout) {
+TEST_F(FlarmLink, SilentDeviceFailsRequestWithinItsTimeout) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(link.selectRecord(0));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
+TEST_F(FlarmLink, SendsQueryAndSkipsLinesWithoutTheTag) {
+    auto device = answerWith("$GPRMC,1,2\r\n" + std::string(300, 'x') +
+                             "\r\n$PFLAC,A,PILOT,Test Pilot*3C\r\n");
+    std::string pilot;
+    comm.getPilotName(pilot);
+    EXPECT_EQ(device.get(), "$PFLAC,R,PILOT\r\n");
+    EXPECT_EQ(pilot, "Test Pilot");
+}
+
+TEST_F(FlarmLink, FirstLineHoldingTagAnywhereWins) {
+    auto device = answerWith("$PFLAU,SERVO,ON*00\r\n$PFLAC,A,SER,1234*00\r\n");
+    std::string serial;
+    comm.getSerialnumber(serial);
+    device.get();
+    EXPECT_EQ(serial, "ON");
+}
+
+TEST_F(FlarmLink, ExaminesAtMostTenLines) {
+    std::string lines;
+    for (int i = 0; i < 10; ++i) lines += "$GPGGA,noise\r\n";
+    auto device = answerWith(lines + "$PFLAC,A,HWVER,1.0*00\r\n");
+    std::string version = "old";
+    comm.getHardwareVersion(version);
+    device.get();
+    EXPECT_EQ(version, "");
 }
 
 }  // namespace
