@@ -34,12 +34,15 @@ const std::vector<CommandSyntax>& commands() {
         {"download",
          kDevice,
          {"--flight", "--output", "--dir"},
-         {"--new", "--native", "--no-secure"},
+         {"--new", "--native", "--no-secure", "--replace", "--keep-both"},
          0},
         {"database", join(kDevice, {"--output"}), {}, {}, 0},
         {"declaration", kDevice, {}, {}, 0},
-        {"upload", join(kDevice, {"--waypoints"}), {"--declaration"},
-         {"--truncate", "--replace-all"}, 0},
+        {"upload",
+         join(kDevice, {"--waypoints"}),
+         {"--declaration"},
+         {"--truncate", "--replace-all"},
+         0},
         {"convert", {}, {}, {"--partial"}, 2},
         {"igc", {}, {}, {"--fixes"}, 1},
         {"logbook", {}, {}, {}, 0, 1},
@@ -61,6 +64,8 @@ const char* CliArguments::usage() {
            "  flights     --type T --port P\n"
            "  download    --type T --port P --flight N [--native] [--no-secure] [--output PATH]\n"
            "  download    --type T --port P --new [--dir DIR]   (the flights not in the folder)\n"
+           "              [--replace | --keep-both]   (a file of other content under the name:\n"
+           "              replace it, or write \"NAME (2).IGC\" beside it; without, exit 1)\n"
            "  database    --type T --port P --output FILE\n"
            "  declaration --type T --port P\n"
            "  upload      --type T --port P --waypoints FILE [--declaration FILE.json]\n"

@@ -41,9 +41,9 @@ class FlarmDriver : public ::testing::Test {
     Flarm flarm;
 };
 
-TEST(FlarmIdentity, IsRegisteredAsFutureLoggerWithItsCapabilities) {
+TEST(FlarmIdentity, IsRegisteredAsBuiltinLoggerWithItsCapabilities) {
     LoggerFactory factory;
-    factory.registerFutureLoggers();
+    factory.registerBuiltinLoggers();
     const std::unique_ptr<Logger> logger = factory.loggerInstanceWithName("Flarm");
     ASSERT_TRUE(logger);
     const LoggerDescriptor* descriptor = factory.loggerClassWithName("Flarm");
