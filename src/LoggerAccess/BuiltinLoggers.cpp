@@ -9,12 +9,8 @@
 namespace kelvo {
 
 void LoggerFactory::registerBuiltinLoggers() {
-    // LX/SDI/Filser, then Volkslogger.
     registerLogger<LXLogger>();
     registerLogger<Volkslogger>();
-}
-
-void LoggerFactory::registerFutureLoggers() {
     registerLogger<Flarm>();
 }
 

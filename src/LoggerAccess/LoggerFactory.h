@@ -48,10 +48,8 @@ class LoggerFactory {
     // The process-wide registry.
     static LoggerFactory& shared();
 
-    // LX/SDI/Filser, then Volkslogger.
+    // LX/SDI/Filser, Volkslogger and Flarm: every family the application and kelvo-cli offer.
     void registerBuiltinLoggers();
-    // Flarm.
-    void registerFutureLoggers();
     // The hook for drivers from outside the application; none yet.
     void registerPlugins() {}
     void clearRegisteredLoggers() { m_registeredLoggers.clear(); }

@@ -2,9 +2,11 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerFactory.h"
@@ -52,13 +54,22 @@ QString ConnectionController::selectedLoggerName() const {
 }
 
 QString ConnectionController::selectedPortName() const {
-    return m_controller.window().serialPortsMenu->currentText();
+    // An unavailable port's item carries the port's name, its text says it is unavailable.
+    const QComboBox* menu = m_controller.window().serialPortsMenu;
+    const QVariant name = menu->currentData();
+    return name.isValid() ? name.toString() : menu->currentText();
 }
 
 void ConnectionController::connect() {
     if (!m_portsLoaded) loadSerialPorts();
     m_controller.declarationForm().loadGliderClassDescriptions();
     if (isConnected()) return disconnect();
+    if (!m_loggerLocations.contains(selectedPortName().toStdString())) {
+        m_controller.setStatus(tr("%1 is not there now: plug the recorder in, or choose another "
+                                  "port.")
+                                   .arg(selectedPortName()));
+        return;
+    }
     m_controller.setStatus({});
     m_logger.reset();
     const std::string typeName = selectedLoggerName().toStdString();
@@ -72,6 +83,7 @@ void ConnectionController::connect() {
 }
 
 void ConnectionController::disconnect() {
+    m_connectedPath.clear();
     m_controller.showInfoTab();
     m_logger->disconnect();
     m_controller.flightList().forgetDirectory();
@@ -126,6 +138,9 @@ void ConnectionController::threadedConnect() {
         m_controller.showInfoTab();
         runner.removeProgressWindow();
         if (isConnected()) {
+            m_connectedPort = portName;
+            m_connectedPath = path;
+            m_connectedPathExisted = QFileInfo::exists(QString::fromStdString(path));
             setConnectedControls(true);
             m_logger->setKeyspanAccelleration(KelvoPrefs::keyspanAcceleration());
             m_controller.setStatus(tr("Connected to the %1 on %2.").arg(loggerName, portName));
@@ -174,7 +189,6 @@ void ConnectionController::loadLoggerTypes() {
     LoggerFactory& factory = LoggerFactory::shared();
     factory.clearRegisteredLoggers();
     factory.registerBuiltinLoggers();
-    if (KelvoPrefs::allowInternalDebugFeatures()) factory.registerFutureLoggers();
     factory.registerPlugins();
     if (m_pluginRegistration) m_pluginRegistration(factory);
     QStringList names;
@@ -185,18 +199,28 @@ void ConnectionController::loadLoggerTypes() {
                  {remembered, KelvoPrefs::lastUsedLoggerName()});
 }
 
+std::optional<PortDictionary> ConnectionController::currentPorts() const {
+    const LoggerDescriptor* type =
+        LoggerFactory::shared().loggerClassWithName(selectedLoggerName().toStdString());
+    return m_portSource(type ? type->connectionType : 0);
+}
+
 void ConnectionController::loadSerialPorts() {
     LoggerWindow& w = m_controller.window();
     const QString remembered = selectedPortName();
-    const LoggerDescriptor* type =
-        LoggerFactory::shared().loggerClassWithName(selectedLoggerName().toStdString());
-    const std::optional<PortDictionary> ports = m_portSource(type ? type->connectionType : 0);
+    const std::optional<PortDictionary> ports = currentPorts();
     if (!ports) return;
     m_loggerLocations = *ports;
     QStringList names;
     for (const auto& [name, path] : m_loggerLocations) names << QString::fromStdString(name);
     replaceItems(w.serialPortsMenu, sortedCaseInsensitively(names),
                  {remembered, KelvoPrefs::lastUsedSerialPortName()});
+    // The port the user chose stays chosen while it is away.
+    if (!remembered.isEmpty() && !names.contains(remembered)) {
+        const QSignalBlocker blocker(w.serialPortsMenu);
+        w.serialPortsMenu->addItem(tr("%1 (unavailable)").arg(remembered), remembered);
+        w.serialPortsMenu->setCurrentIndex(w.serialPortsMenu->count() - 1);
+    }
     m_portsLoaded = w.serialPortsMenu->count() > 0;
     w.connectButton->setEnabled(m_portsLoaded);
 }
@@ -207,8 +231,31 @@ void ConnectionController::loggerTypeChanged() {
 
 void ConnectionController::portsDidChange() {
     // The menu is locked while connected; an operation may be reading the chosen port.
-    if (isConnected() || m_controller.runner().isOperationRunning()) return;
+    if (m_controller.runner().isOperationRunning()) return;
+    if (!isConnected()) return loadSerialPorts();
+    if (recorderIsGone()) recorderWasLost(tr("The recorder on %1 went away.").arg(m_connectedPort));
+}
+
+void ConnectionController::operationDidFinish() {
+    if (isConnected() && recorderIsGone()) {
+        recorderWasLost(m_controller.window().statusLine->text() + QLatin1Char(' ') +
+                        tr("The recorder on %1 is gone.").arg(m_connectedPort));
+    }
+}
+
+bool ConnectionController::recorderIsGone() const {
+    if (m_connectedPath.empty()) return false;
+    const std::optional<PortDictionary> ports = currentPorts();
+    const bool listed = !ports || ports->contains(m_connectedPort.toStdString());
+    return !listed ||
+           (m_connectedPathExisted && !QFileInfo::exists(QString::fromStdString(m_connectedPath)));
+}
+
+void ConnectionController::recorderWasLost(const QString& reason) {
+    logf("The recorder on %s is lost.", m_connectedPath.c_str());
+    disconnect();
     loadSerialPorts();
+    m_controller.setStatus(reason + QLatin1Char(' ') + tr("Plug it in and connect again."));
 }
 
 }  // namespace kelvo

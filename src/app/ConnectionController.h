@@ -19,7 +19,8 @@ class LoggerFactory;
 
 // The connection to the one logger: owns its driver, fills the logger-type and port menus,
 // connects on a worker (a few attempts) and disconnects, and enables the controls that
-// need a connected logger.
+// need a connected logger. A recorder whose port went away (unplugged, or its line hung
+// up) puts the window back to disconnected; the port stays chosen, marked unavailable.
 class ConnectionController : public QObject {
     Q_OBJECT
 
@@ -41,8 +42,11 @@ class ConnectionController : public QObject {
     void threadedConnect();
     void loggerTypeChanged();
     // A serial port or simulator link may have come or gone: the port menu is filled again
-    // unless a logger is connected.
+    // unless a logger is connected; a connected one whose port went is lost.
     void portsDidChange();
+    // After every device operation: a recorder whose port went is lost, and the reason the
+    // operation gave stays in the status line.
+    void operationDidFinish();
     void loadLoggerTypes();
     void loadSerialPorts();
     void setConnectedControls(bool connected);
@@ -65,6 +69,11 @@ class ConnectionController : public QObject {
 
   private:
     void disconnect();
+    // The ports of the chosen type's connection; nothing for a type without ports.
+    std::optional<PortDictionary> currentPorts() const;
+    // The connected recorder's port is no longer listed, or its device is gone.
+    bool recorderIsGone() const;
+    void recorderWasLost(const QString& reason);
     void reportFailedConnection(const std::string& path, const Outcome& outcome);
     QString selectedLoggerName() const;
     QString selectedPortName() const;
@@ -76,6 +85,9 @@ class ConnectionController : public QObject {
     PluginRegistration m_pluginRegistration;
     PortDictionary m_loggerLocations;
     QStringList m_loggerTypes;
+    QString m_connectedPort;
+    std::string m_connectedPath;          // empty without a connection
+    bool m_connectedPathExisted = false;  // the path was a file when connected
     bool m_portsLoaded = false;
 };
 

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QUuid>
 
@@ -16,7 +17,7 @@
 #include "app/KelvoPrefs.h"
 #include "app/LoggerController.h"
 #include "app/LoggerWindow.h"
-#include "app/OutcomeText.h"
+#include "app/ProgressDialog.h"
 #include "app/SaveIGCPanelController.h"
 #include "base/Log.h"
 #include "igc/IGCCheck.h"
@@ -44,6 +45,25 @@ QByteArray readWholeFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// What became of the flights that were neither written under their own name nor failed.
+QStringList placementParts(const LogbookDownload::Summary& summary) {
+    QStringList parts;
+    if (!summary.identical.empty()) {
+        parts << FlightDownloads::tr("%n skipped as identical", nullptr,
+                                     int(summary.identical.size()));
+    }
+    if (!summary.keptBoth.empty()) {
+        QStringList names;
+        for (const std::string& name : summary.keptBoth) names << QString::fromStdString(name);
+        parts << FlightDownloads::tr("%n kept both, as %1", nullptr, int(summary.keptBoth.size()))
+                     .arg(names.join(", "));
+    }
+    if (!summary.skipped.empty()) {
+        parts << FlightDownloads::tr("%n skipped by choice", nullptr, int(summary.skipped.size()));
+    }
+    return parts;
+}
+
 }  // namespace
 
 FlightDownloads::FlightDownloads(LoggerController& controller) : m_controller(controller) {}
@@ -59,6 +79,8 @@ void FlightDownloads::downloadFile() {
         const FlightEntry* entry = m_controller.flightsDataSource()->getFlightAtRow(rows.front());
         QFileDialog* panel = m_controller.makeFilePanel(tr("Save track file"), accessory);
         panel->setAcceptMode(QFileDialog::AcceptSave);
+        // A taken name is asked about once the flight is there to compare with.
+        panel->setOption(QFileDialog::DontConfirmOverwrite);
         openInFlightsFolder(*panel);
         accessory->setSavePanel(panel);
         accessory->initPanel();
@@ -120,43 +142,84 @@ void FlightDownloads::threadedDownloadFlights() {
     Logger* logger = m_controller.logger();
     std::vector<FlightEntry> entries;
     std::string folderOrFile;
+    std::string extension;
     runner.onGui([&] {
         for (int row : m_downloadRows)
             if (const FlightEntry* entry = m_controller.flightsDataSource()->getFlightAtRow(row))
                 entries.push_back(*entry);
         folderOrFile = m_filePath.toStdString();
+        extension = m_downloadFlightsAsIGC ? "IGC" : m_controller.nativeExtension();
     });
-    QStringList failed;
+    const auto question = existingFileQuestion();
+    LogbookDownload::Summary summary;
     QStringList notPassing;
     for (const FlightEntry& entry : entries) {
-        const std::string name =
-            entry.filename.value_or(stringf("flight%s", entry.number.value_or("").c_str()));
+        const std::string name = LogbookDownload::fileNameOf(entry, extension);
         const std::string target = entries.size() == 1 ? folderOrFile : folderOrFile + "/" + name;
-        const std::optional<int> key = entry.key();
-        const Outcome outcome = logger && key
-                                    ? logger->readFile(target, *key, m_downloadFlightsSecure,
-                                                       m_downloadFlightsAsIGC, &entry)
-                                    : Outcome::refusal("not in the recorder's list");
-        if (!outcome) failed << QString::fromStdString(name) + " (" + reasonOf(outcome) + ")";
-        if (outcome.kind() == Outcome::Kind::Cancelled) break;
-        if (outcome && m_downloadFlightsAsIGC) {
+        const LogbookDownload::Download download =
+            logger
+                ? LogbookDownload::downloadFlight(*logger, entry, target, m_downloadFlightsSecure,
+                                                  !m_downloadFlightsAsIGC, question)
+                : LogbookDownload::Download::failed(Outcome::refusal("no recorder"));
+        summary.add(name, download);
+        if (download.outcome.kind() == Outcome::Kind::Cancelled) break;
+        const bool written = download.outcome &&
+                             download.placement != LogbookDownload::Placement::Identical &&
+                             !download.file.empty();
+        if (written && m_downloadFlightsAsIGC) {
             // The file stays, as its G record covers the recorder's own bytes.
-            const auto problems = IGCCheck::checkFile(target);
+            const auto problems = IGCCheck::checkFile(download.file);
             if (!problems.empty()) {
                 notPassing << QString::fromStdString(name + " " + problems.front().text());
             }
         }
     }
-    const int count = int(entries.size());
-    runner.onGui([this, &runner, count, failed, notPassing] {
+    runner.onGui([this, &runner, summary, notPassing] {
         runner.removeProgressWindow();
-        QString status = failed.isEmpty() ? tr("Downloaded %n flight(s).", nullptr, count)
+        QStringList failed;
+        for (const auto& failure : summary.failed)
+            failed << QString::fromStdString(failure.file + " (" + failure.reason + ")");
+        QString status = failed.isEmpty() ? tr("Downloaded %n flight(s).", nullptr,
+                                               int(summary.downloaded.size()))
                                           : tr("Download failed: %1.").arg(failed.join(", "));
+        if (const QStringList parts = placementParts(summary); !parts.isEmpty())
+            status += ' ' + parts.join("; ") + '.';
         if (!notPassing.isEmpty()) {
             status += tr(" Warning, would not pass as IGC: %1.").arg(notPassing.join("; "));
         }
         m_controller.setStatus(status);
     });
+}
+
+LogbookDownload::ExistingFileQuestion FlightDownloads::existingFileQuestion() {
+    return [this](const std::filesystem::path& taken) {
+        auto choice = LogbookDownload::ExistingFile::Skip;
+        m_controller.runner().onGui([&] {
+            const QString path = QString::fromStdString(taken.string());
+            choice =
+                m_existingFileQuestion ? m_existingFileQuestion(path) : askAboutExistingFile(path);
+        });
+        return choice;
+    };
+}
+
+LogbookDownload::ExistingFile FlightDownloads::askAboutExistingFile(const QString& path) {
+    using ExistingFile = LogbookDownload::ExistingFile;
+    const QString freeName = QString::fromStdString(
+        LogbookDownload::freeNameBeside(path.toStdString()).filename().string());
+    QMessageBox box(QMessageBox::Question, tr("File exists"),
+                    tr("\"%1\" exists and holds another flight.").arg(QFileInfo(path).fileName()),
+                    QMessageBox::NoButton, m_controller.progressPanel());
+    box.setInformativeText(
+        tr("Replace it, keep both (the new one as \"%1\"), or skip this flight?").arg(freeName));
+    QAbstractButton* replace = box.addButton(tr("Replace"), QMessageBox::DestructiveRole);
+    QAbstractButton* keepBoth = box.addButton(tr("Keep Both"), QMessageBox::AcceptRole);
+    QAbstractButton* skip = box.addButton(tr("Skip"), QMessageBox::RejectRole);
+    box.setDefaultButton(static_cast<QPushButton*>(keepBoth));
+    box.setEscapeButton(skip);
+    box.exec();
+    if (box.clickedButton() == replace) return ExistingFile::Replace;
+    return box.clickedButton() == keepBoth ? ExistingFile::KeepBoth : ExistingFile::Skip;
 }
 
 void FlightDownloads::downloadNewFlights() {
@@ -179,7 +242,8 @@ void FlightDownloads::threadedDownloadNewFlights() {
             *logger, folder.toStdString(), logger->supportsSecure(),
             [&runner](std::size_t flight, std::size_t count) {
                 runner.setBatchPosition(flight, count);
-            });
+            },
+            existingFileQuestion());
     }
     runner.setBatchPosition(0, 1);
     runner.onGui([this, &runner, folder, outcome] {
@@ -188,8 +252,9 @@ void FlightDownloads::threadedDownloadNewFlights() {
         QStringList lines{
             tr("Downloaded %n flight(s) to %1.", nullptr, int(outcome.downloaded.size()))
                 .arg(folder),
-            tr("Already present: %n.", nullptr, int(outcome.alreadyPresent.size())),
-            tr("Failed: %n.", nullptr, int(outcome.failed.size()))};
+            tr("Already present: %n.", nullptr, int(outcome.alreadyPresent.size()))};
+        for (const QString& part : placementParts(outcome)) lines << part + '.';
+        lines << tr("Failed: %n.", nullptr, int(outcome.failed.size()));
         for (const auto& failure : outcome.failed)
             lines << QStringLiteral("%1: %2").arg(QString::fromStdString(failure.file),
                                                   QString::fromStdString(failure.reason));

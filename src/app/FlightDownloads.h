@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include "igc/LogbookDownload.h"
+
 namespace kelvo {
 
 class LoggerController;
@@ -14,13 +16,17 @@ struct FlightEntry;
 
 // Downloads of the listed flights: the save panel for one flight or the folder panel for
 // several, Download New Flights into the flights folder, viewing a flight, and the logbook
-// column that marks the flights the folder holds.
+// column that marks the flights the folder holds. A download never replaces a file
+// silently: the same flight is not written again, and for a file of other content the
+// user chooses to replace it, keep both or skip the flight.
 class FlightDownloads : public QObject {
     Q_OBJECT
 
   public:
     // Receives the IGC text of a flight and its file name.
     using FlightViewer = std::function<void(const QByteArray& igcText, const QString& name)>;
+    // Answers what to do with the file of other content at the path; on the GUI thread.
+    using ExistingFileQuestion = std::function<LogbookDownload::ExistingFile(const QString& path)>;
 
     explicit FlightDownloads(LoggerController& controller);
 
@@ -45,6 +51,10 @@ class FlightDownloads : public QObject {
     void viewFlight();
 
     void setFlightViewer(FlightViewer viewer) { m_flightViewer = std::move(viewer); }
+    // Replaces the question sheet, for tests.
+    void setExistingFileQuestion(ExistingFileQuestion question) {
+        m_existingFileQuestion = std::move(question);
+    }
     // The summary of the last "Download New Flights".
     const QString& newFlightsSummary() const { return m_newFlightsSummary; }
 
@@ -53,9 +63,13 @@ class FlightDownloads : public QObject {
                              const SaveIGCPanelController& accessory, const char* logText);
     // The flight as IGC text, downloaded first when the driver holds nothing under the key.
     QByteArray igcTextOfFlight(int key, const FlightEntry& entry);
+    // The question for a worker: asked on the GUI thread while the worker waits.
+    LogbookDownload::ExistingFileQuestion existingFileQuestion();
+    LogbookDownload::ExistingFile askAboutExistingFile(const QString& path);
 
     LoggerController& m_controller;
     FlightViewer m_flightViewer;
+    ExistingFileQuestion m_existingFileQuestion;
     // The pending download.
     QString m_filePath;
     bool m_mustDownloadFlights = false;

@@ -141,6 +141,8 @@ void LoggerController::wireWindow() {
     on(w.exportAction, &QAction::triggered, [this] { m_importExport->exportFile(); });
     on(m_runner.get(), &DeviceOperationRunner::progressWindowChanged,
        [connection] { connection->updateLoggerMenu(); });
+    on(m_runner.get(), &DeviceOperationRunner::operationFinished,
+       [connection] { connection->operationDidFinish(); });
 }
 
 template <class Action>

@@ -36,7 +36,7 @@ const std::vector<CommandSyntax>& commands() {
         {"download",
          kPort,
          join(kType, {"--flight", "--output", "--dir"}),
-         {"--new", "--native", "--no-secure"},
+         {"--new", "--native", "--no-secure", "--replace", "--keep-both"},
          0},
         {"database", join(kPort, {"--output"}), kType, {}, 0},
         {"declaration", kPort, kType, {}, 0},
@@ -63,6 +63,8 @@ const char* CliArguments::usage() {
            "  flights     [--type T] --port P\n"
            "  download    [--type T] --port P --flight N [--native] [--no-secure] [--output PATH]\n"
            "  download    [--type T] --port P --new [--dir DIR]   (the flights not in the folder)\n"
+           "              [--replace | --keep-both]   (a file of other content under the name:\n"
+           "              replace it, or write \"NAME (2).IGC\" beside it; without, exit 1)\n"
            "  database    [--type T] --port P --output FILE\n"
            "  declaration [--type T] --port P\n"
            "  upload      [--type T] --port P --waypoints FILE [--declaration FILE.json]\n"

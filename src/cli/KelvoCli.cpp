@@ -92,6 +92,12 @@ void printTaskText(std::ostream& out, const std::vector<std::shared_ptr<Waypoint
     }
 }
 
+// Why a download refused to touch a file of other content under its name.
+std::string takenNameReason(const fs::path& target) {
+    return target.string() +
+           " exists with other content; --replace replaces it, --keep-both keeps both";
+}
+
 // The outcome's failure as the command's failure.
 void require(const Outcome& outcome) {
     if (!outcome) throw OperationFailure(outcome.reason());
@@ -169,7 +175,8 @@ Logbook::Progress terminalProgress(std::ostream& err) {
 // A transfer's progress, rate and time left on standard error, when a person watches it.
 void showTransferProgress(Logger& logger, std::ostream& err) {
     if (!::isatty(STDERR_FILENO)) return;
-    logger.setProgressHandler([&err, rate = TransferRate(), shown = TransferRate::Clock::time_point()](
+    logger.setProgressHandler([&err, rate = TransferRate(),
+                               shown = TransferRate::Clock::time_point()](
                                   const Progress& progress) mutable {
         const auto now = TransferRate::Clock::now();
         rate.update(progress.bytes, progress.fraction, now);
@@ -268,9 +275,31 @@ void KelvoCli::download() {
     const fs::path target = m_arguments.value("--output")
                                 .value_or(LogbookDownload::fileNameOf(
                                     entry, native ? session.family().nativeExtension : "IGC"));
-    require(LogbookDownload::downloadFlight(logger, entry, target, secure(), native));
-    if (!native) warnOfProblems(target);
-    m_out << target.string() << '\n';
+    const LogbookDownload::Download download = LogbookDownload::downloadFlight(
+        logger, entry, target, secure(), native, existingFileChoice());
+    require(download.outcome);
+    switch (download.placement) {
+        case LogbookDownload::Placement::Skipped:
+            throw OperationFailure(takenNameReason(target));
+        case LogbookDownload::Placement::Identical:
+            m_err << "kelvo-cli: " << target.string()
+                  << " holds this flight already; not written\n";
+            break;
+        default:
+            if (!native) warnOfProblems(download.file);
+    }
+    m_out << download.file.string() << '\n';
+}
+
+LogbookDownload::ExistingFileQuestion KelvoCli::existingFileChoice() const {
+    using ExistingFile = LogbookDownload::ExistingFile;
+    const bool replace = m_arguments.flag("--replace");
+    const bool keepBoth = m_arguments.flag("--keep-both");
+    if (replace && keepBoth) throw UsageError("download takes --replace or --keep-both, not both");
+    const ExistingFile choice = replace    ? ExistingFile::Replace
+                                : keepBoth ? ExistingFile::KeepBoth
+                                           : ExistingFile::Skip;
+    return [choice](const fs::path&) { return choice; };
 }
 
 void KelvoCli::downloadNew() {
@@ -287,7 +316,10 @@ void KelvoCli::downloadNew() {
     Logger& logger = session.logger();
     showTransferProgress(logger, m_err);
     require(logger.readDirectory(false));
-    const auto outcome = LogbookDownload::downloadNewFlights(logger, folder, secure());
+    auto outcome =
+        LogbookDownload::downloadNewFlights(logger, folder, secure(), {}, existingFileChoice());
+    for (const auto& name : outcome.skipped)
+        outcome.failed.push_back({name, takenNameReason(folder / name)});
     if (json()) {
         Json failed = Json::array();
         for (const auto& failure : outcome.failed) {
@@ -296,12 +328,18 @@ void KelvoCli::downloadNew() {
         printJson(m_out, Json{{"folder", folder.string()},
                               {"downloaded", outcome.downloaded},
                               {"alreadyPresent", outcome.alreadyPresent},
+                              {"identical", outcome.identical},
+                              {"keptBoth", outcome.keptBoth},
                               {"failed", failed}});
     } else {
-        for (const auto& name : outcome.downloaded) m_out << (folder / name).string() << '\n';
+        for (const auto& names : {outcome.downloaded, outcome.keptBoth})
+            for (const auto& name : names) m_out << (folder / name).string() << '\n';
         m_out << stringf("downloaded %zu, already present %zu, failed %zu",
-                         outcome.downloaded.size(), outcome.alreadyPresent.size(),
+                         outcome.downloaded.size(),
+                         outcome.alreadyPresent.size() + outcome.identical.size(),
                          outcome.failed.size())
+              << (outcome.keptBoth.empty() ? ""
+                                           : stringf(", kept both %zu", outcome.keptBoth.size()))
               << '\n';
     }
     for (const auto& failure : outcome.failed) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/CliArguments.h"
+#include "igc/LogbookDownload.h"
 
 namespace kelvo {
 class LoggerData;
@@ -43,6 +44,9 @@ class KelvoCli {
                           const std::vector<LogbookEntry>& entries);
     void check();
     void warnOfProblems(const std::filesystem::path& igcFile);
+    // What download does with a file of other content under its name: what --replace or
+    // --keep-both says, else keep it (and fail).
+    LogbookDownload::ExistingFileQuestion existingFileChoice() const;
 
     bool json() const { return m_arguments.flag("--json"); }
     bool secure() const { return !m_arguments.flag("--no-secure"); }

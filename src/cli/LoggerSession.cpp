@@ -37,7 +37,6 @@ LoggerFactory& LoggerSession::registry() {
     LoggerFactory& factory = LoggerFactory::shared();
     if (factory.registeredLoggers().empty()) {
         factory.registerBuiltinLoggers();
-        factory.registerFutureLoggers();
         factory.registerPlugins();
     }
     return factory;

@@ -15,16 +15,41 @@ struct FlightEntry;
 // Downloads of a recorder's flights into files, and of the flights that the flights folder
 // does not hold yet. A recorder's flight is in the folder when a file of the name the
 // recorder gives it (with the IGC extension, in any letter case, in any subfolder) is.
+//
+// A download never replaces a file silently: a file of the same content stays as it is,
+// and one of other content is replaced, kept beside the new file or kept instead of it, as
+// the caller's question answers.
 class LogbookDownload {
   public:
+    // What to do when the target holds a file of other content.
+    enum class ExistingFile { Replace, KeepBoth, Skip };
+    // Asked with the taken path; without a question the file is kept (Skip).
+    using ExistingFileQuestion = std::function<ExistingFile(const std::filesystem::path& taken)>;
+
+    // Where a downloaded flight went.
+    enum class Placement { Written, Identical, KeptBoth, Skipped };
+    struct Download {
+        Outcome outcome;
+        Placement placement = Placement::Written;
+        std::filesystem::path file;  // the file that holds the flight; empty when skipped
+
+        static Download failed(Outcome outcome) { return {std::move(outcome), {}, {}}; }
+    };
+
     struct Failure {
         std::string file;
         std::string reason;
     };
+    // File names by what became of them, in directory order.
     struct Summary {
-        std::vector<std::string> downloaded;  // file names, in directory order
+        std::vector<std::string> downloaded;  // written under their own name
         std::vector<std::string> alreadyPresent;
+        std::vector<std::string> identical;  // the target held the same flight
+        std::vector<std::string> keptBoth;   // written beside the file of other content
+        std::vector<std::string> skipped;    // the file of other content was kept instead
         std::vector<Failure> failed;
+
+        void add(const std::string& name, const Download& download);
     };
     // Before each download: (flights done, flights to download).
     using FlightStarted = std::function<void(std::size_t, std::size_t)>;
@@ -33,17 +58,23 @@ class LogbookDownload {
     // format; "flight-N" when the recorder names none.
     static std::string fileNameOf(const FlightEntry& entry, const std::string& extension = "IGC");
 
+    // "NAME (2).EXT", or the first higher number that is free beside the taken file; empty
+    // when none is.
+    static std::filesystem::path freeNameBeside(const std::filesystem::path& taken);
+
     // Downloads the flight (IGC with the security record when asked and supported, or the
     // recorder's own format) under a temporary name beside the target, which takes the
     // file only when the whole flight came: a failed download never leaves a file, nor
     // touches an earlier one. A failure carries the recorder's reason.
-    static Outcome downloadFlight(Logger& logger, const FlightEntry& entry,
-                                  const std::filesystem::path& target, bool secure, bool native);
+    static Download downloadFlight(Logger& logger, const FlightEntry& entry,
+                                   const std::filesystem::path& target, bool secure, bool native,
+                                   const ExistingFileQuestion& existing = {});
 
     // Downloads, as IGC, every flight of the recorder's directory (read already) that the
     // folder does not hold, into the folder.
     static Summary downloadNewFlights(Logger& logger, const std::filesystem::path& folder,
-                                      bool secure, const FlightStarted& started = {});
+                                      bool secure, const FlightStarted& started = {},
+                                      const ExistingFileQuestion& existing = {});
 };
 
 }  // namespace kelvo

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QTreeView>
 #include <sstream>
 
+#include "../cli/TallyLogger.h"
 #include "LoggerAccess/LX/convert_fil2igc.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/SerialPortDictionary.h"
@@ -34,6 +36,7 @@
 #include "base/Cancellation.h"
 #include "base/Log.h"
 #include "geo/Route.h"
+#include "igc/LogbookDownload.h"
 #include "sim/LX/LXNativeFlightEncoder.h"
 #include "support/AppTestMain.h"
 #include "support/ControllerFixture.h"
@@ -60,6 +63,11 @@ void scriptDatabase(test::Script& script) {
     route->setValue("Triangle", {script.waypoints[0]->copy(), script.waypoints[1]->copy(),
                                  script.waypoints[2]->copy()});
     script.routes = {route};
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList items(const QComboBox* menu) {
@@ -493,19 +501,12 @@ class LoggerControllerTest : public QObject {
         QTemporaryDir folder;
         fixture.controller.flightDownloads().downloadFlights(folder.path(), true, true);
         QVERIFY(fixture.waitForOperation());
-        QCOMPARE(fixture.script->downloadTargets,
-                 std::vector<std::string>({(folder.path() + "/B.IGC").toStdString(),
-                                           (folder.path() + "/C.IGC").toStdString()}));
-        QCOMPARE(fixture.window.statusLine->text(), QString("Download failed: B.IGC (checksum error)."));
+        QCOMPARE(fixture.script->downloadTargets.size(), std::size_t(2));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList({"C.IGC"}));
+        QCOMPARE(fixture.window.statusLine->text(),
+                 QString("Download failed: B.IGC (checksum error)."));
 
         fixture.selectFlightRows({0});
-        fixture.controller.flightDownloads().downloadFlights(folder.filePath("single.igc"), false,
-                                                             true);
-        QVERIFY(fixture.waitForOperation());
-        QCOMPARE(fixture.script->downloadTargets.back(),
-                 folder.filePath("single.igc").toStdString());
-        QCOMPARE(fixture.window.statusLine->text(), QString("Downloaded 1 flight(s)."));
-
         fixture.script->flightText = "HFDTE140709\r\n";
         fixture.controller.flightDownloads().downloadFlights(folder.filePath("headless.igc"), false,
                                                              true);
@@ -514,6 +515,94 @@ class LoggerControllerTest : public QObject {
                  QString("Downloaded 1 flight(s). Warning, would not pass as IGC: A.IGC line 1: "
                          "the file does not begin with an A record."));
         QVERIFY(QFile::exists(folder.filePath("headless.igc")));
+    }
+
+    void takenFileNamesAreSkippedWhenIdenticalOrAsked() {
+        using Choice = LogbookDownload::ExistingFile;
+        ControllerFixture fixture;
+        fixture.script->directory = {makeEntry(0, "A.IGC")};
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
+        fixture.selectFlightRows({0});
+        QTemporaryDir folder;
+        const QString target = folder.filePath("A.IGC");
+        const QByteArray flight = QByteArray::fromStdString(fixture.script->flightText);
+        QStringList asked;
+        Choice answer = Choice::Skip;
+        fixture.controller.flightDownloads().setExistingFileQuestion([&](const QString& path) {
+            asked << path;
+            return answer;
+        });
+        const auto download = [&] {
+            fixture.controller.flightDownloads().downloadFlights(target, false, true);
+            return fixture.waitForOperation() ? fixture.window.statusLine->text() : QString();
+        };
+        QCOMPARE(download(), QString("Downloaded 1 flight(s)."));
+        QCOMPARE(download(), QString("Downloaded 0 flight(s). 1 skipped as identical."));
+        QVERIFY(asked.isEmpty());
+
+        const struct {
+            Choice answer;
+            const char* status;
+            QStringList files;
+            QByteArray contents;  // of A.IGC
+        } cases[] = {
+            {Choice::Skip, "Downloaded 0 flight(s). 1 skipped by choice.", {"A.IGC"}, "other"},
+            {Choice::KeepBoth,
+             "Downloaded 0 flight(s). 1 kept both, as A (2).IGC.",
+             {"A (2).IGC", "A.IGC"},
+             "other"},
+            {Choice::Replace, "Downloaded 1 flight(s).", {"A (2).IGC", "A.IGC"}, flight},
+        };
+        for (const auto& c : cases) {
+            QFile other(target);
+            QVERIFY(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            other.write("other");
+            other.close();
+            answer = c.answer;
+            QCOMPARE(download(), QString(c.status));
+            QCOMPARE(asked.takeLast(), target);
+            QCOMPARE(QDir(folder.path()).entryList(QDir::Files), c.files);
+            QCOMPARE(contents(target), c.contents);
+        }
+        QCOMPARE(contents(folder.filePath("A (2).IGC")), flight);
+    }
+
+    void lostRecorderDisconnectsAndKeepsThePortChosen() {
+        ControllerFixture fixture;
+        PortDictionary ports{{"ttyOther", "/dev/other"}, {"ttyScripted", "/dev/scripted"}};
+        fixture.controller.connection().setPortSource(
+            [&ports](int) { return std::optional(ports); });
+        fixture.controller.connection().loadSerialPorts();
+        fixture.window.serialPortsMenu->setCurrentText("ttyScripted");
+        fixture.script->directory = {makeEntry(0, "A.IGC")};
+        fixture.script->failingDownloads = {"A.IGC"};
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
+
+        ports.erase("ttyScripted");  // unplugged during the download
+        fixture.selectFlightRows({0});
+        QTemporaryDir folder;
+        fixture.controller.flightDownloads().downloadFlights(folder.filePath("A.IGC"), false, true);
+        QVERIFY(fixture.waitForOperation());
+        QVERIFY(!fixture.controller.isConnected());
+        QCOMPARE(fixture.window.connectButton->text(), QString("Connect"));
+        QCOMPARE(fixture.window.statusLine->text(),
+                 QString("Download failed: A.IGC (checksum error). The recorder on ttyScripted is "
+                         "gone. Plug it in and connect again."));
+        QCOMPARE(items(fixture.window.serialPortsMenu),
+                 QStringList({"ttyOther", "ttyScripted (unavailable)"}));
+        QCOMPARE(fixture.window.serialPortsMenu->currentIndex(), 1);
+        QVERIFY(fixture.window.serialPortsMenu->isEnabled());
+
+        // Back again, it is chosen as it was, and the new connection reads the list again.
+        ports["ttyScripted"] = "/dev/scripted";
+        fixture.controller.connection().portsDidChange();
+        QCOMPARE(items(fixture.window.serialPortsMenu), QStringList({"ttyOther", "ttyScripted"}));
+        QCOMPARE(fixture.window.serialPortsMenu->currentText(), QString("ttyScripted"));
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
+        QCOMPARE(fixture.script->readDirectoryCalls.load(), 2);
     }
 
     void viewFlightHandsTheViewerIgcText() {
@@ -564,6 +653,31 @@ class LoggerControllerTest : public QObject {
         QCOMPARE(shown.toStdString(), expected.str());
     }
 
+    void aFamilyTheApplicationNeverNamesDownloadsAndConverts() {
+        ControllerFixture fixture;
+        fixture.controller.connection().setPluginRegistration(
+            [](LoggerFactory& factory) { factory.registerLogger<test::TallyLogger>(); });
+        fixture.controller.windowDidBecomeMain();
+        fixture.chooseLoggerType("Tally");
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::FlightsTab));
+        fixture.selectFlightRows({0});
+        QTemporaryDir folder;
+        for (const char* name : {"7B1T0001.IGC", "7B1T0001.TLY"}) {
+            fixture.controller.flightDownloads().downloadFlights(folder.filePath(name), false,
+                                                                 QString(name).endsWith("IGC"));
+            QVERIFY(fixture.waitForOperation());
+        }
+        QCOMPARE(contents(folder.filePath("7B1T0001.IGC")), QByteArray::fromStdString(test::kIgc));
+        QCOMPARE(contents(folder.filePath("7B1T0001.TLY")),
+                 QByteArray::fromStdString("TALLY" + test::kIgc));
+        QByteArray shown;
+        fixture.controller.flightDownloads().setFlightViewer(
+            [&](const QByteArray& igc, const QString&) { shown = igc; });
+        fixture.controller.flightDownloads().viewFlight();
+        QCOMPARE(shown, QByteArray::fromStdString(test::kIgc));
+    }
+
     void portProblemsSayWhatToDo() {
         QVERIFY(ConnectionAdvice::portAccessProblem("").contains("No port"));
         QVERIFY(
@@ -607,9 +721,12 @@ class LoggerControllerTest : public QObject {
                  reason.c_str());
         QTRY_COMPARE(items(window.serialPortsMenu), QStringList({"Simulated LX"}));
         QVERIFY(window.connectButton->isEnabled());
+        // The chosen port stays chosen while it is away, and Connect says where it is.
         simulators.release("Simulated LX");
-        QTRY_COMPARE(window.serialPortsMenu->count(), 0);
-        QVERIFY(!window.connectButton->isEnabled());
+        QTRY_COMPARE(items(window.serialPortsMenu), QStringList({"Simulated LX (unavailable)"}));
+        controller.connection().connect();
+        QVERIFY(!controller.runner().isOperationRunning());
+        QVERIFY(window.statusLine->text().startsWith("Simulated LX is not there now"));
     }
 };
 

@@ -47,7 +47,6 @@ class RecorderCommands : public testing::TestWithParam<Family> {
     void SetUp() override {
         LoggerFactory& factory = LoggerFactory::shared();
         factory.registerBuiltinLoggers();
-        factory.registerFutureLoggers();
         if (!factory.loggerClassWithName(GetParam().loggerName)) {
             GTEST_SKIP() << "no " << GetParam().loggerName << " driver in this build";
         }
