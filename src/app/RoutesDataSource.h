@@ -7,6 +7,7 @@
 
 #include "LoggerAccess/LoggerData.h"
 #include "app/CheckedEntryDelegate.h"
+#include "app/EditorLimits.h"
 
 class QMimeData;
 
@@ -31,6 +32,9 @@ class RoutesDataSource : public QAbstractItemModel, public EntryChecking {
 
     // Null lists show an empty outline.
     void setRoutes(RouteList* routes, WaypointList* waypoints);
+    // Names longer than the recorder keeps are refused; route names it does not keep are
+    // not editable and say so.
+    void setLimits(const EditorLimits& limits) { m_limits = limits; }
     // Appends an empty route named "Untitled Route", or "Untitled Route n" with the
     // smallest n that no route has; null without a list.
     std::shared_ptr<Route> addRoute();
@@ -78,6 +82,7 @@ class RoutesDataSource : public QAbstractItemModel, public EntryChecking {
     void routeDidChange(int routeRow);
 
     RouteList* m_routes = nullptr;
+    EditorLimits m_limits;
     WaypointList* m_waypoints = nullptr;
 };
 

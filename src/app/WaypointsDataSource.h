@@ -6,6 +6,7 @@
 
 #include "LoggerAccess/LoggerData.h"
 #include "app/CheckedEntryDelegate.h"
+#include "app/EditorLimits.h"
 
 namespace kelvo {
 
@@ -26,6 +27,8 @@ class WaypointsDataSource : public QAbstractTableModel, public EntryChecking {
 
     // Null shows an empty table.
     void setData(WaypointList* waypoints);
+    // Names longer than the recorder keeps are refused.
+    void setLimits(const EditorLimits& limits) { m_limits = limits; }
     // A new waypoint named "NEW" before the row, or at the end for -1; answers its row
     // (-1 without a list).
     int addWaypoint(int beforeRow);
@@ -49,6 +52,7 @@ class WaypointsDataSource : public QAbstractTableModel, public EntryChecking {
 
   private:
     WaypointList* m_waypoints = nullptr;
+    EditorLimits m_limits;
 };
 
 }  // namespace kelvo
