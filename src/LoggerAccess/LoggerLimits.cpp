@@ -65,7 +65,8 @@ void textChange(std::vector<std::string>& lines, const char* field, const std::s
                 std::size_t limit) {
     if (text.empty()) return;
     if (limit == 0) {
-        lines.push_back(stringf("the recorder keeps no %s; \"%s\" is dropped", field, text.c_str()));
+        lines.push_back(
+            stringf("the recorder keeps no %s; \"%s\" is dropped", field, text.c_str()));
     } else if (tooLong(text, static_cast<std::uint32_t>(limit))) {
         lines.push_back(stringf("%s is cut to %zu characters: \"%s\"", field, limit,
                                 cutName(text, static_cast<std::uint32_t>(limit)).c_str()));
@@ -118,13 +119,14 @@ std::vector<std::string> LoggerLimits::declarationChanges(const LoggerData& data
     if (const auto& home = d.homePoint()) {
         textChange(lines, "the home point's name", home->name(), limits.pointNameLength);
         if (!limits.keepsHomeElevation && home->elevation() != 0) {
-            lines.push_back(
-                stringf("the recorder keeps no home elevation; %.0f m is dropped", home->elevation()));
+            lines.push_back(stringf("the recorder keeps no home elevation; %.0f m is dropped",
+                                    home->elevation()));
         }
     }
     if (const auto& task = d.task()) {
         namesOver(lines, task->turnpoints(), static_cast<std::uint32_t>(limits.pointNameLength),
-                  "task point", [](const auto& point) { return point ? point->name() : std::string(); });
+                  "task point",
+                  [](const auto& point) { return point ? point->name() : std::string(); });
         zoneChanges(lines, *task, limits.zones);
     }
     return lines;

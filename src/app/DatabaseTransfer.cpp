@@ -103,7 +103,8 @@ void DatabaseTransfer::readWaypoints(bool reload) {
         }
         LoggerData& data = logger->loggerData();
         m_routeNamesAsRead.clear();
-        for (const auto& route : data.routes()) m_routeNamesAsRead << QString::fromStdString(route->name());
+        for (const auto& route : data.routes())
+            m_routeNamesAsRead << QString::fromStdString(route->name());
         applyLimits();
         m_controller.waypointsDataSource()->setData(&data.waypoints());
         m_controller.declarationForm().setHomePointItems(&data.waypoints());
@@ -142,11 +143,13 @@ QStringList DatabaseTransfer::unkeptChanges() const {
     const Logger& logger = *m_controller.logger();
     const LoggerData& data = logger.loggerData();
     std::vector<std::string> lines = LoggerLimits::excess(data, logger.capabilities());
-    const auto renamed = std::count_if(data.routes().begin(), data.routes().end(), [this](const auto& route) {
-        return !m_routeNamesAsRead.contains(QString::fromStdString(route->name()));
-    });
+    const auto renamed =
+        std::count_if(data.routes().begin(), data.routes().end(), [this](const auto& route) {
+            return !m_routeNamesAsRead.contains(QString::fromStdString(route->name()));
+        });
     if (!logger.capabilities().keepsRouteNames && renamed > 0) {
-        lines.push_back(stringf("the recorder keeps no route names; %td routes lose theirs", renamed));
+        lines.push_back(
+            stringf("the recorder keeps no route names; %td routes lose theirs", renamed));
     }
     if (const auto limits = logger.declarationLimits()) {
         const auto declaration = LoggerLimits::declarationChanges(data, *limits);

@@ -41,9 +41,8 @@ DeclarationForm::DeclarationForm(LoggerController& controller) : m_controller(co
     LoggerWindow& w = m_controller.window();
     for (auto [field, which] : {std::pair{w.homeLatitude, WaypointField::latitude},
                                 std::pair{w.homeLongitude, WaypointField::longitude}}) {
-        EntryValidator::attachTo(field, [which](const QString& text) {
-            return homeCoordinateProblem(which, text);
-        });
+        EntryValidator::attachTo(
+            field, [which](const QString& text) { return homeCoordinateProblem(which, text); });
     }
 }
 

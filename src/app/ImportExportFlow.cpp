@@ -26,8 +26,9 @@ namespace {
 template <class List>
 void mergeByName(List& into, const List& from) {
     for (const auto& item : from) {
-        const auto same = std::find_if(into.begin(), into.end(),
-                                       [&item](const auto& held) { return held->name() == item->name(); });
+        const auto same = std::find_if(into.begin(), into.end(), [&item](const auto& held) {
+            return held->name() == item->name();
+        });
         if (same != into.end()) {
             *same = item;
         } else {

@@ -223,8 +223,8 @@ bool RoutesDataSource::setData(const QModelIndex& index, const QVariant& value, 
 QString RoutesDataSource::entryProblem(const QModelIndex& index, const QString& text) const {
     if (!(flags(index) & Qt::ItemIsEditable)) return {};
     if (index.column() == RouteColumn) {
-        return m_limits.nameProblem(text, waypointOf(index) ? m_limits.waypointNameLength
-                                                            : m_limits.routeNameLength);
+        return m_limits.nameProblem(
+            text, waypointOf(index) ? m_limits.waypointNameLength : m_limits.routeNameLength);
     }
     return waypointFieldProblem(coordinateFieldOf(index.column()), text);
 }

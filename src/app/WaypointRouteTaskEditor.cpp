@@ -3,9 +3,9 @@
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QMessageBox>
-#include <set>
 #include <QTableView>
 #include <QTreeView>
+#include <set>
 
 #include "LoggerAccess/Logger.h"
 #include "app/DeclarationForm.h"

@@ -69,8 +69,8 @@ class ImportExportFlowTest : public QObject {
         QCOMPARE(panel->defaultSuffix(), QString("DA4"));
         // DA4 holds waypoints only, and the boxes say so.
         QVERIFY(accessory->waypointsCheckbox->isChecked());
-        for (QCheckBox* box : {accessory->routesCheckbox, accessory->declarationCheckbox,
-                               accessory->infoCheckbox})
+        for (QCheckBox* box :
+             {accessory->routesCheckbox, accessory->declarationCheckbox, accessory->infoCheckbox})
             QVERIFY(!box->isChecked() && !box->isEnabled());
         panel->reject();
     }
@@ -149,7 +149,8 @@ class ImportExportFlowTest : public QObject {
             flow().importPanelDidEnd(QDialog::Accepted, folder.filePath(name));
             QCOMPARE(logger().waypoints().size(), std::size_t(2));
             const QString status = m_fixture->window.statusLine->text();
-            QVERIFY2(status.startsWith("Import failed: ") && status.contains(name), qPrintable(status));
+            QVERIFY2(status.startsWith("Import failed: ") && status.contains(name),
+                     qPrintable(status));
         }
     }
 

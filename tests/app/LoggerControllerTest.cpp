@@ -508,7 +508,8 @@ class LoggerControllerTest : public QObject {
         QCOMPARE(fixture.script->downloadTargets,
                  std::vector<std::string>({(folder.path() + "/B.IGC").toStdString(),
                                            (folder.path() + "/C.IGC").toStdString()}));
-        QCOMPARE(fixture.window.statusLine->text(), QString("Download failed: B.IGC (checksum error)."));
+        QCOMPARE(fixture.window.statusLine->text(),
+                 QString("Download failed: B.IGC (checksum error)."));
 
         fixture.selectFlightRows({0});
         fixture.controller.flightDownloads().downloadFlights(folder.filePath("single.igc"), false,

@@ -79,7 +79,8 @@ class SaveReloadCyclesTest : public QObject {
         QVERIFY(fixture.connectScripted());
         QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
         QCOMPARE(fixture.window.homePointField->currentText(),
-                 QString::fromStdString(fixture.controller.logger()->declaration()->homePoint()->name()));
+                 QString::fromStdString(
+                     fixture.controller.logger()->declaration()->homePoint()->name()));
         const test::MessageBoxAnswerer yes("Yes");
         QStringList first;
         for (int cycle = 0; cycle < 10; ++cycle) {
