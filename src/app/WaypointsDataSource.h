@@ -13,8 +13,8 @@ namespace kelvo {
 // The waypoint table: the driver's waypoint list in list order; columns "name" (the
 // description), "latitude" and "longitude" (in the notation of the settings), "elevation",
 // "type", "runwaydirection", "runwaylength" and "frequency" (in the units of the settings,
-// named in the titles). Every cell is editable; a text that a cell cannot read is refused
-// with the reason (entryProblem). A single row can be dragged into the routes outline: the
+// named in the titles). Every cell is editable; a text that a cell cannot read, or a name
+// longer than the recorder keeps, is refused with the reason (entryProblem). A single row can be dragged into the routes outline: the
 // drag carries the row's index as decimal text under the type "WaypointDragType".
 class WaypointsDataSource : public QAbstractTableModel, public EntryChecking {
     Q_OBJECT
