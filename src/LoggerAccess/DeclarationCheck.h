@@ -25,6 +25,14 @@ struct DeclarationLimits {
     // Task points the record holds, start and finish included; of a longer task it keeps
     // the first ones and the finish.
     std::size_t maxTaskPoints = 0;
+    bool keepsHomeElevation = false;
+    // The observation-zone values the record keeps for each task point.
+    struct ZoneFields {
+        bool lineWidth = false;
+        bool cylinderRadius = false;
+        bool sectorRadius = false;
+        bool sectorDirection = false;
+    } zones;
 };
 
 // One field the recorder holds otherwise than meant.

@@ -31,6 +31,7 @@ struct LoggerCapabilities {
     std::uint32_t lenWaypointName = 0;      // 0: not limited here
     std::uint32_t maxRoutes = 0;            // 0: stores no routes
     std::uint32_t lenRouteName = 0;         // 0: not limited here
+    bool keepsRouteNames = true;            // false: the recorder names routes itself
     std::uint32_t maxWaypointsInRoute = 0;  //
     std::uint32_t maxDeclarations = 0;      // 0: stores no declaration
     std::uint32_t maxPilots = 0;            //

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
+#include <tuple>
 
+#include "LoggerAccess/DeclarationCheck.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerData.h"
 #include "base/Format.h"
@@ -10,6 +13,7 @@
 #include "geo/Declaration.h"
 #include "geo/Route.h"
 #include "geo/Task.h"
+#include "geo/Turnpoint.h"
 #include "geo/Waypoint.h"
 
 namespace kelvo {
@@ -57,7 +61,76 @@ void namesOver(std::vector<std::string>& lines, const List& list, std::uint32_t 
     }
 }
 
+void textChange(std::vector<std::string>& lines, const char* field, const std::string& text,
+                std::size_t limit) {
+    if (text.empty()) return;
+    if (limit == 0) {
+        lines.push_back(
+            stringf("the recorder keeps no %s; \"%s\" is dropped", field, text.c_str()));
+    } else if (tooLong(text, static_cast<std::uint32_t>(limit))) {
+        lines.push_back(stringf("%s is cut to %zu characters: \"%s\"", field, limit,
+                                cutName(text, static_cast<std::uint32_t>(limit)).c_str()));
+    }
+}
+
+bool hasLowerCase(const std::string& text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+}
+
+void zoneChanges(std::vector<std::string>& lines, const Task& task,
+                 const DeclarationLimits::ZoneFields& kept) {
+    using Getter = std::int32_t (Turnpoint::*)() const;
+    const std::tuple<bool, Getter, const char*> zones[] = {
+        {kept.lineWidth, &Turnpoint::getLineWidth, "line width"},
+        {kept.cylinderRadius, &Turnpoint::getCylinderRadius, "cylinder radius"},
+        {kept.sectorRadius, &Turnpoint::getSectorRadius, "sector radius"},
+        {kept.sectorDirection, &Turnpoint::getSectorDirection, "sector direction"}};
+    for (const auto& [isKept, value, name] : zones) {
+        const auto& points = task.turnpoints();
+        const bool given = std::any_of(points.begin(), points.end(), [value](const auto& point) {
+            return point && ((*point).*value)() != 0;
+        });
+        if (!isKept && given) {
+            lines.push_back(stringf("the recorder keeps no %s of the task points", name));
+        }
+    }
+}
+
 }  // namespace
+
+std::vector<std::string> LoggerLimits::declarationChanges(const LoggerData& data,
+                                                          const DeclarationLimits& limits) {
+    std::vector<std::string> lines;
+    const Declaration& d = *data.declaration();
+    const std::pair<const char*, std::string> pilots[] = {
+        {"Pilot 1", d.pilot1()}, {"Pilot 2", d.pilot2()}, {"Pilot 3", d.pilot3()},
+        {"Pilot 4", d.pilot4()}};
+    for (std::size_t i = 0; i < std::size(pilots); ++i) {
+        textChange(lines, pilots[i].first, pilots[i].second, limits.pilotLength[i]);
+    }
+    textChange(lines, "Glider ID", d.gliderID(), limits.gliderIDLength);
+    textChange(lines, "Glider type", d.gliderType(), limits.gliderTypeLength);
+    textChange(lines, "Competition ID", d.competitionID(), limits.competitionIDLength);
+    const std::string texts[] = {d.pilot1(), d.pilot2(), d.pilot3(), d.pilot4(), d.gliderID(),
+                                 d.gliderType(), d.competitionID()};
+    if (limits.upperCase && std::any_of(std::begin(texts), std::end(texts), hasLowerCase)) {
+        lines.emplace_back("the recorder keeps the declaration's texts in capitals");
+    }
+    if (const auto& home = d.homePoint()) {
+        textChange(lines, "the home point's name", home->name(), limits.pointNameLength);
+        if (!limits.keepsHomeElevation && home->elevation() != 0) {
+            lines.push_back(stringf("the recorder keeps no home elevation; %.0f m is dropped",
+                                    home->elevation()));
+        }
+    }
+    if (const auto& task = d.task()) {
+        namesOver(lines, task->turnpoints(), static_cast<std::uint32_t>(limits.pointNameLength),
+                  "task point",
+                  [](const auto& point) { return point ? point->name() : std::string(); });
+        zoneChanges(lines, *task, limits.zones);
+    }
+    return lines;
+}
 
 std::vector<std::string> LoggerLimits::excess(const LoggerData& data,
                                               const LoggerCapabilities& capabilities) {

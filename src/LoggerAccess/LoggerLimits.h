@@ -1,11 +1,13 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace kelvo {
 
 class LoggerData;
+struct DeclarationLimits;
 struct LoggerCapabilities;
 
 // What a recorder holds at most (waypoints, routes, route points, task points, pilots and
@@ -17,6 +19,11 @@ class LoggerLimits {
     // waypoints; 700 are to be written"); empty when everything fits.
     static std::vector<std::string> excess(const LoggerData& data,
                                            const LoggerCapabilities& capabilities);
+    // What a write would change or drop besides: declaration fields the recorder has no
+    // room for or cuts, texts it keeps in capitals, zone values and a home elevation it does
+    // not keep; one line each, empty when the declaration is kept as it stands.
+    static std::vector<std::string> declarationChanges(const LoggerData& data,
+                                                       const DeclarationLimits& limits);
     // Cuts the data to fit and answers what was dropped or shortened, one line each. A task
     // keeps its start and its finish and loses turnpoints before the finish.
     static std::vector<std::string> cutToFit(LoggerData& data,

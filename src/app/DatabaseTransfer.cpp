@@ -1,20 +1,26 @@
 #include "app/DatabaseTransfer.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 
 #include "LoggerAccess/DeclarationCheck.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerLimits.h"
 #include "app/DeclarationForm.h"
 #include "app/DeviceOperationRunner.h"
+#include "app/EditorLimits.h"
 #include "app/LoggerController.h"
 #include "app/LoggerWindow.h"
 #include "app/OutcomeText.h"
 #include "app/RoutesDataSource.h"
+#include "app/TaskDataSource.h"
 #include "app/WaypointRouteTaskEditor.h"
 #include "app/WaypointsDataSource.h"
+#include "base/Format.h"
+#include "geo/Route.h"
 
 namespace kelvo {
 
@@ -33,6 +39,21 @@ bool DatabaseTransfer::alreadyRead(const bool& loaded) {
         read = true;
     });
     return read;
+}
+
+void DatabaseTransfer::forgetDatabase() {
+    m_waypointsLoaded = m_declarationLoaded = false;
+    m_routeNamesAsRead.clear();
+    applyLimits();
+}
+
+void DatabaseTransfer::applyLimits() {
+    const EditorLimits limits = EditorLimits::of(
+        m_controller.logger(), m_controller.window().loggerTypesMenu->currentText());
+    m_controller.waypointsDataSource()->setLimits(limits);
+    m_controller.routesDataSource()->setLimits(limits);
+    m_controller.taskDataSource()->setLimits(limits);
+    m_controller.declarationForm().applyLimits(limits);
 }
 
 void DatabaseTransfer::showDatabaseTab() {
@@ -81,6 +102,10 @@ void DatabaseTransfer::readWaypoints(bool reload) {
             m_controller.setStatus(tr("Reading the waypoints failed: %1").arg(reasonOf(outcome)));
         }
         LoggerData& data = logger->loggerData();
+        m_routeNamesAsRead.clear();
+        for (const auto& route : data.routes())
+            m_routeNamesAsRead << QString::fromStdString(route->name());
+        applyLimits();
         m_controller.waypointsDataSource()->setData(&data.waypoints());
         m_controller.declarationForm().setHomePointItems(&data.waypoints());
         m_controller.routesDataSource()->setRoutes(&data.routes(), &data.waypoints());
@@ -109,27 +134,47 @@ void DatabaseTransfer::saveToLogger() {
     Logger* logger = m_controller.logger();
     if (!logger) return;
     m_controller.declarationForm().fillDeclaration(*logger->declaration());
-    if (!confirmCutToFit()) return;
+    if (!confirmUnkeptChanges()) return;
     m_controller.runner().start(tr("Writing waypoints, routes and declaration…"),
                                 [this] { threadedSaveDatabase(); });
 }
 
-bool DatabaseTransfer::confirmCutToFit() {
-    Logger& logger = *m_controller.logger();
-    const std::vector<std::string> excess =
-        LoggerLimits::excess(logger.loggerData(), logger.capabilities());
-    if (excess.empty()) return true;
-    QStringList lines;
-    for (const std::string& line : excess) lines << QString::fromStdString(line);
+QStringList DatabaseTransfer::unkeptChanges() const {
+    const Logger& logger = *m_controller.logger();
+    const LoggerData& data = logger.loggerData();
+    std::vector<std::string> lines = LoggerLimits::excess(data, logger.capabilities());
+    const auto renamed =
+        std::count_if(data.routes().begin(), data.routes().end(), [this](const auto& route) {
+            return !m_routeNamesAsRead.contains(QString::fromStdString(route->name()));
+        });
+    if (!logger.capabilities().keepsRouteNames && renamed > 0) {
+        lines.push_back(
+            stringf("the recorder keeps no route names; %td routes lose theirs", renamed));
+    }
+    if (const auto limits = logger.declarationLimits()) {
+        const auto declaration = LoggerLimits::declarationChanges(data, *limits);
+        lines.insert(lines.end(), declaration.begin(), declaration.end());
+    }
+    QStringList changes;
+    for (const std::string& line : lines) changes << QString::fromStdString(line);
+    return changes;
+}
+
+bool DatabaseTransfer::confirmUnkeptChanges() {
+    const QStringList changes = unkeptChanges();
+    if (changes.isEmpty()) return true;
     const auto answer = QMessageBox::question(
         &m_controller.window(), tr("Save to Logger"),
-        tr("The recorder cannot keep everything:\n\n%1\n\nCut what does not fit and write the "
-           "rest?")
-            .arg(lines.join('\n')),
+        tr("The recorder will not keep everything as it stands:\n\n%1\n\nWrite what it "
+           "keeps?")
+            .arg("\u2022 " + changes.join("\n\u2022 ")),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes) return false;
-    LoggerLimits::cutToFit(logger.loggerData(), logger.capabilities());
-    m_controller.attachLoggerDataToDataSources();
+    Logger& logger = *m_controller.logger();
+    if (!LoggerLimits::excess(logger.loggerData(), logger.capabilities()).empty()) {
+        LoggerLimits::cutToFit(logger.loggerData(), logger.capabilities());
+        m_controller.attachLoggerDataToDataSources();
+    }
     return true;
 }
 

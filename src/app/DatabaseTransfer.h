@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
+#include <QStringList>
 
 namespace kelvo {
 
@@ -8,8 +10,9 @@ class LoggerController;
 
 // The transfer of the recorder's waypoints, routes and declaration: reads them on a worker
 // when their tabs are shown or on Reload, and writes what the tables and the declaration
-// form hold back to the recorder on Save to Logger, cut to what it keeps when the pilot
-// agrees, then tells what the recorder now declares.
+// form hold back to the recorder on Save to Logger, after the pilot agreed to everything the
+// recorder will not keep as it stands, then tells what the recorder now declares. The editors
+// follow the limits of the recorder connected.
 class DatabaseTransfer : public QObject {
     Q_OBJECT
 
@@ -27,17 +30,20 @@ class DatabaseTransfer : public QObject {
     void readDeclaration(bool reload);
     void saveToLogger();
     void threadedSaveDatabase();
-    // After a disconnect nothing counts as read.
-    void forgetDatabase() { m_waypointsLoaded = m_declarationLoaded = false; }
+    // After a disconnect nothing counts as read, and nothing is limited.
+    void forgetDatabase();
+    // What Save to Logger would change or drop, one line each; empty when nothing.
+    QStringList unkeptChanges() const;
 
     bool waypointsLoaded() const { return m_waypointsLoaded; }
     bool declarationLoaded() const { return m_declarationLoaded; }
 
   private:
     void startReading(bool reload);
-    // When the data goes beyond what the recorder keeps: asks whether to cut it to fit (and
-    // does); false when the pilot said no.
-    bool confirmCutToFit();
+    // When the recorder will not keep everything as it stands: lists it all and asks once
+    // whether to write so, cutting what goes beyond its limits; false when the pilot said no.
+    bool confirmUnkeptChanges();
+    void applyLimits();
     void enableSaveToLogger();
     // From a worker: whether the part was read in this connection, judged on the GUI
     // thread; what was read may be saved again.
@@ -46,6 +52,8 @@ class DatabaseTransfer : public QObject {
     LoggerController& m_controller;
     bool m_waypointsLoaded = false;
     bool m_declarationLoaded = false;
+    // The names the recorder gave its routes: a recorder that keeps none gives these back.
+    QSet<QString> m_routeNamesAsRead;
 };
 
 }  // namespace kelvo

@@ -5,11 +5,14 @@
 #include <QSignalBlocker>
 
 #include "LoggerAccess/Logger.h"
+#include "app/EditorLimits.h"
+#include "app/EntryValidator.h"
 #include "app/KelvoPrefsBasedFormatter.h"
 #include "app/LoggerController.h"
 #include "app/LoggerWindow.h"
 #include "app/MenuItems.h"
 #include "app/TaskDataSource.h"
+#include "app/WaypointEditing.h"
 #include "app/WaypointsComboDataSource.h"
 #include "base/Log.h"
 #include "base/Text.h"
@@ -19,7 +22,51 @@
 
 namespace kelvo {
 
-DeclarationForm::DeclarationForm(LoggerController& controller) : m_controller(controller) {}
+namespace {
+
+// An empty field means no home position; anything else must read as the coordinate.
+QString homeCoordinateProblem(WaypointField field, const QString& text) {
+    return text.trimmed().isEmpty() ? QString() : waypointFieldProblem(field, text);
+}
+
+void limitField(QLineEdit* field, bool kept, std::size_t length, const QString& notKept) {
+    field->setEnabled(kept);
+    field->setToolTip(kept ? QString() : notKept);
+    field->setMaxLength(kept && length > 0 ? int(length) : 32767);
+}
+
+}  // namespace
+
+DeclarationForm::DeclarationForm(LoggerController& controller) : m_controller(controller) {
+    LoggerWindow& w = m_controller.window();
+    for (auto [field, which] : {std::pair{w.homeLatitude, WaypointField::latitude},
+                                std::pair{w.homeLongitude, WaypointField::longitude}}) {
+        EntryValidator::attachTo(
+            field, [which](const QString& text) { return homeCoordinateProblem(which, text); });
+    }
+}
+
+void DeclarationForm::applyLimits(const EditorLimits& limits) {
+    LoggerWindow& w = m_controller.window();
+    const std::optional<DeclarationLimits>& held = limits.declaration;
+    const auto length = [&held](std::size_t DeclarationLimits::*field) {
+        return held ? (*held).*field : 0;
+    };
+    const std::tuple<QLineEdit*, QString, std::size_t> fields[] = {
+        {w.pilot1Field, tr("Pilot 1"), held ? held->pilotLength[0] : 0},
+        {w.pilot2Field, tr("Pilot 2"), held ? held->pilotLength[1] : 0},
+        {w.pilot3Field, tr("Pilot 3"), held ? held->pilotLength[2] : 0},
+        {w.pilot4Field, tr("Pilot 4"), held ? held->pilotLength[3] : 0},
+        {w.gliderIDField, tr("Glider ID"), length(&DeclarationLimits::gliderIDLength)},
+        {w.gliderTypeField, tr("glider type"), length(&DeclarationLimits::gliderTypeLength)},
+        {w.registration, tr("competition ID"), length(&DeclarationLimits::competitionIDLength)},
+        {w.homePointField->lineEdit(), tr("home point"),
+         length(&DeclarationLimits::pointNameLength)}};
+    for (const auto& [field, name, characters] : fields)
+        limitField(field, !held || characters > 0, characters, limits.notKept(name));
+    limitField(w.homeElevation, !held || held->keepsHomeElevation, 0,
+               limits.notKept(tr("home elevation")));
+}
 
 void DeclarationForm::loadGliderClassDescriptions() {
     QComboBox* popup = m_controller.window().competitionClassPopup;
@@ -87,10 +134,21 @@ void DeclarationForm::fillDeclaration(Declaration& declaration) const {
     declaration.setGliderID(w.gliderIDField->text().toStdString());
     declaration.setGliderType(w.gliderTypeField->text().toStdString());
     declaration.setCompetitionID(w.registration->text().toStdString());
-    declaration.setHomePoint(Waypoint::fromStrings(
-        w.homePointField->currentText().toStdString(), w.homeLatitude->text().toStdString(),
-        w.homeLongitude->text().toStdString(),
-        leadingDouble(w.homeElevation->text().toStdString())));
+    declaration.setHomePoint(homeFromFields(declaration));
+}
+
+std::shared_ptr<Waypoint> DeclarationForm::homeFromFields(const Declaration& declaration) const {
+    const LoggerWindow& w = m_controller.window();
+    const Waypoint* held = declaration.homePoint().get();
+    const auto coordinate = [held](const QLineEdit* field, WaypointField which) {
+        if (homeCoordinateProblem(which, field->text()).isEmpty()) return field->text();
+        return held ? waypointFieldText(*held, which) : QString();
+    };
+    return Waypoint::fromStrings(
+        w.homePointField->currentText().toStdString(),
+        coordinate(w.homeLatitude, WaypointField::latitude).toStdString(),
+        coordinate(w.homeLongitude, WaypointField::longitude).toStdString(),
+        leadingDouble(w.homeElevation->text().toStdString()));
 }
 
 void DeclarationForm::homePointSelectionDidChange(int index) {

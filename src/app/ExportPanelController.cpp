@@ -24,7 +24,6 @@ ExportPanelController::ExportPanelController(QWidget* parent) : QWidget(parent) 
     infoCheckbox = new QCheckBox(tr("Logger information"), contents);
     for (QCheckBox* box : {waypointsCheckbox, routesCheckbox, declarationCheckbox, infoCheckbox}) {
         // They show what the format holds; the user does not choose.
-        box->setChecked(true);
         box->setAttribute(Qt::WA_TransparentForMouseEvents);
         box->setFocusPolicy(Qt::NoFocus);
         boxes->addWidget(box);
@@ -60,10 +59,15 @@ void ExportPanelController::typeChanged() {
         setRequiredFileType(*m_savePanel, extension);
     }
     const auto format = FileFactory::shared().getFileInstanceWithExtension(extension.toStdString());
-    declarationCheckbox->setEnabled(format && format->canExportDeclaration());
-    routesCheckbox->setEnabled(format && format->canExportRoutes());
-    waypointsCheckbox->setEnabled(format && format->canExportWaypoints());
-    infoCheckbox->setEnabled(format && format->canExportInfo());
+    const std::pair<QCheckBox*, bool> holds[] = {
+        {declarationCheckbox, format && format->canExportDeclaration()},
+        {routesCheckbox, format && format->canExportRoutes()},
+        {waypointsCheckbox, format && format->canExportWaypoints()},
+        {infoCheckbox, format && format->canExportInfo()}};
+    for (const auto& [box, held] : holds) {
+        box->setChecked(held);
+        box->setEnabled(held);
+    }
 }
 
 }  // namespace kelvo

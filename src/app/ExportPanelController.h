@@ -11,8 +11,8 @@ class QFileDialog;
 namespace kelvo {
 
 // The accessory of the export panel: the menu of registered file formats, whose choice
-// becomes the panel's required file type, and four check boxes enabled by what the chosen
-// format can hold. The boxes only inform; the format writes what it writes.
+// becomes the panel's required file type, and four check boxes checked and enabled by what the
+// chosen format can hold. The boxes only inform; the format writes what it writes.
 class ExportPanelController : public QWidget {
     Q_OBJECT
 

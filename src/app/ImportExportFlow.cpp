@@ -2,18 +2,42 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <algorithm>
 
 #include "LoggerAccess/Logger.h"
 #include "app/DeclarationForm.h"
 #include "app/ExportPanelController.h"
 #include "app/LoggerController.h"
+#include "app/LoggerWindow.h"
 #include "app/RoutesDataSource.h"
 #include "app/WaypointRouteTaskEditor.h"
 #include "app/WaypointsDataSource.h"
 #include "base/Log.h"
 #include "files/FileFactory.h"
+#include "geo/Route.h"
 
 namespace kelvo {
+
+namespace {
+
+// Items of the same name are replaced in place, the others appended.
+template <class List>
+void mergeByName(List& into, const List& from) {
+    for (const auto& item : from) {
+        const auto same = std::find_if(into.begin(), into.end(), [&item](const auto& held) {
+            return held->name() == item->name();
+        });
+        if (same != into.end()) {
+            *same = item;
+        } else {
+            into.push_back(item);
+        }
+    }
+}
+
+}  // namespace
 
 ImportExportFlow::ImportExportFlow(LoggerController& controller) : m_controller(controller) {}
 
@@ -47,17 +71,59 @@ void ImportExportFlow::importPanelDidEnd(int returnCode, const QString& file) {
     const auto format =
         FileFactory::shared().getFileInstanceWithExtension(QFileInfo(file).suffix().toStdString());
     if (!format) return;
-    const std::string error = format->parseFile(file.toStdString(), logger->loggerData());
+    LoggerData read;
+    const std::string error = format->parseFile(file.toStdString(), read);
     if (!error.empty()) {
         m_controller.setStatus(tr("Import failed: %1").arg(QString::fromStdString(error)));
         return;
     }
-    // What the pilot imported replaces the recorder's own: it may be written back.
     LoggerData& data = logger->loggerData();
+    const int waypoints = int(read.waypoints().size());
+    const int routes = int(read.routes().size());
+    const ImportMode mode = data.waypoints().empty() && data.routes().empty()
+                                ? ImportMode::Replace
+                                : askImportMode(waypoints, routes, file);
+    if (mode == ImportMode::Cancel) return;
+    if (mode == ImportMode::Merge) {
+        mergeByName(data.waypoints(), read.waypoints());
+        mergeByName(data.routes(), read.routes());
+    } else {
+        data.setWaypoints(read.waypoints());
+        // A format without routes leaves the logger's routes alone.
+        if (format->canExportRoutes()) data.setRoutes(read.routes());
+    }
+    // What the pilot imported replaces the recorder's own: it may be written back.
     if (!data.waypoints().empty()) data.markKnown(LoggerPart::Waypoints);
     if (!data.routes().empty()) data.markKnown(LoggerPart::Routes);
     logf("Imported %d waypoints.", int(logger->waypoints().size()));
     logf("Imported %d routes.", int(logger->routes().size()));
+    showImportedData();
+    m_controller.setStatus(tr("Read %1 waypoints and %2 routes from %3.")
+                               .arg(waypoints)
+                               .arg(routes)
+                               .arg(QFileInfo(file).fileName()));
+}
+
+ImportExportFlow::ImportMode ImportExportFlow::askImportMode(int waypoints, int routes,
+                                                             const QString& file) {
+    QMessageBox box(QMessageBox::Question, tr("Import"),
+                    tr("%1 holds %2 waypoints and %3 routes.\n\nReplace the logger's waypoints "
+                       "and routes with them, or merge them in (those of the same name are "
+                       "replaced, the others added)?")
+                        .arg(QFileInfo(file).fileName())
+                        .arg(waypoints)
+                        .arg(routes),
+                    QMessageBox::Cancel, &m_controller.window());
+    QPushButton* replace = box.addButton(tr("Replace"), QMessageBox::DestructiveRole);
+    QPushButton* merge = box.addButton(tr("Merge"), QMessageBox::AcceptRole);
+    box.setDefaultButton(merge);
+    box.exec();
+    if (box.clickedButton() == replace) return ImportMode::Replace;
+    return box.clickedButton() == merge ? ImportMode::Merge : ImportMode::Cancel;
+}
+
+void ImportExportFlow::showImportedData() {
+    Logger* logger = m_controller.logger();
     m_controller.waypointsDataSource()->setData(&logger->waypoints());
     m_controller.declarationForm().setHomePointItems(&logger->waypoints());
     m_controller.routesDataSource()->setRoutes(&logger->routes(), &logger->waypoints());

@@ -9,8 +9,9 @@ namespace kelvo {
 class LoggerController;
 
 // Import and export of waypoint files by the registered formats, chosen by the file's
-// extension alone: an import replaces the driver's waypoints and routes, an export writes
-// them with the declaration.
+// extension alone. An import reads the whole file first, then (when the logger holds
+// waypoints or routes) asks whether the file replaces them or is merged in, and tells how
+// many waypoints and routes it read; an export writes what the format holds.
 class ImportExportFlow : public QObject {
     Q_OBJECT
 
@@ -27,6 +28,10 @@ class ImportExportFlow : public QObject {
     const QStringList& fileTypes() const { return m_fileTypes; }
 
   private:
+    enum class ImportMode { Replace, Merge, Cancel };
+    ImportMode askImportMode(int waypoints, int routes, const QString& file);
+    void showImportedData();
+
     LoggerController& m_controller;
     QStringList m_fileTypes;
 };

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -130,8 +131,11 @@ QWidget* LoggerWindow::makeDatabaseTab() {
     waypointsView->setDragEnabled(true);
     addWaypointButton = new QPushButton(tr("Add"), waypointsBox);
     deleteWaypointButton = new QPushButton(tr("Delete"), waypointsBox);
+    importButton = new QPushButton(tr("Import…"), waypointsBox);
+    exportButton = new QPushButton(tr("Export…"), waypointsBox);
     waypointsLayout->addWidget(waypointsView);
-    waypointsLayout->addLayout(buttonRow({addWaypointButton, deleteWaypointButton}));
+    waypointsLayout->addLayout(
+        buttonRow({addWaypointButton, deleteWaypointButton, importButton, exportButton}));
 
     auto* routesBox = new QGroupBox(tr("Routes"), splitter);
     auto* routesLayout = new QVBoxLayout(routesBox);
@@ -186,6 +190,13 @@ QWidget* LoggerWindow::makeDeclarationTab() {
     taskView = makeTable(taskBox, "task", QAbstractItemView::SingleSelection);
     useRouteForTaskMenu = new QComboBox(taskBox);
     addWaypointToTaskPopup = new QComboBox(taskBox);
+    // Typing part of a name offers the waypoints that contain it.
+    addWaypointToTaskPopup->setEditable(true);
+    addWaypointToTaskPopup->setInsertPolicy(QComboBox::NoInsert);
+    addWaypointToTaskPopup->setMinimumContentsLength(16);
+    addWaypointToTaskPopup->lineEdit()->setPlaceholderText(tr("Add Waypoint"));
+    addWaypointToTaskPopup->completer()->setFilterMode(Qt::MatchContains);
+    addWaypointToTaskPopup->completer()->setCompletionMode(QCompleter::PopupCompletion);
     removeWaypointFromTaskButton = new QPushButton(tr("Remove"), taskBox);
     saveToLoggerButton = new QPushButton(tr("Save to Logger"), taskBox);
     taskLayout->addWidget(taskView);
@@ -219,6 +230,8 @@ void LoggerWindow::makeMenus() {
     loggerMenuItem->addSeparator();
     importAction = loggerMenuItem->addAction(tr("&Import Waypoints…"));
     exportAction = loggerMenuItem->addAction(tr("E&xport Waypoints…"));
+    connect(importButton, &QPushButton::clicked, importAction, &QAction::trigger);
+    connect(exportButton, &QPushButton::clicked, exportAction, &QAction::trigger);
 }
 
 void LoggerWindow::showAboutBox() {

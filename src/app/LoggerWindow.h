@@ -49,6 +49,8 @@ class LoggerWindow : public QMainWindow {
     QTableView* waypointsView;
     QPushButton* addWaypointButton;
     QPushButton* deleteWaypointButton;
+    QPushButton* importButton;  // trigger importAction and exportAction
+    QPushButton* exportButton;
     QTreeView* routesView;
     QPushButton* addRouteButton;
     QPushButton* deleteRouteButton;

@@ -113,6 +113,9 @@ int RoutesDataSource::columnCount(const QModelIndex&) const {
 }
 
 QVariant RoutesDataSource::data(const QModelIndex& index, int role) const {
+    if (role == Qt::ToolTipRole && index.internalId() == kRouteRow &&
+        index.column() == RouteColumn && !m_limits.keepsRouteNames)
+        return m_limits.notKept(tr("route names"));
     if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid)) return {};
     if (index.internalId() == kRouteRow)
         return routeData(static_cast<std::size_t>(index.row()), index.column());
@@ -196,7 +199,7 @@ Qt::ItemFlags RoutesDataSource::flags(const QModelIndex& index) const {
     if (!index.isValid()) return flags;
     const bool waypoint = index.internalId() != kRouteRow;
     if (waypoint) flags |= Qt::ItemIsDragEnabled;
-    const bool name = index.column() == RouteColumn;
+    const bool name = index.column() == RouteColumn && (waypoint || m_limits.keepsRouteNames);
     const bool coordinate =
         waypoint && (index.column() == LatitudeColumn || index.column() == LongitudeColumn);
     return name || coordinate ? flags | Qt::ItemIsEditable : flags;
@@ -205,6 +208,7 @@ Qt::ItemFlags RoutesDataSource::flags(const QModelIndex& index) const {
 bool RoutesDataSource::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
     const QString text = value.toString();
+    if (!entryProblem(index, text).isEmpty()) return false;
     Waypoint* waypoint = waypointOf(index);
     if (index.column() == RouteColumn && !waypoint)
         routeOf(index)->setName(text.toStdString());
@@ -217,7 +221,11 @@ bool RoutesDataSource::setData(const QModelIndex& index, const QVariant& value, 
 }
 
 QString RoutesDataSource::entryProblem(const QModelIndex& index, const QString& text) const {
-    if (!(flags(index) & Qt::ItemIsEditable) || index.column() == RouteColumn) return {};
+    if (!(flags(index) & Qt::ItemIsEditable)) return {};
+    if (index.column() == RouteColumn) {
+        return m_limits.nameProblem(
+            text, waypointOf(index) ? m_limits.waypointNameLength : m_limits.routeNameLength);
+    }
     return waypointFieldProblem(coordinateFieldOf(index.column()), text);
 }
 

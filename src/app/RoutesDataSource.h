@@ -7,6 +7,7 @@
 
 #include "LoggerAccess/LoggerData.h"
 #include "app/CheckedEntryDelegate.h"
+#include "app/EditorLimits.h"
 
 class QMimeData;
 
@@ -14,9 +15,9 @@ namespace kelvo {
 
 // The routes outline: the routes at the top level, their waypoints below them. Columns
 // "route", "leg", "distance", "bearing", "latitude", "longitude"; legs and distances (the
-// routes' totals too) in the unit of the settings, named in the titles. Names and a
-// waypoint's coordinates are editable; coordinates that cannot be read are refused with the
-// reason (entryProblem). Waypoints dragged from the waypoint table ("WaypointDragType") are
+// routes' totals too) in the unit of the settings, named in the titles. Names (those the
+// recorder keeps) and a waypoint's coordinates are editable; coordinates that cannot be read
+// and names longer than the recorder keeps are refused with the reason (entryProblem). Waypoints dragged from the waypoint table ("WaypointDragType") are
 // dropped as copies: into a route at the drop position, onto a waypoint (which takes the
 // dropped name and place), or beside the routes into a new route. A route's waypoint can
 // be dragged ("RouteWaypointDragType") to another place in its route or in another route.
@@ -31,6 +32,9 @@ class RoutesDataSource : public QAbstractItemModel, public EntryChecking {
 
     // Null lists show an empty outline.
     void setRoutes(RouteList* routes, WaypointList* waypoints);
+    // Names longer than the recorder keeps are refused; route names it does not keep are
+    // not editable and say so.
+    void setLimits(const EditorLimits& limits) { m_limits = limits; }
     // Appends an empty route named "Untitled Route", or "Untitled Route n" with the
     // smallest n that no route has; null without a list.
     std::shared_ptr<Route> addRoute();
@@ -78,6 +82,7 @@ class RoutesDataSource : public QAbstractItemModel, public EntryChecking {
     void routeDidChange(int routeRow);
 
     RouteList* m_routes = nullptr;
+    EditorLimits m_limits;
     WaypointList* m_waypoints = nullptr;
 };
 

@@ -54,6 +54,24 @@ void TaskDataSource::setData(std::shared_ptr<Task> task) {
     endResetModel();
 }
 
+void TaskDataSource::setLimits(const EditorLimits& limits) {
+    beginResetModel();
+    m_limits = limits;
+    endResetModel();
+}
+
+QString TaskDataSource::notKeptReason(int column) const {
+    if (!m_limits.declaration) return {};
+    const DeclarationLimits::ZoneFields& kept = m_limits.declaration->zones;
+    const std::pair<bool, QString> zones[] = {{kept.lineWidth, tr("line width")},
+                                              {kept.cylinderRadius, tr("cylinder radius")},
+                                              {kept.sectorRadius, tr("sector radius")},
+                                              {kept.sectorDirection, tr("sector direction")}};
+    if (column < LineWidthColumn || column > SectorDirectionColumn) return {};
+    const auto& [isKept, name] = zones[column - LineWidthColumn];
+    return isKept ? QString() : m_limits.notKept(name);
+}
+
 int TaskDataSource::rowCount(const QModelIndex& parent) const {
     return parent.isValid() || !m_task ? 0 : static_cast<int>(m_task->numOfTurnpoints());
 }
@@ -69,6 +87,7 @@ QString TaskDataSource::title(int row) const {
 }
 
 QVariant TaskDataSource::data(const QModelIndex& index, int role) const {
+    if (role == Qt::ToolTipRole) return notKeptReason(index.column());
     if ((role != Qt::DisplayRole && role != Qt::EditRole) ||
         !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
@@ -121,13 +140,15 @@ QVariant TaskDataSource::headerData(int section, Qt::Orientation orientation, in
 
 Qt::ItemFlags TaskDataSource::flags(const QModelIndex& index) const {
     const Qt::ItemFlags base = QAbstractTableModel::flags(index);
-    const bool editable =
-        index.isValid() && index.column() >= NameColumn && index.column() <= SectorDirectionColumn;
+    const bool editable = index.isValid() && index.column() >= NameColumn &&
+                          index.column() <= SectorDirectionColumn &&
+                          notKeptReason(index.column()).isEmpty();
     return editable ? base | Qt::ItemIsEditable : base;
 }
 
 bool TaskDataSource::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
+    if (!entryProblem(index, value.toString()).isEmpty()) return false;
     Turnpoint& turnpoint = *m_task->turnpoint(static_cast<std::size_t>(index.row()));
     if (!edit(turnpoint, index.column(), value.toString()).isEmpty()) return false;
     // A zone change switches the zone's kind, a move changes the legs after it.
@@ -137,6 +158,9 @@ bool TaskDataSource::setData(const QModelIndex& index, const QVariant& value, in
 
 QString TaskDataSource::entryProblem(const QModelIndex& index, const QString& text) const {
     if (!(flags(index) & Qt::ItemIsEditable)) return {};
+    if (index.column() == NameColumn && m_limits.declaration) {
+        return m_limits.nameProblem(text, int(m_limits.declaration->pointNameLength));
+    }
     Turnpoint scratch = *m_task->turnpoint(static_cast<std::size_t>(index.row()));
     return edit(scratch, index.column(), text);
 }

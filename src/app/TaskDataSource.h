@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/CheckedEntryDelegate.h"
+#include "app/EditorLimits.h"
 
 namespace kelvo {
 
@@ -28,6 +29,9 @@ class TaskDataSource : public QAbstractTableModel, public EntryChecking {
     // Null shows an empty table.
     void setData(std::shared_ptr<Task> task);
     const std::shared_ptr<Task>& task() const { return m_task; }
+    // Names longer than the recorder keeps are refused; zone values it does not keep are
+    // not editable and say so.
+    void setLimits(const EditorLimits& limits);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -41,10 +45,13 @@ class TaskDataSource : public QAbstractTableModel, public EntryChecking {
 
   private:
     QString title(int row) const;
+    // Why the column's values are not kept by the recorder; empty when they are.
+    QString notKeptReason(int column) const;
     // Takes the text into the turnpoint's cell of the column; answers why it was refused.
     static QString edit(Turnpoint& turnpoint, int column, const QString& text);
 
     std::shared_ptr<Task> m_task;
+    EditorLimits m_limits;
 };
 
 }  // namespace kelvo

@@ -2,8 +2,10 @@
 
 #include <QComboBox>
 #include <QItemSelectionModel>
+#include <QMessageBox>
 #include <QTableView>
 #include <QTreeView>
+#include <set>
 
 #include "LoggerAccess/Logger.h"
 #include "app/DeclarationForm.h"
@@ -125,9 +127,40 @@ void WaypointRouteTaskEditor::deleteWaypoint() {
     std::vector<int> rows;
     for (const QModelIndex& index : view->selectionModel()->selectedRows())
         rows.push_back(index.row());
+    if (!confirmDeletingUsed(rows)) return;
     if (!m_controller.waypointsDataSource()->deleteRows(rows)) return;
     view->selectionModel()->clearSelection();
     updateHomePointItems();
+}
+
+QStringList WaypointRouteTaskEditor::routesUsing(const std::vector<int>& rows) const {
+    Logger* logger = m_controller.logger();
+    if (!logger) return {};
+    std::set<std::string> names;
+    for (int row : rows) {
+        if (const auto waypoint = logger->loggerData().waypointAtIndex(std::size_t(row)))
+            names.insert(waypoint->name());
+    }
+    QStringList routes;
+    for (const auto& route : logger->routes()) {
+        const auto& points = route->waypoints();
+        if (std::any_of(points.begin(), points.end(),
+                        [&names](const auto& point) { return names.count(point->name()) > 0; }))
+            routes << QString::fromStdString(route->name());
+    }
+    return routes;
+}
+
+bool WaypointRouteTaskEditor::confirmDeletingUsed(const std::vector<int>& rows) {
+    const QStringList routes = routesUsing(rows);
+    if (routes.isEmpty()) return true;
+    const auto answer = QMessageBox::question(
+        &m_controller.window(), tr("Delete Waypoint"),
+        tr("The routes %1 use the waypoints to be deleted; they keep their own copies of them.\n\n"
+           "Delete the waypoints?")
+            .arg(routes.join(", ")),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    return answer == QMessageBox::Yes;
 }
 
 void WaypointRouteTaskEditor::fillTaskMenus() {
@@ -146,12 +179,14 @@ void WaypointRouteTaskEditor::fillUseRoutesMenu() {
 
 void WaypointRouteTaskEditor::fillAddWaypointsMenu() {
     Logger* logger = m_controller.logger();
-    QStringList items{tr("Add Waypoint")};
+    QStringList names;
     if (logger) {
         for (const auto& waypoint : logger->waypoints())
-            items << QString::fromStdString(waypoint->description());
+            names << QString::fromStdString(waypoint->description());
     }
-    replaceItems(m_controller.window().addWaypointToTaskPopup, items, {});
+    // The title is the field's placeholder, so that a search is typed into an empty field.
+    replaceItems(m_controller.window().addWaypointToTaskPopup,
+                 QStringList{QString()} + sortedCaseInsensitively(names), {});
 }
 
 }  // namespace kelvo

@@ -2,6 +2,8 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <vector>
 
 namespace kelvo {
 
@@ -9,8 +11,9 @@ class LoggerController;
 class Turnpoint;
 
 // The editing actions on the driver's waypoints, routes and task: add and delete waypoints
-// and routes, build the task from a route or waypoint by waypoint, remove a turnpoint, and
-// the two task menus that offer the routes and waypoints.
+// (asking first when routes use them) and routes, build the task from a route or waypoint
+// by waypoint, remove a turnpoint, and the two task menus that offer the routes and the
+// waypoints (sorted by name, searchable).
 class WaypointRouteTaskEditor : public QObject {
     Q_OBJECT
 
@@ -28,6 +31,9 @@ class WaypointRouteTaskEditor : public QObject {
     void deleteWaypoint();
     // The "Use Route" and "Add Waypoint" menus from the driver's routes and waypoints.
     void fillTaskMenus();
+    // The names of the routes that use a waypoint of the rows (routes keep copies of the
+    // waypoints they were built from, so a route uses a waypoint that bears its name).
+    QStringList routesUsing(const std::vector<int>& rows) const;
 
   private:
     void fillUseRoutesMenu();
@@ -36,6 +42,9 @@ class WaypointRouteTaskEditor : public QObject {
     int selectedTaskRow() const;
     // The home point menu follows the waypoints just added or deleted.
     void updateHomePointItems();
+    // Asks before waypoints that routes use are deleted; true when none is used or the
+    // pilot agreed.
+    bool confirmDeletingUsed(const std::vector<int>& rows);
 
     LoggerController& m_controller;
 };

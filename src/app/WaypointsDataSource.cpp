@@ -99,6 +99,7 @@ bool WaypointsDataSource::setData(const QModelIndex& index, const QVariant& valu
     if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid)) return false;
     Waypoint& waypoint = *(*m_waypoints)[static_cast<std::size_t>(index.row())];
     const QString text = value.toString();
+    if (!entryProblem(index, text).isEmpty()) return false;
     if (index.column() == 0)
         waypoint.setName(text.toStdString());
     else if (!editWaypointField(waypoint, fieldOf(index.column()), text).isEmpty())
@@ -108,7 +109,7 @@ bool WaypointsDataSource::setData(const QModelIndex& index, const QVariant& valu
 }
 
 QString WaypointsDataSource::entryProblem(const QModelIndex& index, const QString& text) const {
-    if (index.column() <= 0) return {};
+    if (index.column() <= 0) return m_limits.nameProblem(text, m_limits.waypointNameLength);
     return waypointFieldProblem(fieldOf(index.column()), text);
 }
 

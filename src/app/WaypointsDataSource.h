@@ -6,14 +6,15 @@
 
 #include "LoggerAccess/LoggerData.h"
 #include "app/CheckedEntryDelegate.h"
+#include "app/EditorLimits.h"
 
 namespace kelvo {
 
 // The waypoint table: the driver's waypoint list in list order; columns "name" (the
 // description), "latitude" and "longitude" (in the notation of the settings), "elevation",
 // "type", "runwaydirection", "runwaylength" and "frequency" (in the units of the settings,
-// named in the titles). Every cell is editable; a text that a cell cannot read is refused
-// with the reason (entryProblem). A single row can be dragged into the routes outline: the
+// named in the titles). Every cell is editable; a text that a cell cannot read, or a name
+// longer than the recorder keeps, is refused with the reason (entryProblem). A single row can be dragged into the routes outline: the
 // drag carries the row's index as decimal text under the type "WaypointDragType".
 class WaypointsDataSource : public QAbstractTableModel, public EntryChecking {
     Q_OBJECT
@@ -26,6 +27,8 @@ class WaypointsDataSource : public QAbstractTableModel, public EntryChecking {
 
     // Null shows an empty table.
     void setData(WaypointList* waypoints);
+    // Names longer than the recorder keeps are refused.
+    void setLimits(const EditorLimits& limits) { m_limits = limits; }
     // A new waypoint named "NEW" before the row, or at the end for -1; answers its row
     // (-1 without a list).
     int addWaypoint(int beforeRow);
@@ -49,6 +52,7 @@ class WaypointsDataSource : public QAbstractTableModel, public EntryChecking {
 
   private:
     WaypointList* m_waypoints = nullptr;
+    EditorLimits m_limits;
 };
 
 }  // namespace kelvo

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "LoggerAccess/Logger.h"
+#include "LoggerAccess/LoggerLimits.h"
 #include "geo/Declaration.h"
 #include "geo/Turnpoint.h"
 
@@ -128,4 +129,28 @@ TEST(DeclarationCheck, ReadsBackAfterTheWriteAndSaysWhatItFound) {
 }
 
 }  // namespace
+// Save to Logger names everything the recorder will not keep of the declaration as given.
+TEST(LoggerLimits, NamesWhatTheRecorderWillNotKeepOfTheDeclaration) {
+    LoggerData data;
+    Declaration& meant = *data.declaration();
+    meant = meantDeclaration();
+    meant.homePoint()->setElevation(973);
+    meant.task()->turnpoint(1)->setCylinderRadius(500);
+    DeclarationLimits limits = smallRecorder();
+    limits.zones.sectorRadius = true;
+    EXPECT_EQ(LoggerLimits::declarationChanges(data, limits),
+              (std::vector<std::string>{
+                  "Pilot 1 is cut to 6 characters: \"Jörg K\"",
+                  "the recorder keeps no Pilot 2; \"not kept\" is dropped",
+                  "Glider ID is cut to 4 characters: \"D-54\"",
+                  "the recorder keeps the declaration's texts in capitals",
+                  "the home point's name is cut to 3 characters: \"Kli\"",
+                  "the recorder keeps no home elevation; 973 m is dropped",
+                  "2 task point names are longer than the 3 characters the recorder keeps",
+                  "the recorder keeps no cylinder radius of the task points"}));
+    limits.zones.cylinderRadius = limits.keepsHomeElevation = true;
+    meant.homePoint()->setElevation(0);
+    EXPECT_EQ(LoggerLimits::declarationChanges(data, limits).size(), 6u);
+}
+
 }  // namespace kelvo

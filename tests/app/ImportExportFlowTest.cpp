@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
@@ -12,6 +13,7 @@
 #include "geo/Route.h"
 #include "support/AppTestMain.h"
 #include "support/ControllerFixture.h"
+#include "support/MessageBoxAnswerer.h"
 #include "support/PreferencesFixture.h"
 
 using namespace kelvo;
@@ -65,22 +67,43 @@ class ImportExportFlowTest : public QObject {
         QCOMPARE(accessory->fileTypes(), QStringList({"DBT", "DA4", "CUP"}));
         QCOMPARE(accessory->selectedFileType(), QString("DA4"));
         QCOMPARE(panel->defaultSuffix(), QString("DA4"));
+        // DA4 holds waypoints only, and the boxes say so.
+        QVERIFY(accessory->waypointsCheckbox->isChecked());
+        for (QCheckBox* box :
+             {accessory->routesCheckbox, accessory->declarationCheckbox, accessory->infoCheckbox})
+            QVERIFY(!box->isChecked() && !box->isEnabled());
         panel->reject();
     }
 
-    void importReplacesTheWaypointsAndFillsTheViews() {
+    void importMergesOrReplacesAndTellsWhatItRead() {
         const QTemporaryDir folder;
         const QString three = folder.filePath("three.dbt");
         const WaypointList all = logger().waypoints();
-        logger().waypoints().resize(3);
+        logger().setWaypoints({all[0], all[1], Waypoint::fromDegrees("EXTRA", 46, 7, 500)});
         flow().exportPanelDidEnd(QDialog::Accepted, three);
         QVERIFY(QFile::exists(three));
         logger().setWaypoints(all);
 
+        {
+            const test::MessageBoxAnswerer merge("Merge");
+            flow().importPanelDidEnd(QDialog::Accepted, three);
+            QVERIFY(merge.texts.value(0).contains("three.dbt holds 3 waypoints and 0 routes"));
+        }
+        // Same names replaced in place, the new one added.
+        QCOMPARE(logger().waypoints().size(), std::size_t(11));
+        QVERIFY(logger().waypoints()[1] != all[1]);
+        QCOMPARE(logger().waypoints()[2], all[2]);
+        QCOMPARE(logger().waypoints().back()->name(), std::string("EXTRA"));
+        QCOMPARE(m_fixture->window.statusLine->text(),
+                 QString("Read 3 waypoints and 0 routes from three.dbt."));
+
         const CapturingLogSink log;
-        flow().importPanelDidEnd(QDialog::Accepted, three);
+        {
+            const test::MessageBoxAnswerer replace("Replace");
+            flow().importPanelDidEnd(QDialog::Accepted, three);
+        }
         QVERIFY(log.contains("Imported 3 waypoints."));
-        QCOMPARE(names(logger().waypoints()), QStringList({"WP00", "WP01", "WP02"}));
+        QCOMPARE(names(logger().waypoints()), QStringList({"WP00", "WP01", "EXTRA"}));
         QCOMPARE(m_fixture->controller.waypointsDataSource()->rowCount(), 3);
         QCOMPARE(m_fixture->controller.waypointsComboDataSource()->rowCount(), 4);
         // A DBT file holds no routes: the logger's stay.
@@ -126,7 +149,8 @@ class ImportExportFlowTest : public QObject {
             flow().importPanelDidEnd(QDialog::Accepted, folder.filePath(name));
             QCOMPARE(logger().waypoints().size(), std::size_t(2));
             const QString status = m_fixture->window.statusLine->text();
-            QVERIFY2(status.startsWith("Import failed: ") && status.contains(name), qPrintable(status));
+            QVERIFY2(status.startsWith("Import failed: ") && status.contains(name),
+                     qPrintable(status));
         }
     }
 

@@ -9,11 +9,13 @@
 
 #include "app/FlightsDataSource.h"
 #include "app/LoggerInfoDataSource.h"
+#include "app/TaskDataSource.h"
 #include "app/WaypointsDataSource.h"
 #include "geo/Declaration.h"
 #include "geo/Route.h"
 #include "support/AppTestMain.h"
 #include "support/ControllerFixture.h"
+#include "support/MessageBoxAnswerer.h"
 #include "support/PreferencesFixture.h"
 
 using namespace kelvo;
@@ -84,7 +86,37 @@ class LXEndToEndTest : public QObject {
         QCOMPARE(fixture.window.pilot1Field->text(), QString("Anna Keller"));
         QCOMPARE(fixture.controller.waypointsDataSource()->rowCount(), 2);
 
-        fixture.window.pilot1Field->setText("Erika Muster");
+        // The editors take what the LX keeps and say what it does not keep.
+        LoggerWindow& w = fixture.window;
+        QCOMPARE(w.pilot1Field->maxLength(), 18);
+        for (QLineEdit* unkept : {w.pilot2Field, w.homeElevation}) QVERIFY(!unkept->isEnabled());
+        QCOMPARE(w.pilot2Field->toolTip(), QString("The LX/SDI/Filser keeps no Pilot 2."));
+        WaypointsDataSource& waypoints = *fixture.controller.waypointsDataSource();
+        QCOMPARE(waypoints.entryProblem(waypoints.index(0, 0), "KLIPPENECK"),
+                 QString("The LX/SDI/Filser keeps at most 8 characters of a name."));
+        fixture.controller.waypointRouteTaskEditor().useRoute(
+            QString::fromStdString(fixture.controller.logger()->routes()[0]->name()));
+        TaskDataSource& task = *fixture.controller.taskDataSource();
+        QVERIFY(!(task.flags(task.index(0, 4)) & Qt::ItemIsEditable));
+        QCOMPARE(task.index(0, 4).data(Qt::ToolTipRole).toString(),
+                 QString("The LX/SDI/Filser keeps no line width."));
+
+        // Save to Logger lists everything the LX would not keep, and writes nothing unless
+        // the pilot agrees.
+        fixture.controller.logger()->waypoints()[1]->setName("HORNISGRINDE");
+        const Bytes before = recorder.declaration();
+        {
+            const test::MessageBoxAnswerer no("No");
+            fixture.controller.databaseTransfer().saveToLogger();
+            const QString question = no.texts.value(0);
+            for (const char* change : {"1 waypoint names are longer than the 8", "line width",
+                                       "cylinder radius", "sector radius"})
+                QVERIFY2(question.contains(change), qPrintable(question));
+        }
+        QCOMPARE(recorder.declaration(), before);
+
+        const test::MessageBoxAnswerer yes("Yes");
+        w.pilot1Field->setText("Erika Muster");
         fixture.controller.databaseTransfer().saveToLogger();
         QVERIFY(fixture.waitForOperation());
         QVERIFY(fixture.window.statusLine->text().contains("declaration written and verified"));

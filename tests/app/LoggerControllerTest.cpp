@@ -40,6 +40,7 @@
 #include "sim/LX/LXNativeFlightEncoder.h"
 #include "support/AppTestMain.h"
 #include "support/ControllerFixture.h"
+#include "support/MessageBoxAnswerer.h"
 #include "support/PreferencesFixture.h"
 
 using namespace kelvo;
@@ -259,8 +260,10 @@ class LoggerControllerTest : public QObject {
         QCOMPARE(fixture.controller.waypointsDataSource()->rowCount(), 3);
         QCOMPARE(fixture.controller.routesDataSource()->rowCount(), 1);
         QCOMPARE(items(fixture.window.useRouteForTaskMenu), QStringList({"Use Route", "Triangle"}));
+        // Sorted, searched by typing (the title is the field's placeholder).
         QCOMPARE(items(fixture.window.addWaypointToTaskPopup),
-                 QStringList({"Add Waypoint", "Alpha Field", "BBB", "CCC"}));
+                 QStringList({"", "Alpha Field", "BBB", "CCC"}));
+        QCOMPARE(fixture.window.routesView->dragDropMode(), QAbstractItemView::DragDrop);
 
         fixture.script->waypoints.pop_back();
         fixture.controller.databaseTransfer().loadDatabase();
@@ -282,7 +285,14 @@ class LoggerControllerTest : public QObject {
         QCOMPARE(beeps, 2);
         setBeepHandler({});
 
+        // BBB is used by the route: deleting it names the route and asks.
         fixture.window.waypointsView->selectRow(1);
+        {
+            const test::MessageBoxAnswerer no("No");
+            fixture.controller.waypointRouteTaskEditor().deleteWaypoint();
+            QVERIFY(no.texts.value(0).contains("Triangle"));
+        }
+        QCOMPARE(fixture.controller.logger()->waypoints().size(), std::size_t(3));
         fixture.controller.waypointRouteTaskEditor().addWaypoint();
         const WaypointList& waypoints = fixture.controller.logger()->waypoints();
         QCOMPARE(waypoints.size(), std::size_t(4));
@@ -337,7 +347,9 @@ class LoggerControllerTest : public QObject {
         w.competitionClassPopup->setCurrentText("18 Meter");
         w.homePointField->setEditText("Field");
         w.homeLatitude->setText("46 30.000 N");
-        w.homeLongitude->setText("7.25");
+        w.homeLongitude->setText("7 east");
+        QTest::keyClick(w.homeLongitude, Qt::Key_Return);
+        QVERIFY(!w.homeLongitude->toolTip().isEmpty());
         w.homeElevation->setText("575.5");
         CapturingLogSink log;
         fixture.controller.databaseTransfer().saveToLogger();
@@ -352,7 +364,7 @@ class LoggerControllerTest : public QObject {
         QVERIFY(written.homePoint());
         QCOMPARE(written.homePoint()->name(), std::string("Field"));
         QCOMPARE(written.homePoint()->latitudeDegrees(), 46.5);
-        QCOMPARE(written.homePoint()->longitudeDegrees(), 7.25);
+        QCOMPARE(written.homePoint()->longitudeDegrees(), -4.5);  // the refused text's held value
         QCOMPARE(written.homePoint()->elevation(), 575.5);
         QVERIFY(w.statusLine->text().contains("written to the logger"));
 

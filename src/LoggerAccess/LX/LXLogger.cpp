@@ -52,7 +52,9 @@ void LXLogger::fillCapabilities() {
     capabilities.maxBaud = 115200;
     capabilities.minBaud = 0;
     capabilities.maxWaypoints = 600;
+    capabilities.lenWaypointName = LXTask::kNameLength;  // a waypoint record's name as well
     capabilities.maxRoutes = 100;
+    capabilities.keepsRouteNames = false;  // a route record holds only its points
     capabilities.maxWaypointsInRoute = 10;
     capabilities.maxDeclarations = 1;
     capabilities.maxPilots = 1;

@@ -325,6 +325,7 @@ std::optional<DeclarationLimits> Volkslogger::declarationLimits() const {
     limits.upperCase = true;
     limits.coordinateResolution = 1.0 / 60000;
     limits.maxTaskPoints = capabilities().maxWaypointsInRoute;
+    limits.zones = {true, true, true, true};
     return limits;
 }
 
