@@ -1,5 +1,7 @@
 #include "app/ConnectionController.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
@@ -9,6 +11,7 @@
 #include <QSignalBlocker>
 
 #include "LoggerAccess/Logger.h"
+#include "LoggerAccess/LoggerDetector.h"
 #include "LoggerAccess/LoggerFactory.h"
 #include "LoggerAccess/VolumeDictionary.h"
 #include "app/ConnectionAdvice.h"
@@ -29,7 +32,7 @@ namespace {
 
 std::optional<PortDictionary> platformPorts(int connectionType) {
     switch (connectionType) {
-        case 1:
+        case ConnectionController::kSerialPorts:
             return SerialPortDictionary::serialPortDictionary();
         case 2:
             return VolumeDictionary::volumeDictionary();
@@ -72,14 +75,15 @@ void ConnectionController::connect() {
     }
     m_controller.setStatus({});
     m_logger.reset();
-    const std::string typeName = selectedLoggerName().toStdString();
-    m_logger = LoggerFactory::shared().loggerInstanceWithName(typeName);
-    const LoggerDescriptor* type = LoggerFactory::shared().loggerClassWithName(typeName);
-    m_nativeExtension = type ? type->nativeExtension : "";
-    DeviceOperationRunner& runner = m_controller.runner();
-    if (m_logger) m_logger->setProgressHandler(runner.progressHandler());
-    runner.start(tr("Connecting to the %1…").arg(selectedLoggerName()),
-                 [this] { threadedConnect(); });
+    m_nativeExtension.clear();
+    const QString task = automaticChosen()
+                             ? tr("Looking for a recorder on %1…").arg(selectedPortName())
+                             : tr("Connecting to the %1…").arg(selectedLoggerName());
+    m_controller.runner().start(task, [this] { threadedConnect(); });
+}
+
+bool ConnectionController::automaticChosen() const {
+    return LoggerDetector::isAutomatic(selectedLoggerName().toStdString());
 }
 
 void ConnectionController::disconnect() {
@@ -97,44 +101,27 @@ void ConnectionController::disconnect() {
 void ConnectionController::threadedConnect() {
     DeviceOperationRunner& runner = m_controller.runner();
     QString portName;
-    QString loggerName;
+    std::string typeName;
     std::string path;
     runner.onGui([&] {
         portName = selectedPortName();
-        loggerName = selectedLoggerName();
+        typeName = selectedLoggerName().toStdString();
         const auto location = m_loggerLocations.find(portName.toStdString());
         if (location != m_loggerLocations.end()) path = location->second;
     });
 
-    if (m_logger) m_logger->setPreferredLineSpeed(KelvoPrefs::lineSpeedForPort(portName));
+    const LoggerDetector detector(LoggerFactory::shared());
+    const int rememberedSpeed = KelvoPrefs::lineSpeedForPort(portName);
     Outcome outcome;
-    for (int attempt = 0; m_logger && attempt < kConnectAttempts; ++attempt) {
-        outcome = m_logger->connect(path);
-        if (outcome) {
-            if (const Outcome info = m_logger->readInfo(); !info) {
-                logf("The recorder's identity could not be read: %s", info.reason().c_str());
-            }
-            const bool connected = m_logger->stillConnected();
-            const int lineSpeed = m_logger->lineSpeed();
-            runner.onGui([this, connected, lineSpeed, portName, loggerName] {
-                m_controller.attachLoggerDataToDataSources();
-                if (!connected) return;
-                m_controller.window().connectButton->setText(tr("Disconnect"));
-                KelvoPrefs::setLastUsedSerialPortName(portName);
-                KelvoPrefs::setLineSpeedForPort(portName, lineSpeed);
-                KelvoPrefs::setLastUsedLoggerName(loggerName);
-            });
-            if (connected) break;
-            logLine("Connect was not so very succesful ...");
-            if (m_logger->loggerInfo().empty())
-                logLine("because logger data contains no logger data.");
-        }
-        m_logger->disconnect();
+    for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
+        LoggerDetector::Result found = detector.connect(typeName, path, rememberedSpeed);
+        outcome = found.outcome;
+        if (outcome && adoptConnectedLogger(std::move(found), portName)) break;
         if (!outcome && !outcome.retryable()) break;
         delaySeconds(kConnectRetryPause);
     }
 
-    runner.onGui([this, &runner, outcome, path, portName, loggerName] {
+    runner.onGui([this, &runner, outcome, path, portName] {
         m_controller.showInfoTab();
         runner.removeProgressWindow();
         if (isConnected()) {
@@ -143,7 +130,9 @@ void ConnectionController::threadedConnect() {
             m_connectedPathExisted = QFileInfo::exists(QString::fromStdString(path));
             setConnectedControls(true);
             m_logger->setKeyspanAccelleration(KelvoPrefs::keyspanAcceleration());
-            m_controller.setStatus(tr("Connected to the %1 on %2.").arg(loggerName, portName));
+            // The type menu names the family that answered.
+            m_controller.setStatus(
+                tr("Connected to the %1 on %2.").arg(selectedLoggerName(), portName));
             return;
         }
         m_logger.reset();
@@ -152,14 +141,47 @@ void ConnectionController::threadedConnect() {
     });
 }
 
+bool ConnectionController::adoptConnectedLogger(LoggerDetector::Result found,
+                                                const QString& portName) {
+    DeviceOperationRunner& runner = m_controller.runner();
+    Logger& logger = *found.logger;
+    logger.setProgressHandler(runner.progressHandler());
+    if (const Outcome info = logger.readInfo(); !info) {
+        logf("The recorder's identity could not be read: %s", info.reason().c_str());
+    }
+    const bool connected = logger.stillConnected();
+    const int lineSpeed = logger.lineSpeed();
+    runner.onGui([&, connected, lineSpeed] {
+        const LoggerDescriptor* type =
+            LoggerFactory::shared().loggerClassWithName(found.loggerName);
+        m_nativeExtension = type ? type->nativeExtension : "";
+        m_logger = std::move(found.logger);
+        m_controller.attachLoggerDataToDataSources();
+        if (!connected) return;
+        const QString family = QString::fromStdString(found.loggerName);
+        m_controller.window().connectButton->setText(tr("Disconnect"));
+        m_controller.window().loggerTypesMenu->setCurrentText(family);
+        KelvoPrefs::setLastUsedSerialPortName(portName);
+        KelvoPrefs::setLineSpeedForPort(portName, lineSpeed);
+        KelvoPrefs::setLastUsedLoggerName(family);
+        KelvoPrefs::setLoggerTypeForPort(portName, family);
+    });
+    if (connected) return true;
+    logLine("Connect was not so very succesful ...");
+    if (m_logger->loggerInfo().empty()) logLine("because logger data contains no logger data.");
+    m_logger->disconnect();
+    return false;
+}
+
 void ConnectionController::reportFailedConnection(const std::string& path, const Outcome& outcome) {
     const bool refused = !outcome && !outcome.retryable();
-    const QString text =
-        refused ? tr("Could not connect to the %1: %2")
-                      .arg(selectedLoggerName(), QString::fromStdString(outcome.reason()))
-                : tr("Could not connect to the %1 on %2 after %3 attempts.")
-                      .arg(selectedLoggerName(), selectedPortName())
-                      .arg(kConnectAttempts);
+    const QString recorder =
+        automaticChosen() ? tr("a recorder") : tr("the %1").arg(selectedLoggerName());
+    const QString text = refused ? tr("Could not connect to %1: %2")
+                                       .arg(recorder, QString::fromStdString(outcome.reason()))
+                                 : tr("Could not connect to %1 on %2 after %3 attempts.")
+                                       .arg(recorder, selectedPortName())
+                                       .arg(kConnectAttempts);
     // The driver says what failed; the advice what to do about it.
     const QString advice = refused ? ConnectionAdvice::portAccessProblem(path)
                                    : ConnectionAdvice::afterFailedConnect(path);
@@ -194,12 +216,15 @@ void ConnectionController::loadLoggerTypes() {
     QStringList names;
     for (const std::string& name : factory.registeredLoggers())
         names << QString::fromStdString(name);
-    m_loggerTypes = sortedCaseInsensitively(names);
+    // Automatic first: the type for a port never used before.
+    m_loggerTypes = QStringList{LoggerDetector::kAutomatic} + sortedCaseInsensitively(names);
     replaceItems(m_controller.window().loggerTypesMenu, m_loggerTypes,
                  {remembered, KelvoPrefs::lastUsedLoggerName()});
 }
 
 std::optional<PortDictionary> ConnectionController::currentPorts() const {
+    // Automatic looks for the families on serial ports.
+    if (automaticChosen()) return m_portSource(kSerialPorts);
     const LoggerDescriptor* type =
         LoggerFactory::shared().loggerClassWithName(selectedLoggerName().toStdString());
     return m_portSource(type ? type->connectionType : 0);
@@ -227,6 +252,12 @@ void ConnectionController::loadSerialPorts() {
 
 void ConnectionController::loggerTypeChanged() {
     loadSerialPorts();
+}
+
+void ConnectionController::serialPortChanged() {
+    QComboBox* types = m_controller.window().loggerTypesMenu;
+    const int remembered = types->findText(KelvoPrefs::loggerTypeForPort(selectedPortName()));
+    types->setCurrentIndex(std::max(remembered, 0));  // the first item is Automatic
 }
 
 void ConnectionController::portsDidChange() {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "LoggerAccess/LoggerDetector.h"
 #include "LoggerAccess/Outcome.h"
 #include "LoggerAccess/SerialPortDictionary.h"
 
@@ -18,7 +19,8 @@ class LoggerController;
 class LoggerFactory;
 
 // The connection to the one logger: owns its driver, fills the logger-type and port menus,
-// connects on a worker (a few attempts) and disconnects, and enables the controls that
+// connects on a worker (a few attempts; the type "Automatic" finds the family that answers
+// and the port remembers it) and disconnects, and enables the controls that
 // need a connected logger. A recorder whose port went away (unplugged, or its line hung
 // up) puts the window back to disconnected; the port stays chosen, marked unavailable.
 class ConnectionController : public QObject {
@@ -31,6 +33,7 @@ class ConnectionController : public QObject {
     // Registers drivers from outside the application, after the built-in ones.
     using PluginRegistration = std::function<void(LoggerFactory& factory)>;
 
+    static constexpr int kSerialPorts = 1;  // the connection type of serial-port families
     static constexpr int kConnectAttempts = 5;
     static constexpr double kConnectRetryPause = 2.0;  // [s]
 
@@ -41,6 +44,9 @@ class ConnectionController : public QObject {
     void connect();
     void threadedConnect();
     void loggerTypeChanged();
+    // The user chose a port: the type that answered there last is chosen with it,
+    // Automatic for a port never used.
+    void serialPortChanged();
     // A serial port or simulator link may have come or gone: the port menu is filled again
     // unless a logger is connected; a connected one whose port went is lost.
     void portsDidChange();
@@ -69,6 +75,10 @@ class ConnectionController : public QObject {
 
   private:
     void disconnect();
+    bool automaticChosen() const;
+    // Worker: reads the identity of the logger that the connect found and hands it to the
+    // window; false (logged, disconnected) when it is not connected after all.
+    bool adoptConnectedLogger(LoggerDetector::Result found, const QString& portName);
     // The ports of the chosen type's connection; nothing for a type without ports.
     std::optional<PortDictionary> currentPorts() const;
     // The connected recorder's port is no longer listed, or its device is gone.

@@ -22,6 +22,7 @@ const QString kDefaultCylinderRadius = QStringLiteral("DefaultCylinderRadius");
 const QString kDefaultSectorRadius = QStringLiteral("DefaultSectorRadius");
 const QString kLastUsedSerialPortName = QStringLiteral("LastUsedSerialPortName");
 const QString kLineSpeedOfPort = QStringLiteral("LineSpeed:");
+const QString kLoggerTypeOfPort = QStringLiteral("LoggerType:");
 const QString kTimeZoneName = QStringLiteral("TimeZoneName");
 const QString kLastUsedLoggerName = QStringLiteral("LastUsedLoggerName");
 const QString kFlightsFolder = QStringLiteral("FlightsFolder");
@@ -121,6 +122,13 @@ int KelvoPrefs::lineSpeedForPort(const QString& port) {
 bool KelvoPrefs::setLineSpeedForPort(const QString& port, int speed) {
     if (speed <= 0 || lineSpeedForPort(port) == speed) return true;
     return PreferencesStore::setValue(kLineSpeedOfPort + port, speed);
+}
+
+QString KelvoPrefs::loggerTypeForPort(const QString& port) {
+    return stringValue(kLoggerTypeOfPort + port, QString());
+}
+bool KelvoPrefs::setLoggerTypeForPort(const QString& port, const QString& type) {
+    return setString(kLoggerTypeOfPort + port, type);
 }
 
 QString KelvoPrefs::flightsFolder() {

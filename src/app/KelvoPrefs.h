@@ -52,6 +52,9 @@ class KelvoPrefs {
     // The line speed that last worked on a port (0: none), tried first on the next connect.
     static int lineSpeedForPort(const QString& port);
     static bool setLineSpeedForPort(const QString& port, int speed);
+    // The logger type that last answered on a port (empty: none yet), chosen again with it.
+    static QString loggerTypeForPort(const QString& port);
+    static bool setLoggerTypeForPort(const QString& port, const QString& type);
     static QString defaultLastUsedSerialPortName() { return QString(""); }
 
     static QString timeZoneName();

@@ -119,6 +119,7 @@ void LoggerController::wireWindow() {
     on(&w, &LoggerWindow::windowWillClose, [this] { windowWillClose(); });
     on(w.connectButton, &QPushButton::clicked, [connection] { connection->connect(); });
     on(w.loggerTypesMenu, &QComboBox::activated, [connection] { connection->loggerTypeChanged(); });
+    on(w.serialPortsMenu, &QComboBox::activated, [connection] { connection->serialPortChanged(); });
     on(w.tabbedView, &QTabWidget::currentChanged, [this](int tab) {
         if (tab == m_shownTab) return;
         if (!tabViewShouldSelect(tab)) {

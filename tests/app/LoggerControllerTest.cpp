@@ -99,8 +99,9 @@ class LoggerControllerTest : public QObject {
         QCOMPARE(fixture.window.serialPortsMenu->currentText(), QString("beta"));
         QVERIFY(fixture.window.connectButton->isEnabled());
         const QStringList types = items(fixture.window.loggerTypesMenu);
+        QCOMPARE(types.first(), QString("Automatic"));
         QVERIFY(types.contains("Scripted"));
-        for (qsizetype i = 1; i < types.size(); ++i)
+        for (qsizetype i = 2; i < types.size(); ++i)
             QVERIFY(types[i - 1].compare(types[i], Qt::CaseInsensitive) < 0);
 
         // A refill keeps the user's choice.

@@ -1,13 +1,20 @@
 // The sim headers come before Qt's.
+#include "sim/Flarm/FlarmEmulator.h"
 #include "sim/LX/LXNativeFlightEncoder.h"
 #include "sim/LX/LXRecorderEmulator.h"
 #include "sim/PseudoTerminal.h"
+#include "sim/Volkslogger/VolksloggerEmulator.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <functional>
+#include <memory>
 
+#include "LoggerAccess/LoggerFactory.h"
 #include "app/FlightsDataSource.h"
+#include "app/KelvoPrefs.h"
 #include "app/LoggerInfoDataSource.h"
 #include "app/TaskDataSource.h"
 #include "app/WaypointsDataSource.h"
@@ -38,10 +45,38 @@ sim::LXEmulatedFlight recordedFlight(std::uint16_t number, int fixes) {
     return flight;
 }
 
+// A recorder family, how to play it on a pseudo-terminal, and a type that is not it.
+struct Family {
+    const char* name;
+    const char* wrongType;
+    std::function<std::shared_ptr<void>(sim::PseudoTerminal&)> play;
+};
+
+const Family kFamilies[] = {
+    {"LX/SDI/Filser", "Volkslogger",
+     [](sim::PseudoTerminal& line) {
+         return std::make_shared<sim::LXRecorderEmulator>(line, 38400);
+     }},
+    {"Volkslogger", "Flarm",
+     [](sim::PseudoTerminal& line) {
+         return std::make_shared<sim::VolksloggerEmulator>(line, sim::VolksloggerMemory{});
+     }},
+    {"Flarm", "LX/SDI/Filser",
+     [](sim::PseudoTerminal& line) {
+         return std::make_shared<sim::FlarmEmulator>(line, sim::FlarmEmulatorConfig{});
+     }},
+};
+
+// The type the menu shows once the user has chosen the one port.
+QString typeChosenWithThePort(test::ControllerFixture& fixture) {
+    fixture.controller.connection().serialPortChanged();
+    return fixture.window.loggerTypesMenu->currentText();
+}
+
 }  // namespace
 
-// The controller against the LX driver and an emulated recorder on a pseudo-terminal.
-class LXEndToEndTest : public QObject {
+// The controller against the drivers and emulated recorders on pseudo-terminals.
+class RecorderEndToEndTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
@@ -134,7 +169,37 @@ class LXEndToEndTest : public QObject {
         fixture.controller.connection().connect();
         QVERIFY(!fixture.controller.isConnected());
     }
+
+    void automaticFindsTheFamilyAndTheWrongTypeNamesIt_data() {
+        QTest::addColumn<int>("family");
+        for (int i = 0; i < int(std::size(kFamilies)); ++i) QTest::newRow(kFamilies[i].name) << i;
+    }
+
+    void automaticFindsTheFamilyAndTheWrongTypeNamesIt() {
+        QFETCH(int, family);
+        const Family& f = kFamilies[family];
+        sim::PseudoTerminal line;
+        const auto recorder = f.play(line);
+        test::ControllerFixture fixture({{"Simulated", line.slavePath()}}, 0.2);
+        fixture.chooseLoggerType(f.wrongType);
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.window.statusLine->text().contains(
+            QString("no %1 recorder answered on this port; a %2 answered")
+                .arg(f.wrongType, f.name)));
+        // Nothing answered as a type there yet: Automatic, the first type, comes with the port.
+        QCOMPARE(typeChosenWithThePort(fixture), QString("Automatic"));
+
+        QVERIFY(fixture.connectScripted());
+        QCOMPARE(fixture.window.statusLine->text(),
+                 QString("Connected to the %1 on Simulated.").arg(f.name));
+        QCOMPARE(fixture.controller.connection().nativeExtension(),
+                 LoggerFactory::shared().loggerClassWithName(f.name)->nativeExtension);
+        fixture.controller.connection().connect();  // disconnects
+        fixture.chooseLoggerType(f.wrongType);
+        QCOMPARE(typeChosenWithThePort(fixture), QString(f.name));
+        QCOMPARE(KelvoPrefs::loggerTypeForPort("Simulated"), QString(f.name));
+    }
 };
 
-KELVO_QTEST_MAIN(LXEndToEndTest)
-#include "LXEndToEndTest.moc"
+KELVO_QTEST_MAIN(RecorderEndToEndTest)
+#include "RecorderEndToEndTest.moc"
