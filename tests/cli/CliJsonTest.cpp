@@ -78,15 +78,6 @@ TEST(DeclarationJson, RefusesFieldsOfTheWrongKindOrOutOfRange) {
     }
 }
 
-TEST(FlightEntryJson, HasOnlyThePresentKeysWithDatesInUtc) {
-    FlightEntry entry;
-    entry.number = "2";
-    entry.date = *utcTime(2009, 10, 7, 9, 5, 0);
-    entry.duration = "04:15:30";
-    EXPECT_EQ(flightEntryJson(entry).dump(),
-              R"({"number":"2","date":"2009-10-07T09:05:00Z","duration":"04:15:30"})");
-}
-
 TEST(CliArguments, AcceptsEachCommandsOwnOptionsOnly) {
     const auto arguments = CliArguments::parse(
         {"download", "--type", "lx", "--port", "/dev/pts/3", "--flight", "2", "--native"});
