@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "LoggerAccess/FlightEntry.h"
-#include "base/UtcDate.h"
 #include "cli/CliArguments.h"
 #include "cli/CliJson.h"
 #include "geo/Declaration.h"

@@ -3,7 +3,6 @@
 #include <nlohmann/json.hpp>
 #include <chrono>
 #include <cstdlib>
-#include <map>
 #include <sstream>
 
 #include "LoggerAccess/LoggerData.h"

@@ -116,19 +116,6 @@ TEST_F(FlarmLink, ChecksumCoversHeaderAndPayloadButNotItself) {
     }
 }
 
-TEST_F(FlarmLink, ReceivesEscapedFrameAfterGarbage) {
-    Bytes bytes{'G', 'A', 'R', 0x00, 0xFF};
-    const Bytes frame = FlarmEmulator::frame(0xA0, 7, {0x73, 0x78, 0x41});
-    bytes.insert(bytes.end(), frame.begin(), frame.end());
-    terminal.write(bytes);
-    Message message;
-    ASSERT_TRUE(link.rcvMsg(message));
-    EXPECT_EQ(message.length, 11);
-    EXPECT_EQ(message.seq, 7);
-    EXPECT_EQ(message.type, 0xA0);
-    EXPECT_EQ(message.data, (Bytes{0x73, 0x78, 0x41}));
-}
-
 TEST_F(FlarmLink, RejectsDamagedFrames) {
     CapturingLogSink log;
     Message message;
@@ -161,24 +148,6 @@ TEST_F(FlarmLink, AnswerOtherThanAcknowledgeFailsRequestDespiteGoodChecksum) {
     EXPECT_FALSE(link.ping());
     device.get();
     EXPECT_TRUE(log.contains("Nack \r"));
-}
-
-TEST_F(FlarmLink, RecordInfoAndIgcDataSkipTheirLeadingBytes) {
-    const std::string record = "FLIGHT01.IGC|2008-07-15|10:05:00|02:30:15";
-    const std::string payloadText = "\x38\x33" + record;  // request sequence, then text
-    const Bytes payload(payloadText.begin(), payloadText.end());
-    auto device = answerWith(FlarmEmulator::frame(0xA0, 1, payload));
-    std::string text;
-    ASSERT_TRUE(link.getRecordInfo(text));
-    device.get();
-    EXPECT_EQ(text, record);
-
-    device = answerWith(FlarmEmulator::frame(0xA0, 2, {0x39, 0x33, 42, 'A', 'X', 0x1A}));
-    int progress = 0;
-    ASSERT_TRUE(link.getIGCData(text, progress));
-    device.get();
-    EXPECT_EQ(text, "AX\x1A");
-    EXPECT_EQ(progress, 42);
 }
 
 // A query examines at most ten lines and takes the first that holds its tag anywhere.

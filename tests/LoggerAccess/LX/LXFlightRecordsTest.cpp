@@ -5,7 +5,6 @@
 #include "LoggerAccess/LX/CRC8.h"
 #include "LoggerAccess/LX/LXFaiData.h"
 #include "LoggerAccess/LX/LXFlight.h"
-#include "LoggerAccess/LoggerData.h"
 #include "base/Log.h"
 #include "base/UtcDate.h"
 

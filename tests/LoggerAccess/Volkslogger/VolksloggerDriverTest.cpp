@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
 
-#include <cmath>
-#include <cstring>
 
 #include "../TempFolder.h"
 #include "base/Delay.h"
@@ -224,22 +222,6 @@ TEST(VolksloggerDeclaration, StoresStartFinishAndAtMostEightTurnpoints) {
     EXPECT_EQ(record.nturnpoints, 0);
     EXPECT_STREQ(record.startpoint.name, "");
     EXPECT_STREQ(record.finishpoint.name, "");
-}
-
-TEST(VolksloggerDeclaration, RouteSlotsAndNamesAreWrittenToSize) {
-    auto route = std::make_shared<Route>();
-    route->setValue("R", {Waypoint::fromDegrees("Hochkoenig", 47, 8, 0),
-                          Waypoint::fromDegrees("Alp", 47, 9, 0)});
-    VLAPI_DATA::ROUTE record;
-    VolksloggerInternals::writeRoute(*route, &record);
-    EXPECT_STREQ(record.name, "R             ");
-    EXPECT_STREQ(record.wpt[0].name, "Hochko");
-    EXPECT_STREQ(record.wpt[1].name, "Alp   ");
-    for (int k = 2; k < 10; ++k) {
-        EXPECT_EQ(static_cast<unsigned char>(record.wpt[k].name[0]), 0xFF);
-        EXPECT_EQ(record.wpt[k].typ, 0xFF);
-        EXPECT_TRUE(std::isnan(record.wpt[k].lat));
-    }
 }
 
 }  // namespace
