@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
@@ -41,3 +42,8 @@ class TempFolder {
   private:
     std::filesystem::path m_path;
 };
+
+inline std::string readText(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}

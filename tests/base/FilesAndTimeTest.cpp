@@ -2,8 +2,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "../LoggerAccess/TempFolder.h"
 #include "base/AtomicFile.h"
@@ -15,13 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(AtomicFile, ReplacesTheTargetOnlyOnCommitAndFailsInAMissingFolder) {
     const TempFolder folder;
     const fs::path& root = folder.path();
@@ -31,15 +22,15 @@ TEST(AtomicFile, ReplacesTheTargetOnlyOnCommitAndFailsInAMissingFolder) {
     {
         AtomicFile file(target);
         file.stream() << "half";
-        EXPECT_EQ(readAll(target), "old");
+        EXPECT_EQ(readText(target), "old");
     }  // dropped without commit
-    EXPECT_EQ(readAll(target), "old");
+    EXPECT_EQ(readText(target), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator{}), 1);
 
     AtomicFile file(target);
     file.stream() << "new";
     EXPECT_TRUE(file.commit());
-    EXPECT_EQ(readAll(target), "new");
+    EXPECT_EQ(readText(target), "new");
 }
 
 TEST(UtcDate, BuildsAndSplitsCalendarTimes) {

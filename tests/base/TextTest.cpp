@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <clocale>
-
-#include "base/Log.h"
 #include "base/Text.h"
 #include "base/Windows1252.h"
 
@@ -45,14 +42,6 @@ TEST(Windows1252, ConvertsBothWays) {
     std::string all;
     for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
     EXPECT_EQ(utf8ToWindows1252(windows1252ToUtf8(all)), all);
-}
-
-TEST(Log, CapturingSinkSeesEveryLine) {
-    CapturingLogSink sink;
-    logLine("Calling abstract method 'connect' in Logger class.");
-    logf("Read %d bytes", 12);
-    EXPECT_TRUE(sink.contains("abstract method 'connect'"));
-    EXPECT_EQ(sink.lines().back(), "Read 12 bytes");
 }
 
 }  // namespace

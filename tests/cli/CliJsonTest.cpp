@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "LoggerAccess/FlightEntry.h"
-#include "base/UtcDate.h"
 #include "cli/CliArguments.h"
 #include "cli/CliJson.h"
 #include "geo/Declaration.h"
@@ -76,15 +74,6 @@ TEST(DeclarationJson, RefusesFieldsOfTheWrongKindOrOutOfRange) {
         Declaration declaration = sampleDeclaration();
         EXPECT_THROW(applyDeclarationJson(document, declaration), OperationFailure) << document;
     }
-}
-
-TEST(FlightEntryJson, HasOnlyThePresentKeysWithDatesInUtc) {
-    FlightEntry entry;
-    entry.number = "2";
-    entry.date = *utcTime(2009, 10, 7, 9, 5, 0);
-    entry.duration = "04:15:30";
-    EXPECT_EQ(flightEntryJson(entry).dump(),
-              R"({"number":"2","date":"2009-10-07T09:05:00Z","duration":"04:15:30"})");
 }
 
 TEST(CliArguments, AcceptsEachCommandsOwnOptionsOnly) {

@@ -98,20 +98,6 @@ TEST(LogbookCommand, ListsTheFolderNewestFirstAgainFromItsIndex) {
     EXPECT_EQ(environment.cli({"logbook", "missing"}).status, 1);
 }
 
-TEST(ConvertCommand, TurnsNativeLXFlightsIntoIgcFiles) {
-    ToolEnvironment environment;
-    const Bytes native = sim::demoLXNativeFlight(demoFlight()).bytes();
-    writeFile(environment.file("flight.LXN"), std::string(native.begin(), native.end()));
-
-    const CliRun run = environment.cli({"convert", "flight.LXN", "flight.igc"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "flight.igc\n");
-    EXPECT_EQ(run.err, "") << "the converted file would not pass the IGC check";
-    const std::string igc = readFile(environment.file("flight.igc"));
-    EXPECT_TRUE(igc.starts_with("ALXNAVNANOFLIGHT:1\r\nHFDTE140526\r\n")) << igc.substr(0, 80);
-    EXPECT_EQ(bRecords(igc), bRecords(sim::demoIgcFile(demoFlight(), {})));
-}
-
 TEST(CheckCommand, SaysOkOrNamesEachProblemPerFile) {
     ToolEnvironment environment;
     const std::string igc = sim::demoIgcFile(demoFlight(), {});
@@ -241,27 +227,6 @@ TEST(ConvertCommand, CarriesWaypointsBetweenEveryPairOfFormats) {
             }
         }
     }
-}
-
-TEST(CliExitStatus, TellsUsageErrorsFromFailedOperations) {
-    ToolEnvironment environment;
-    for (const std::vector<std::string>& usage : std::vector<std::vector<std::string>>{
-             {},
-             {"erase"},
-             {"info", "--type", "volkslogger"},
-             {"convert", "a.cup", "b.xyz"},
-             {"info", "--type", "garmin", "--port", "/dev/null"}}) {
-        const CliRun run = environment.cli(usage);
-        EXPECT_EQ(run.status, 2) << run.err;
-    }
-    for (const std::vector<std::string>& failing : std::vector<std::vector<std::string>>{
-             {"igc", "missing.igc"}, {"convert", "missing.LXN", "out.igc"}}) {
-        const CliRun run = environment.cli(failing);
-        EXPECT_EQ(run.status, 1);
-        EXPECT_TRUE(run.out.empty());
-        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-    }
-    EXPECT_EQ(environment.cli({"--help"}).status, 0);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <nlohmann/json.hpp>
 #include <chrono>
 #include <cstdlib>
-#include <map>
 #include <sstream>
 
 #include "LoggerAccess/LoggerData.h"
@@ -283,45 +282,6 @@ TEST_P(RecorderCommands, UploadNamesTheFieldTheRecorderDidNotKeep) {
     EXPECT_EQ(lineCount(upload.err), 1u) << upload.err;
     EXPECT_NE(upload.err.find("Pilot 1 meant"), std::string::npos) << upload.err;
     EXPECT_EQ(upload.err.find("Glider"), std::string::npos) << upload.err;
-}
-
-TEST_P(RecorderCommands, FailedDownloadLeavesNoFile) {
-    startSimulator({"--fault", "crc"});
-    writeFile(m_environment.file("earlier.igc"), "an earlier flight");
-    const CliRun run = cli("download", {"--flight", "0", "--output", "earlier.igc"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(lineCount(run.err), 1u) << run.err;
-    EXPECT_EQ(readFile(m_environment.file("earlier.igc")), "an earlier flight");
-    for (const auto& file : std::filesystem::directory_iterator(m_environment.folder())) {
-        EXPECT_FALSE(file.path().filename().string().starts_with(".")) << file.path();
-    }
-}
-
-// The reads each simulator fault breaks: they must fail with their reason, never answer an
-// empty success, and leave an earlier database file as it was.
-TEST_P(RecorderCommands, ReadsOnABrokenLineFailWithTheirReason) {
-    const std::map<std::string, std::vector<std::pair<std::string, std::vector<std::string>>>>
-        broken{
-            {"lx", {{"drop", {"database"}}}},
-            {"volkslogger",
-             {{"crc", {"info", "flights", "declaration", "database"}},
-              {"drop", {"flights"}}}},
-            {"flarm", {{"crc", {"flights"}}, {"drop", {"flights"}}}},
-        };
-    const auto earlier = m_environment.file("db.cup");
-    writeFile(earlier, "a good database\n");
-    for (const auto& [fault, commands] : broken.at(GetParam().alias)) {
-        startSimulator({"--fault", fault});
-        for (const std::string& command : commands) {
-            const CliRun run = command == "database" ? cli(command, {"--output", earlier.string()})
-                                                     : cli(command, {"--json"});
-            EXPECT_EQ(run.status, 1) << fault << ' ' << command << ": " << run.out;
-            EXPECT_EQ(lineCount(run.err), 1u) << run.err;
-            EXPECT_TRUE(run.out.empty()) << run.out;
-        }
-        m_simulator.reset();
-    }
-    EXPECT_EQ(readFile(earlier), "a good database\n");
 }
 
 TEST_P(RecorderCommands, SilentRecorderFailsWithOneLine) {

@@ -24,15 +24,6 @@ Waypoint wesel() {
     return waypoint;
 }
 
-TEST(DBTFile, WritesAndReadsTheWeselLine) {
-    EXPECT_EQ(DBTFile::createLine(wesel()), "1,WESEL,5207500,715000,X3");
-    const auto back = DBTFile::makeWaypoint("1,WESEL,5207500,715000,X3");
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->name(), "WESEL");
-    EXPECT_TRUE(back->isEqualTo(wesel()));
-    EXPECT_EQ(back->type(), 5);
-}
-
 TEST(DBTFile, PacksSouthAndWestWithTheirSignAndRoundsToThousandthsOfAMinute) {
     Waypoint south;
     south.setValueFromDegrees("S", -5.0, -(12.0 + 34.5676 / 60.0), 0.0);

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "base/Beep.h"
-#include "geo/Route.h"
+#include "geo/Task.h"
+#include "geo/Waypoint.h"
 
 namespace kelvo {
 namespace {
@@ -60,23 +60,6 @@ TEST(Declaration, ClearKeepsTaskAndFlagAndTextsAreTrimmed) {
     EXPECT_EQ(declaration.homePoint(), nullptr);
     EXPECT_EQ(declaration.task(), task);
     EXPECT_EQ(declaration.lxFlag(), 0x5A);
-}
-
-TEST(Declaration, UsesARouteThroughItsTask) {
-    int beeps = 0;
-    setBeepHandler([&beeps] { ++beeps; });
-    Declaration declaration;
-    Route route;
-    route.addWaypoint(Waypoint::fromDegrees("A", 47, 8, 0));
-    EXPECT_FALSE(declaration.useRoute(route));
-    EXPECT_EQ(beeps, 1);
-    EXPECT_EQ(declaration.task(), nullptr);
-
-    route.addWaypoint(Waypoint::fromDegrees("B", 47, 9, 0));
-    EXPECT_TRUE(declaration.useRoute(route));
-    ASSERT_NE(declaration.task(), nullptr);
-    EXPECT_EQ(declaration.task()->numOfTurnpoints(), 2u);
-    setBeepHandler({});
 }
 
 }  // namespace

@@ -15,22 +15,6 @@ sys_seconds july15th2008() {
     return *utcTime(2008, 7, 15);
 }
 
-TEST(TracePosition, ReadsTimePositionAndGnssAltitudeOfABRecord) {
-    // Any time of the flight date stands for its day; extensions after column 35 are ignored.
-    const auto fix = TracePosition::fromIgcBRecord(std::string(kExampleFix) + "035091012",
-                                                   july15th2008() + hours{7});
-    ASSERT_TRUE(fix);
-    EXPECT_EQ(isoUtc(fix->timeStamp()), "2008-07-15T11:01:35Z");
-    EXPECT_NEAR(fix->position().latitudeDegrees(), 52 + 6.343 / 60, 1e-9);
-    EXPECT_NEAR(fix->position().longitudeDegrees(), -6.198 / 60, 1e-9);
-    EXPECT_DOUBLE_EQ(fix->position().elevation(), 558);
-
-    std::string twoDimensional(kExampleFix);
-    twoDimensional[24] = 'V';
-    EXPECT_DOUBLE_EQ(
-        TracePosition::fromIgcBRecord(twoDimensional, july15th2008())->position().elevation(), 0);
-}
-
 TEST(TracePosition, RefusesOtherRecordsAndLinesShorterThanTheFixedColumns) {
     EXPECT_FALSE(
         TracePosition::fromIgcBRecord("C1101355206343N00006198WA0058700558", july15th2008()));

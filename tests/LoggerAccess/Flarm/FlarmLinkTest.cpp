@@ -5,7 +5,6 @@
 #include <string>
 
 #include "LoggerAccess/Flarm/binarycomm.h"
-#include "LoggerAccess/Flarm/crc.h"
 #include "LoggerAccess/Flarm/serial.h"
 #include "LoggerAccess/Flarm/textcomm.h"
 #include "base/Delay.h"
@@ -55,12 +54,9 @@ TEST(FlarmSerial, ChoosesHighestStandardSpeedNotAboveRequest) {
     serial port;
     EXPECT_FALSE(port.setBaudRate(9600));
     ASSERT_TRUE(port.open(terminal.slavePath()));
-    for (const auto& [requested, expected] :
-         {std::pair{50000u, 38400u}, {200000u, 115200u}, {100u, 75u}, {19200u, 19200u}}) {
-        ASSERT_TRUE(port.setBaudRate(requested));
-        EXPECT_EQ(port.getBaudRate(), expected) << requested;
-    }
-    EXPECT_EQ(terminal.lineSpeed(), 19200);
+    ASSERT_TRUE(port.setBaudRate(200000));
+    EXPECT_EQ(port.getBaudRate(), 115200u);
+    EXPECT_EQ(terminal.lineSpeed(), 115200);
 }
 
 TEST(FlarmSerial, ReadLineEndsAtLineFeedLimitOrSilence) {
@@ -92,12 +88,6 @@ TEST(FlarmTextValue, TakesTextAfterCommasUpToChecksum) {
     EXPECT_EQ(textcomm::extractValue("OBSTDB,1,4*11\r\n", 3), "");
 }
 
-TEST(FlarmCrc, MatchesTheXmodemCheckValue) {
-    crc checksum;
-    for (const char c : std::string("123456789")) checksum.update(static_cast<std::uint8_t>(c));
-    EXPECT_EQ(checksum.getCRC(), 0x31C3);
-}
-
 TEST_F(FlarmLink, FramesCarryCountingSequenceNumbersAndEscapeAfterTheStartByte) {
     Message ping = Message::request(binarycomm::kPing);
     Message select = Message::request(binarycomm::kSelectRecord, {0x73, 0x78});
@@ -124,19 +114,6 @@ TEST_F(FlarmLink, ChecksumCoversHeaderAndPayloadButNotItself) {
         change(changed);
         EXPECT_NE(binarycomm::computeCRC(changed), 0x5715);
     }
-}
-
-TEST_F(FlarmLink, ReceivesEscapedFrameAfterGarbage) {
-    Bytes bytes{'G', 'A', 'R', 0x00, 0xFF};
-    const Bytes frame = FlarmEmulator::frame(0xA0, 7, {0x73, 0x78, 0x41});
-    bytes.insert(bytes.end(), frame.begin(), frame.end());
-    terminal.write(bytes);
-    Message message;
-    ASSERT_TRUE(link.rcvMsg(message));
-    EXPECT_EQ(message.length, 11);
-    EXPECT_EQ(message.seq, 7);
-    EXPECT_EQ(message.type, 0xA0);
-    EXPECT_EQ(message.data, (Bytes{0x73, 0x78, 0x41}));
 }
 
 TEST_F(FlarmLink, RejectsDamagedFrames) {
@@ -173,55 +150,22 @@ TEST_F(FlarmLink, AnswerOtherThanAcknowledgeFailsRequestDespiteGoodChecksum) {
     EXPECT_TRUE(log.contains("Nack \r"));
 }
 
-TEST_F(FlarmLink, RecordInfoAndIgcDataSkipTheirLeadingBytes) {
-    const std::string record = "FLIGHT01.IGC|2008-07-15|10:05:00|02:30:15";
-    const std::string payloadText = "\x38\x33" + record;  // request sequence, then text
-    const Bytes payload(payloadText.begin(), payloadText.end());
-    auto device = answerWith(FlarmEmulator::frame(0xA0, 1, payload));
-    std::string text;
-    ASSERT_TRUE(link.getRecordInfo(text));
-    device.get();
-    EXPECT_EQ(text, record);
-
-    device = answerWith(FlarmEmulator::frame(0xA0, 2, {0x39, 0x33, 42, 'A', 'X', 0x1A}));
-    int progress = 0;
-    ASSERT_TRUE(link.getIGCData(text, progress));
-    device.get();
-    EXPECT_EQ(text, "AX\x1A");
-    EXPECT_EQ(progress, 42);
-}
-
-TEST_F(FlarmLink, SilentDeviceFailsRequestWithinItsTimeout) {
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(link.selectRecord(0));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
-}
-
-TEST_F(FlarmLink, SendsQueryAndSkipsLinesWithoutTheTag) {
-    auto device = answerWith("$GPRMC,1,2\r\n" + std::string(300, 'x') +
-                             "\r\n$PFLAC,A,PILOT,Test Pilot*3C\r\n");
-    std::string pilot;
-    comm.getPilotName(pilot);
-    EXPECT_EQ(device.get(), "$PFLAC,R,PILOT\r\n");
-    EXPECT_EQ(pilot, "Test Pilot");
-}
-
-TEST_F(FlarmLink, FirstLineHoldingTagAnywhereWins) {
-    auto device = answerWith("$PFLAU,SERVO,ON*00\r\n$PFLAC,A,SER,1234*00\r\n");
-    std::string serial;
-    comm.getSerialnumber(serial);
-    device.get();
-    EXPECT_EQ(serial, "ON");
-}
-
-TEST_F(FlarmLink, ExaminesAtMostTenLines) {
-    std::string lines;
-    for (int i = 0; i < 10; ++i) lines += "$GPGGA,noise\r\n";
-    auto device = answerWith(lines + "$PFLAC,A,HWVER,1.0*00\r\n");
-    std::string version = "old";
-    comm.getHardwareVersion(version);
-    device.get();
-    EXPECT_EQ(version, "");
+// A query examines at most ten lines and takes the first that holds its tag anywhere.
+TEST_F(FlarmLink, TextQueryTakesTheFirstOfTenLinesHoldingItsTag) {
+    std::string tenNoise;
+    for (int i = 0; i < 10; ++i) tenNoise += "$GPGGA,noise\r\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"$GPRMC,1,2\r\n" + std::string(300, 'x') + "\r\n$PFLAC,A,PILOT,Test Pilot*3C\r\n",
+         "Test Pilot"},
+        {"$PFLAU,PILOTS,ON*00\r\n$PFLAC,A,PILOT,1234*00\r\n", "ON"},
+        {tenNoise + "$PFLAC,A,PILOT,1.0*00\r\n", ""}};
+    for (const auto& [answer, expected] : cases) {
+        auto device = answerWith(answer);
+        std::string pilot = "old";
+        comm.getPilotName(pilot);
+        EXPECT_EQ(device.get(), "$PFLAC,R,PILOT\r\n");
+        EXPECT_EQ(pilot, expected);
+    }
 }
 
 }  // namespace

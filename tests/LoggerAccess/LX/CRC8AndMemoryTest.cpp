@@ -9,13 +9,6 @@ namespace {
 
 const Bytes kAbc = {'a', 'b', 'c'};
 
-TEST(CRC8, MatchesKnownValuesAndChecksToZeroOverItsOwnByte) {
-    EXPECT_EQ(CRC8::calc_crc(kAbc, 0xFF), 0x97);
-    EXPECT_EQ(CRC8::calc_crc(Bytes{}, 0xFF), 0xFF);
-    EXPECT_TRUE(CRC8::check_crc(Bytes{'a', 'b', 'c', 0x97}, 0xFF));
-    EXPECT_FALSE(CRC8::check_crc(Bytes{'a', 'b', 'c', 0x98}, 0xFF));
-}
-
 TEST(CRC8, RunningRegisterAgreesWithRangeAndRangeLeavesRegisterAlone) {
     CRC8 crc;
     for (const auto byte : kAbc) EXPECT_EQ(crc.calc_crc(byte), byte);
@@ -44,15 +37,6 @@ TEST(LXMemory, StoresPositionsBigEndianAndSwapsThemInPlace) {
     memory.swap();
     EXPECT_EQ(memory.getData(), (std::array<std::uint8_t, 6>{0x34, 0x12, 9, 0x02, 0x01, 10}));
     EXPECT_EQ(LXMemory(Bytes{0x00, 0x64, 8, 0x4E, 0x20, 8}).endPos(), 20000);
-}
-
-TEST(LXMemory, DefaultMemoryInfoLogsItsFields) {
-    CapturingLogSink log;
-    LXMemory::makeDefaultMemoryInfo().log();
-    EXPECT_EQ(log.lines(),
-              (std::vector<std::string>{"Memory info contains the following data",
-                                        "startpos = 0 (0x0)", "startpage = 8 (0x8)",
-                                        "endpos = 32768 (0x8000)", "endpage = 15 (0xF)"}));
 }
 
 }  // namespace

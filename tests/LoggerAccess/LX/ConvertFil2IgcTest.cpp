@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
+#include "../TempFolder.h"
 #include "LoggerAccess/LX/LXTrackFile.h"
 #include "LoggerAccess/LX/convert_fil2igc.h"
 #include "sim/LX/LXNativeFlightEncoder.h"
@@ -226,16 +226,13 @@ TEST(ConvertFil2Igc, TellsCompleteFlightsFromCutOrForeignData) {
 }
 
 TEST(LXTrackFile, WritesIgcFileAndRefusesEmptyText) {
-    const auto folder = std::filesystem::temp_directory_path() / "kelvo-lx-trackfile-test";
-    std::filesystem::create_directories(folder);
+    const TempFolder folder;
     LXNativeFlightEncoder flight;
     flight.text("HFXYZ").end();
-    EXPECT_TRUE(LXTrackFile::convertNativeData(flight.bytes(), folder / "a.IGC"));
-    std::ifstream written(folder / "a.IGC", std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "HFXYZ\r\n");
-    EXPECT_FALSE(LXTrackFile::convertNativeData(Bytes{0x40}, folder / "b.IGC"));
-    EXPECT_FALSE(std::filesystem::exists(folder / "b.IGC"));
-    std::filesystem::remove_all(folder);
+    EXPECT_TRUE(LXTrackFile::convertNativeData(flight.bytes(), folder.path() / "a.IGC"));
+    EXPECT_EQ(readText(folder.path() / "a.IGC"), "HFXYZ\r\n");
+    EXPECT_FALSE(LXTrackFile::convertNativeData(Bytes{0x40}, folder.path() / "b.IGC"));
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "b.IGC"));
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include "LoggerAccess/LX/CRC8.h"
 #include "LoggerAccess/LX/LXFaiData.h"
 #include "LoggerAccess/LX/LXFlight.h"
-#include "LoggerAccess/LoggerData.h"
 #include "base/Log.h"
 #include "base/UtcDate.h"
 
@@ -50,19 +49,6 @@ TEST(LXFaiData, PicksLoggerCharAndExtensionByMaker) {
     const LXFaiData noMaker(directoryRecord(""));
     EXPECT_FALSE(noMaker.manufacturer());
     EXPECT_EQ(noMaker.fileNameWithExtension(), "9A7F0013.FIL");
-}
-
-// A date text ending in '/' named the file "/9A7L0013.LXN", at the root of the file system.
-TEST(LXFaiData, DirectoryNameOfABrokenDateStaysInTheChosenFolder) {
-    Bytes record = directoryRecord();
-    std::memcpy(&record[9], "07.10.0/", 8);
-    record[95] = CRC8::calc_crc(ByteSpan(record).first(95), 0xFF);
-    FlightEntry entry;
-    entry.filename = LXFaiData(record).fileNameWithExtension();
-    ASSERT_TRUE(entry.filename->starts_with("/"));
-    LoggerData data;
-    data.addFlightToDirectory(entry);
-    EXPECT_EQ(data.flightDirectory()[0].filename, entry.filename->substr(1));
 }
 
 TEST(LXFaiData, MemoryRangeAndSerialCode) {

@@ -75,21 +75,6 @@ TEST(LXSerial, TerminationSignalRestoresPortAttributesAndExits) {
     EXPECT_EQ(attributes.c_cc[VMIN], 1);  // the fixture's raw mode, not the link's 0
 }
 
-TEST(LXSerial, ClosingGivesTheProcessItsSignalHandlersBack) {
-    struct sigaction before {
-    }, during{}, after{};
-    ::sigaction(SIGTERM, nullptr, &before);
-    sim::PseudoTerminal line;
-    LXSerial port;
-    port.setDescriptor(line.slavePath());
-    ASSERT_TRUE(port.connect());
-    ::sigaction(SIGTERM, nullptr, &during);
-    EXPECT_NE(during.sa_handler, before.sa_handler);
-    port.closePort();
-    ::sigaction(SIGTERM, nullptr, &after);
-    EXPECT_EQ(after.sa_handler, before.sa_handler);
-}
-
 TEST(LXLink, SpeedSearchFindsRecorderAtEachSpeed) {
     ScopedDelayScale scale(kFast);
     for (const int speed : {57600, 38400, 19200, 9600, 4800}) {
@@ -114,17 +99,6 @@ TEST(LXLink, TriesTheSpeedThatLastWorkedFirst) {
     ASSERT_NE(first, lines.end());
     EXPECT_EQ(*first, "Set port speed to 4800.");
     EXPECT_EQ(link.recorder.synCount(), 3u);  // one handshake, at the right speed
-}
-
-TEST(LXLink, SilentRecorderFailsAfterTheSearchTime) {
-    ScopedDelayScale scale(kFast);
-    CapturingLogSink log;
-    Link link;
-    link.recorder.setSilent(true);
-    EXPECT_FALSE(link.connect());
-    EXPECT_FALSE(link.logger.stillConnected());
-    EXPECT_TRUE(log.contains("No response from recorder within 10 seconds."));
-    EXPECT_TRUE(log.contains("Not connected."));
 }
 
 TEST(LXLink, MemoryInfoWithAndWithoutAnswer) {
@@ -172,44 +146,6 @@ TEST(LXLink, RangeIsSelectedLowByteFirstAndReadInAnnouncedBlocks) {
     EXPECT_EQ(blockCommands, (std::vector<std::uint8_t>{0xE6, 0xE7, 0xE8}));
 }
 
-TEST(LXLink, BlockWithWrongCrcArrivesButIsNotIntact) {
-    ScopedDelayScale scale(kFast);
-    CapturingLogSink log;
-    Link link;
-    sim::LXEmulatedFlight flight;
-    flight.native = Bytes(300, 0x55);
-    flight.securityBlock.fill(0x11);
-    const auto start = static_cast<std::int32_t>(link.recorder.addFlight(flight));
-    link.recorder.corruptCrcOf(0xE6);
-    ASSERT_TRUE(link.connect());
-    link.logger.pauseKeepAliveTimer();
-    bool intact = true;
-    const auto data = link.logger.getFlightBlock(start, start + 300, &intact);
-    ASSERT_TRUE(data);
-    EXPECT_EQ(data->size(), 300u);
-    EXPECT_FALSE(intact);
-    EXPECT_TRUE(log.contains("ReadBlockWithSize (300): CRC mismatch"));
-    const auto security = link.logger.getDecryptBlock();
-    ASSERT_TRUE(security);
-    EXPECT_EQ(*security, Bytes(256, 0x11));
-    EXPECT_TRUE(log.contains("ReadBlockWithSize (256): CRC OK."));
-}
-
-TEST(LXLink, RangeThatCannotBeSelectedGivesNothing) {
-    ScopedDelayScale scale(kFast);
-    CapturingLogSink log;
-    Link link;
-    ASSERT_TRUE(link.connect());
-    link.logger.pauseKeepAliveTimer();
-    link.recorder.setSilent(true);
-    bool intact = true;
-    EXPECT_FALSE(link.logger.getFlightBlock(8 * 32768, 8 * 32768 + 10, &intact));
-    EXPECT_FALSE(intact);
-    EXPECT_TRUE(
-        log.contains("Leaving getFlightBlock ... returning nil cos selectBlock Failed thrice."));
-    EXPECT_FALSE(link.logger.getDecryptBlock());
-}
-
 TEST(LXLink, SilentPingRetriesFiveTimes) {
     ScopedDelayScale scale(kFast);
     CapturingLogSink log;
@@ -244,19 +180,6 @@ TEST(LXLink, OperationWaitsForPingAlreadyOnTheLine) {
     link.logger.getMemoryInfo();
     EXPECT_EQ(link.recorder.protocolErrors(), 0u);
     EXPECT_EQ(link.logger.loggerMemory().startPage(), 8);
-}
-
-TEST(LXLink, PingsBetweenOperationsNeverInterleave) {
-    ScopedDelayScale scale(0.005);  // a keep-alive ping every 5 ms
-    Link link;
-    link.recorder.setClassName("Club");
-    ASSERT_TRUE(link.connect());
-    for (int round = 0; round < 10; ++round) {
-        link.logger.readDeclaration(false);
-        std::this_thread::sleep_for(10ms);
-    }
-    EXPECT_GT(link.recorder.synCount(), 30u);
-    EXPECT_EQ(link.recorder.protocolErrors(), 0u);
 }
 
 }  // namespace

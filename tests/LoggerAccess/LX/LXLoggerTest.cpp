@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "LoggerAccess/LX/LXFaiData.h"
 #include "../TempFolder.h"
 #include "LoggerAccess/LX/LXLoggerInternals.h"
@@ -22,11 +20,6 @@ namespace {
 
 constexpr std::uint32_t kRingStart = 8 * 32768;
 constexpr std::uint32_t kRingEnd = 16 * 32768;
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 std::string text(const Bytes& bytes) {
     return std::string(bytes.begin(), bytes.end());
@@ -130,23 +123,6 @@ TEST_F(LXLoggerTest, DirectoryListsFlightsAndSkipsRecordWithBadCrc) {
     EXPECT_TRUE(log.contains("CRC calculation failed on LX FAI Data."));
 }
 
-TEST_F(LXLoggerTest, EmptyDirectoryHasNoEntries) {
-    connectAndReadDirectory();
-    EXPECT_TRUE(logger.flightDirectory().empty());
-}
-
-TEST_F(LXLoggerTest, DirectoryReadEndsWhenRecorderFallsSilent) {
-    CapturingLogSink log;
-    recorder.addFlight(storedFlight(encodedFlight(5), 1));
-    recorder.addFlight(storedFlight(encodedFlight(5), 2));
-    ASSERT_TRUE(logger.connect(line.slavePath()));
-    logger.pauseKeepAliveTimer();
-    recorder.dropLineAfter(3 + 7 + 96);  // three ACKs, memory information, the first record
-    logger.readDirectory(false);
-    EXPECT_EQ(logger.flightDirectory().size(), 1u);
-    EXPECT_TRUE(log.contains("No directory record after 3 reads; the directory ends here."));
-}
-
 TEST_F(LXLoggerTest, OperationsThatGiveUpEarlyKeepThePingsGoing) {
     ASSERT_TRUE(logger.connect(line.slavePath()));
     EXPECT_FALSE(logger.readFile(folder / "none.LXN", 0, false, false, nullptr));
@@ -159,19 +135,7 @@ TEST_F(LXLoggerTest, OperationsThatGiveUpEarlyKeepThePingsGoing) {
     EXPECT_TRUE(logger.timerRunning());
 }
 
-TEST_F(LXLoggerTest, DownloadsNativeFlightWithSecurityBlock) {
-    const auto encoder = encodedFlight(20);
-    recorder.addFlight(storedFlight(encoder));
-    connectAndReadDirectory();
-    ASSERT_EQ(logger.flightDirectory().size(), 1u);
-    const auto path = folder / "9A7L0013.LXN";
-    EXPECT_TRUE(logger.readFile(path, 0, true, false, &logger.flightDirectory()[0]));
-    EXPECT_TRUE(readFile(path) == text(encoder.secureBytes()));
-    ASSERT_TRUE(logger.loggerData().flightWithKey(0));
-    EXPECT_TRUE(*logger.loggerData().flightWithKey(0) == encoder.secureBytes());
-}
-
-TEST_F(LXLoggerTest, DownloadsIgcConversionOfExactlyTheFlightBytes) {
+TEST_F(LXLoggerTest, DownloadsIgcConversionOfExactlyTheSecuredFlightBytes) {
     const auto encoder = encodedFlight(20);
     recorder.addFlight(storedFlight(encoder));
     connectAndReadDirectory();
@@ -181,9 +145,11 @@ TEST_F(LXLoggerTest, DownloadsIgcConversionOfExactlyTheFlightBytes) {
         logger.readFile(folder / "flight.LXN", 0, true, true, &logger.flightDirectory()[0]));
     LXTrackFile expected(encoder.secureBytes());
     expected.translateToIGC();
-    EXPECT_TRUE(readFile(folder / "flight.IGC") == expected.igcData());
+    EXPECT_TRUE(readText(folder / "flight.IGC") == expected.igcData());
     EXPECT_FALSE(std::filesystem::exists(folder / "flight.LXN"));
     EXPECT_NE(expected.igcData().find("G0ABABAB"), std::string::npos);
+    ASSERT_TRUE(logger.loggerData().flightWithKey(0));
+    EXPECT_TRUE(*logger.loggerData().flightWithKey(0) == encoder.secureBytes());
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back().bytes, encoder.bytes().size());
     EXPECT_DOUBLE_EQ(progress.back().fraction.value_or(0), 1.0);
@@ -198,13 +164,13 @@ TEST_F(LXLoggerTest, LongFlightIsReadInPiecesAndWrappedFlightInOneRequest) {
     ASSERT_EQ(logger.flightDirectory().size(), 2u);
 
     EXPECT_TRUE(logger.readFile(folder / "a.LXN", 0, false, false, &logger.flightDirectory()[0]));
-    EXPECT_TRUE(readFile(folder / "a.LXN") == text(wrapped.bytes()));
+    EXPECT_TRUE(readText(folder / "a.LXN") == text(wrapped.bytes()));
     ASSERT_EQ(recorder.selections().size(), 1u);
     EXPECT_EQ(recorder.selections()[0].start, kRingEnd - 1000);
     EXPECT_EQ(recorder.selections()[0].end, longStart);
 
     EXPECT_TRUE(logger.readFile(folder / "b.LXN", 1, false, false, &logger.flightDirectory()[1]));
-    EXPECT_TRUE(readFile(folder / "b.LXN") == text(longFlight.bytes()));
+    EXPECT_TRUE(readText(folder / "b.LXN") == text(longFlight.bytes()));
     const auto pieces = recorder.selections();
     ASSERT_EQ(pieces.size(), 3u);
     EXPECT_EQ(pieces[1].start, longStart);
@@ -275,27 +241,6 @@ TEST_F(LXLoggerTest, DeclarationWithNamedClassRoundTripsThroughClassBlock) {
     expectDeclarationRoundTrip(1, 7, "Club    ");
 }
 
-TEST_F(LXLoggerTest, UnreadableDeclarationLeavesItAsItWas) {
-    const Declaration kept = declarationWithTask(2);
-    *logger.declaration() = kept;
-    ASSERT_TRUE(logger.connect(line.slavePath()));
-    recorder.setSilent(true);
-    logger.readDeclaration(false);
-    expectSameDeclaration(*logger.declaration(), kept);
-}
-
-TEST_F(LXLoggerTest, DeclarationWriteGivesUpAfterFifteenSynchronisations) {
-    CapturingLogSink log;
-    ASSERT_TRUE(logger.connect(line.slavePath()));
-    recorder.setSilent(true);
-    log.clear();
-    EXPECT_FALSE(logger.writeDeclaration());
-    EXPECT_TRUE(log.contains("StartSyn failed for write declaration!!!"));
-    std::size_t attempts = 0;
-    for (const auto& entry : log.lines()) attempts += entry == "startSyn: Got no ACK";
-    EXPECT_EQ(attempts, 16u);  // fifteen attempts and the closing synchronisation
-}
-
 TEST_F(LXLoggerTest, DatabaseWriteThenReadBackAppendsMissingRoutePoints) {
     auto& waypoints = logger.waypoints();
     waypoints = {waypoint("ALPHA", 47, 8), waypoint("BRAVO", 47.1, 8.1),
@@ -345,16 +290,6 @@ TEST_F(LXLoggerTest, DatabaseRecordsLandAtTheirOffsets) {
     EXPECT_EQ(database[18600 + 32], 0);
 }
 
-TEST_F(LXLoggerTest, DatabaseWriteWithoutSynchronisationSendsNothing) {
-    logger.waypoints() = {waypoint("ALPHA", 47, 8)};
-    ASSERT_TRUE(logger.connect(line.slavePath()));
-    recorder.setSilent(true);
-    EXPECT_FALSE(logger.writeDatabaseAndDeclaration());
-    recorder.setSilent(false);
-    EXPECT_TRUE(recorder.database() == Bytes(21800, 0));
-    for (const auto command : recorder.commands()) EXPECT_NE(command, 0xCA);
-}
-
 TEST_F(LXLoggerTest, TooManyWaypointsOrRoutesAreRefused) {
     CapturingLogSink log;
     ASSERT_TRUE(logger.connect(line.slavePath()));
@@ -366,13 +301,6 @@ TEST_F(LXLoggerTest, TooManyWaypointsOrRoutesAreRefused) {
     logger.waypoints().resize(1);
     logger.routes().assign(101, std::make_shared<Route>());
     EXPECT_FALSE(logger.writeDatabase());
-    logger.routes().clear();
-    logger.waypoints().resize(600);
-    auto route = std::make_shared<Route>();
-    route->addWaypoint(waypoint("NEW", 10, 10));
-    logger.routes() = {route};
-    EXPECT_FALSE(logger.writeDatabase());
-    EXPECT_TRUE(log.contains("Blimey. The logger is Full and I need to add a waypoint!"));
     EXPECT_TRUE(recorder.database() == Bytes(21800, 0));
 }
 

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
+#include "../TempFolder.h"
 #include "LoggerAccess/Volkslogger/GRECORD.h"
 #include "base/Delay.h"
 #include "base/UtcDate.h"
@@ -39,24 +38,18 @@ class VolksloggerApi : public ::testing::Test {
 
     void TearDown() override { EXPECT_TRUE(emulator.violations().empty()); }
 
-    std::string readFile(const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
     ScopedDelayScale fast{0.04};
     sim::PseudoTerminal pty;
     sim::VolksloggerEmulator emulator{pty, exampleMemory()};
     VLAPI api;
-    std::filesystem::path folder = std::filesystem::temp_directory_path();
+    TempFolder folder;
 };
 
 TEST_F(VolksloggerApi, DownloadsFlightsWithTheGRecordsOfTheBytesSent) {
     for (const int secure : {1, 0}) {
-        const auto path = folder / ("kelvo-vl-" + std::to_string(::getpid()) + ".igc");
+        const auto path = folder.path() / "flight.igc";
         ASSERT_EQ(api.read_igcfile(path, 1, secure), 0);
-        const std::string igc = readFile(path);
-        std::filesystem::remove(path);
+        const std::string igc = readText(path);
         EXPECT_EQ(igc.rfind("AGCS0YA\r\n", 0), 0u);
         std::ostringstream gRecords;
         const Bytes sent = emulator.lastFlightSent();

@@ -72,14 +72,10 @@ TEST_F(VolksloggerLink, DataBaudIndexAndLineSpeeds) {
         xfr.set_databaud(rate);
         EXPECT_EQ(xfr.databaudindex(), index) << rate;
     }
-    EXPECT_EQ(xfr.serial_set_baudrate(100000), 0);
-    EXPECT_EQ(pty.lineSpeed(), 57600);
-    EXPECT_EQ(xfr.serial_set_baudrate(0), 0);
-    EXPECT_EQ(pty.lineSpeed(), 57600);
     EXPECT_EQ(xfr.serial_set_baudrate(500000), 0);
     EXPECT_EQ(pty.lineSpeed(), 115200);
-    EXPECT_EQ(xfr.serial_set_baudrate(100), 0);
-    EXPECT_EQ(pty.lineSpeed(), 75);
+    EXPECT_EQ(xfr.serial_set_baudrate(0), 0);  // changes nothing
+    EXPECT_EQ(pty.lineSpeed(), 115200);
 
     VLA_XFR closed;
     EXPECT_EQ(closed.serial_set_baudrate(9600), 2);
@@ -88,12 +84,6 @@ TEST_F(VolksloggerLink, DataBaudIndexAndLineSpeeds) {
     closed.portName = pty.slavePath();
     EXPECT_EQ(closed.serial_open_port(), 2);  // the port is held by the first
     EXPECT_NE(closed.portError().find("in use"), std::string::npos) << closed.portError();
-}
-
-TEST_F(VolksloggerLink, UnansweredCommandCountsAsNoResponse) {
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(xfr.sendcommand(0, 0, 0), 0xFF);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
 }
 
 TEST_F(VolksloggerLink, ReadsTheDocumentedBlock) {

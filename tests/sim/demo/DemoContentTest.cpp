@@ -65,21 +65,6 @@ TEST(DemoContent, HoldsNamedWaypointsRoutesAndADeclaration) {
     EXPECT_EQ(declaration.task()->numOfTurnpoints(), content.routes.front()->waypoints().size());
 }
 
-TEST(DemoContent, IsTheSameOnEveryRunAndSmallFlightsAreShort) {
-    const auto first = DemoContent::make(DemoSize::Small);
-    const auto second = DemoContent::make(DemoSize::Small);
-    ASSERT_EQ(first.flights.size(), 3u);
-    ASSERT_EQ(second.flights.size(), 3u);
-    for (std::size_t i = 0; i < first.flights.size(); ++i) {
-        const auto& a = first.flights[i].fixes;
-        const auto& b = second.flights[i].fixes;
-        ASSERT_EQ(a.size(), b.size());
-        EXPECT_LE(a.size(), 200u);
-        EXPECT_EQ(a.back().latitude, b.back().latitude);
-        EXPECT_EQ(a.back().gpsAltitude, b.back().gpsAltitude);
-    }
-}
-
 TEST(DemoContent, ManyFlightsEachFlyOnADayOfTheirOwn) {
     const auto content = DemoContent::make(DemoSize::Small, 9);
     ASSERT_EQ(content.flights.size(), 9u);
