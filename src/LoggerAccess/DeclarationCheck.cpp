@@ -144,12 +144,13 @@ std::vector<DeclarationDifference> DeclarationCheck::compare(const Declaration& 
 DeclarationVerification DeclarationCheck::verifyWritten(Logger& logger) {
     using Verdict = DeclarationVerification::Verdict;
     const auto limits = logger.declarationLimits();
-    if (!limits || !logger.declaration()) return {Verdict::NotVerifiable, {}, ""};
+    if (!limits || !logger.loggerData().declaration()) return {Verdict::NotVerifiable, {}, ""};
     // The drivers replace the home point and task on reading, so this copy keeps the meant ones.
-    const Declaration meant = *logger.declaration();
+    const Declaration meant = *logger.loggerData().declaration();
     const Outcome read = logger.readDeclaration(true);
-    if (!read || !logger.declaration()) return {Verdict::NotReadBack, {}, read.reason()};
-    auto differences = compare(meant, *logger.declaration(), *limits);
+    if (!read || !logger.loggerData().declaration())
+        return {Verdict::NotReadBack, {}, read.reason()};
+    auto differences = compare(meant, *logger.loggerData().declaration(), *limits);
     const Verdict verdict = differences.empty() ? Verdict::Verified : Verdict::Differs;
     return {verdict, std::move(differences), ""};
 }

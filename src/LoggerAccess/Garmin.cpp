@@ -52,7 +52,7 @@ void Garmin::disconnect() {
 Outcome Garmin::readInfo() {
     logLine("Adding one bogus infoline to the LoggerInfo.");
     loggerData().setLoggerInfoObject(m_gpsBabelPath, "gpsBabelPath");
-    logf("Loggerdata now contains %d items.", static_cast<int>(loggerInfo().size()));
+    logf("Loggerdata now contains %d items.", static_cast<int>(loggerData().loggerInfo().size()));
     return Outcome::success();
 }
 

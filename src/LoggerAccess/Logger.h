@@ -143,25 +143,6 @@ class Logger {
 
     LoggerData& loggerData() { return *m_loggerData; }
     const LoggerData& loggerData() const { return *m_loggerData; }
-    LoggerInfo& loggerInfo() { return m_loggerData->loggerInfo(); }
-    FlightDirectory& flightDirectory() { return m_loggerData->flightDirectory(); }
-    FlightStore& flights() { return m_loggerData->flights(); }
-    WaypointList& waypoints() { return m_loggerData->waypoints(); }
-    RouteList& routes() { return m_loggerData->routes(); }
-    PilotList& pilots() { return m_loggerData->pilots(); }
-    const std::shared_ptr<Declaration>& declaration() const { return m_loggerData->declaration(); }
-    void setLoggerInfo(LoggerInfo info) { m_loggerData->setLoggerInfo(std::move(info)); }
-    void setFlightDirectory(FlightDirectory directory) {
-        m_loggerData->setFlightDirectory(std::move(directory));
-    }
-    void setFlights(FlightStore flights) { m_loggerData->setFlights(std::move(flights)); }
-    void setWaypoints(WaypointList waypoints) { m_loggerData->setWaypoints(std::move(waypoints)); }
-    void setRoutes(RouteList routes) { m_loggerData->setRoutes(std::move(routes)); }
-    void setPilots(PilotList pilots) { m_loggerData->setPilots(std::move(pilots)); }
-    void setDeclaration(std::shared_ptr<Declaration> declaration) {
-        m_loggerData->setDeclaration(std::move(declaration));
-    }
-    void clearWaypoints() { m_loggerData->clearWaypoints(); }
 
   protected:
     // The driver's own write, called once the data passed the checks.

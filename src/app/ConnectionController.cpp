@@ -168,7 +168,8 @@ bool ConnectionController::adoptConnectedLogger(LoggerDetector::Result found,
     });
     if (connected) return true;
     logLine("Connect was not so very succesful ...");
-    if (m_logger->loggerInfo().empty()) logLine("because logger data contains no logger data.");
+    if (m_logger->loggerData().loggerInfo().empty())
+        logLine("because logger data contains no logger data.");
     m_logger->disconnect();
     return false;
 }

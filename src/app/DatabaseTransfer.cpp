@@ -67,8 +67,8 @@ void DatabaseTransfer::startReading(bool reload) {
 
 void DatabaseTransfer::loadDatabase() {
     if (!m_controller.isConnected()) return;
-    m_controller.logger()->routes().clear();
-    m_controller.logger()->waypoints().clear();
+    m_controller.logger()->loggerData().routes().clear();
+    m_controller.logger()->loggerData().waypoints().clear();
     m_controller.attachLoggerDataToDataSources();
     startReading(true);
 }
@@ -133,7 +133,7 @@ void DatabaseTransfer::readDeclaration(bool reload) {
 void DatabaseTransfer::saveToLogger() {
     Logger* logger = m_controller.logger();
     if (!logger) return;
-    m_controller.declarationForm().fillDeclaration(*logger->declaration());
+    m_controller.declarationForm().fillDeclaration(*logger->loggerData().declaration());
     if (!confirmUnkeptChanges()) return;
     m_controller.runner().start(tr("Writing waypoints, routes and declaration…"),
                                 [this] { threadedSaveDatabase(); });

@@ -88,7 +88,8 @@ void DeclarationForm::showDeclaration() {
     LoggerWindow& w = m_controller.window();
     TaskDataSource* task = m_controller.taskDataSource();
     Logger* logger = m_controller.logger();
-    const std::shared_ptr<Declaration> declaration = logger ? logger->declaration() : nullptr;
+    const std::shared_ptr<Declaration> declaration =
+        logger ? logger->loggerData().declaration() : nullptr;
     const QSignalBlocker blocker(w.homePointField);
     if (!declaration) {
         task->setData(nullptr);

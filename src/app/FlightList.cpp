@@ -31,7 +31,7 @@ void FlightList::showFlightsTab() {
 
 void FlightList::loadFlights() {
     if (!m_controller.isConnected()) return;
-    m_controller.logger()->flightDirectory().clear();
+    m_controller.logger()->loggerData().flightDirectory().clear();
     m_controller.attachLoggerDataToDataSources();
     startReading(true);
 }
@@ -51,7 +51,7 @@ void FlightList::readFlights(bool reload) {
     if (!logger) return;
     DeviceOperationRunner& runner = m_controller.runner();
     FlightsDataSource* flights = m_controller.flightsDataSource();
-    FlightDirectory& directory = logger->flightDirectory();
+    FlightDirectory& directory = logger->loggerData().flightDirectory();
     if (reload) {
         runner.onGui([&] {
             directory.clear();
@@ -110,8 +110,8 @@ void FlightList::clearFlights() {
 void FlightList::clearFlightsSheetDidEnd(int result) {
     Logger* logger = m_controller.logger();
     if (result != 1 || !logger) return;
-    logger->flightDirectory().clear();
-    logger->flights().clear();
+    logger->loggerData().flightDirectory().clear();
+    logger->loggerData().flights().clear();
     m_controller.attachLoggerDataToDataSources();
     m_controller.runner().start(tr("Erasing the flights…"), [this] { threadedClearFlights(); });
 }
@@ -120,7 +120,8 @@ void FlightList::threadedClearFlights() {
     Logger* logger = m_controller.logger();
     const Outcome outcome = logger ? logger->clearDirectory() : Outcome::refusal("no recorder");
     m_controller.runner().onGui([this, logger, outcome] {
-        if (logger) m_controller.flightsDataSource()->setData(&logger->flightDirectory());
+        if (logger)
+            m_controller.flightsDataSource()->setData(&logger->loggerData().flightDirectory());
         m_controller.runner().removeProgressWindow();
         m_controller.setStatus(outcome
                                    ? tr("The flights were erased.")

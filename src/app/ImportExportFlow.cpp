@@ -95,8 +95,8 @@ void ImportExportFlow::importPanelDidEnd(int returnCode, const QString& file) {
     // What the pilot imported replaces the recorder's own: it may be written back.
     if (!data.waypoints().empty()) data.markKnown(LoggerPart::Waypoints);
     if (!data.routes().empty()) data.markKnown(LoggerPart::Routes);
-    logf("Imported %d waypoints.", int(logger->waypoints().size()));
-    logf("Imported %d routes.", int(logger->routes().size()));
+    logf("Imported %d waypoints.", int(logger->loggerData().waypoints().size()));
+    logf("Imported %d routes.", int(logger->loggerData().routes().size()));
     showImportedData();
     m_controller.setStatus(tr("Read %1 waypoints and %2 routes from %3.")
                                .arg(waypoints)
@@ -124,9 +124,10 @@ ImportExportFlow::ImportMode ImportExportFlow::askImportMode(int waypoints, int 
 
 void ImportExportFlow::showImportedData() {
     Logger* logger = m_controller.logger();
-    m_controller.waypointsDataSource()->setData(&logger->waypoints());
-    m_controller.declarationForm().setHomePointItems(&logger->waypoints());
-    m_controller.routesDataSource()->setRoutes(&logger->routes(), &logger->waypoints());
+    m_controller.waypointsDataSource()->setData(&logger->loggerData().waypoints());
+    m_controller.declarationForm().setHomePointItems(&logger->loggerData().waypoints());
+    m_controller.routesDataSource()->setRoutes(&logger->loggerData().routes(),
+                                               &logger->loggerData().waypoints());
     m_controller.waypointRouteTaskEditor().fillTaskMenus();
 }
 

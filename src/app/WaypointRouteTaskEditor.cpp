@@ -51,7 +51,7 @@ int WaypointRouteTaskEditor::selectedTaskRow() const {
 }
 
 void WaypointRouteTaskEditor::applyTurnpointDefaults() {
-    const std::shared_ptr<Task>& task = m_controller.logger()->declaration()->task();
+    const std::shared_ptr<Task>& task = m_controller.logger()->loggerData().declaration()->task();
     if (!task) return;
     const std::size_t count = task->numOfTurnpoints();
     for (std::size_t i = 0; i < count; ++i) {
@@ -67,21 +67,22 @@ void WaypointRouteTaskEditor::applyTurnpointDefaults() {
 void WaypointRouteTaskEditor::useRoute(const QString& title) {
     Logger* logger = m_controller.logger();
     if (title.isEmpty() || !logger) return;
-    const Route* route = findByText(logger->routes(), title, &Route::name);
+    const Route* route = findByText(logger->loggerData().routes(), title, &Route::name);
     if (!route) return;
-    logger->declaration()->useRoute(*route);
+    logger->loggerData().declaration()->useRoute(*route);
     applyTurnpointDefaults();
-    m_controller.taskDataSource()->setData(logger->declaration()->task());
+    m_controller.taskDataSource()->setData(logger->loggerData().declaration()->task());
 }
 
 void WaypointRouteTaskEditor::addWaypointToTask(const QString& title) {
     Logger* logger = m_controller.logger();
     if (title.isEmpty() || !logger) return;
-    const Waypoint* waypoint = findByText(logger->waypoints(), title, &Waypoint::description);
+    const Waypoint* waypoint =
+        findByText(logger->loggerData().waypoints(), title, &Waypoint::description);
     if (!waypoint) return;
     auto turnpoint = std::make_shared<Turnpoint>(*waypoint);
     applyInnerTurnpointDefaults(*turnpoint);
-    Declaration& declaration = *logger->declaration();
+    Declaration& declaration = *logger->loggerData().declaration();
     if (!declaration.task()) declaration.setTask(std::make_shared<Task>());
     declaration.task()->addTurnpoint(turnpoint, selectedTaskRow());
     m_controller.taskDataSource()->setData(declaration.task());
@@ -106,7 +107,8 @@ void WaypointRouteTaskEditor::deleteRoute() {
 
 void WaypointRouteTaskEditor::updateHomePointItems() {
     Logger* logger = m_controller.logger();
-    m_controller.declarationForm().setHomePointItems(logger ? &logger->waypoints() : nullptr);
+    m_controller.declarationForm().setHomePointItems(logger ? &logger->loggerData().waypoints()
+                                                            : nullptr);
 }
 
 void WaypointRouteTaskEditor::addWaypoint() {
@@ -142,7 +144,7 @@ QStringList WaypointRouteTaskEditor::routesUsing(const std::vector<int>& rows) c
             names.insert(waypoint->name());
     }
     QStringList routes;
-    for (const auto& route : logger->routes()) {
+    for (const auto& route : logger->loggerData().routes()) {
         const auto& points = route->waypoints();
         if (std::any_of(points.begin(), points.end(),
                         [&names](const auto& point) { return names.count(point->name()) > 0; }))
@@ -172,7 +174,8 @@ void WaypointRouteTaskEditor::fillUseRoutesMenu() {
     Logger* logger = m_controller.logger();
     QStringList items{tr("Use Route")};
     if (logger) {
-        for (const auto& route : logger->routes()) items << QString::fromStdString(route->name());
+        for (const auto& route : logger->loggerData().routes())
+            items << QString::fromStdString(route->name());
     }
     replaceItems(m_controller.window().useRouteForTaskMenu, items, {});
 }
@@ -181,7 +184,7 @@ void WaypointRouteTaskEditor::fillAddWaypointsMenu() {
     Logger* logger = m_controller.logger();
     QStringList names;
     if (logger) {
-        for (const auto& waypoint : logger->waypoints())
+        for (const auto& waypoint : logger->loggerData().waypoints())
             names << QString::fromStdString(waypoint->description());
     }
     // The title is the field's placeholder, so that a search is typed into an empty field.

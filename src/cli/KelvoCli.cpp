@@ -240,7 +240,8 @@ void KelvoCli::info() {
     require(session.logger().readInfo());
     // The family first: without --type it is the one that answered.
     Json document{{"Logger type", session.name()}};
-    for (const auto& [label, value] : session.logger().loggerInfo()) document[label] = value;
+    for (const auto& [label, value] : session.logger().loggerData().loggerInfo())
+        document[label] = value;
     if (json()) return printJson(m_out, document);
     for (const auto& [label, value] : document.items()) {
         m_out << label << ": " << value.get<std::string>() << '\n';
@@ -250,7 +251,7 @@ void KelvoCli::info() {
 void KelvoCli::flights() {
     LoggerSession session(m_arguments);
     require(session.logger().readDirectory(false));
-    const FlightDirectory& directory = session.logger().flightDirectory();
+    const FlightDirectory& directory = session.logger().loggerData().flightDirectory();
     if (json()) {
         Json entries = Json::array();
         for (const auto& entry : directory) entries.push_back(flightEntryJson(entry));
@@ -366,8 +367,8 @@ void KelvoCli::database() {
     }
     if (json()) {
         return printJson(m_out, Json{{"file", output.string()},
-                                     {"waypoints", logger.waypoints().size()},
-                                     {"routes", logger.routes().size()}});
+                                     {"waypoints", logger.loggerData().waypoints().size()},
+                                     {"routes", logger.loggerData().routes().size()}});
     }
     m_out << output.string() << '\n';
 }
@@ -375,7 +376,7 @@ void KelvoCli::database() {
 void KelvoCli::declaration() {
     LoggerSession session(m_arguments);
     require(session.logger().readDeclaration(false));
-    const Declaration& declaration = *session.logger().declaration();
+    const Declaration& declaration = *session.logger().loggerData().declaration();
     if (json()) return printJson(m_out, declarationJson(declaration));
     const std::pair<const char*, std::string> lines[] = {
         {"Pilot 1", declaration.pilot1()},
@@ -422,9 +423,10 @@ void KelvoCli::upload() {
     require(logger.readWaypoints(false));
     require(logger.readRoutes(false));
     require(logger.readDeclaration(false));
-    logger.setWaypoints(incoming.waypoints());
-    if (!incoming.routes().empty()) logger.setRoutes(incoming.routes());
-    if (declarationDocument) applyDeclarationJson(*declarationDocument, *logger.declaration());
+    logger.loggerData().setWaypoints(incoming.waypoints());
+    if (!incoming.routes().empty()) logger.loggerData().setRoutes(incoming.routes());
+    if (declarationDocument)
+        applyDeclarationJson(*declarationDocument, *logger.loggerData().declaration());
     if (m_arguments.flag("--truncate")) {
         for (const std::string& cut :
              LoggerLimits::cutToFit(logger.loggerData(), logger.capabilities())) {
@@ -433,7 +435,7 @@ void KelvoCli::upload() {
     }
     require(logger.writeDatabaseAndDeclaration());
     m_out << stringf("wrote %zu waypoints, %zu routes and the declaration",
-                     logger.waypoints().size(), logger.routes().size())
+                     logger.loggerData().waypoints().size(), logger.loggerData().routes().size())
           << '\n';
     const DeclarationVerification verification = DeclarationCheck::verifyWritten(logger);
     if (!verification.acceptable()) throw OperationFailure("declaration " + verification.text());

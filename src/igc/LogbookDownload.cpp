@@ -127,7 +127,7 @@ LogbookDownload::Summary LogbookDownload::downloadNewFlights(Logger& logger, con
     Summary summary;
     const auto present = Logbook::flightFileNames(folder);
     std::vector<const FlightEntry*> missing;
-    for (const FlightEntry& entry : logger.flightDirectory()) {
+    for (const FlightEntry& entry : logger.loggerData().flightDirectory()) {
         const std::string name = fileNameOf(entry);
         if (present.contains(toUpperAscii(name))) {
             summary.alreadyPresent.push_back(name);

@@ -96,7 +96,7 @@ class RecorderStub : public Logger {
     std::optional<DeclarationLimits> declarationLimits() const override { return smallRecorder(); }
     Outcome readDeclaration(bool) override {
         if (!recorderHolds) return Outcome::failure("no answer from the recorder");
-        setDeclaration(std::make_shared<Declaration>(*recorderHolds));
+        loggerData().setDeclaration(std::make_shared<Declaration>(*recorderHolds));
         return Outcome::success();
     }
     std::optional<Declaration> recorderHolds;
@@ -107,20 +107,21 @@ TEST(DeclarationCheck, ReadsBackAfterTheWriteAndSaysWhatItFound) {
     EXPECT_EQ(DeclarationCheck::verifyWritten(family).text(), "written, not verifiable");
 
     RecorderStub recorder;
-    recorder.setDeclaration(std::make_shared<Declaration>(meantDeclaration()));
+    recorder.loggerData().setDeclaration(std::make_shared<Declaration>(meantDeclaration()));
     EXPECT_EQ(DeclarationCheck::verifyWritten(recorder).text(),
               "written, but it could not be read back to verify it: no answer from the recorder");
 
     Declaration held = heldDeclaration();
     recorder.recorderHolds = held;
-    recorder.setDeclaration(std::make_shared<Declaration>(meantDeclaration()));
+    recorder.loggerData().setDeclaration(std::make_shared<Declaration>(meantDeclaration()));
     const DeclarationVerification verified = DeclarationCheck::verifyWritten(recorder);
     EXPECT_EQ(verified.text(), "written and verified");
-    EXPECT_EQ(recorder.declaration()->gliderID(), "D-54") << "the logger data holds what was read";
+    EXPECT_EQ(recorder.loggerData().declaration()->gliderID(), "D-54")
+        << "the logger data holds what was read";
 
     held.setGliderID("D-55");
     recorder.recorderHolds = held;
-    recorder.setDeclaration(std::make_shared<Declaration>(meantDeclaration()));
+    recorder.loggerData().setDeclaration(std::make_shared<Declaration>(meantDeclaration()));
     const DeclarationVerification differs = DeclarationCheck::verifyWritten(recorder);
     EXPECT_FALSE(differs.acceptable());
     EXPECT_EQ(differs.text(),

@@ -81,7 +81,7 @@ TEST(Garmin, FindsGpsbabelOnTheSearchPath) {
     Garmin missing(plain.parent_path().string());
     missing.readInfo();
     EXPECT_EQ(missing.gpsBabelPath(), std::nullopt);
-    EXPECT_TRUE(missing.loggerInfo().empty());
+    EXPECT_TRUE(missing.loggerData().loggerInfo().empty());
     EXPECT_TRUE(log.contains("Loggerdata now contains 0 items."));
 }
 

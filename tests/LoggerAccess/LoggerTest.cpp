@@ -33,7 +33,7 @@ TEST(Logger, DriverThatOverridesNothingLogsEveryCallAndAnswersNo) {
     EXPECT_EQ(log.lines().size(), 11u);
     EXPECT_TRUE(log.contains("Calling abstract method 'readIGCFile' in Logger class."));
     EXPECT_FALSE(logger.connected());
-    ASSERT_NE(logger.declaration(), nullptr);
+    ASSERT_NE(logger.loggerData().declaration(), nullptr);
 }
 
 TEST(Logger, SerialNumbersAreThreeBase36Digits) {

@@ -53,7 +53,7 @@ class ImportExportFlowTest : public QObject {
         m_fixture->script->routes = {route};
         QVERIFY(m_fixture->connectScripted());
         QVERIFY(m_fixture->selectTab(LoggerWindow::DatabaseTab));
-        QCOMPARE(logger().waypoints().size(), std::size_t(10));
+        QCOMPARE(logger().loggerData().waypoints().size(), std::size_t(10));
     }
 
     void cleanup() { m_fixture.reset(); }
@@ -78,11 +78,12 @@ class ImportExportFlowTest : public QObject {
     void importMergesOrReplacesAndTellsWhatItRead() {
         const QTemporaryDir folder;
         const QString three = folder.filePath("three.dbt");
-        const WaypointList all = logger().waypoints();
-        logger().setWaypoints({all[0], all[1], Waypoint::fromDegrees("EXTRA", 46, 7, 500)});
+        const WaypointList all = logger().loggerData().waypoints();
+        logger().loggerData().setWaypoints(
+            {all[0], all[1], Waypoint::fromDegrees("EXTRA", 46, 7, 500)});
         flow().exportPanelDidEnd(QDialog::Accepted, three);
         QVERIFY(QFile::exists(three));
-        logger().setWaypoints(all);
+        logger().loggerData().setWaypoints(all);
 
         {
             const test::MessageBoxAnswerer merge("Merge");
@@ -90,10 +91,10 @@ class ImportExportFlowTest : public QObject {
             QVERIFY(merge.texts.value(0).contains("three.dbt holds 3 waypoints and 0 routes"));
         }
         // Same names replaced in place, the new one added.
-        QCOMPARE(logger().waypoints().size(), std::size_t(11));
-        QVERIFY(logger().waypoints()[1] != all[1]);
-        QCOMPARE(logger().waypoints()[2], all[2]);
-        QCOMPARE(logger().waypoints().back()->name(), std::string("EXTRA"));
+        QCOMPARE(logger().loggerData().waypoints().size(), std::size_t(11));
+        QVERIFY(logger().loggerData().waypoints()[1] != all[1]);
+        QCOMPARE(logger().loggerData().waypoints()[2], all[2]);
+        QCOMPARE(logger().loggerData().waypoints().back()->name(), std::string("EXTRA"));
         QCOMPARE(m_fixture->window.statusLine->text(),
                  QString("Read 3 waypoints and 0 routes from three.dbt."));
 
@@ -103,24 +104,24 @@ class ImportExportFlowTest : public QObject {
             flow().importPanelDidEnd(QDialog::Accepted, three);
         }
         QVERIFY(log.contains("Imported 3 waypoints."));
-        QCOMPARE(names(logger().waypoints()), QStringList({"WP00", "WP01", "EXTRA"}));
+        QCOMPARE(names(logger().loggerData().waypoints()), QStringList({"WP00", "WP01", "EXTRA"}));
         QCOMPARE(m_fixture->controller.waypointsDataSource()->rowCount(), 3);
         QCOMPARE(m_fixture->controller.waypointsComboDataSource()->rowCount(), 4);
         // A DBT file holds no routes: the logger's stay.
-        QCOMPARE(logger().routes().size(), std::size_t(1));
+        QCOMPARE(logger().loggerData().routes().size(), std::size_t(1));
     }
 
     void cupRoundTripKeepsWaypointsAndRoutes() {
         const QTemporaryDir folder;
         const QString file = folder.filePath("all.cup");
         flow().exportPanelDidEnd(QDialog::Accepted, file);
-        logger().setWaypoints({});
-        logger().setRoutes({});
+        logger().loggerData().setWaypoints({});
+        logger().loggerData().setRoutes({});
         flow().importPanelDidEnd(QDialog::Accepted, file);
-        QCOMPARE(names(logger().waypoints()), names(numberedWaypoints(10)));
-        QCOMPARE(logger().waypoints()[4]->latitudeDegrees(), 47.4);
-        QCOMPARE(logger().routes().size(), std::size_t(1));
-        QCOMPARE(names(logger().routes()[0]->waypoints()),
+        QCOMPARE(names(logger().loggerData().waypoints()), names(numberedWaypoints(10)));
+        QCOMPARE(logger().loggerData().waypoints()[4]->latitudeDegrees(), 47.4);
+        QCOMPARE(logger().loggerData().routes().size(), std::size_t(1));
+        QCOMPARE(names(logger().loggerData().routes()[0]->waypoints()),
                  QStringList({"WP00", "WP03", "WP06", "WP00"}));
         QCOMPARE(m_fixture->controller.routesDataSource()->rowCount(), 1);
     }
@@ -134,20 +135,20 @@ class ImportExportFlowTest : public QObject {
         const QString cup = folder.filePath("some.cup");
         flow().exportPanelDidEnd(QDialog::Accepted, cup);
         QVERIFY(QFile::copy(cup, folder.filePath("some.txt")));
-        logger().waypoints().resize(2);
+        logger().loggerData().waypoints().resize(2);
         flow().importPanelDidEnd(QDialog::Rejected, cup);
         flow().importPanelDidEnd(QDialog::Accepted, folder.filePath("some.txt"));
-        QCOMPARE(logger().waypoints().size(), std::size_t(2));
+        QCOMPARE(logger().loggerData().waypoints().size(), std::size_t(2));
     }
 
     void filesWithoutWaypointsOrNoFileAtAllReplaceNothing() {
         const QTemporaryDir folder;
         QVERIFY(QFile(folder.filePath("empty.cup")).open(QIODevice::WriteOnly));
         QVERIFY(QDir(folder.path()).mkdir("folder.cup"));
-        logger().waypoints().resize(2);
+        logger().loggerData().waypoints().resize(2);
         for (const QString& name : {QString("empty.cup"), QString("folder.cup")}) {
             flow().importPanelDidEnd(QDialog::Accepted, folder.filePath(name));
-            QCOMPARE(logger().waypoints().size(), std::size_t(2));
+            QCOMPARE(logger().loggerData().waypoints().size(), std::size_t(2));
             const QString status = m_fixture->window.statusLine->text();
             QVERIFY2(status.startsWith("Import failed: ") && status.contains(name),
                      qPrintable(status));

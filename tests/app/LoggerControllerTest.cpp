@@ -293,9 +293,9 @@ class LoggerControllerTest : public QObject {
             fixture.controller.waypointRouteTaskEditor().deleteWaypoint();
             QVERIFY(no.texts.value(0).contains("Triangle"));
         }
-        QCOMPARE(fixture.controller.logger()->waypoints().size(), std::size_t(3));
+        QCOMPARE(fixture.controller.logger()->loggerData().waypoints().size(), std::size_t(3));
         fixture.controller.waypointRouteTaskEditor().addWaypoint();
-        const WaypointList& waypoints = fixture.controller.logger()->waypoints();
+        const WaypointList& waypoints = fixture.controller.logger()->loggerData().waypoints();
         QCOMPARE(waypoints.size(), std::size_t(4));
         QCOMPARE(waypoints[1]->name(), std::string("NEW"));
         QCOMPARE(fixture.window.waypointsView->selectionModel()->selectedRows().first().row(), 1);
@@ -306,7 +306,7 @@ class LoggerControllerTest : public QObject {
 
         fixture.controller.waypointRouteTaskEditor().addRoute();
         fixture.controller.waypointRouteTaskEditor().addRoute();
-        const RouteList& routes = fixture.controller.logger()->routes();
+        const RouteList& routes = fixture.controller.logger()->loggerData().routes();
         QCOMPARE(routes[1]->name(), std::string("Untitled Route"));
         QCOMPARE(routes[2]->name(), std::string("Untitled Route 1"));
         fixture.window.routesView->setCurrentIndex(fixture.controller.routesDataSource()->index(
@@ -397,7 +397,8 @@ class LoggerControllerTest : public QObject {
         QCOMPARE(fixture.controller.taskDataSource()->rowCount(), 0);
 
         fixture.controller.waypointRouteTaskEditor().useRoute("Triangle");
-        const std::shared_ptr<Task> task = fixture.controller.logger()->declaration()->task();
+        const std::shared_ptr<Task> task =
+            fixture.controller.logger()->loggerData().declaration()->task();
         QVERIFY(task);
         QCOMPARE(task->numOfTurnpoints(), std::size_t(3));
         QCOMPARE(fixture.controller.taskDataSource()->rowCount(), 3);
@@ -421,7 +422,8 @@ class LoggerControllerTest : public QObject {
         fixture.controller.waypointRouteTaskEditor().addWaypointToTask("Nowhere");
         fixture.selectTaskRow(1);
         fixture.controller.waypointRouteTaskEditor().addWaypointToTask("Alpha Field");
-        const std::shared_ptr<Task> task = fixture.controller.logger()->declaration()->task();
+        const std::shared_ptr<Task> task =
+            fixture.controller.logger()->loggerData().declaration()->task();
         QCOMPARE(task->numOfTurnpoints(), std::size_t(3));
         QCOMPARE(task->turnpoint(0)->name(), std::string("BBB"));
         QCOMPARE(task->turnpoint(1)->name(), std::string("AAA"));

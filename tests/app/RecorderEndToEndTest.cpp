@@ -130,7 +130,7 @@ class RecorderEndToEndTest : public QObject {
         QCOMPARE(waypoints.entryProblem(waypoints.index(0, 0), "KLIPPENECK"),
                  QString("The LX/SDI/Filser keeps at most 8 characters of a name."));
         fixture.controller.waypointRouteTaskEditor().useRoute(
-            QString::fromStdString(fixture.controller.logger()->routes()[0]->name()));
+            QString::fromStdString(fixture.controller.logger()->loggerData().routes()[0]->name()));
         TaskDataSource& task = *fixture.controller.taskDataSource();
         QVERIFY(!(task.flags(task.index(0, 4)) & Qt::ItemIsEditable));
         QCOMPARE(task.index(0, 4).data(Qt::ToolTipRole).toString(),
@@ -138,7 +138,7 @@ class RecorderEndToEndTest : public QObject {
 
         // Save to Logger lists everything the LX would not keep, and writes nothing unless
         // the pilot agrees.
-        fixture.controller.logger()->waypoints()[1]->setName("HORNISGRINDE");
+        fixture.controller.logger()->loggerData().waypoints()[1]->setName("HORNISGRINDE");
         const Bytes before = recorder.declaration();
         {
             const test::MessageBoxAnswerer no("No");

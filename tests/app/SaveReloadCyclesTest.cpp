@@ -35,12 +35,13 @@ std::string fields(const Waypoint& point) {
 QStringList everyField(Logger& logger) {
     QStringList lines;
     const auto add = [&lines](const std::string& line) { lines << QString::fromStdString(line); };
-    for (const auto& waypoint : logger.waypoints()) add("waypoint " + fields(*waypoint));
-    for (const auto& route : logger.routes()) {
+    for (const auto& waypoint : logger.loggerData().waypoints())
+        add("waypoint " + fields(*waypoint));
+    for (const auto& route : logger.loggerData().routes()) {
         add("route " + route->name());
         for (const auto& point : route->waypoints()) add("  point " + fields(*point));
     }
-    const Declaration& d = *logger.declaration();
+    const Declaration& d = *logger.loggerData().declaration();
     add(stringf("declaration %s|%s|%s|%s|%s|%s|%s|%d", d.pilot1().c_str(), d.pilot2().c_str(),
                 d.pilot3().c_str(), d.pilot4().c_str(), d.gliderID().c_str(),
                 d.gliderType().c_str(), d.competitionID().c_str(), d.competitionClass()));
@@ -79,7 +80,7 @@ class SaveReloadCyclesTest : public QObject {
         QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
         QCOMPARE(fixture.window.homePointField->currentText(),
                  QString::fromStdString(
-                     fixture.controller.logger()->declaration()->homePoint()->name()));
+                     fixture.controller.logger()->loggerData().declaration()->homePoint()->name()));
         const test::MessageBoxAnswerer yes("Yes");
         QStringList first;
         for (int cycle = 0; cycle < 10; ++cycle) {

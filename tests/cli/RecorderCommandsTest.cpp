@@ -324,7 +324,7 @@ TEST_P(RecorderCommands, SecondProgramOnABusyPortIsToldAtOnce) {
     EXPECT_NE(run.err.find("in use"), std::string::npos) << run.err;
 
     driver->readDirectory(true);
-    EXPECT_EQ(driver->flightDirectory().size(), smallDemo().flights.size());
+    EXPECT_EQ(driver->loggerData().flightDirectory().size(), smallDemo().flights.size());
     driver->disconnect();
 }
 

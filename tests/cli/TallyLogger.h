@@ -44,7 +44,7 @@ class TallyLogger : public Logger {
         FlightEntry entry;
         entry.number = "1";
         entry.filename = "7B1T0001.TLY";
-        setFlightDirectory({entry});
+        loggerData().setFlightDirectory({entry});
         return Outcome::success();
     }
     Outcome readFile(const std::filesystem::path& path, int, bool, bool translateToIGC,

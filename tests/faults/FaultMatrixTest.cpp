@@ -249,8 +249,8 @@ class Rig {
             case readDeclaration:
                 return driver.readDeclaration(true);
             case writeDatabaseAndDeclaration:
-                driver.setWaypoints({Waypoint::fromDegrees("NEW", 46, 7, 0)});
-                driver.setDeclaration(declarationToWrite());
+                driver.loggerData().setWaypoints({Waypoint::fromDegrees("NEW", 46, 7, 0)});
+                driver.loggerData().setDeclaration(declarationToWrite());
                 return driver.writeDatabaseAndDeclaration();
         }
         return kelvo::Outcome::failure("no such operation");
@@ -265,20 +265,24 @@ class Rig {
                 out << driver.connected();
                 break;
             case readInfo:
-                for (const auto& [key, value] : driver.loggerInfo()) out << key << '=' << value << ';';
+                for (const auto& [key, value] : driver.loggerData().loggerInfo())
+                    out << key << '=' << value << ';';
                 break;
             case readDirectory:
-                for (const auto& entry : driver.flightDirectory()) out << *entry.filename << ';';
+                for (const auto& entry : driver.loggerData().flightDirectory())
+                    out << *entry.filename << ';';
                 break;
             case readFile:
                 out << folder.contents().value_or("");
                 break;
             case readWaypoints:
-                for (const auto& waypoint : driver.waypoints()) out << waypoint->name() << ';';
-                for (const auto& route : driver.routes()) out << route->waypoints().size() << ';';
+                for (const auto& waypoint : driver.loggerData().waypoints())
+                    out << waypoint->name() << ';';
+                for (const auto& route : driver.loggerData().routes())
+                    out << route->waypoints().size() << ';';
                 break;
             case readDeclaration:
-                if (const auto& declared = driver.declaration()) {
+                if (const auto& declared = driver.loggerData().declaration()) {
                     out << declared->pilot1() << ';' << declared->gliderType() << ';'
                         << declared->gliderID() << ';' << declared->competitionID() << ';'
                         << (declared->task() ? declared->task()->numOfTurnpoints() : 0);
@@ -378,7 +382,7 @@ class LXRig : public Rig {
     void readBefore(Operation operation) override {
         if (operation == readFile) {
             lx.readDirectory(false);
-            EXPECT_EQ(lx.flightDirectory().size(), 2u);
+            EXPECT_EQ(lx.loggerData().flightDirectory().size(), 2u);
         }
         // A write puts back only what was read whole before the fault strikes.
         if (operation == writeDatabaseAndDeclaration) {
@@ -387,7 +391,7 @@ class LXRig : public Rig {
         }
     }
     kelvo::Outcome download(const std::filesystem::path& target) override {
-        return lx.readFile(target, 1, true, false, &lx.flightDirectory()[1]);
+        return lx.readFile(target, 1, true, false, &lx.loggerData().flightDirectory()[1]);
     }
     std::shared_ptr<Declaration> declarationToWrite() override { return lxDeclaration(); }
     // The declaration block carries the time it was entered: only its size is compared.

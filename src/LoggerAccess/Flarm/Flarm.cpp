@@ -87,7 +87,7 @@ Outcome Flarm::readInfo() {
 Outcome Flarm::readDirectory(bool /*reload*/) {
     logLine("Calling method 'readDirectory' in Logger class.");
     // Every listing is read afresh; a reload must not repeat the entries.
-    flightDirectory().clear();
+    loggerData().flightDirectory().clear();
     if (!m_kelvoFlarm->enterBinaryMode()) {
         return finishInTextMode(Outcome::failure("the Flarm did not enter its binary mode"));
     }

@@ -97,7 +97,7 @@ Outcome LXLogger::readInfo() {
         return Outcome::success();
     }
     if (Outcome outcome = readDeclaration(false); !outcome) return outcome;
-    const Declaration& declaration = *this->declaration();
+    const Declaration& declaration = *loggerData().declaration();
     loggerData().setLoggerInfoObject(declaration.pilot1(), "Pilot");
     loggerData().setLoggerInfoObject(declaration.gliderType(), "Glider Type");
     loggerData().setLoggerInfoObject(declaration.competitionID(), "Competition ID");
@@ -271,7 +271,7 @@ bool LXLogger::readRange(const LXFaiData& flight, Bytes& data) {
 
 Outcome LXLogger::readWaypoints(bool) {
     logLine("Calling method 'readWaypoints' in LXLogger class.");
-    clearWaypoints();
+    loggerData().clearWaypoints();
     loggerData().clearRoutes();
     loggerData().forget(LoggerPart::Waypoints);
     loggerData().forget(LoggerPart::Routes);
@@ -298,7 +298,7 @@ Outcome LXLogger::readWaypoints(bool) {
     }
     for (std::size_t j = 0; j < maxNumberOfRoutes(); ++j) {
         const LXRoute record(data, kRoutesOffset + LXRoute::kSize * j);
-        if (auto route = record.makeRoute(waypoints())) {
+        if (auto route = record.makeRoute(loggerData().waypoints())) {
             route->setName(stringf("Route %d", static_cast<int>(j + 1)));
             loggerData().addRoute(std::move(route));
         }
@@ -367,7 +367,7 @@ void LXLogger::takeDeclaration(const Bytes& block) {
     }
     logLine("Gonna release the data.");
     logLine("Released the data.");
-    Declaration& declaration = *this->declaration();
+    Declaration& declaration = *loggerData().declaration();
     declaration.setPilot1(flight.pilot());
     declaration.setPilot2("");
     declaration.setPilot3(flight.observer());
@@ -404,7 +404,7 @@ Outcome LXLogger::storeDatabaseAndDeclaration() {
 Outcome LXLogger::writeDatabase() {
     const KeepAlivePause pause(*this);
     logLine("Gonna write Waypoints and routes to the Logger.");
-    const auto database = databaseBlock(waypoints(), routes());
+    const auto database = databaseBlock(loggerData().waypoints(), loggerData().routes());
     if (!database) {
         return Outcome::refusal("the waypoints and routes do not fit the recorder's database");
     }
@@ -504,7 +504,7 @@ Bytes LXLogger::declarationBlock(const Declaration& declaration) {
 
 Outcome LXLogger::writeDeclaration() {
     const KeepAlivePause pause(*this);
-    const Declaration& declaration = *this->declaration();
+    const Declaration& declaration = *loggerData().declaration();
     const Bytes block = declarationBlock(declaration);
     HSSerialPort::dumpBuffer(block.data(), block.size());
 

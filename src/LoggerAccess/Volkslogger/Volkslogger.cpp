@@ -216,7 +216,7 @@ Outcome Volkslogger::readDirectory(bool reload) {
         if (result == vl::VLA_ERR_NOFLIGHTS) result = vl::VLA_ERR_NOERR;
         m_directoryLoaded = result == vl::VLA_ERR_NOERR;
         if (!m_directoryLoaded) {
-            setFlightDirectory({});
+            loggerData().setFlightDirectory({});
             return outcomeOf(result, "the flight list was read");
         }
     }
@@ -224,7 +224,7 @@ Outcome Volkslogger::readDirectory(bool reload) {
     for (std::size_t k = 0; k < m_api->directory.size(); ++k) {
         directory.push_back(entryOf(m_api->directory[k], k));
     }
-    setFlightDirectory(std::move(directory));
+    loggerData().setFlightDirectory(std::move(directory));
     return Outcome::success();
 }
 
@@ -236,7 +236,7 @@ Outcome Volkslogger::clearDirectory() {
     const int infoResult = m_api->read_info();
     if (m_api->vlinfo.vlserno != serialBefore) beep();
     if (infoResult != vl::VLA_ERR_NOERR) return outcomeOf(infoResult, "the erase was checked");
-    flightDirectory().clear();
+    loggerData().flightDirectory().clear();
     return Outcome::success();
 }
 
@@ -277,7 +277,7 @@ Outcome Volkslogger::readWaypoints(bool reload) {
             list.push_back(readWaypointFromPointer(record));
         }
     }
-    setWaypoints(std::move(list));
+    loggerData().setWaypoints(std::move(list));
     return outcome;
 }
 
@@ -298,18 +298,18 @@ Outcome Volkslogger::readRoutes(bool reload) {
         route->setValue(fromFixed(record.name), std::move(waypoints));
         list.push_back(std::move(route));
     }
-    setRoutes(std::move(list));
+    loggerData().setRoutes(std::move(list));
     return outcome;
 }
 
 Outcome Volkslogger::readPilots(bool reload) {
-    pilots().clear();
+    loggerData().pilots().clear();
     return loadDatabase(reload);
 }
 
 Outcome Volkslogger::readDeclaration(bool reload) {
     Outcome outcome = loadDatabase(reload);
-    if (outcome) setDeclaration(readDeclarationFromPointer());
+    if (outcome) loggerData().setDeclaration(readDeclarationFromPointer());
     return outcome;
 }
 
@@ -349,7 +349,7 @@ void Volkslogger::disconnect() {
 }
 
 bool Volkslogger::storeWaypoints() {
-    const WaypointList& list = waypoints();
+    const WaypointList& list = loggerData().waypoints();
     const std::size_t count = std::min<std::size_t>(capabilities().maxWaypoints, list.size());
     std::vector<VLAPI_DATA::WPT> records(count);
     for (std::size_t i = 0; i < count; ++i) writeWaypoint(*list[i], &records[i]);
@@ -358,7 +358,7 @@ bool Volkslogger::storeWaypoints() {
 }
 
 bool Volkslogger::storeRoutes() {
-    const RouteList& list = routes();
+    const RouteList& list = loggerData().routes();
     const std::size_t count = std::min<std::size_t>(capabilities().maxRoutes, list.size());
     std::vector<VLAPI_DATA::ROUTE> records(count);
     for (std::size_t i = 0; i < count; ++i) writeRoute(*list[i], &records[i]);
@@ -372,7 +372,7 @@ bool Volkslogger::storePilots() {
 
 bool Volkslogger::storeDeclaration() {
     VLAPI_DATA::DECLARATION& record = m_api->database.declaration;
-    const Declaration& d = *declaration();
+    const Declaration& d = *loggerData().declaration();
     std::string pilot;
     for (const std::string& piece : {d.pilot1(), d.pilot2(), d.pilot3(), d.pilot4()}) {
         std::string text = utf8ToWindows1252(piece);

@@ -26,7 +26,7 @@ class FlarmDriver : public ::testing::Test {
 
     std::vector<std::string> directoryNames() {
         std::vector<std::string> names;
-        for (const FlightEntry& entry : flarm.flightDirectory()) {
+        for (const FlightEntry& entry : flarm.loggerData().flightDirectory()) {
             names.push_back(entry.number.value_or("?") + " " + entry.filename.value_or("?"));
         }
         return names;
@@ -43,13 +43,13 @@ TEST_F(FlarmDriver, ReadsInfoUnderItsSixLabels) {
     const LoggerInfo expected{{"Hardware version", "LC1"},        {"Software version", "6.42"},
                               {"Obstacle Database", "Alps 2026"}, {"Version", "4711"},
                               {"AicraftType", "Glider"},          {"PilotName", "Test Pilot"}};
-    EXPECT_EQ(flarm.loggerInfo(), expected);
+    EXPECT_EQ(flarm.loggerData().loggerInfo(), expected);
 }
 
 TEST_F(FlarmDriver, ReadsDeclarationFieldsAndLeavesTheOthers) {
-    flarm.declaration()->setPilot2("Co Pilot");
+    flarm.loggerData().declaration()->setPilot2("Co Pilot");
     flarm.readDeclaration(true);
-    const Declaration& declaration = *flarm.declaration();
+    const Declaration& declaration = *flarm.loggerData().declaration();
     EXPECT_EQ(declaration.pilot1(), "Test Pilot");
     EXPECT_EQ(declaration.pilot2(), "Co Pilot");
     EXPECT_EQ(declaration.competitionClass(), 2);
@@ -67,14 +67,14 @@ TEST_F(FlarmDriver, ListsFlightsSkippingMalformedRecord) {
     EXPECT_TRUE(log.contains("Record contained less than 4 fields."));
     EXPECT_TRUE(log.contains("Record: 87GX0012.IGC|2008-07-16"));
 
-    const FlightEntry& first = flarm.flightDirectory()[0];
+    const FlightEntry& first = flarm.loggerData().flightDirectory()[0];
     EXPECT_EQ(isoUtc(*first.date), "2008-07-15T10:05:00Z");
     EXPECT_EQ(first.firsttime, first.date);
     EXPECT_EQ(isoUtc(*first.lasttime), "2008-07-15T12:35:15Z");
     EXPECT_EQ(first.duration, "02:30:15");
     EXPECT_EQ(first.pilot, "Test Pilot");
     EXPECT_EQ(first.gliderid, "D-1234");
-    EXPECT_EQ(flarm.flightDirectory()[2].pilot, "");
+    EXPECT_EQ(flarm.loggerData().flightDirectory()[2].pilot, "");
     EXPECT_FALSE(device.inBinaryMode());
 }
 
@@ -103,7 +103,7 @@ TEST_F(FlarmDriver, DeviceFaultsEndOperationsWithTheirReasons) {
     EXPECT_EQ(flarm.readDirectory(true).reason(), "the Flarm did not enter its binary mode");
     EXPECT_EQ(flarm.readInfo().reason(),
               "no answer from the Flarm to the question for its Hardware version");
-    EXPECT_TRUE(flarm.flightDirectory().empty());
+    EXPECT_TRUE(flarm.loggerData().flightDirectory().empty());
 }
 
 TEST_F(FlarmDriver, RefusesWritesAndDisconnectsToConnectAgain) {

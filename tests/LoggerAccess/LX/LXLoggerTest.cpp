@@ -82,7 +82,7 @@ TEST_F(LXLoggerTest, IdentificationTakesVersionSerialAndKeyLines) {
                                  {"Hardware version", "5.1"},
                                  {"Pilot", "Hans"},
                                  {"GPS", "uBlox"}};
-    EXPECT_EQ(logger.loggerInfo(), expected);
+    EXPECT_EQ(logger.loggerData().loggerInfo(), expected);
 }
 
 TEST_F(LXLoggerTest, SilentIdentificationFallsBackToTheDeclaration) {
@@ -100,7 +100,7 @@ TEST_F(LXLoggerTest, SilentIdentificationFallsBackToTheDeclaration) {
                                  {"Competition ID", "AB"},
                                  {"Competition Class", "Standard"},
                                  {"Registration", "D-4711"}};
-    EXPECT_EQ(logger.loggerInfo(), expected);
+    EXPECT_EQ(logger.loggerData().loggerInfo(), expected);
 }
 
 TEST_F(LXLoggerTest, DirectoryListsFlightsAndSkipsRecordWithBadCrc) {
@@ -110,7 +110,7 @@ TEST_F(LXLoggerTest, DirectoryListsFlightsAndSkipsRecordWithBadCrc) {
     }
     recorder.corruptDirectoryRecord(1);
     connectAndReadDirectory();
-    const auto& directory = logger.flightDirectory();
+    const auto& directory = logger.loggerData().flightDirectory();
     ASSERT_EQ(directory.size(), 2u);
     EXPECT_EQ(directory[0].number, "0");
     EXPECT_EQ(directory[1].number, "1");
@@ -141,8 +141,8 @@ TEST_F(LXLoggerTest, DownloadsIgcConversionOfExactlyTheSecuredFlightBytes) {
     connectAndReadDirectory();
     std::vector<Progress> progress;
     logger.setProgressHandler([&](const Progress& step) { progress.push_back(step); });
-    EXPECT_TRUE(
-        logger.readFile(folder / "flight.LXN", 0, true, true, &logger.flightDirectory()[0]));
+    EXPECT_TRUE(logger.readFile(folder / "flight.LXN", 0, true, true,
+                                &logger.loggerData().flightDirectory()[0]));
     LXTrackFile expected(encoder.secureBytes());
     expected.translateToIGC();
     EXPECT_TRUE(readText(folder / "flight.IGC") == expected.igcData());
@@ -161,15 +161,17 @@ TEST_F(LXLoggerTest, LongFlightIsReadInPiecesAndWrappedFlightInOneRequest) {
     recorder.addFlight(storedFlight(wrapped, 1), kRingEnd - 1000);
     const std::uint32_t longStart = recorder.addFlight(storedFlight(longFlight, 2));
     connectAndReadDirectory();
-    ASSERT_EQ(logger.flightDirectory().size(), 2u);
+    ASSERT_EQ(logger.loggerData().flightDirectory().size(), 2u);
 
-    EXPECT_TRUE(logger.readFile(folder / "a.LXN", 0, false, false, &logger.flightDirectory()[0]));
+    EXPECT_TRUE(logger.readFile(folder / "a.LXN", 0, false, false,
+                                &logger.loggerData().flightDirectory()[0]));
     EXPECT_TRUE(readText(folder / "a.LXN") == text(wrapped.bytes()));
     ASSERT_EQ(recorder.selections().size(), 1u);
     EXPECT_EQ(recorder.selections()[0].start, kRingEnd - 1000);
     EXPECT_EQ(recorder.selections()[0].end, longStart);
 
-    EXPECT_TRUE(logger.readFile(folder / "b.LXN", 1, false, false, &logger.flightDirectory()[1]));
+    EXPECT_TRUE(logger.readFile(folder / "b.LXN", 1, false, false,
+                                &logger.loggerData().flightDirectory()[1]));
     EXPECT_TRUE(readText(folder / "b.LXN") == text(longFlight.bytes()));
     const auto pieces = recorder.selections();
     ASSERT_EQ(pieces.size(), 3u);
@@ -222,14 +224,14 @@ void expectSameDeclaration(const Declaration& actual, const Declaration& expecte
 void LXLoggerTest::expectDeclarationRoundTrip(int competitionClass, int razred,
                                               const std::string& className) {
     const Declaration written = declarationWithTask(competitionClass);
-    *logger.declaration() = written;
+    *logger.loggerData().declaration() = written;
     ASSERT_TRUE(logger.connect(line.slavePath()));
     EXPECT_TRUE(logger.writeDeclaration());
     EXPECT_EQ(recorder.declaration()[1 + 45], razred);
     EXPECT_EQ(recorder.className(), className);
-    logger.declaration()->clear();
+    logger.loggerData().declaration()->clear();
     logger.readDeclaration(false);
-    expectSameDeclaration(*logger.declaration(), written);
+    expectSameDeclaration(*logger.loggerData().declaration(), written);
 }
 
 TEST_F(LXLoggerTest, DeclarationWithClassCodeRoundTrips) {
@@ -242,43 +244,43 @@ TEST_F(LXLoggerTest, DeclarationWithNamedClassRoundTripsThroughClassBlock) {
 }
 
 TEST_F(LXLoggerTest, DatabaseWriteThenReadBackAppendsMissingRoutePoints) {
-    auto& waypoints = logger.waypoints();
+    auto& waypoints = logger.loggerData().waypoints();
     waypoints = {waypoint("ALPHA", 47, 8), waypoint("BRAVO", 47.1, 8.1),
                  waypoint("CHARLIE", 47.2, 8.2)};
     auto first = std::make_shared<Route>();
     first->setValue("one", {waypoints[0], waypoints[2]});
     auto second = std::make_shared<Route>();
     second->setValue("two", {waypoints[1], waypoint("DELTA", 46, 7)});
-    logger.routes() = {first, second};
+    logger.loggerData().routes() = {first, second};
     for (const LoggerPart part : {LoggerPart::Waypoints, LoggerPart::Routes, LoggerPart::Declaration})
         logger.loggerData().markKnown(part);  // given by the user
     ASSERT_TRUE(logger.connect(line.slavePath()));
     std::vector<Progress> progress;
     logger.setProgressHandler([&](const Progress& step) { progress.push_back(step); });
     EXPECT_TRUE(logger.writeDatabaseAndDeclaration());
-    ASSERT_EQ(logger.waypoints().size(), 4u);
+    ASSERT_EQ(logger.loggerData().waypoints().size(), 4u);
     EXPECT_FALSE(progress.empty());
 
-    logger.clearWaypoints();
-    logger.routes().clear();
+    logger.loggerData().clearWaypoints();
+    logger.loggerData().routes().clear();
     logger.readWaypoints(false);
     const std::vector<std::string> names = {"ALPHA", "BRAVO", "CHARLIE", "DELTA"};
-    ASSERT_EQ(logger.waypoints().size(), names.size());
+    ASSERT_EQ(logger.loggerData().waypoints().size(), names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
-        EXPECT_EQ(logger.waypoints()[i]->name(), names[i]);
+        EXPECT_EQ(logger.loggerData().waypoints()[i]->name(), names[i]);
     }
-    EXPECT_TRUE(logger.waypoints()[3]->isEqualTo(*waypoint("", 46, 7)));
-    ASSERT_EQ(logger.routes().size(), 2u);
-    EXPECT_EQ(logger.routes()[0]->name(), "Route 1");
-    ASSERT_EQ(logger.routes()[1]->waypoints().size(), 2u);
-    EXPECT_EQ(logger.routes()[1]->waypoints()[1]->name(), "DELTA");
+    EXPECT_TRUE(logger.loggerData().waypoints()[3]->isEqualTo(*waypoint("", 46, 7)));
+    ASSERT_EQ(logger.loggerData().routes().size(), 2u);
+    EXPECT_EQ(logger.loggerData().routes()[0]->name(), "Route 1");
+    ASSERT_EQ(logger.loggerData().routes()[1]->waypoints().size(), 2u);
+    EXPECT_EQ(logger.loggerData().routes()[1]->waypoints()[1]->name(), "DELTA");
 }
 
 TEST_F(LXLoggerTest, DatabaseRecordsLandAtTheirOffsets) {
-    logger.waypoints() = {waypoint("ALPHA", 47, 8)};
+    logger.loggerData().waypoints() = {waypoint("ALPHA", 47, 8)};
     auto route = std::make_shared<Route>();
-    route->setValue("r", {logger.waypoints()[0]});
-    logger.routes() = {route};
+    route->setValue("r", {logger.loggerData().waypoints()[0]});
+    logger.loggerData().routes() = {route};
     ASSERT_TRUE(logger.connect(line.slavePath()));
     EXPECT_TRUE(logger.writeDatabase());
     const Bytes database = recorder.database();
@@ -293,13 +295,14 @@ TEST_F(LXLoggerTest, DatabaseRecordsLandAtTheirOffsets) {
 TEST_F(LXLoggerTest, TooManyWaypointsOrRoutesAreRefused) {
     CapturingLogSink log;
     ASSERT_TRUE(logger.connect(line.slavePath()));
-    for (int i = 0; i < 601; ++i) logger.waypoints().push_back(waypoint("W", 40 + i * 0.01, 8));
+    for (int i = 0; i < 601; ++i)
+        logger.loggerData().waypoints().push_back(waypoint("W", 40 + i * 0.01, 8));
     EXPECT_FALSE(logger.writeDatabase());
     EXPECT_TRUE(
         log.contains("The recorder holds 600 waypoints and 100 routes; 601 waypoints and "
                      "0 routes cannot be written."));
-    logger.waypoints().resize(1);
-    logger.routes().assign(101, std::make_shared<Route>());
+    logger.loggerData().waypoints().resize(1);
+    logger.loggerData().routes().assign(101, std::make_shared<Route>());
     EXPECT_FALSE(logger.writeDatabase());
     EXPECT_TRUE(recorder.database() == Bytes(21800, 0));
 }

@@ -70,7 +70,7 @@ class VolksloggerDriver : public ::testing::Test {
 
 TEST_F(VolksloggerDriver, ReadsTheInformationLabels) {
     logger.readInfo();
-    const LoggerInfo& info = logger.loggerInfo();
+    const LoggerInfo& info = logger.loggerData().loggerInfo();
     EXPECT_EQ(info.at("Session ID"), "42");
     EXPECT_EQ(info.at("Serial Number"), "0YA");
     EXPECT_EQ(info.at("Software Version"), "3.6 build 7");
@@ -79,7 +79,7 @@ TEST_F(VolksloggerDriver, ReadsTheInformationLabels) {
 
 TEST_F(VolksloggerDriver, ListsTheDirectoryWithNamesAndDurations) {
     logger.readDirectory(false);
-    const FlightDirectory& directory = logger.flightDirectory();
+    const FlightDirectory& directory = logger.loggerData().flightDirectory();
     ASSERT_EQ(directory.size(), 2u);
     EXPECT_EQ(directory[0].filename, "57EA0YA1.IGC");
     EXPECT_EQ(directory[1].filename, "57EA0YA2.IGC");
@@ -93,7 +93,7 @@ TEST_F(VolksloggerDriver, ListsTheDirectoryWithNamesAndDurations) {
     const std::size_t commands = emulator.commands().size();
     logger.readDirectory(false);  // answered from the copy read before
     EXPECT_EQ(emulator.commands().size(), commands);
-    EXPECT_EQ(logger.flightDirectory().size(), 2u);
+    EXPECT_EQ(logger.loggerData().flightDirectory().size(), 2u);
 }
 
 TEST_F(VolksloggerDriver, DownloadsAFlightIntoFileAndLoggerData) {
@@ -113,13 +113,13 @@ TEST_F(VolksloggerDriver, DownloadsAFlightIntoFileAndLoggerData) {
 TEST_F(VolksloggerDriver, WritesTheDatabaseAndReadsItBack) {
     logger.readWaypoints(false);
     EXPECT_TRUE(logger.databaseLoaded());
-    logger.setWaypoints({Waypoint::fromDegrees("Hochkoenig", 47.42, 13.06, 2938),
-                         Waypoint::fromDegrees("Alp", -33.5, -70.25, 0)});
+    logger.loggerData().setWaypoints({Waypoint::fromDegrees("Hochkoenig", 47.42, 13.06, 2938),
+                                      Waypoint::fromDegrees("Alp", -33.5, -70.25, 0)});
     auto route = std::make_shared<Route>();
     route->setValue("Dreieck rund um die Alpen",
                     {Waypoint::fromDegrees("A1", 47, 8, 0), Waypoint::fromDegrees("A2", 47.5, 8, 0),
                      Waypoint::fromDegrees("A3", 47, 8.5, 0)});
-    logger.setRoutes({route});
+    logger.loggerData().setRoutes({route});
     auto declaration = std::make_shared<Declaration>();
     declaration->setPilot1("Erika");
     declaration->setPilot2("Musterfrau");
@@ -131,7 +131,7 @@ TEST_F(VolksloggerDriver, WritesTheDatabaseAndReadsItBack) {
     auto task = taskOf(5);
     task->turnpoint(0)->setLineWidth(40);
     declaration->setTask(task);
-    logger.setDeclaration(declaration);
+    logger.loggerData().setDeclaration(declaration);
     progress.clear();
     // Names longer than the recorder keeps are refused until the user asks for the cut.
     EXPECT_EQ(logger.writeDatabaseAndDeclaration().reason(),
@@ -143,21 +143,21 @@ TEST_F(VolksloggerDriver, WritesTheDatabaseAndReadsItBack) {
     EXPECT_EQ(progress.back().fraction, 1.0);
 
     logger.readWaypoints(true);
-    ASSERT_EQ(logger.waypoints().size(), 2u);
-    EXPECT_EQ(logger.waypoints()[0]->name(), "HOCHKO");
-    EXPECT_EQ(logger.waypoints()[1]->name(), "ALP");
-    EXPECT_NEAR(logger.waypoints()[1]->longitudeDegrees(), -70.25, 1e-4);
+    ASSERT_EQ(logger.loggerData().waypoints().size(), 2u);
+    EXPECT_EQ(logger.loggerData().waypoints()[0]->name(), "HOCHKO");
+    EXPECT_EQ(logger.loggerData().waypoints()[1]->name(), "ALP");
+    EXPECT_NEAR(logger.loggerData().waypoints()[1]->longitudeDegrees(), -70.25, 1e-4);
     logger.readRoutes(false);
-    ASSERT_EQ(logger.routes().size(), 1u);
-    EXPECT_EQ(logger.routes()[0]->name(), "DREIECK RUND U");
-    ASSERT_EQ(logger.routes()[0]->waypoints().size(), 3u);
-    EXPECT_EQ(logger.routes()[0]->waypoints()[2]->previousWaypointInRoute(),
-              logger.routes()[0]->waypoints()[1]);
+    ASSERT_EQ(logger.loggerData().routes().size(), 1u);
+    EXPECT_EQ(logger.loggerData().routes()[0]->name(), "DREIECK RUND U");
+    ASSERT_EQ(logger.loggerData().routes()[0]->waypoints().size(), 3u);
+    EXPECT_EQ(logger.loggerData().routes()[0]->waypoints()[2]->previousWaypointInRoute(),
+              logger.loggerData().routes()[0]->waypoints()[1]);
     logger.readPilots(false);
-    EXPECT_TRUE(logger.pilots().empty());
+    EXPECT_TRUE(logger.loggerData().pilots().empty());
 
     logger.readDeclaration(false);
-    const Declaration& back = *logger.declaration();
+    const Declaration& back = *logger.loggerData().declaration();
     EXPECT_EQ(back.pilot1(), "ERIKA");
     EXPECT_EQ(back.pilot2(), "MUSTERFRAU");
     EXPECT_EQ(back.gliderID(), "D-KXYZW");
@@ -177,7 +177,7 @@ TEST_F(VolksloggerDriver, ErasesFlightsAndDisconnects) {
     logger.readInfo();
     logger.readDirectory(false);
     EXPECT_TRUE(logger.clearDirectory());
-    EXPECT_TRUE(logger.flightDirectory().empty());
+    EXPECT_TRUE(logger.loggerData().flightDirectory().empty());
     EXPECT_EQ(emulator.flightCount(), 0u);
     logger.disconnect();
     EXPECT_FALSE(logger.connected());
@@ -193,7 +193,7 @@ TEST_F(VolksloggerDriver, FailedDirectoryReadIsLoggedAndAskedAgain) {
     // A failed directory read is no read: the next one asks the recorder again.
     emulator.setFault(Fault::None);
     EXPECT_TRUE(logger.readDirectory(false).ok());
-    EXPECT_FALSE(logger.flightDirectory().empty());
+    EXPECT_FALSE(logger.loggerData().flightDirectory().empty());
 }
 
 TEST(VolksloggerDeclaration, StoresStartFinishAndAtMostEightTurnpoints) {
@@ -202,7 +202,7 @@ TEST(VolksloggerDeclaration, StoresStartFinishAndAtMostEightTurnpoints) {
     const auto storeTask = [&](int count) {
         auto declaration = std::make_shared<Declaration>();
         if (count >= 0) declaration->setTask(taskOf(count));
-        logger.setDeclaration(declaration);
+        logger.loggerData().setDeclaration(declaration);
         EXPECT_TRUE(logger.storeDeclaration());
     };
     storeTask(5);

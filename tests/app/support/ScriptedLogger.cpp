@@ -41,7 +41,7 @@ Outcome ScriptedLogger::connect(const std::string& path) {
 }
 
 Outcome ScriptedLogger::readInfo() {
-    setLoggerInfo(m_script->info);
+    loggerData().setLoggerInfo(m_script->info);
     return {};
 }
 
@@ -50,7 +50,7 @@ Outcome ScriptedLogger::readDirectory(bool reload) {
     if (reload) ++m_script->reloadDirectoryCalls;
     if (m_script->progressFraction >= 0)
         reportProgress(Progress{m_script->progressFraction, 100, "directory"});
-    setFlightDirectory(m_script->directory);
+    loggerData().setFlightDirectory(m_script->directory);
     return {};
 }
 
@@ -79,26 +79,26 @@ Outcome ScriptedLogger::readFile(const std::filesystem::path& path, int key, boo
 Outcome ScriptedLogger::readWaypoints(bool) {
     ++m_script->readWaypointsCalls;
     if (m_script->databaseReadFails) {
-        setWaypoints({});
+        loggerData().setWaypoints({});
         loggerData().forget(LoggerPart::Waypoints);
         loggerData().forget(LoggerPart::Routes);
         return Outcome::failure("checksum error in the waypoint database");
     }
-    setWaypoints(m_script->waypoints);
+    loggerData().setWaypoints(m_script->waypoints);
     loggerData().markKnown(LoggerPart::Waypoints);
     return {};
 }
 
 Outcome ScriptedLogger::readRoutes(bool) {
     if (m_script->databaseReadFails) return Outcome::failure("checksum error in the waypoint database");
-    setRoutes(m_script->routes);
+    loggerData().setRoutes(m_script->routes);
     loggerData().markKnown(LoggerPart::Routes);
     return {};
 }
 
 Outcome ScriptedLogger::readDeclaration(bool) {
     ++m_script->readDeclarationCalls;
-    setDeclaration(std::make_shared<Declaration>(m_script->declaration));
+    loggerData().setDeclaration(std::make_shared<Declaration>(m_script->declaration));
     loggerData().markKnown(LoggerPart::Declaration);
     return {};
 }
@@ -106,7 +106,7 @@ Outcome ScriptedLogger::readDeclaration(bool) {
 Outcome ScriptedLogger::storeDatabaseAndDeclaration() {
     ++m_script->writeCalls;
     std::lock_guard lock(m_script->mutex);
-    m_script->written = *declaration();
+    m_script->written = *loggerData().declaration();
     return m_script->writeAnswer ? Outcome::success() : Outcome::failure("no answer");
 }
 
