@@ -48,42 +48,26 @@ class DownloadAndExportPanelsTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
-    void recorderWithBothFormatsOffersTheChoiceAndStartsWithIGC() {
-        const CapabilityLogger logger(true, true, true);
-        QFileDialog panel;
-        SaveIGCPanelController accessory;
-        accessory.setLogger(&logger, "LXN");
-        accessory.setSavePanel(&panel);
-        accessory.initPanel();
-        QVERIFY(!accessory.fileFormatBox->isHidden());
-        QCOMPARE(accessory.fileFormatGroup->checkedId(), int(SaveIGCPanelController::IGCRow));
-        QCOMPARE(panel.defaultSuffix(), QString("IGC"));
-        QVERIFY(accessory.downloadAsIGC());
-
-        accessory.fileFormatGroup->button(SaveIGCPanelController::OwnFormatRow)->click();
-        QCOMPARE(panel.defaultSuffix(), QString("LXN"));
-        QCOMPARE(accessory.requiredFileType(), QString("LXN"));
-        QVERIFY(!accessory.downloadAsIGC());
-    }
-
-    void recorderWithOneFormatHidesTheChoice_data() {
+    // Own-format clicks and the file they give are the download flow's tests.
+    void formatChoiceShowsOnlyWhenTheRecorderHasBothAndStartsWithIGC_data() {
         QTest::addColumn<bool>("igc");
-        QTest::addColumn<QString>("fileType");
-        QTest::newRow("IGC only") << true << "IGC";
-        QTest::newRow("native only") << false << "LXN";
+        QTest::addColumn<bool>("native");
+        QTest::newRow("both") << true << true;
+        QTest::newRow("IGC only") << true << false;
+        QTest::newRow("native only") << false << true;
     }
 
-    void recorderWithOneFormatHidesTheChoice() {
+    void formatChoiceShowsOnlyWhenTheRecorderHasBothAndStartsWithIGC() {
         QFETCH(bool, igc);
-        QFETCH(QString, fileType);
-        const CapabilityLogger logger(igc, !igc, false);
+        QFETCH(bool, native);
+        const CapabilityLogger logger(igc, native, false);
         QFileDialog panel;
         SaveIGCPanelController accessory;
         accessory.setLogger(&logger, "LXN");
         accessory.setSavePanel(&panel);
         accessory.initPanel();
-        QVERIFY(accessory.fileFormatBox->isHidden());
-        QCOMPARE(panel.defaultSuffix(), fileType);
+        QCOMPARE(accessory.fileFormatBox->isHidden(), !(igc && native));
+        QCOMPARE(panel.defaultSuffix(), QString(igc ? "IGC" : "LXN"));
         QCOMPARE(accessory.downloadAsIGC(), igc);
     }
 

@@ -1,7 +1,6 @@
 // The sim headers come before Qt's.
-#include "sim/LX/LXNativeFlightEncoder.h"
-#include "sim/LX/LXRecorderEmulator.h"
 #include "sim/PseudoTerminal.h"
+#include "support/LXFlights.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -22,18 +21,6 @@
 using namespace kelvo;
 
 namespace {
-
-sim::LXNativeFlightEncoder encodedFlight(std::uint8_t number, int fixes) {
-    sim::LXNativeFlightEncoder encoder;
-    encoder.flightNumber(number)
-        .date(7, 10, 2009)
-        .recorderIdentification("LXNAVNANO")
-        .flightInformation({"Hans", "LS8", "D-1234", "XY", 0, 100, 25, "uBlox"})
-        .origin(32700, 2850000, 495000);
-    for (int i = 0; i < fixes; ++i) encoder.fix(32700 + i, 2850000 + i, 495000 - i, 500, 520);
-    encoder.security(0x0D, Bytes(64, 0xAB)).end();
-    return encoder;
-}
 
 QByteArray contents(const QString& path) {
     QFile file(path);
@@ -63,19 +50,15 @@ class DownloadFlowTest : public QObject {
         m_line = std::make_unique<sim::PseudoTerminal>();
         m_recorder = std::make_unique<sim::LXRecorderEmulator>(*m_line, 38400);
         for (std::uint8_t number : {1, 2}) {
-            sim::LXEmulatedFlight flight;
-            m_flights.push_back(encodedFlight(number, 20 * number));
-            flight.native = m_flights.back().bytes();
-            flight.securityBlock = m_flights.back().lengthTable();
-            flight.flightNumber = number;
+            m_flights.push_back(test::encodedLXFlight(number, 20 * number));
+            sim::LXEmulatedFlight flight = test::emulatedLXFlight(m_flights.back(), number);
             flight.date = number == 1 ? "07.10.09" : "08.10.09";
             m_recorder->addFlight(flight);
         }
         m_fixture = std::make_unique<test::ControllerFixture>(
             PortDictionary{{"Simulated LX", m_line->slavePath()}});
         m_fixture->chooseLoggerType("LX/SDI/Filser");
-        QVERIFY(m_fixture->connectScripted());
-        QVERIFY(m_fixture->selectTab(LoggerWindow::FlightsTab));
+        QVERIFY(m_fixture->connectAndSelect(LoggerWindow::FlightsTab));
         QCOMPARE(m_fixture->controller.flightsDataSource()->rowCount(), 2);
     }
 
@@ -86,24 +69,29 @@ class DownloadFlowTest : public QObject {
         m_flights.clear();
     }
 
-    void oneFlight_data() {
+    void downloadThroughThePanel_data() {
+        QTest::addColumn<int>("flights");
         QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("extension");
         QTest::addColumn<bool>("secure");
-        QTest::newRow("IGC, secure") << int(SaveIGCPanelController::IGCRow) << true;
-        QTest::newRow("IGC, not secure") << int(SaveIGCPanelController::IGCRow) << false;
-        QTest::newRow("native, secure") << int(SaveIGCPanelController::OwnFormatRow) << true;
-        QTest::newRow("native, not secure") << int(SaveIGCPanelController::OwnFormatRow) << false;
+        const int igc = SaveIGCPanelController::IGCRow;
+        const int native = SaveIGCPanelController::OwnFormatRow;
+        QTest::newRow("one, IGC, secure") << 1 << igc << "IGC" << true;
+        QTest::newRow("one, native, not secure") << 1 << native << "LXN" << false;
+        QTest::newRow("two into a folder, IGC") << 2 << igc << "IGC" << true;
+        QTest::newRow("two into a folder, native") << 2 << native << "LXN" << true;
     }
 
-    void oneFlight() {
+    void downloadThroughThePanel() {
+        QFETCH(int, flights);
         QFETCH(int, format);
+        QFETCH(QString, extension);
         QFETCH(bool, secure);
-        // The table shows the newest flight first: the second one.
-        m_fixture->selectFlightRows({0});
+        m_fixture->selectFlightRows(flights == 1 ? std::vector{0} : std::vector{0, 1});
         m_fixture->controller.flightDownloads().downloadFile();
         QFileDialog* panel = m_fixture->controller.filePanel();
         QVERIFY(panel);
-        QCOMPARE(panel->acceptMode(), QFileDialog::AcceptSave);
+        QCOMPARE(panel->fileMode() == QFileDialog::Directory, flights > 1);
         auto* accessory = panel->findChild<SaveIGCPanelController*>();
         QVERIFY(accessory);
         QVERIFY(!accessory->fileFormatBox->isHidden());
@@ -112,57 +100,24 @@ class DownloadFlowTest : public QObject {
         if (!secure) accessory->secureCheckBox->click();
 
         const QTemporaryDir folder;
-        const QString target = folder.filePath("flight." + accessory->requiredFileType());
-        panel->selectFile(target);
-        static_cast<QDialog*>(panel)->accept();  // as the OK button does
-        QVERIFY(m_fixture->waitForOperation());
-
-        const sim::LXNativeFlightEncoder& flight = m_flights[1];
-        const Bytes native = secure ? flight.secureBytes() : flight.bytes();
-        if (format == SaveIGCPanelController::IGCRow)
-            QCOMPARE(contents(target), igcOf(native));
-        else
-            QCOMPARE(contents(target), bytes(native));
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 1);
-    }
-
-    void severalFlightsIntoAFolder_data() {
-        QTest::addColumn<int>("format");
-        QTest::addColumn<QString>("extension");
-        QTest::newRow("IGC") << int(SaveIGCPanelController::IGCRow) << "IGC";
-        QTest::newRow("native") << int(SaveIGCPanelController::OwnFormatRow) << "LXN";
-    }
-
-    void severalFlightsIntoAFolder() {
-        QFETCH(int, format);
-        QFETCH(QString, extension);
-        m_fixture->selectFlightRows({0, 1});
-        m_fixture->controller.flightDownloads().downloadFile();
-        QFileDialog* panel = m_fixture->controller.filePanel();
-        QVERIFY(panel);
-        QCOMPARE(panel->fileMode(), QFileDialog::Directory);
-        auto* accessory = panel->findChild<SaveIGCPanelController*>();
-        QVERIFY(accessory);
-        accessory->fileFormatGroup->button(format)->click();
-
-        const QTemporaryDir folder;
+        const QString single = folder.filePath("flight." + extension);
         panel->setDirectory(folder.path());
-        panel->selectFile(folder.path());
+        panel->selectFile(flights == 1 ? single : folder.path());
         static_cast<QDialog*>(panel)->accept();  // as the OK button does
         QVERIFY(m_fixture->waitForOperation());
 
-        QStringList expected;
-        for (int row : {0, 1}) {
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), flights);
+        // The table shows the newest flight, the second one, first.
+        for (int row = 0; row < flights; ++row) {
             const FlightEntry* entry =
                 m_fixture->controller.flightsDataSource()->getFlightAtRow(row);
-            expected << QFileInfo(QString::fromStdString(*entry->filename)).completeBaseName() +
-                            "." + extension;
+            const QString base =
+                QFileInfo(QString::fromStdString(*entry->filename)).completeBaseName();
+            const QString file = flights == 1 ? single : folder.filePath(base + "." + extension);
+            const sim::LXNativeFlightEncoder& flight = m_flights[std::size_t(1 - row)];
+            const Bytes native = secure ? flight.secureBytes() : flight.bytes();
+            QCOMPARE(contents(file), extension == "IGC" ? igcOf(native) : bytes(native));
         }
-        expected.sort();
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), expected);
-        const QString first = folder.filePath(expected.first());
-        const Bytes native = m_flights[0].secureBytes();
-        QCOMPARE(contents(first), extension == "IGC" ? igcOf(native) : bytes(native));
     }
 
     void cancelledPanelDownloadsNothing() {

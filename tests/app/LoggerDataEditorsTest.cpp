@@ -1,13 +1,15 @@
 #include <QAbstractItemModelTester>
-#include <QItemSelectionModel>
 #include <QMimeData>
 #include <QPersistentModelIndex>
 #include <QSignalSpy>
 #include <memory>
 
 #include "app/FlightsDataSource.h"
+#include "app/KelvoPrefsBasedFormatter.h"
+#include "app/LoggerInfoDataSource.h"
 #include "app/RoutesDataSource.h"
 #include "app/TaskDataSource.h"
+#include "app/WaypointsComboDataSource.h"
 #include "app/WaypointsDataSource.h"
 #include "base/Beep.h"
 #include "base/UtcDate.h"
@@ -16,6 +18,7 @@
 #include "geo/Turnpoint.h"
 #include "support/AppTestMain.h"
 #include "support/PreferencesFixture.h"
+#include "support/ScriptedLogger.h"
 
 using namespace kelvo;
 
@@ -25,6 +28,11 @@ using Mode = QAbstractItemModelTester::FailureReportingMode;
 
 int columnOf(const QStringList& columns, const char* identifier) {
     return int(columns.indexOf(identifier));
+}
+
+QString cell(const QAbstractItemModel& model, int row, const char* column,
+             const QStringList& columns) {
+    return model.index(row, columnOf(columns, column)).data().toString();
 }
 
 std::unique_ptr<QMimeData> dragOf(const QByteArray& row) {
@@ -206,8 +214,6 @@ class LoggerDataEditorsTest : public QObject {
         QVERIFY(!(source.flags(cellAt(1, "title")) & Qt::ItemIsEditable));
         QVERIFY(!(source.flags(cellAt(1, "leg")) & Qt::ItemIsEditable));
 
-        QVERIFY(source.setData(cellAt(1, "cylinderradius"), "1500 m"));
-        QCOMPARE(task->turnpoint(1)->getCylinderRadius(), 1500);
         QVERIFY(!source.setData(cellAt(1, "sectordirection"), "wide"));
         QVERIFY(!source.setData(cellAt(0, "linewidth"), "99999999999"));
         QVERIFY(source.setData(cellAt(0, "linewidth"), "180"));
@@ -234,10 +240,14 @@ class LoggerDataEditorsTest : public QObject {
         QVERIFY(!source.getFlightAtRow(3)->filename);  // no date sorts last when descending
         QCOMPARE(source.getFlightAtRow(selected.row())->filename, std::optional<std::string>("C"));
 
-        // The order holds through the filter and a new directory.
+        // The order holds through the filter (which keeps entries without the field) and a
+        // new directory; a field the entry lacks shows one blank.
         source.setShowOnlyFlightsWithTakeoff(true);
         QCOMPARE(source.rowCount(), 3);
         QCOMPARE(source.getFlightAtRow(0)->filename, std::optional<std::string>("E"));
+        const int file = columnOf(FlightsDataSource::columnIdentifiers(), "filename");
+        QCOMPARE(source.index(2, file).data().toString(), QString(" "));
+        QCOMPARE(source.getFlightAtRow(3), nullptr);
         directory.push_back(flightOn(9, "I", "1"));
         source.setData(&directory);
         QCOMPARE(source.getFlightAtRow(0)->filename, std::optional<std::string>("I"));
@@ -245,6 +255,70 @@ class LoggerDataEditorsTest : public QObject {
         // Rows of a directory emptied behind the table's back show nothing.
         directory.clear();
         QVERIFY(!source.getFlightAtRow(0));
+    }
+
+    void loggerInfoIsOrderedByValue() {
+        LoggerInfoDataSource source;
+        QAbstractItemModelTester tester(&source, Mode::QtTest);
+        LoggerInfo info = {{"A label", "zeta"}, {"Z label", "Alpha"}, {"M label", "beta"}};
+        source.setData(&info);
+        QCOMPARE(source.rowCount(), 3);
+        QCOMPARE(source.index(0, 0).data().toString(), QString("Z label"));
+        QCOMPARE(source.index(0, 1).data().toString(), QString("Alpha"));
+        QCOMPARE(source.index(2, 0).data().toString(), QString("A label"));
+        source.removeAllObjects();
+        QVERIFY(info.empty());
+        QCOMPARE(source.rowCount(), 0);
+    }
+
+    void flightTimesFollowTheDisplayZone() {
+        FlightsDataSource source;
+        FlightDirectory directory = {test::makeEntry(0, "A.IGC")};
+        source.setData(&directory);
+        const QStringList& columns = FlightsDataSource::columnIdentifiers();
+        KelvoPrefsBasedFormatter::setDisplayTimeZone(QTimeZone("America/Denver"));
+        QCOMPARE(cell(source, 0, "date", columns), QString("2009-07-14 03:05:00"));
+        KelvoPrefsBasedFormatter::setDisplayTimeZone(QTimeZone::utc());
+        QCOMPARE(cell(source, 0, "date", columns), QString("2009-07-14 09:05:00"));
+        QCOMPARE(cell(source, 0, "duration", columns), QString("01:30:00"));
+    }
+
+    void taskRowsAreTitledAndShowTheirZone() {
+        TaskDataSource source;
+        QAbstractItemModelTester tester(&source, Mode::QtTest);
+        const QStringList& columns = TaskDataSource::columnIdentifiers();
+        auto task = std::make_shared<Task>();
+        task->addTurnpoint(std::make_shared<Turnpoint>(*Waypoint::fromDegrees("A", 52, 7, 0)));
+        source.setData(task);
+        QCOMPARE(cell(source, 0, "title", columns), QString("Start"));
+        for (double longitude : {8.0, 9.0, 10.0})
+            task->addTurnpoint(
+                std::make_shared<Turnpoint>(*Waypoint::fromDegrees("T", 52, longitude, 0)));
+        task->turnpoint(1)->setCylinderRadius(500);
+        source.setData(task);
+        QCOMPARE(cell(source, 0, "title", columns), QString("Start"));
+        QCOMPARE(cell(source, 1, "title", columns), QString("TP 1"));
+        QCOMPARE(cell(source, 2, "title", columns), QString("TP 2"));
+        QCOMPARE(cell(source, 3, "title", columns), QString("Finish"));
+        QCOMPARE(cell(source, 1, "cylinderradius", columns), QString("500"));
+        QCOMPARE(cell(source, 1, "leg", columns), QString("  68.7"));
+        QCOMPARE(cell(source, 0, "bearing", columns), QString("0.0°"));
+    }
+
+    void homePointItemsLeadWithTheEmptyItem() {
+        WaypointsComboDataSource combo;
+        QAbstractItemModelTester tester(&combo, Mode::QtTest);
+        WaypointList waypoints;
+        combo.setData(&waypoints);
+        QCOMPARE(combo.rowCount(), 0);
+        waypoints = {Waypoint::fromDegrees("AAA", 1, 1, 0), Waypoint::fromDegrees("BBB", 2, 2, 0)};
+        waypoints[0]->setLongName("Alpha");
+        combo.setData(&waypoints);
+        QCOMPARE(combo.rowCount(), 3);
+        QCOMPARE(combo.index(0).data().toString(), QString(""));
+        QCOMPARE(combo.index(1).data().toString(), QString("Alpha"));
+        QCOMPARE(combo.indexOfItemWithStringValue("BBB"), 2);
+        QCOMPARE(combo.indexOfItemWithStringValue("AAA"), 0);
     }
 
   private:

@@ -1,9 +1,8 @@
 // The sim headers come before Qt's.
 #include "sim/Flarm/FlarmEmulator.h"
-#include "sim/LX/LXNativeFlightEncoder.h"
-#include "sim/LX/LXRecorderEmulator.h"
 #include "sim/PseudoTerminal.h"
 #include "sim/Volkslogger/VolksloggerEmulator.h"
+#include "support/LXFlights.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -28,22 +27,6 @@
 using namespace kelvo;
 
 namespace {
-
-sim::LXEmulatedFlight recordedFlight(std::uint16_t number, int fixes) {
-    sim::LXNativeFlightEncoder encoder;
-    encoder.flightNumber(static_cast<std::uint8_t>(number))
-        .date(7, 10, 2009)
-        .recorderIdentification("LXNAVNANO")
-        .flightInformation({"Hans", "LS8", "D-1234", "XY", 0, 100, 25, "uBlox"})
-        .origin(32700, 2850000, 495000);
-    for (int i = 0; i < fixes; ++i) encoder.fix(32700 + i, 2850000 + i, 495000 - i, 500, 520);
-    encoder.end();
-    sim::LXEmulatedFlight flight;
-    flight.native = encoder.bytes();
-    flight.securityBlock = encoder.lengthTable();
-    flight.flightNumber = number;
-    return flight;
-}
 
 // A recorder family, how to play it on a pseudo-terminal, and a type that is not it.
 struct Family {
@@ -86,8 +69,9 @@ class RecorderEndToEndTest : public QObject {
         sim::PseudoTerminal line;
         sim::LXRecorderEmulator recorder(line, 38400);
         recorder.setIdentification("LX Nano\r\nVersion 2.10\r\nSN1234,HW5.1\r\nPilot:Hans");
-        recorder.addFlight(recordedFlight(1, 30));
-        recorder.addFlight(recordedFlight(2, 60));
+        for (std::uint8_t number : {1, 2})
+            recorder.addFlight(
+                test::emulatedLXFlight(test::encodedLXFlight(number, 30 * number), number));
         auto home = Waypoint::fromDegrees("KLIPPENE", 48.1075, 8.7633, 973);
         auto turn = Waypoint::fromDegrees("HORNISGR", 48.6, 8.2, 1160);
         auto route = std::make_shared<Route>();

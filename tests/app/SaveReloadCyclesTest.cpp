@@ -76,8 +76,7 @@ class SaveReloadCyclesTest : public QObject {
                                double delayScale) {
         test::ControllerFixture fixture({{"Simulated", port}}, delayScale);
         fixture.chooseLoggerType(loggerType);
-        QVERIFY(fixture.connectScripted());
-        QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
+        QVERIFY(fixture.connectAndSelect(LoggerWindow::DeclarationTab));
         QCOMPARE(fixture.window.homePointField->currentText(),
                  QString::fromStdString(
                      fixture.controller.logger()->loggerData().declaration()->homePoint()->name()));

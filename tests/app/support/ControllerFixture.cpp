@@ -64,6 +64,10 @@ bool ControllerFixture::selectTab(int tab) {
     return waitForOperation();
 }
 
+bool ControllerFixture::connectAndSelect(int tab) {
+    return connectScripted() && selectTab(tab);
+}
+
 void ControllerFixture::selectFlightRows(const std::vector<int>& rows) {
     QItemSelectionModel* selection = window.flightsList->selectionModel();
     selection->clearSelection();

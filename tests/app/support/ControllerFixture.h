@@ -36,6 +36,8 @@ class ControllerFixture {
     bool waitForOperation();
     // Selects the tab as a click would and waits for what it starts.
     bool selectTab(int tab);
+    // Connects the scripted driver and selects the tab; false when a worker did not finish.
+    bool connectAndSelect(int tab);
     void selectFlightRows(const std::vector<int>& rows);
     void selectTaskRow(int row);
 

@@ -16,7 +16,7 @@ ScriptedLogger::~ScriptedLogger() {
 }
 
 LoggerDescriptor ScriptedLogger::descriptor(const std::shared_ptr<Script>& script) {
-    return {loggerName(), 'X', script->nativeExtension, 1,
+    return {loggerName(), 'X', "IGC", 1,
             [script] { return std::make_unique<ScriptedLogger>(script); }};
 }
 
@@ -28,14 +28,8 @@ void ScriptedLogger::fillCapabilities() {
     mutableCapabilities().maxWaypoints = 100;
 }
 
-Outcome ScriptedLogger::connect(const std::string& path) {
-    {
-        std::lock_guard lock(m_script->mutex);
-        m_script->connectPath = path;
-    }
-    if (++m_script->connectCalls <= m_script->failingConnects) {
-        return Outcome::failure("no answer");
-    }
+Outcome ScriptedLogger::connect(const std::string&) {
+    if (++m_script->connectCalls <= m_script->failingConnects) return Outcome::failure("no answer");
     setConnected(m_script->connectedAfterConnect);
     return Outcome::success();
 }
@@ -56,13 +50,12 @@ Outcome ScriptedLogger::readDirectory(bool reload) {
 
 Outcome ScriptedLogger::clearDirectory() {
     ++m_script->clearCalls;
-    if (m_script->clearAnswer) m_script->directory.clear();
-    return m_script->clearAnswer ? Outcome::success() : Outcome::failure("not erased");
+    m_script->directory.clear();
+    return Outcome::success();
 }
 
 Outcome ScriptedLogger::readFile(const std::filesystem::path& path, int key, bool, bool,
-                              const FlightEntry* entry) {
-    ++m_script->readFileCalls;
+                                 const FlightEntry* entry) {
     {
         std::lock_guard lock(m_script->mutex);
         m_script->downloadTargets.push_back(path.string());
@@ -90,7 +83,8 @@ Outcome ScriptedLogger::readWaypoints(bool) {
 }
 
 Outcome ScriptedLogger::readRoutes(bool) {
-    if (m_script->databaseReadFails) return Outcome::failure("checksum error in the waypoint database");
+    if (m_script->databaseReadFails)
+        return Outcome::failure("checksum error in the waypoint database");
     loggerData().setRoutes(m_script->routes);
     loggerData().markKnown(LoggerPart::Routes);
     return {};

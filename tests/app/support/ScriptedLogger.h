@@ -21,13 +21,11 @@ struct Script {
     bool connectedAfterConnect = true;  // stillConnected() after a YES
     bool allowsClearFlights = false;
     bool writeAnswer = true;
-    bool databaseReadFails = false;  // readWaypoints() fails with a reason
-    bool clearAnswer = true;
+    bool databaseReadFails = false;             // readWaypoints() fails with a reason
     std::vector<std::string> failingDownloads;  // file names whose readFile() answers NO
     bool keepsFlights = true;                   // stores the downloaded bytes in flights()
     std::string flightText = "AXXX001 scripted flight\r\nHFDTE140709\r\n";
-    std::string nativeExtension = "IGC";  // of the driver class
-    double progressFraction = -1;         // reported during readDirectory when >= 0
+    double progressFraction = -1;  // reported during readDirectory when >= 0
     LoggerInfo info = {{"Version", "1.0"}, {"Serial number", "12345 (9IX)"}};
     FlightDirectory directory;
     WaypointList waypoints;
@@ -43,10 +41,8 @@ struct Script {
     std::atomic<int> readDeclarationCalls{0};
     std::atomic<int> writeCalls{0};
     std::atomic<int> clearCalls{0};
-    std::atomic<int> readFileCalls{0};
     std::atomic<bool> keyspanAcceleration{false};
-    std::mutex mutex;  // guards the copies below
-    std::string connectPath;
+    std::mutex mutex;     // guards the copies below
     Declaration written;  // the declaration at the last write
     std::vector<std::string> downloadTargets;
 };
