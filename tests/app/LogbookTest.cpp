@@ -39,7 +39,7 @@ class LogbookTest : public QObject {
     }
 
     void downloadsOnlyTheFlightsNotInTheFolderAndListsThemInTheLogbook() {
-        const auto demo = sim::DemoContent::make(sim::DemoSize::Realistic);
+        const auto demo = sim::DemoContent::make(sim::DemoSize::Small, 4);
         sim::PseudoTerminal line;
         sim::LXRecorderEmulator recorder(line, 38400);
         sim::loadDemo(recorder, demo);
