@@ -1,4 +1,3 @@
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -6,18 +5,14 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeView>
-#include <sstream>
 
 #include "../cli/TallyLogger.h"
-#include "LoggerAccess/LX/convert_fil2igc.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/SerialPortDictionary.h"
 #include "LoggerAccess/SimulatorPortFolder.h"
@@ -37,7 +32,6 @@
 #include "base/Log.h"
 #include "geo/Route.h"
 #include "igc/LogbookDownload.h"
-#include "sim/LX/LXNativeFlightEncoder.h"
 #include "support/AppTestMain.h"
 #include "support/ControllerFixture.h"
 #include "support/MessageBoxAnswerer.h"
