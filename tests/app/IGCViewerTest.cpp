@@ -179,7 +179,7 @@ class IGCViewerTest : public QObject {
         QVERIFY(decimalMinutes.contains("52"));
     }
 
-    void projectionCentresTheTrackNorthUpAndKeepsItsShape() {
+    void projectionCentresTheTrackNorthUpKeepsItsShapeAndSkipsPlaceholders() {
         // Half a degree of longitude at 60 degrees north is as long as a quarter degree of
         // latitude.
         const std::vector<TracePosition> fixes{fixAt(60.0, 10.0, 0, 0), fixAt(60.25, 10.5, 0, 1)};
@@ -195,12 +195,10 @@ class IGCViewerTest : public QObject {
         const double height = southWest.y() - northEast.y();
         QVERIFY(qAbs(width / height - 1.0) < 0.01);
         QVERIFY(area.contains(southWest) && area.contains(northEast));
-    }
 
-    void projectionOfTaskPointsSkipsPlaceholders() {
+        // A task's placeholder points take no part.
         const std::vector<std::shared_ptr<Waypoint>> task{Waypoint::fromDegrees("TAKEOFF", 0, 0, 0),
                                                           Waypoint::fromDegrees("A", 45, 7, 0)};
-        const QRectF area(0, 0, 100, 100);
         QCOMPARE(TrackProjection({}, task, area).map(*task[1]), area.center());
     }
 

@@ -123,7 +123,7 @@ class ImportExportFlowTest : public QObject {
         QCOMPARE(m_fixture->controller.routesDataSource()->rowCount(), 1);
     }
 
-    void cancelAndUnknownExtensionsTouchNothing() {
+    void cancelUnknownExtensionsAndFilesWithoutWaypointsTouchNothing() {
         const QTemporaryDir folder;
         flow().exportPanelDidEnd(QDialog::Rejected, folder.filePath("no.cup"));
         flow().exportPanelDidEnd(QDialog::Accepted, folder.filePath("no.txt"));
@@ -136,13 +136,10 @@ class ImportExportFlowTest : public QObject {
         flow().importPanelDidEnd(QDialog::Rejected, cup);
         flow().importPanelDidEnd(QDialog::Accepted, folder.filePath("some.txt"));
         QCOMPARE(logger().loggerData().waypoints().size(), std::size_t(2));
-    }
 
-    void filesWithoutWaypointsOrNoFileAtAllReplaceNothing() {
-        const QTemporaryDir folder;
+        // Files without waypoints, or no file at all, replace nothing and say so.
         QVERIFY(QFile(folder.filePath("empty.cup")).open(QIODevice::WriteOnly));
         QVERIFY(QDir(folder.path()).mkdir("folder.cup"));
-        logger().loggerData().waypoints().resize(2);
         for (const QString& name : {QString("empty.cup"), QString("folder.cup")}) {
             flow().importPanelDidEnd(QDialog::Accepted, folder.filePath(name));
             QCOMPARE(logger().loggerData().waypoints().size(), std::size_t(2));

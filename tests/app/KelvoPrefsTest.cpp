@@ -126,7 +126,7 @@ class KelvoPrefsTest : public QObject {
         QCOMPARE(KelvoPrefsBasedFormatter::getTimeDescription(time), QString("09:05:00"));
     }
 
-    void sheetShowsTheStoredValues() {
+    void sheetShowsTheStoredValuesAndOkStoresTheControls() {
         KelvoPrefs::setCoordinateNotation(0);
         KelvoPrefs::setCoordinateNegativeNotation(1);
         KelvoPrefs::setDefaultCylinderRadius(400);
@@ -139,6 +139,24 @@ class KelvoPrefsTest : public QObject {
         QCOMPARE(sheet.defaultStartlineWidth->text(), QString("10"));
         QCOMPARE(sheet.displayTimeZone->checkedId(), int(PreferencesController::ChosenZoneRow));
         QCOMPARE(sheet.timeZonesMenu->currentText(), QString("Europe/Berlin"));
+
+        // OK stores every control and ends the sheet.
+        sheet.coordinateNotation->button(1)->setChecked(true);
+        sheet.distanceUnit->button(2)->setChecked(true);
+        sheet.defaultStartlineWidth->setText("25");
+        sheet.defaultSectorRadius->setText("3000m");
+        sheet.timeZonesMenu->setCurrentText("America/Denver");
+        QSignalSpy finished(&sheet, &QDialog::finished);
+        sheet.okButtonClick();
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().first().toInt(), int(QDialog::Accepted));
+        QCOMPARE(KelvoPrefs::coordinateNotation(), 1);
+        QCOMPARE(KelvoPrefs::coordinateNegativeNotation(), 1);
+        QCOMPARE(KelvoPrefs::distanceUnit(), 2);
+        QCOMPARE(KelvoPrefs::defaultStartlineWidth(), 25);
+        QCOMPARE(KelvoPrefs::defaultSectorRadius(), 3000);
+        QCOMPARE(KelvoPrefs::defaultCylinderRadius(), 400);
+        QCOMPARE(KelvoPrefs::timeZoneName(), QString("America/Denver"));
 
         // A stored notation that no row offers selects no row.
         KelvoPrefs::setCoordinateNotation(3);
@@ -169,28 +187,6 @@ class KelvoPrefsTest : public QObject {
             QVERIFY(!names.contains(notZone));
         for (qsizetype i = 1; i < names.size(); ++i)
             QVERIFY(names[i - 1].compare(names[i], Qt::CaseInsensitive) <= 0);
-    }
-
-    void okStoresEveryControlAndEndsTheSheet() {
-        PreferencesController sheet;
-        sheet.windowDidBecomeKey();
-        sheet.coordinateNotation->button(1)->setChecked(true);
-        sheet.distanceUnit->button(2)->setChecked(true);
-        sheet.defaultStartlineWidth->setText("25");
-        sheet.defaultSectorRadius->setText("3000m");
-        sheet.displayTimeZone->button(PreferencesController::ChosenZoneRow)->setChecked(true);
-        sheet.timeZonesMenu->setCurrentText("America/Denver");
-        QSignalSpy finished(&sheet, &QDialog::finished);
-        sheet.okButtonClick();
-        QCOMPARE(finished.count(), 1);
-        QCOMPARE(finished.first().first().toInt(), int(QDialog::Accepted));
-        QCOMPARE(KelvoPrefs::coordinateNotation(), 1);
-        QCOMPARE(KelvoPrefs::coordinateNegativeNotation(), 0);
-        QCOMPARE(KelvoPrefs::distanceUnit(), 2);
-        QCOMPARE(KelvoPrefs::defaultStartlineWidth(), 25);
-        QCOMPARE(KelvoPrefs::defaultSectorRadius(), 3000);
-        QCOMPARE(KelvoPrefs::defaultCylinderRadius(), 500);
-        QCOMPARE(KelvoPrefs::timeZoneName(), QString("America/Denver"));
     }
 
     void okWithoutAKnownZoneStoresNoZone() {

@@ -74,7 +74,7 @@ class SaveReloadCyclesTest : public QObject {
 
   private:
     void saveAndReloadThreeTimes(const QString& loggerType, const std::string& port,
-                               double delayScale) {
+                                 double delayScale) {
         test::ControllerFixture fixture({{"Simulated", port}}, delayScale);
         fixture.chooseLoggerType(loggerType);
         QVERIFY(fixture.connectAndSelect(LoggerWindow::DeclarationTab));
