@@ -143,6 +143,9 @@ QStringList DatabaseTransfer::unkeptChanges() const {
     const Logger& logger = *m_controller.logger();
     const LoggerData& data = logger.loggerData();
     std::vector<std::string> lines = LoggerLimits::excess(data, logger.capabilities());
+    const auto dropped =
+        LoggerLimits::waypointFieldsDropped(data, logger.capabilities().keptWaypointFields);
+    lines.insert(lines.end(), dropped.begin(), dropped.end());
     const auto renamed =
         std::count_if(data.routes().begin(), data.routes().end(), [this](const auto& route) {
             return !m_routeNamesAsRead.contains(QString::fromStdString(route->name()));
