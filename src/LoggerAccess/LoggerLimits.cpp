@@ -56,8 +56,8 @@ void namesOver(std::vector<std::string>& lines, const List& list, std::uint32_t 
     const auto count = std::count_if(list.begin(), list.end(),
                                      [&](const auto& item) { return tooLong(nameOf(item), limit); });
     if (count > 0) {
-        lines.push_back(stringf("%td %s names are longer than the %u characters the recorder keeps",
-                                count, what, limit));
+        lines.push_back(stringf("%td %s %s longer than the %u characters the recorder keeps",
+                                count, what, count == 1 ? "name is" : "names are", limit));
     }
 }
 
@@ -135,7 +135,8 @@ std::vector<std::string> LoggerLimits::waypointFieldsDropped(const LoggerData& d
     for (std::size_t i = 0; i < std::size(fields); ++i) {
         if (dropped[i]) names.push_back(std::get<2>(fields[i]));
     }
-    return {stringf("%zu waypoints lose their %s: the recorder keeps none", losing,
+    return {stringf("%zu %s %s: the recorder keeps none", losing,
+                    losing == 1 ? "waypoint loses its" : "waypoints lose their",
                     listed(names).c_str())};
 }
 

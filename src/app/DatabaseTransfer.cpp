@@ -152,7 +152,8 @@ QStringList DatabaseTransfer::unkeptChanges() const {
         });
     if (!logger.capabilities().keepsRouteNames && renamed > 0) {
         lines.push_back(
-            stringf("the recorder keeps no route names; %td routes lose theirs", renamed));
+            stringf("the recorder keeps no route names; %td %s", renamed,
+                    renamed == 1 ? "route loses its" : "routes lose theirs"));
     }
     if (const auto limits = logger.declarationLimits()) {
         const auto declaration = LoggerLimits::declarationChanges(data, *limits);

@@ -147,8 +147,8 @@ class RecorderEndToEndTest : public QObject {
             fixture.controller.databaseTransfer().saveToLogger();
             const QString question = no.texts.value(0);
             for (const char* change :
-                 {"1 waypoint names are longer than the 8", "line width", "cylinder radius",
-                  "sector radius", "1 waypoints lose their frequency: the recorder keeps none"})
+                 {"1 waypoint name is longer than the 8", "line width", "cylinder radius",
+                  "sector radius", "1 waypoint loses its frequency: the recorder keeps none"})
                 QVERIFY2(question.contains(change), qPrintable(question));
         }
         QCOMPARE(recorder.declaration(), before);
