@@ -18,6 +18,15 @@
 
 namespace kelvo {
 
+// The values of a waypoint a recorder keeps besides its name and position.
+struct WaypointFields {
+    bool elevation = true;
+    bool type = true;
+    bool runwayDirection = true;
+    bool runwayLength = true;
+    bool frequency = true;
+};
+
 // What a driver supports; the user interface enables its controls by it.
 struct LoggerCapabilities {
     bool supportsSecure = false;
@@ -37,6 +46,7 @@ struct LoggerCapabilities {
     std::uint32_t maxPilots = 0;            //
     std::uint32_t lenPilotName = 0;         // 0: not limited here
     std::uint32_t maxTaskPoints = 0;        // start and finish included; 0: not limited here
+    WaypointFields keptWaypointFields;      // what a written waypoint keeps
 };
 
 // How far a long transfer has come: the fraction when the total is known, always the bytes

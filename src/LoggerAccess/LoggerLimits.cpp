@@ -56,8 +56,8 @@ void namesOver(std::vector<std::string>& lines, const List& list, std::uint32_t 
     const auto count = std::count_if(list.begin(), list.end(),
                                      [&](const auto& item) { return tooLong(nameOf(item), limit); });
     if (count > 0) {
-        lines.push_back(stringf("%td %s names are longer than the %u characters the recorder keeps",
-                                count, what, limit));
+        lines.push_back(stringf("%td %s %s longer than the %u characters the recorder keeps",
+                                count, what, count == 1 ? "name is" : "names are", limit));
     }
 }
 
@@ -96,7 +96,49 @@ void zoneChanges(std::vector<std::string>& lines, const Task& task,
     }
 }
 
+// "a", "a and b", "a, b and c".
+std::string listed(const std::vector<const char*>& names) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
+        text += names[i];
+    }
+    return text;
+}
+
 }  // namespace
+
+std::vector<std::string> LoggerLimits::waypointFieldsDropped(const LoggerData& data,
+                                                             const WaypointFields& kept) {
+    using Holds = bool (*)(const Waypoint&);
+    const std::tuple<bool, Holds, const char*> fields[] = {
+        {kept.elevation, [](const Waypoint& w) { return w.elevation() != 0; }, "elevation"},
+        {kept.type, [](const Waypoint& w) { return w.type() != 0; }, "type"},
+        {kept.runwayDirection, [](const Waypoint& w) { return w.runwayDirection() != 0; },
+         "runway direction"},
+        {kept.runwayLength, [](const Waypoint& w) { return w.runwayLength() != 0; },
+         "runway length"},
+        {kept.frequency, [](const Waypoint& w) { return w.frequency() != 0; }, "frequency"}};
+    bool dropped[std::size(fields)] = {};
+    std::size_t losing = 0;
+    for (const auto& waypoint : data.waypoints()) {
+        bool loses = false;
+        for (std::size_t i = 0; waypoint && i < std::size(fields); ++i) {
+            const auto& [isKept, holds, name] = fields[i];
+            if (isKept || !holds(*waypoint)) continue;
+            loses = dropped[i] = true;
+        }
+        losing += loses ? 1 : 0;
+    }
+    if (losing == 0) return {};
+    std::vector<const char*> names;
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        if (dropped[i]) names.push_back(std::get<2>(fields[i]));
+    }
+    return {stringf("%zu %s %s: the recorder keeps none", losing,
+                    losing == 1 ? "waypoint loses its" : "waypoints lose their",
+                    listed(names).c_str())};
+}
 
 std::vector<std::string> LoggerLimits::declarationChanges(const LoggerData& data,
                                                           const DeclarationLimits& limits) {

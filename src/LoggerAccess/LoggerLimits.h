@@ -9,6 +9,7 @@ namespace kelvo {
 class LoggerData;
 struct DeclarationLimits;
 struct LoggerCapabilities;
+struct WaypointFields;
 
 // What a recorder holds at most (waypoints, routes, route points, task points, pilots and
 // the lengths of their names), checked before anything is sent: a recorder cuts what does
@@ -24,6 +25,11 @@ class LoggerLimits {
     // not keep; one line each, empty when the declaration is kept as it stands.
     static std::vector<std::string> declarationChanges(const LoggerData& data,
                                                        const DeclarationLimits& limits);
+    // The waypoint values a write drops because the recorder does not keep them ("3
+    // waypoints lose their elevation and frequency: the recorder keeps none"); empty when no
+    // waypoint holds such a value.
+    static std::vector<std::string> waypointFieldsDropped(const LoggerData& data,
+                                                          const WaypointFields& kept);
     // Cuts the data to fit and answers what was dropped or shortened, one line each. A task
     // keeps its start and its finish and loses turnpoints before the finish.
     static std::vector<std::string> cutToFit(LoggerData& data,

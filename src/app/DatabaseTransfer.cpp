@@ -143,13 +143,17 @@ QStringList DatabaseTransfer::unkeptChanges() const {
     const Logger& logger = *m_controller.logger();
     const LoggerData& data = logger.loggerData();
     std::vector<std::string> lines = LoggerLimits::excess(data, logger.capabilities());
+    const auto dropped =
+        LoggerLimits::waypointFieldsDropped(data, logger.capabilities().keptWaypointFields);
+    lines.insert(lines.end(), dropped.begin(), dropped.end());
     const auto renamed =
         std::count_if(data.routes().begin(), data.routes().end(), [this](const auto& route) {
             return !m_routeNamesAsRead.contains(QString::fromStdString(route->name()));
         });
     if (!logger.capabilities().keepsRouteNames && renamed > 0) {
         lines.push_back(
-            stringf("the recorder keeps no route names; %td routes lose theirs", renamed));
+            stringf("the recorder keeps no route names; %td %s", renamed,
+                    renamed == 1 ? "route loses its" : "routes lose theirs"));
     }
     if (const auto limits = logger.declarationLimits()) {
         const auto declaration = LoggerLimits::declarationChanges(data, *limits);

@@ -1,7 +1,5 @@
 #include "app/EditorLimits.h"
 
-#include "LoggerAccess/Logger.h"
-
 namespace kelvo {
 
 EditorLimits EditorLimits::of(const Logger* logger, const QString& recorder) {
@@ -12,6 +10,7 @@ EditorLimits EditorLimits::of(const Logger* logger, const QString& recorder) {
     limits.waypointNameLength = static_cast<int>(capabilities.lenWaypointName);
     limits.routeNameLength = static_cast<int>(capabilities.lenRouteName);
     limits.keepsRouteNames = capabilities.keepsRouteNames;
+    limits.waypointFields = capabilities.keptWaypointFields;
     limits.declaration = logger->declarationLimits();
     return limits;
 }

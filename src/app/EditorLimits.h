@@ -5,10 +5,9 @@
 #include <optional>
 
 #include "LoggerAccess/DeclarationCheck.h"
+#include "LoggerAccess/Logger.h"
 
 namespace kelvo {
-
-class Logger;
 
 // What the connected recorder keeps of what the editors show, so that a field takes at most
 // the characters the recorder keeps and a field it does not keep says so before anything is
@@ -21,6 +20,7 @@ struct EditorLimits {
     int waypointNameLength = 0;  // 0: not limited
     int routeNameLength = 0;     // 0: not limited
     bool keepsRouteNames = true;
+    WaypointFields waypointFields;
     std::optional<DeclarationLimits> declaration;
 
     static EditorLimits of(const Logger* logger, const QString& recorder);

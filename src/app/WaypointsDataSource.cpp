@@ -24,6 +24,21 @@ WaypointField fieldOf(int column) {
 
 }  // namespace
 
+QString WaypointsDataSource::notKeptReason(int column) const {
+    if (column <= 0 || column >= columnCount()) return {};
+    const WaypointFields& kept = m_limits.waypointFields;
+    // In the order of kFields.
+    const std::pair<bool, QString> fields[] = {{true, {}},
+                                               {true, {}},
+                                               {kept.elevation, tr("elevation")},
+                                               {kept.type, tr("waypoint type")},
+                                               {kept.runwayDirection, tr("runway direction")},
+                                               {kept.runwayLength, tr("runway length")},
+                                               {kept.frequency, tr("frequency")}};
+    const auto& [isKept, name] = fields[column - 1];
+    return isKept ? QString() : m_limits.notKept(name);
+}
+
 const QStringList& WaypointsDataSource::columnIdentifiers() {
     static const QStringList columns = {"name", "latitude",        "longitude",    "elevation",
                                         "type", "runwaydirection", "runwaylength", "frequency"};
@@ -72,6 +87,7 @@ int WaypointsDataSource::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant WaypointsDataSource::data(const QModelIndex& index, int role) const {
+    if (role == Qt::ToolTipRole) return notKeptReason(index.column());
     if ((role != Qt::DisplayRole && role != Qt::EditRole) ||
         !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
@@ -84,19 +100,26 @@ QVariant WaypointsDataSource::data(const QModelIndex& index, int role) const {
 }
 
 QVariant WaypointsDataSource::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
-        section >= columnIdentifiers().size())
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnIdentifiers().size())
         return {};
+    if (role == Qt::ToolTipRole) return notKeptReason(section);
+    if (role != Qt::DisplayRole) return {};
     return section == 0 ? tr("Name") : waypointFieldTitle(fieldOf(section));
 }
 
 Qt::ItemFlags WaypointsDataSource::flags(const QModelIndex& index) const {
     const Qt::ItemFlags base = QAbstractTableModel::flags(index);
-    return index.isValid() ? base | Qt::ItemIsEditable | Qt::ItemIsDragEnabled : base;
+    if (!index.isValid()) return base;
+    // A value the recorder does not keep is shown but not taken.
+    const Qt::ItemFlags editable =
+        notKeptReason(index.column()).isEmpty() ? Qt::ItemIsEditable : Qt::NoItemFlags;
+    return base | editable | Qt::ItemIsDragEnabled;
 }
 
 bool WaypointsDataSource::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid)) return false;
+    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid) ||
+        !(flags(index) & Qt::ItemIsEditable))
+        return false;
     Waypoint& waypoint = *(*m_waypoints)[static_cast<std::size_t>(index.row())];
     const QString text = value.toString();
     if (!entryProblem(index, text).isEmpty()) return false;

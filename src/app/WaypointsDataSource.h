@@ -13,9 +13,11 @@ namespace kelvo {
 // The waypoint table: the driver's waypoint list in list order; columns "name" (the
 // description), "latitude" and "longitude" (in the notation of the settings), "elevation",
 // "type", "runwaydirection", "runwaylength" and "frequency" (in the units of the settings,
-// named in the titles). Every cell is editable; a text that a cell cannot read, or a name
-// longer than the recorder keeps, is refused with the reason (entryProblem). A single row can be dragged into the routes outline: the
-// drag carries the row's index as decimal text under the type "WaypointDragType".
+// named in the titles). Every cell is editable but those of a value the connected recorder
+// does not keep, whose tool tip says so; a text that a cell cannot read, or a name longer
+// than the recorder keeps, is refused with the reason (entryProblem). A single row can be
+// dragged into the routes outline: the drag carries the row's index as decimal text under
+// the type "WaypointDragType".
 class WaypointsDataSource : public QAbstractTableModel, public EntryChecking {
     Q_OBJECT
 
@@ -27,7 +29,7 @@ class WaypointsDataSource : public QAbstractTableModel, public EntryChecking {
 
     // Null shows an empty table.
     void setData(WaypointList* waypoints);
-    // Names longer than the recorder keeps are refused.
+    // Names longer than the recorder keeps are refused, values it does not keep not taken.
     void setLimits(const EditorLimits& limits) { m_limits = limits; }
     // A new waypoint named "NEW" before the row, or at the end for -1; answers its row
     // (-1 without a list).
@@ -51,6 +53,9 @@ class WaypointsDataSource : public QAbstractTableModel, public EntryChecking {
     Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
 
   private:
+    // "The Volkslogger keeps no frequency." for a column the recorder does not keep; else empty.
+    QString notKeptReason(int column) const;
+
     WaypointList* m_waypoints = nullptr;
     EditorLimits m_limits;
 };

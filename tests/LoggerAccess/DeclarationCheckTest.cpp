@@ -154,4 +154,24 @@ TEST(LoggerLimits, NamesWhatTheRecorderWillNotKeepOfTheDeclaration) {
     EXPECT_EQ(LoggerLimits::declarationChanges(data, limits).size(), 6u);
 }
 
+// Only values some waypoint holds are named, in the order of the waypoint table.
+TEST(LoggerLimits, NamesTheWaypointValuesTheRecorderDoesNotKeep) {
+    LoggerData data;
+    for (int i = 0; i < 3; ++i) data.waypoints().push_back(Waypoint::fromDegrees("W", 48, 8, 0));
+    const WaypointFields kept = {.elevation = false,
+                                 .type = true,
+                                 .runwayDirection = false,
+                                 .runwayLength = false,
+                                 .frequency = false};
+    data.waypoints()[0]->setType(2);
+    EXPECT_TRUE(LoggerLimits::waypointFieldsDropped(data, kept).empty());
+    data.waypoints()[1]->setFrequency(123.5);
+    data.waypoints()[1]->setRunwayLength(800);
+    data.waypoints()[2]->setElevation(973);
+    EXPECT_EQ(LoggerLimits::waypointFieldsDropped(data, kept),
+              (std::vector<std::string>{"2 waypoints lose their elevation, runway length and "
+                                        "frequency: the recorder keeps none"}));
+    EXPECT_TRUE(LoggerLimits::waypointFieldsDropped(data, WaypointFields{}).empty());
+}
+
 }  // namespace kelvo

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "LoggerAccess/LoggerFactory.h"
+#include "app/EditorLimits.h"
 #include "app/FlightsDataSource.h"
 #include "app/KelvoPrefs.h"
 #include "app/LoggerInfoDataSource.h"
@@ -123,13 +124,15 @@ class RecorderEndToEndTest : public QObject {
         // Save to Logger lists everything the LX would not keep, and writes nothing unless
         // the pilot agrees.
         fixture.controller.logger()->loggerData().waypoints()[1]->setName("HORNISGRINDE");
+        fixture.controller.logger()->loggerData().waypoints()[1]->setFrequency(123.5);
         const Bytes before = recorder.declaration();
         {
             const test::MessageBoxAnswerer no("No");
             fixture.controller.databaseTransfer().saveToLogger();
             const QString question = no.texts.value(0);
-            for (const char* change : {"1 waypoint names are longer than the 8", "line width",
-                                       "cylinder radius", "sector radius"})
+            for (const char* change :
+                 {"1 waypoint name is longer than the 8", "line width", "cylinder radius",
+                  "sector radius", "1 waypoint loses its frequency: the recorder keeps none"})
                 QVERIFY2(question.contains(change), qPrintable(question));
         }
         QCOMPARE(recorder.declaration(), before);
@@ -152,6 +155,39 @@ class RecorderEndToEndTest : public QObject {
 
         fixture.controller.connection().connect();
         QVERIFY(!fixture.controller.isConnected());
+    }
+
+    void waypointTableTakesOnlyWhatTheRecorderKeeps_data() {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<QStringList>("unkept");
+        QTest::newRow("no recorder") << QString() << QStringList{};
+        QTest::newRow("LX") << "LX/SDI/Filser" << QStringList{"frequency"};
+        QTest::newRow("Volkslogger") << "Volkslogger"
+                                     << QStringList{"elevation", "runwaydirection", "runwaylength",
+                                                    "frequency"};
+    }
+
+    void waypointTableTakesOnlyWhatTheRecorderKeeps() {
+        QFETCH(QString, family);
+        QFETCH(QStringList, unkept);
+        const auto logger =
+            family.isEmpty() ? nullptr
+                             : LoggerFactory::shared().loggerInstanceWithName(family.toStdString());
+        WaypointList list = {Waypoint::fromDegrees("KLIPPE", 48.1, 8.7, 973)};
+        WaypointsDataSource table;
+        table.setLimits(EditorLimits::of(logger.get(), family));
+        table.setData(&list);
+        const QStringList& columns = WaypointsDataSource::columnIdentifiers();
+        for (int column = 0; column < columns.size(); ++column) {
+            const QModelIndex cell = table.index(0, column);
+            const bool kept = !unkept.contains(columns[column]);
+            QCOMPARE(bool(table.flags(cell) & Qt::ItemIsEditable), kept);
+            QCOMPARE(cell.data(Qt::ToolTipRole).toString().isEmpty(), kept);
+            if (!kept) QVERIFY(!table.setData(cell, "12"));
+        }
+        if (family == "Volkslogger")
+            QCOMPARE(table.index(0, int(columns.indexOf("runwaylength"))).data(Qt::ToolTipRole),
+                     QVariant("The Volkslogger keeps no runway length."));
     }
 
     void automaticFindsTheFamilyAndTheWrongTypeNamesIt_data() {

@@ -59,6 +59,7 @@ void LXLogger::fillCapabilities() {
     capabilities.maxDeclarations = 1;
     capabilities.maxPilots = 1;
     capabilities.maxTaskPoints = LXTask::kMaxTaskPoints;
+    capabilities.keptWaypointFields.frequency = false;  // the record's frequency is never written
 }
 
 Outcome LXLogger::connect(const std::string& path) {

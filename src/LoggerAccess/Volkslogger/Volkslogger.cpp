@@ -128,6 +128,12 @@ void Volkslogger::fillCapabilities() {
     c.maxPilots = 25;
     c.lenPilotName = 16;
     c.maxTaskPoints = c.maxWaypointsInRoute;
+    // A waypoint record holds a name, a position and type flags.
+    c.keptWaypointFields = {.elevation = false,
+                            .type = true,
+                            .runwayDirection = false,
+                            .runwayLength = false,
+                            .frequency = false};
 }
 
 void Volkslogger::reportError(int code) {

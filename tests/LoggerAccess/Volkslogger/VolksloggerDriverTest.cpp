@@ -135,7 +135,7 @@ TEST_F(VolksloggerDriver, WritesTheDatabaseAndReadsItBack) {
     progress.clear();
     // Names longer than the recorder keeps are refused until the user asks for the cut.
     EXPECT_EQ(logger.writeDatabaseAndDeclaration().reason(),
-              "1 waypoint names are longer than the 6 characters the recorder keeps; nothing was "
+              "1 waypoint name is longer than the 6 characters the recorder keeps; nothing was "
               "written");
     EXPECT_EQ(LoggerLimits::cutToFit(logger.loggerData(), logger.capabilities()).size(), 2u);
     ASSERT_TRUE(logger.writeDatabaseAndDeclaration());
