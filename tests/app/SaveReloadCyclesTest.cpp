@@ -66,14 +66,14 @@ QString changes(const QStringList& before, const QStringList& after) {
 
 }  // namespace
 
-// Three saves of the demo database and declaration through the controller, each read back
+// Ten saves of the demo database and declaration through the controller, each read back
 // from an emulated recorder: what the recorder keeps of the first save stays as it is (a
 // value that creeps or alternates from save to save shows by the third).
 class SaveReloadCyclesTest : public QObject {
     Q_OBJECT
 
   private:
-    void saveAndReloadThreeTimes(const QString& loggerType, const std::string& port,
+    void saveAndReloadTenTimes(const QString& loggerType, const std::string& port,
                                  double delayScale) {
         test::ControllerFixture fixture({{"Simulated", port}}, delayScale);
         fixture.chooseLoggerType(loggerType);
@@ -83,7 +83,7 @@ class SaveReloadCyclesTest : public QObject {
                      fixture.controller.logger()->loggerData().declaration()->homePoint()->name()));
         const test::MessageBoxAnswerer yes("Yes");
         QStringList first;
-        for (int cycle = 0; cycle < 3; ++cycle) {
+        for (int cycle = 0; cycle < 10; ++cycle) {
             fixture.controller.databaseTransfer().saveToLogger();
             QVERIFY(fixture.waitForOperation());
             QVERIFY2(fixture.window.statusLine->text().contains("written"),
@@ -105,14 +105,14 @@ class SaveReloadCyclesTest : public QObject {
         sim::PseudoTerminal line;
         sim::LXRecorderEmulator recorder(line, 38400);
         sim::loadDemo(recorder, sim::DemoContent::make(sim::DemoSize::Small));
-        saveAndReloadThreeTimes("LX/SDI/Filser", line.slavePath(), 0.2);
+        saveAndReloadTenTimes("LX/SDI/Filser", line.slavePath(), 0.2);
     }
 
     void volksloggerKeepsWhatItKeptOfTheFirstSave() {
         sim::PseudoTerminal line;
         sim::VolksloggerEmulator recorder(
             line, sim::demoVolksloggerMemory(sim::DemoContent::make(sim::DemoSize::Small)));
-        saveAndReloadThreeTimes("Volkslogger", line.slavePath(), 0.02);
+        saveAndReloadTenTimes("Volkslogger", line.slavePath(), 0.02);
     }
 };
 
