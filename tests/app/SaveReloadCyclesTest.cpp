@@ -105,7 +105,7 @@ class SaveReloadCyclesTest : public QObject {
         sim::PseudoTerminal line;
         sim::LXRecorderEmulator recorder(line, 38400);
         sim::loadDemo(recorder, sim::DemoContent::make(sim::DemoSize::Small));
-        saveAndReloadTenTimes("LX/SDI/Filser", line.slavePath(), 0.2);
+        saveAndReloadTenTimes("LX/SDI/Filser", line.slavePath(), 0.1);
     }
 
     void volksloggerKeepsWhatItKeptOfTheFirstSave() {

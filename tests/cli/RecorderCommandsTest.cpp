@@ -250,6 +250,8 @@ TEST_P(RecorderCommands, ReplacesTheDatabaseAndTheDeclaration) {
 // first save may round what was typed, and no later one changes anything.
 TEST_P(RecorderCommands, SavingAgainAndAgainChangesNothingAfterTheFirstSave) {
     if (!GetParam().keepsDatabase) GTEST_SKIP() << "keeps no database";
+    // Thirty sessions: the LX's pauses are run faster too.
+    if (GetParam().alias == "lx") setenv("KELVO_DELAY_SCALE", "0.1", 1);
     startSimulator();
     ASSERT_EQ(cli("database", {"--output", "0.cup"}).status, 0);
     std::string declaration = cli("declaration", {"--json"}).out;
