@@ -9,6 +9,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -181,7 +182,9 @@ class OutputFolder {
 };
 
 // Writes bursts of line noise to the host while it lives: bytes that are no valid frame and
-// no valid answer, landing between and inside the device's replies.
+// no valid answer, landing between and inside the device's replies. The bytes are random, as
+// on a real line: a sequence that repeats would meet the LX's 8-bit checksum at the same few
+// places and pass it one time in four, not one in 256.
 class LineNoise {
   public:
     explicit LineNoise(sim::PseudoTerminal& line) : m_line(line), m_thread([this] { run(); }) {}
@@ -194,13 +197,11 @@ class LineNoise {
 
   private:
     void run() {
-        std::uint8_t seed = 0x5A;
+        std::mt19937 random(0x5A);
+        std::uniform_int_distribution<int> anyByte(0, 255);
         while (!m_stop) {
             Bytes burst(64);
-            for (std::uint8_t& byte : burst) {
-                seed = static_cast<std::uint8_t>(seed * 37 + 11);
-                byte = seed;
-            }
+            for (std::uint8_t& byte : burst) byte = static_cast<std::uint8_t>(anyByte(random));
             // A host that reads nothing must not block the noise thread.
             pollfd line{m_line.masterFd(), POLLOUT, 0};
             if (::poll(&line, 1, 0) == 1 && (line.revents & POLLOUT)) m_line.write(burst);
