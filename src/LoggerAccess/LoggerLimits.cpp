@@ -140,6 +140,34 @@ std::vector<std::string> LoggerLimits::waypointFieldsDropped(const LoggerData& d
                     listed(names).c_str())};
 }
 
+std::vector<std::string> LoggerLimits::heldWaypointNames(const LoggerData& data,
+                                                         const LoggerCapabilities& capabilities) {
+    // Enough to show what happens, few enough for a question to the pilot.
+    constexpr std::size_t kListed = 8;
+    std::vector<std::string> lines;
+    if (capabilities.maxWaypoints == 0) return lines;
+    std::size_t more = 0;
+    for (const auto& waypoint : data.waypoints()) {
+        if (!waypoint) continue;
+        const std::string shown = waypoint->description();
+        const std::string name = waypoint->name().empty() ? waypoint->longName() : waypoint->name();
+        const std::string held = tooLong(name, capabilities.lenWaypointName)
+                                     ? cutName(name, capabilities.lenWaypointName)
+                                     : name;
+        if (held == shown) continue;
+        if (lines.size() == kListed) {
+            ++more;
+        } else {
+            lines.push_back(stringf("\"%s\" will be held as \"%s\"", shown.c_str(), held.c_str()));
+        }
+    }
+    if (more > 0) {
+        lines.push_back(stringf("%zu more %s held under shorter names", more,
+                                more == 1 ? "waypoint is" : "waypoints are"));
+    }
+    return lines;
+}
+
 std::vector<std::string> LoggerLimits::declarationChanges(const LoggerData& data,
                                                           const DeclarationLimits& limits) {
     std::vector<std::string> lines;

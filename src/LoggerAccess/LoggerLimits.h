@@ -30,6 +30,12 @@ class LoggerLimits {
     // waypoint holds such a value.
     static std::vector<std::string> waypointFieldsDropped(const LoggerData& data,
                                                           const WaypointFields& kept);
+    // The waypoint names the recorder will hold instead of those the editor shows: a
+    // waypoint record holds the short name, cut to the recorder's length, and no long name
+    // ("\"Klippeneck Segelfluggelaende\" will be held as \"KLIPPENE\""). The first few, one
+    // line each, then how many more; empty when every name is held as shown.
+    static std::vector<std::string> heldWaypointNames(const LoggerData& data,
+                                                      const LoggerCapabilities& capabilities);
     // Cuts the data to fit and answers what was dropped or shortened, one line each. A task
     // keeps its start and its finish and loses turnpoints before the finish.
     static std::vector<std::string> cutToFit(LoggerData& data,

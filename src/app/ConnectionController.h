@@ -67,6 +67,8 @@ class ConnectionController : public QObject {
 
     Logger* logger() const { return m_logger.get(); }
     bool isConnected() const;
+    // The connected recorder's port is no longer listed, or its device is gone.
+    bool recorderIsGone() const;
     // The native file extension of the driver's class.
     const std::string& nativeExtension() const { return m_nativeExtension; }
     bool portsLoaded() const { return m_portsLoaded; }
@@ -81,8 +83,6 @@ class ConnectionController : public QObject {
     bool adoptConnectedLogger(LoggerDetector::Result found, const QString& portName);
     // The ports of the chosen type's connection; nothing for a type without ports.
     std::optional<PortDictionary> currentPorts() const;
-    // The connected recorder's port is no longer listed, or its device is gone.
-    bool recorderIsGone() const;
     void recorderWasLost(const QString& reason);
     void reportFailedConnection(const std::string& path, const Outcome& outcome);
     QString selectedLoggerName() const;

@@ -146,6 +146,8 @@ QStringList DatabaseTransfer::unkeptChanges() const {
     const auto dropped =
         LoggerLimits::waypointFieldsDropped(data, logger.capabilities().keptWaypointFields);
     lines.insert(lines.end(), dropped.begin(), dropped.end());
+    const auto held = LoggerLimits::heldWaypointNames(data, logger.capabilities());
+    lines.insert(lines.end(), held.begin(), held.end());
     const auto renamed =
         std::count_if(data.routes().begin(), data.routes().end(), [this](const auto& route) {
             return !m_routeNamesAsRead.contains(QString::fromStdString(route->name()));

@@ -37,6 +37,8 @@ void DeviceOperationRunner::start(const QString& text, std::function<void()> bod
         return;
     }
     clearCancellation();
+    m_transferRate = TransferRate();
+    m_rateFlight = 0;
     m_progressPanel.start(text);
     showProgressWindow();
     m_worker = QThread::create(std::move(body));
@@ -60,8 +62,11 @@ void DeviceOperationRunner::waitUntilFinished() {
 
 ProgressHandler DeviceOperationRunner::progressHandler() {
     return [this](const Progress& progress) {
+        // The batch position of the report, not of the time the GUI thread gets it.
+        const BatchPosition position{m_batchFlight, m_batchSize};
         QMetaObject::invokeMethod(
-            this, [this, progress] { reportProgress(progress); }, Qt::QueuedConnection);
+            this, [this, progress, position] { reportProgress(progress, position); },
+            Qt::QueuedConnection);
     };
 }
 
@@ -70,14 +75,20 @@ void DeviceOperationRunner::setBatchPosition(std::size_t flight, std::size_t cou
     m_batchFlight = flight;
 }
 
-void DeviceOperationRunner::reportProgress(const Progress& progress) {
+void DeviceOperationRunner::reportProgress(const Progress& progress, BatchPosition position) {
     if (progress.fraction) {
-        m_progressPanel.setFraction((static_cast<double>(m_batchFlight) + *progress.fraction) /
-                                    static_cast<double>(m_batchSize));
+        m_progressPanel.setFraction((static_cast<double>(position.flight) + *progress.fraction) /
+                                    static_cast<double>(position.count));
     }
     if (progress.bytes == 0) return;
+    // Each flight of a batch is a transfer of its own.
+    if (position.flight != m_rateFlight) m_transferRate = TransferRate();
+    m_rateFlight = position.flight;
     m_transferRate.update(progress.bytes, progress.fraction);
-    m_progressPanel.setRate(QString::fromStdString(m_transferRate.text()));
+    QString text = QString::fromStdString(m_transferRate.text());
+    if (position.count > 1)
+        text = tr("Flight %1 of %2: %3").arg(position.flight + 1).arg(position.count).arg(text);
+    m_progressPanel.setRate(text);
 }
 
 void DeviceOperationRunner::showProgressWindow() {

@@ -60,15 +60,20 @@ class DeviceOperationRunner : public QObject {
   private:
     void showProgressWindow();
     void workerDidFinish();
+    struct BatchPosition {
+        std::size_t flight = 0;
+        std::size_t count = 1;
+    };
     // The fraction of the operation (of the whole batch while several flights download)
-    // and the transfer's rate and time left.
-    void reportProgress(const Progress& progress);
+    // and the transfer's rate and time left, with the flight of a batch.
+    void reportProgress(const Progress& progress, BatchPosition position);
 
     ProgressDialog& m_progressPanel;
     QWidget& m_frozenView;
     QThread* m_worker = nullptr;
     bool m_progressWindowVisible = false;
-    TransferRate m_transferRate;
+    TransferRate m_transferRate;  // of the operation, or of the batch's flight m_rateFlight
+    std::size_t m_rateFlight = 0;
     std::atomic<std::size_t> m_batchFlight{0};
     std::atomic<std::size_t> m_batchSize{1};
 };

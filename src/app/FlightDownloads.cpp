@@ -11,6 +11,7 @@
 
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerFactory.h"
+#include "app/ConnectionController.h"
 #include "app/DeviceOperationRunner.h"
 #include "app/FlightList.h"
 #include "app/FlightsDataSource.h"
@@ -243,7 +244,12 @@ void FlightDownloads::threadedDownloadNewFlights() {
             [&runner](std::size_t flight, std::size_t count) {
                 runner.setBatchPosition(flight, count);
             },
-            existingFileQuestion());
+            existingFileQuestion(),
+            [this, &runner] {
+                bool gone = false;
+                runner.onGui([&] { gone = m_controller.connection().recorderIsGone(); });
+                return !gone;
+            });
     }
     runner.setBatchPosition(0, 1);
     runner.onGui([this, &runner, folder, outcome] {
@@ -258,6 +264,12 @@ void FlightDownloads::threadedDownloadNewFlights() {
         for (const auto& failure : outcome.failed)
             lines << QStringLiteral("%1: %2").arg(QString::fromStdString(failure.file),
                                                   QString::fromStdString(failure.reason));
+        if (!outcome.notAttempted.empty()) {
+            QStringList names;
+            for (const std::string& name : outcome.notAttempted)
+                names << QString::fromStdString(name);
+            lines << tr("Not attempted, as the recorder went away: %1.").arg(names.join(", "));
+        }
         m_newFlightsSummary = lines.join('\n');
         m_controller.setStatus(lines.first());
         auto* box = new QMessageBox(

@@ -109,4 +109,8 @@ QString KelvoPrefsBasedFormatter::getTimeDescription(std::chrono::sys_seconds ti
     return inDisplayZone(time).toString(QStringLiteral("HH:mm:ss"));
 }
 
+QString KelvoPrefsBasedFormatter::getDayDescription(std::chrono::sys_seconds time) {
+    return inDisplayZone(time).toString(QStringLiteral("yyyy-MM-dd"));
+}
+
 }  // namespace kelvo

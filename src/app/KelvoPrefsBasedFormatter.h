@@ -43,9 +43,10 @@ class KelvoPrefsBasedFormatter {
     // leaves the system's zone.
     static void applyTimeZonePreference();
 
-    // "2009-10-07 11:05:00" and "11:05:00" in the display zone.
+    // "2009-10-07 11:05:00", "11:05:00" and "2009-10-07" in the display zone.
     static QString getDateDescription(std::chrono::sys_seconds time);
     static QString getTimeDescription(std::chrono::sys_seconds time);
+    static QString getDayDescription(std::chrono::sys_seconds time);
 };
 
 }  // namespace kelvo

@@ -1,5 +1,8 @@
 #include "app/LogbookDataSource.h"
 
+#include <QDateTime>
+#include <QTimeZone>
+
 #include "app/KelvoPrefsBasedFormatter.h"
 
 namespace kelvo {
@@ -8,10 +11,18 @@ namespace {
 
 using Time = std::optional<std::chrono::sys_seconds>;
 
-QVariant timeText(const Time& time, bool date) {
-    if (!time) return QString();
-    return date ? KelvoPrefsBasedFormatter::getDateDescription(*time)
-                : KelvoPrefsBasedFormatter::getTimeDescription(*time);
+QVariant timeText(const Time& time) {
+    return time ? KelvoPrefsBasedFormatter::getTimeDescription(*time) : QString();
+}
+
+// The day of the flight: that of its take-off in the display zone. Without a take-off, the
+// day the file's header gives, which is a calendar day (stored as its midnight UTC), not a
+// moment to convert.
+QVariant dayText(const LogbookEntry& entry) {
+    if (entry.takeoff) return KelvoPrefsBasedFormatter::getDayDescription(*entry.takeoff);
+    if (!entry.date) return QString();
+    return QDateTime::fromSecsSinceEpoch(entry.date->time_since_epoch().count(), QTimeZone::utc())
+        .toString(QStringLiteral("yyyy-MM-dd"));
 }
 
 QVariant timeValue(const Time& time) {
@@ -21,11 +32,11 @@ QVariant timeValue(const Time& time) {
 QVariant displayText(const LogbookEntry& entry, int column) {
     switch (column) {
         case LogbookDataSource::DateColumn:
-            return timeText(entry.date, true);
+            return dayText(entry);
         case LogbookDataSource::TakeoffColumn:
-            return timeText(entry.takeoff, false);
+            return timeText(entry.takeoff);
         case LogbookDataSource::LandingColumn:
-            return timeText(entry.landing, false);
+            return timeText(entry.landing);
         case LogbookDataSource::FlightTimeColumn: {
             const auto minutes = entry.flightTime.count() / 60;
             return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QChar('0'));
@@ -56,7 +67,7 @@ QVariant displayText(const LogbookEntry& entry, int column) {
 QVariant sortValue(const LogbookEntry& entry, int column) {
     switch (column) {
         case LogbookDataSource::DateColumn:
-            return timeValue(entry.date);
+            return timeValue(entry.sortTime());
         case LogbookDataSource::TakeoffColumn:
             return timeValue(entry.takeoff);
         case LogbookDataSource::LandingColumn:

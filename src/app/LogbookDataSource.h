@@ -8,8 +8,9 @@
 namespace kelvo {
 
 // The logbook table: one row per flight of the flights folder, in the order given (newest
-// first). Qt::DisplayRole gives the texts, times in the display time zone and distances
-// in the user's unit; kSortRole gives values that sort by what they mean.
+// first). Qt::DisplayRole gives the texts: the day and times of take-off and landing in
+// the display time zone, distances in the user's unit; kSortRole gives values that sort by
+// what they mean.
 class LogbookDataSource : public QAbstractTableModel {
     Q_OBJECT
 

@@ -193,11 +193,9 @@ void LoggerController::wireDatabaseControls() {
         m_window.useRouteForTaskMenu->setCurrentIndex(0);
         editor->useRoute(title);
     });
-    on(w.addWaypointToTaskPopup, &QComboBox::activated, [this, editor](int index) {
-        const QString title = index > 0 ? m_window.addWaypointToTaskPopup->itemText(index) : "";
-        m_window.addWaypointToTaskPopup->setCurrentIndex(0);
-        editor->addWaypointToTask(title);
-    });
+    on(w.addWaypointToTaskPopup, &QComboBox::activated,
+       [editor](int index) { editor->waypointChosenInBox(index); });
+    w.addWaypointToTaskPopup->installEventFilter(editor);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "app/WaypointRouteTaskEditor.h"
 
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QItemSelectionModel>
 #include <QMessageBox>
 #include <QTableView>
@@ -38,6 +39,18 @@ auto findByText(const Items& items, const QString& title, Text text)
     for (const auto& item : items)
         if (((*item).*text)() == wanted) return item.get();
     return nullptr;
+}
+
+// Where a new turnpoint goes in a task of `count` turnpoints: after the selected row but
+// never after the finish; -1 (the end) without a selection or a finish.
+int insertionIndex(int selectedRow, std::size_t count) {
+    if (selectedRow < 0 || count < 2) return -1;
+    return std::min(selectedRow + 1, static_cast<int>(count) - 1);
+}
+
+void emptyBox(QComboBox& box) {
+    box.setCurrentIndex(0);
+    box.clearEditText();
 }
 
 }  // namespace
@@ -84,8 +97,36 @@ void WaypointRouteTaskEditor::addWaypointToTask(const QString& title) {
     applyInnerTurnpointDefaults(*turnpoint);
     Declaration& declaration = *logger->loggerData().declaration();
     if (!declaration.task()) declaration.setTask(std::make_shared<Task>());
-    declaration.task()->addTurnpoint(turnpoint, selectedTaskRow());
-    m_controller.taskDataSource()->setData(declaration.task());
+    Task& task = *declaration.task();
+    const int selected = selectedTaskRow();
+    const int index = insertionIndex(selected, task.numOfTurnpoints());
+    const int row = index < 0 ? static_cast<int>(task.numOfTurnpoints()) : index;
+    task.addTurnpoint(turnpoint, index);
+    TaskDataSource* taskDataSource = m_controller.taskDataSource();
+    taskDataSource->setData(declaration.task());
+    if (selected < 0) return;
+    m_controller.window().taskView->selectionModel()->select(
+        taskDataSource->index(row, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void WaypointRouteTaskEditor::waypointChosenInBox(int index) {
+    QComboBox* box = m_controller.window().addWaypointToTaskPopup;
+    const QString title = index > 0 ? box->itemText(index) : QString();
+    emptyBox(*box);
+    // A completion is put into the box after the box has reported it: empty the box again
+    // once that is done, or leaving the box would add the waypoint once more.
+    QMetaObject::invokeMethod(
+        box, [box] { emptyBox(*box); }, Qt::QueuedConnection);
+    addWaypointToTask(title);
+}
+
+bool WaypointRouteTaskEditor::eventFilter(QObject* watched, QEvent* event) {
+    auto* box = qobject_cast<QComboBox*>(watched);
+    if (box && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        emptyBox(*box);
+    return false;
 }
 
 void WaypointRouteTaskEditor::removeWaypointFromTask() {

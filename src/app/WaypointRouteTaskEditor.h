@@ -22,8 +22,12 @@ class WaypointRouteTaskEditor : public QObject {
 
     // The task becomes the route of that name, with the preferred turnpoint shapes.
     void useRoute(const QString& title);
-    // Inserts the waypoint of that description before the selected turnpoint (or at the end).
+    // Inserts the waypoint of that description after the selected turnpoint but before the
+    // finish, and selects it so that the next one follows it; without a selection, at the end.
     void addWaypointToTask(const QString& title);
+    // The pilot chose the item of the "Add Waypoint" box (from its list or its completions,
+    // or typed whole and confirmed with Return): it is added once and the box empties.
+    void waypointChosenInBox(int index);
     void removeWaypointFromTask();
     void addRoute();
     void deleteRoute();
@@ -34,6 +38,11 @@ class WaypointRouteTaskEditor : public QObject {
     // The names of the routes that use a waypoint of the rows (routes keep copies of the
     // waypoints they were built from, so a route uses a waypoint that bears its name).
     QStringList routesUsing(const std::vector<int>& rows) const;
+
+  protected:
+    // Watches the "Add Waypoint" box: leaving it drops a search that was not chosen, which
+    // the box would otherwise take as a choice when it names a waypoint whole.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void fillUseRoutesMenu();

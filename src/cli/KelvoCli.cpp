@@ -317,8 +317,14 @@ void KelvoCli::downloadNew() {
     Logger& logger = session.logger();
     showTransferProgress(logger, m_err);
     require(logger.readDirectory(false));
-    auto outcome =
-        LogbookDownload::downloadNewFlights(logger, folder, secure(), {}, existingFileChoice());
+    // A recorder that went away leaves no device behind its port.
+    const std::string port = LoggerSession::devicePathOf(m_arguments.required("--port"));
+    const auto recorderPresent = [&port] {
+        std::error_code error;
+        return fs::exists(port, error);
+    };
+    auto outcome = LogbookDownload::downloadNewFlights(logger, folder, secure(), {},
+                                                       existingFileChoice(), recorderPresent);
     for (const auto& name : outcome.skipped)
         outcome.failed.push_back({name, takenNameReason(folder / name)});
     if (json()) {
@@ -331,7 +337,8 @@ void KelvoCli::downloadNew() {
                               {"alreadyPresent", outcome.alreadyPresent},
                               {"identical", outcome.identical},
                               {"keptBoth", outcome.keptBoth},
-                              {"failed", failed}});
+                              {"failed", failed},
+                              {"notAttempted", outcome.notAttempted}});
     } else {
         for (const auto& names : {outcome.downloaded, outcome.keptBoth})
             for (const auto& name : names) m_out << (folder / name).string() << '\n';
@@ -345,6 +352,11 @@ void KelvoCli::downloadNew() {
     }
     for (const auto& failure : outcome.failed) {
         m_err << "kelvo-cli: " << failure.file << ": " << failure.reason << '\n';
+    }
+    if (!outcome.notAttempted.empty()) {
+        m_err << "kelvo-cli: not attempted, as the recorder went away:";
+        for (const auto& name : outcome.notAttempted) m_err << ' ' << name;
+        m_err << '\n';
     }
     if (!outcome.failed.empty()) {
         throw OperationFailure(stringf("%zu flight(s) failed", outcome.failed.size()));

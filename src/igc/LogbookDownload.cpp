@@ -7,6 +7,7 @@
 
 #include "LoggerAccess/Logger.h"
 #include "base/Format.h"
+#include "base/Log.h"
 #include "base/Text.h"
 #include "igc/Logbook.h"
 
@@ -120,10 +121,9 @@ LogbookDownload::Download LogbookDownload::downloadFlight(Logger& logger, const 
                                     : outcome);
 }
 
-LogbookDownload::Summary LogbookDownload::downloadNewFlights(Logger& logger, const fs::path& folder,
-                                                             bool secure,
-                                                             const FlightStarted& started,
-                                                             const ExistingFileQuestion& existing) {
+LogbookDownload::Summary LogbookDownload::downloadNewFlights(
+    Logger& logger, const fs::path& folder, bool secure, const FlightStarted& started,
+    const ExistingFileQuestion& existing, const RecorderPresent& recorderPresent) {
     Summary summary;
     const auto present = Logbook::flightFileNames(folder);
     std::vector<const FlightEntry*> missing;
@@ -140,6 +140,16 @@ LogbookDownload::Summary LogbookDownload::downloadNewFlights(Logger& logger, con
         const std::string name = fileNameOf(*missing[i]);
         const Download download =
             downloadFlight(logger, *missing[i], folder / name, secure, false, existing);
+        if (download.outcome.kind() == Outcome::Kind::Failure && recorderPresent &&
+            !recorderPresent()) {
+            logf("The recorder went away while %s downloaded (%s).", name.c_str(),
+                 download.outcome.reason().c_str());
+            summary.failed.push_back({name, "the recorder went away during its download"});
+            summary.recorderGone = true;
+            for (std::size_t j = i + 1; j < missing.size(); ++j)
+                summary.notAttempted.push_back(fileNameOf(*missing[j]));
+            break;
+        }
         summary.add(name, download);
         if (download.outcome.kind() == Outcome::Kind::Cancelled) break;
     }

@@ -48,11 +48,18 @@ class LogbookDownload {
         std::vector<std::string> keptBoth;   // written beside the file of other content
         std::vector<std::string> skipped;    // the file of other content was kept instead
         std::vector<Failure> failed;
+        // The recorder went away during the batch: the last failure is the flight it cut,
+        // and these were never tried.
+        bool recorderGone = false;
+        std::vector<std::string> notAttempted;
 
         void add(const std::string& name, const Download& download);
     };
     // Before each download: (flights done, flights to download).
     using FlightStarted = std::function<void(std::size_t, std::size_t)>;
+    // Whether the recorder is still there (its port still exists); asked after a flight
+    // failed, as a recorder that went away fails every read with a reason of the line.
+    using RecorderPresent = std::function<bool()>;
 
     // The recorder's name of the flight as one path component, with the extension of the
     // format; "flight-N" when the recorder names none.
@@ -71,10 +78,11 @@ class LogbookDownload {
                                    const ExistingFileQuestion& existing = {});
 
     // Downloads, as IGC, every flight of the recorder's directory (read already) that the
-    // folder does not hold, into the folder.
+    // folder does not hold, into the folder. A recorder that went away ends the batch.
     static Summary downloadNewFlights(Logger& logger, const std::filesystem::path& folder,
                                       bool secure, const FlightStarted& started = {},
-                                      const ExistingFileQuestion& existing = {});
+                                      const ExistingFileQuestion& existing = {},
+                                      const RecorderPresent& recorderPresent = {});
 };
 
 }  // namespace kelvo

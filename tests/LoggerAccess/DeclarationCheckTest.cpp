@@ -174,4 +174,28 @@ TEST(LoggerLimits, NamesTheWaypointValuesTheRecorderDoesNotKeep) {
     EXPECT_TRUE(LoggerLimits::waypointFieldsDropped(data, WaypointFields{}).empty());
 }
 
+// The editor shows a CUP file's long names; the recorder holds the short ones, cut.
+TEST(LoggerLimits, NamesTheWaypointNamesTheRecorderHoldsInstead) {
+    LoggerData data;
+    LoggerCapabilities capabilities;
+    capabilities.maxWaypoints = 500;
+    capabilities.lenWaypointName = 8;
+    const std::pair<const char*, const char*> names[] = {
+        {"KLIPPENE", "Klippeneck Segelfluggelaende"}, {"HORNISGRINDE", ""}, {"BBB", ""}};
+    for (const auto& [name, longName] : names) {
+        data.waypoints().push_back(Waypoint::fromDegrees(name, 48, 8, 0));
+        data.waypoints().back()->setLongName(longName);
+    }
+    EXPECT_EQ(
+        LoggerLimits::heldWaypointNames(data, capabilities),
+        (std::vector<std::string>{"\"Klippeneck Segelfluggelaende\" will be held as \"KLIPPENE\"",
+                                  "\"HORNISGRINDE\" will be held as \"HORNISGR\""}));
+    for (int i = 0; i < 8; ++i) data.waypoints().push_back(data.waypoints()[1]->copy());
+    const auto lines = LoggerLimits::heldWaypointNames(data, capabilities);
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines.back(), "2 more waypoints are held under shorter names");
+    capabilities.maxWaypoints = 0;  // holds no waypoints: nothing is held under any name
+    EXPECT_TRUE(LoggerLimits::heldWaypointNames(data, capabilities).empty());
+}
+
 }  // namespace kelvo

@@ -4,11 +4,13 @@
 #include "sim/demo/DemoIgc.h"
 #include "sim/demo/DemoLX.h"
 
+#include <QAbstractItemModelTester>
 #include <QFile>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTimeZone>
 
 #include "app/FlightStatisticsPanel.h"
 #include "app/FlightsDataSource.h"
@@ -101,6 +103,38 @@ class LogbookTest : public QObject {
             igcName(newer));
         logbook.openFlightAtRow(0);
         QCOMPARE(opened, QStringList({m_scratch.filePath("Flights/" + igcName(newer))}));
+    }
+
+    // The header's date is a calendar day (stored as midnight UTC): west of Greenwich it must
+    // not become the evening before. Take-off and landing are moments, shown in the zone.
+    void showsTheFlightsDayAndTheLocalTimesOfTakeoffAndLanding() {
+        using namespace std::chrono;
+        KelvoPrefsBasedFormatter::setDisplayTimeZone(QTimeZone("America/Los_Angeles"));
+        const sys_seconds july9 = sys_days(2026y / July / 9);
+        LogbookEntry headerOnly;
+        headerOnly.date = july9;
+        LogbookEntry flown = headerOnly;
+        flown.takeoff = july9 + 18h;
+        flown.landing = july9 + 22h + 30min;
+        LogbookEntry evening;  // 19:00 in California is the next day in UTC
+        evening.date = july9 + 24h;
+        evening.takeoff = july9 + 26h;
+        LogbookDataSource model;
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setEntries({headerOnly, flown, evening});
+        const auto text = [&model](int row, int column) {
+            return model.index(row, column).data().toString();
+        };
+        const QStringList days{text(0, LogbookDataSource::DateColumn),
+                               text(1, LogbookDataSource::DateColumn),
+                               text(2, LogbookDataSource::DateColumn)};
+        QCOMPARE(days, QStringList({"2026-07-09", "2026-07-09", "2026-07-09"}));
+        QCOMPARE(text(1, LogbookDataSource::TakeoffColumn), QString("11:00:00"));
+        QCOMPARE(text(1, LogbookDataSource::LandingColumn), QString("15:30:00"));
+        QCOMPARE(text(2, LogbookDataSource::TakeoffColumn), QString("19:00:00"));
+        QCOMPARE(text(0, LogbookDataSource::TakeoffColumn), QString());
+        KelvoPrefsBasedFormatter::setDisplayTimeZone(QTimeZone::utc());
     }
 
     void showsTheStatisticsOfTheChosenFlightBesideTheBarogram() {

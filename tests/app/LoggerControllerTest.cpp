@@ -1,5 +1,7 @@
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -63,6 +65,15 @@ void scriptDatabase(test::Script& script) {
 QByteArray contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The names of the task's turnpoints, start to finish.
+QStringList taskNames(ControllerFixture& fixture) {
+    QStringList names;
+    const auto task = fixture.controller.logger()->loggerData().declaration()->task();
+    for (std::size_t i = 0; task && i < task->numOfTurnpoints(); ++i)
+        names << QString::fromStdString(task->turnpoint(i)->name());
+    return names;
 }
 
 QStringList items(const QComboBox* menu) {
@@ -219,6 +230,18 @@ class LoggerControllerTest : public QObject {
         QVERIFY(cancellationRequested());
         QVERIFY(fixture.waitForOperation());
         clearCancellation();
+
+        // A batch moves one bar, and the sheet says which flight comes.
+        fixture.script->directory = {makeEntry(0, "A.IGC"), makeEntry(1, "B.IGC")};
+        fixture.controller.flightList().loadFlights();
+        QVERIFY(fixture.waitForOperation());
+        QTemporaryDir folder;
+        KelvoPrefs::setFlightsFolder(folder.path());
+        fixture.controller.flightDownloads().downloadNewFlights();
+        QVERIFY(fixture.waitForOperation());
+        QCOMPARE(fixture.controller.progressPanel()->percent(), 75);
+        QVERIFY2(fixture.controller.progressPanel()->rate().startsWith("Flight 2 of 2: "),
+                 qPrintable(fixture.controller.progressPanel()->rate()));
     }
 
     void databaseTabsReadOnceAndFillTheMenus() {
@@ -377,18 +400,58 @@ class LoggerControllerTest : public QObject {
         QCOMPARE(task->turnpoint(1)->getSectorRadius(), 5000);
         QCOMPARE(task->turnpoint(1)->getSectorDirection(), 360);
 
-        // By name or long name: before the selected turnpoint, or at the end.
+        // By name or long name: after the selected turnpoint but before the finish, the new
+        // one selected so that the next follows it; without a selection at the end.
         fixture.controller.waypointRouteTaskEditor().addWaypointToTask("Nowhere");
-        fixture.controller.waypointRouteTaskEditor().addWaypointToTask("BBB");
-        fixture.selectTaskRow(1);
+        fixture.selectTaskRow(0);
+        fixture.controller.waypointRouteTaskEditor().addWaypointToTask("CCC");
         fixture.controller.waypointRouteTaskEditor().addWaypointToTask("Alpha Field");
-        QCOMPARE(task->numOfTurnpoints(), std::size_t(5));
-        QCOMPARE(task->turnpoint(1)->name(), std::string("AAA"));
-        QCOMPARE(task->turnpoint(1)->getCylinderRadius(), 500);
-        QCOMPARE(task->turnpoint(4)->name(), std::string("BBB"));
+        QCOMPARE(taskNames(fixture), QStringList({"AAA", "CCC", "AAA", "BBB", "CCC"}));
+        QCOMPARE(task->turnpoint(2)->getCylinderRadius(), 500);
+        fixture.selectTaskRow(4);
+        fixture.controller.waypointRouteTaskEditor().addWaypointToTask("BBB");
+        QCOMPARE(taskNames(fixture), QStringList({"AAA", "CCC", "AAA", "BBB", "BBB", "CCC"}));
+        fixture.window.taskView->clearSelection();
+        fixture.controller.waypointRouteTaskEditor().addWaypointToTask("BBB");
+        QCOMPARE(taskNames(fixture),
+                 QStringList({"AAA", "CCC", "AAA", "BBB", "BBB", "CCC", "BBB"}));
         fixture.selectTaskRow(0);
         fixture.controller.waypointRouteTaskEditor().removeWaypointFromTask();
-        QCOMPARE(fixture.controller.taskDataSource()->rowCount(), 4);
+        QCOMPARE(fixture.controller.taskDataSource()->rowCount(), 6);
+    }
+
+    void addWaypointBoxAddsOnceBeforeTheFinish() {
+        ControllerFixture fixture;
+        scriptDatabase(*fixture.script);
+        QVERIFY(fixture.connectAndSelect(LoggerWindow::DeclarationTab));
+        fixture.controller.waypointRouteTaskEditor().useRoute("Triangle");
+        QComboBox* box = fixture.window.addWaypointToTaskPopup;
+        QCompleter* completer = box->completer();
+        const auto focus = [box](QEvent::Type type) {
+            QFocusEvent event(type, Qt::TabFocusReason);
+            QApplication::sendEvent(box, &event);
+        };
+
+        // The finish selected, the pilot types part of a name and takes the completion.
+        fixture.selectTaskRow(2);
+        focus(QEvent::FocusIn);
+        QTest::keyClicks(box->lineEdit(), "lph");
+        QTRY_VERIFY(completer->popup()->isVisible());
+        QTest::keyClick(completer->popup(), Qt::Key_Down);
+        QTest::keyClick(completer->popup(), Qt::Key_Return);
+        QCOMPARE(taskNames(fixture), QStringList({"AAA", "BBB", "AAA", "CCC"}));
+        QTRY_COMPARE(box->currentText(), QString());
+        // Leaving the box adds nothing, and the finish stays the finish.
+        focus(QEvent::FocusOut);
+        QCOMPARE(taskNames(fixture), QStringList({"AAA", "BBB", "AAA", "CCC"}));
+
+        // A whole name typed and left, without Return, is not a choice either.
+        focus(QEvent::FocusIn);
+        QTest::keyClicks(box->lineEdit(), "BBB");
+        completer->popup()->hide();
+        focus(QEvent::FocusOut);
+        QCOMPARE(taskNames(fixture), QStringList({"AAA", "BBB", "AAA", "CCC"}));
+        QCOMPARE(box->currentText(), QString());
     }
 
     void homePositionFollowsTheComboAndThePreferences() {
@@ -551,6 +614,31 @@ class LoggerControllerTest : public QObject {
         QCOMPARE(fixture.window.serialPortsMenu->currentText(), QString("ttyScripted"));
         QVERIFY(fixture.connectAndSelect(LoggerWindow::FlightsTab));
         QCOMPARE(fixture.script->readDirectoryCalls.load(), 2);
+    }
+
+    void recorderLostInABatchNamesTheCutAndTheUntriedFlights() {
+        ControllerFixture fixture;
+        PortDictionary ports{{"ttyScripted", "/dev/scripted"}};
+        fixture.controller.connection().setPortSource(
+            [&ports](int) { return std::optional(ports); });
+        fixture.controller.connection().loadSerialPorts();
+        fixture.script->directory = {makeEntry(0, "A.IGC"), makeEntry(1, "B.IGC"),
+                                     makeEntry(2, "C.IGC"), makeEntry(3, "D.IGC")};
+        fixture.script->failingDownloads = {"B.IGC", "C.IGC", "D.IGC"};
+        QVERIFY(fixture.connectAndSelect(LoggerWindow::FlightsTab));
+        QTemporaryDir folder;
+        KelvoPrefs::setFlightsFolder(folder.path());
+
+        ports.erase("ttyScripted");  // gone once A has come
+        fixture.controller.flightDownloads().downloadNewFlights();
+        QVERIFY(fixture.waitForOperation());
+        QCOMPARE(fixture.script->downloadTargets.size(), std::size_t(2));
+        QCOMPARE(fixture.controller.flightDownloads().newFlightsSummary(),
+                 QString("Downloaded 1 flight(s) to %1.\nAlready present: 0.\nFailed: 1.\n"
+                         "B.IGC: the recorder went away during its download\n"
+                         "Not attempted, as the recorder went away: C.IGC, D.IGC.")
+                     .arg(folder.path()));
+        QVERIFY(!fixture.controller.isConnected());
     }
 
     void viewFlightHandsTheViewerIgcText() {

@@ -62,6 +62,8 @@ Outcome ScriptedLogger::readFile(const std::filesystem::path& path, int key, boo
     }
     for (const std::string& failing : m_script->failingDownloads)
         if (entry && entry->filename == failing) return Outcome::failure("checksum error");
+    if (m_script->progressFraction >= 0)
+        reportProgress(Progress{m_script->progressFraction, 100, "flight"});
     std::ofstream(path, std::ios::binary) << m_script->flightText;
     if (m_script->keepsFlights)
         loggerData().setFlight(Bytes(m_script->flightText.begin(), m_script->flightText.end()),

@@ -25,7 +25,7 @@ struct Script {
     std::vector<std::string> failingDownloads;  // file names whose readFile() answers NO
     bool keepsFlights = true;                   // stores the downloaded bytes in flights()
     std::string flightText = "AXXX001 scripted flight\r\nHFDTE140709\r\n";
-    double progressFraction = -1;  // reported during readDirectory when >= 0
+    double progressFraction = -1;  // reported during readDirectory and readFile when >= 0
     LoggerInfo info = {{"Version", "1.0"}, {"Serial number", "12345 (9IX)"}};
     FlightDirectory directory;
     WaypointList waypoints;
