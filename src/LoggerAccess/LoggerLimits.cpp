@@ -149,7 +149,9 @@ std::vector<std::string> LoggerLimits::heldWaypointNames(const LoggerData& data,
     std::size_t more = 0;
     for (const auto& waypoint : data.waypoints()) {
         if (!waypoint) continue;
-        const std::string shown = waypoint->description();
+        // The names as the editor shows them, but without the blanks that pad a record's name.
+        const std::string shown =
+            waypoint->longName().empty() ? waypoint->name() : waypoint->longName();
         const std::string name = waypoint->name().empty() ? waypoint->longName() : waypoint->name();
         const std::string held = tooLong(name, capabilities.lenWaypointName)
                                      ? cutName(name, capabilities.lenWaypointName)

@@ -95,7 +95,7 @@ class SaveReloadCyclesTest : public QObject {
             QVERIFY2(now == first, qPrintable(changes(first, now)));
         }
         // Only the first save may have had to ask about what the recorder does not keep.
-        QVERIFY(yes.texts.size() <= 1);
+        QVERIFY2(yes.texts.size() <= 1, qPrintable(yes.texts.join("\n---\n")));
     }
 
   private Q_SLOTS:
