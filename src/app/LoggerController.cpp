@@ -187,7 +187,7 @@ void LoggerController::wireDatabaseControls() {
        [editor] { editor->removeWaypointFromTask(); });
     on(w.homePointField, &QComboBox::activated,
        [this](int index) { m_declarationForm->homePointSelectionDidChange(index); });
-    // The two menus keep their title item selected; choosing another item acts on it.
+    // The Use Route menu keeps its title item selected; choosing another item acts on it.
     on(w.useRouteForTaskMenu, &QComboBox::activated, [this, editor](int index) {
         const QString title = index > 0 ? m_window.useRouteForTaskMenu->itemText(index) : "";
         m_window.useRouteForTaskMenu->setCurrentIndex(0);
