@@ -120,7 +120,8 @@ bool ImportExportFlow::askImportDespiteBadLines(const std::vector<std::string>& 
     QStringList listed;
     for (std::size_t i = 0; i < std::min(badLines.size(), kListed); ++i)
         listed << QString::fromStdString(badLines[i]);
-    if (badLines.size() > kListed) listed << tr("and %n more", nullptr, int(badLines.size() - kListed));
+    if (badLines.size() > kListed)
+        listed << tr("and %n more", nullptr, int(badLines.size() - kListed));
     QMessageBox box(QMessageBox::Warning, tr("Import"),
                     tr("%1 has lines that cannot be read:\n\n%2\n\nImport the rest of the file "
                        "without them?")

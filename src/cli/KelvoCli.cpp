@@ -63,8 +63,7 @@ std::unique_ptr<ImportFile> waypointFormatOf(const fs::path& path) {
 // The waypoints and routes of a waypoint file. A file without waypoints is allowed unless
 // refused: upload decides about it itself (--replace-all). A line that cannot be read fails
 // the file unless such lines are skipped; each one skipped is listed on err.
-void readWaypointFile(const fs::path& path, LoggerData& data, bool skipBadLines,
-                      std::ostream& err,
+void readWaypointFile(const fs::path& path, LoggerData& data, bool skipBadLines, std::ostream& err,
                       ImportFile::EmptyFile empty = ImportFile::EmptyFile::Allowed) {
     const auto format = waypointFormatOf(path);
     const std::string error = format->parseFile(

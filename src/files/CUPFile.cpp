@@ -43,7 +43,8 @@ std::optional<double> degreesFromMinutesText(std::string_view text, std::size_t 
     for (std::size_t i = 0; i < number.size(); ++i) {
         if (i != dot && !isDigit(number[i])) return std::nullopt;
     }
-    const char hemisphere = static_cast<char>(std::toupper(static_cast<unsigned char>(text.back())));
+    const char hemisphere =
+        static_cast<char>(std::toupper(static_cast<unsigned char>(text.back())));
     if (hemisphere != positiveLetter && hemisphere != negativeLetter) return std::nullopt;
     const double degrees = static_cast<double>(leadingInteger(number.substr(0, degreeDigits)));
     const double minutes = leadingDouble(number.substr(degreeDigits));

@@ -49,8 +49,7 @@ class CUPFile : public ImportFile {
     // Empty the list, then add the waypoint of every waypoint line; firstLine is the line
     // number of the text's first line in the file. A line that looks like a waypoint but
     // whose position cannot be read is no waypoint: it is noted as a bad line.
-    void parseWaypoints(std::string_view text, WaypointList& waypoints,
-                        std::size_t firstLine = 1);
+    void parseWaypoints(std::string_view text, WaypointList& waypoints, std::size_t firstLine = 1);
     // Likewise for the task lines; a task naming a point the file does not define is noted
     // as a bad line and gives no route.
     void parseRoutes(std::string_view text, RouteList& routes, const WaypointList& waypoints,

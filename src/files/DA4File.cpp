@@ -6,9 +6,9 @@
 #include "LoggerAccess/LoggerData.h"
 #include "base/Bytes.h"
 #include "base/Log.h"
+#include "base/WholeNumber.h"
 #include "base/Windows1252.h"
 #include "files/AsciiText.h"
-#include "base/WholeNumber.h"
 #include "geo/Waypoint.h"
 #include "geo/WaypointType.h"
 

@@ -64,8 +64,7 @@ class ImportFile {
     // yields no waypoint when such files are refused, changes nothing and answers why,
     // naming the file (and the line); empty when the file was read.
     std::string parseFile(const std::filesystem::path& path, LoggerData& loggerData,
-                          EmptyFile empty = EmptyFile::Refused,
-                          BadLines bad = BadLines::Refused);
+                          EmptyFile empty = EmptyFile::Refused, BadLines bad = BadLines::Refused);
     // The lines the last parse could not take, each as "line N: why".
     const std::vector<std::string>& badLines() const { return m_badLines; }
     // Writes the format's bytes atomically; false when there were none or writing failed.

@@ -129,9 +129,10 @@ class ImportExportFlowTest : public QObject {
         const QString cup = folder.filePath("bad.cup");
         QFile file(cup);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("name,code,country,lat,lon,elev,style,rwdir,rwlen,freq,desc\n"
-                   "\"Good\",GOOD,DE,4719.500N,00831.200E,95.0m,1,0,0.0m,,\n"
-                   "\"Over\",OVER,DE,4760.500N,00831.200E,95.0m,1,0,0.0m,,\n");
+        file.write(
+            "name,code,country,lat,lon,elev,style,rwdir,rwlen,freq,desc\n"
+            "\"Good\",GOOD,DE,4719.500N,00831.200E,95.0m,1,0,0.0m,,\n"
+            "\"Over\",OVER,DE,4760.500N,00831.200E,95.0m,1,0,0.0m,,\n");
         file.close();
         {
             const test::MessageBoxAnswerer cancel("Cancel");

@@ -190,8 +190,9 @@ TEST(ConvertCommand, WaypointFilesWithUnreadableLinesFailUnlessSkipped) {
 
     const CliRun skipped = environment.cli({"convert", "bad.cup", "out.dbt", "--skip-bad-lines"});
     ASSERT_EQ(skipped.status, 0) << skipped.err;
-    for (const std::string line : {"line 3: \"Over\"", "line 4: \"Hex\"", "line 5: \"Empty\"",
-                                   "line 6: \"Nowhere\"", "line 7: \"East\" has no readable longitude"}) {
+    for (const std::string line :
+         {"line 3: \"Over\"", "line 4: \"Hex\"", "line 5: \"Empty\"", "line 6: \"Nowhere\"",
+          "line 7: \"East\" has no readable longitude"}) {
         EXPECT_NE(skipped.err.find("kelvo-cli: skipped bad.cup " + line), std::string::npos)
             << skipped.err;
     }

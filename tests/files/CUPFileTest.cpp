@@ -54,7 +54,7 @@ TEST(CUPFile, ReadsCoordinatesInDegreesAndDecimalMinutes) {
     EXPECT_FALSE(CUPFile::makeLatitude("4760.500N"));    // 60.5 minutes
     EXPECT_NEAR(CUPFile::makeLatitude("4759.999N")->doubleValue(), 47.0 + 59.999 / 60.0, 1e-9);
     EXPECT_EQ(CUPFile::makeLatitude("4760.000N")->doubleValue(), 48.0);  // 59.9996 rounded
-    EXPECT_FALSE(CUPFile::makeLatitude("4719.500X"));    // no hemisphere
+    EXPECT_FALSE(CUPFile::makeLatitude("4719.500X"));                    // no hemisphere
     EXPECT_FALSE(CUPFile::makeLongitude("00831.200N"));
     EXPECT_FALSE(CUPFile::makeLatitude("9930.000N"));    // beyond the pole
     EXPECT_FALSE(CUPFile::makeLongitude("18130.000E"));  // beyond the date line

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "LoggerAccess/LX/LXTurnpoint.h"
 #include "LoggerAccess/LoggerData.h"
 #include "base/Log.h"
 #include "files/AsciiText.h"
@@ -12,7 +13,6 @@
 #include "files/DA4File.h"
 #include "files/DBTFile.h"
 #include "files/FileFactory.h"
-#include "LoggerAccess/LX/LXTurnpoint.h"
 #include "geo/Waypoint.h"
 
 namespace kelvo {
@@ -174,7 +174,7 @@ TEST(WaypointTypes, EveryFormatKeepsWhatItCanHold) {
 TEST(WaypointTypes, RunwayDirectionsAreRunwayNumbersOnLXRecords) {
     const std::array<int, 3> rows[] = {
         // degrees, runway number, degrees read back
-        {0, 0, 0},    {60, 6, 60},   {64, 6, 60},   {140, 14, 140}, {180, 18, 180},
+        {0, 0, 0},    {60, 6, 60},  {64, 6, 60},    {140, 14, 140}, {180, 18, 180},
         {250, 7, 70}, {270, 9, 90}, {355, 18, 180}, {-5, 0, 0},     {400, 0, 0},
     };
     for (const auto& [degrees, number, back] : rows) {
