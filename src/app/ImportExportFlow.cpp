@@ -16,6 +16,7 @@
 #include "app/WaypointsDataSource.h"
 #include "base/Log.h"
 #include "files/FileFactory.h"
+#include "files/ImportFile.h"
 #include "geo/Route.h"
 
 namespace kelvo {
@@ -72,7 +73,13 @@ void ImportExportFlow::importPanelDidEnd(int returnCode, const QString& file) {
         FileFactory::shared().getFileInstanceWithExtension(QFileInfo(file).suffix().toStdString());
     if (!format) return;
     LoggerData read;
-    const std::string error = format->parseFile(file.toStdString(), read);
+    std::string error = format->parseFile(file.toStdString(), read);
+    const std::vector<std::string> badLines = format->badLines();
+    if (!error.empty() && !badLines.empty()) {
+        if (!askImportDespiteBadLines(badLines, file)) return;
+        error = format->parseFile(file.toStdString(), read, ImportFile::EmptyFile::Refused,
+                                  ImportFile::BadLines::Skipped);
+    }
     if (!error.empty()) {
         m_controller.setStatus(tr("Import failed: %1").arg(QString::fromStdString(error)));
         return;
@@ -98,10 +105,32 @@ void ImportExportFlow::importPanelDidEnd(int returnCode, const QString& file) {
     logf("Imported %d waypoints.", int(logger->loggerData().waypoints().size()));
     logf("Imported %d routes.", int(logger->loggerData().routes().size()));
     showImportedData();
-    m_controller.setStatus(tr("Read %1 waypoints and %2 routes from %3.")
-                               .arg(waypoints)
-                               .arg(routes)
-                               .arg(QFileInfo(file).fileName()));
+    QString status = tr("Read %1 waypoints and %2 routes from %3.")
+                         .arg(waypoints)
+                         .arg(routes)
+                         .arg(QFileInfo(file).fileName());
+    if (!badLines.empty())
+        status += ' ' + tr("Lines skipped as unreadable: %1.").arg(badLines.size());
+    m_controller.setStatus(status);
+}
+
+bool ImportExportFlow::askImportDespiteBadLines(const std::vector<std::string>& badLines,
+                                                const QString& file) {
+    constexpr std::size_t kListed = 10;
+    QStringList listed;
+    for (std::size_t i = 0; i < std::min(badLines.size(), kListed); ++i)
+        listed << QString::fromStdString(badLines[i]);
+    if (badLines.size() > kListed)
+        listed << tr("and %n more", nullptr, int(badLines.size() - kListed));
+    QMessageBox box(QMessageBox::Warning, tr("Import"),
+                    tr("%1 has lines that cannot be read:\n\n%2\n\nImport the rest of the file "
+                       "without them?")
+                        .arg(QFileInfo(file).fileName(), listed.join('\n')),
+                    QMessageBox::Cancel, &m_controller.window());
+    QPushButton* importRest = box.addButton(tr("Import the Rest"), QMessageBox::AcceptRole);
+    box.setDefaultButton(qobject_cast<QPushButton*>(box.button(QMessageBox::Cancel)));
+    box.exec();
+    return box.clickedButton() == importRest;
 }
 
 ImportExportFlow::ImportMode ImportExportFlow::askImportMode(int waypoints, int routes,

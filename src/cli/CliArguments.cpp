@@ -40,9 +40,12 @@ const std::vector<CommandSyntax>& commands() {
          0},
         {"database", join(kPort, {"--output"}), kType, {}, 0},
         {"declaration", kPort, kType, {}, 0},
-        {"upload", join(kPort, {"--waypoints"}), join(kType, {"--declaration"}),
-         {"--truncate", "--replace-all"}, 0},
-        {"convert", {}, {}, {"--partial"}, 2},
+        {"upload",
+         join(kPort, {"--waypoints"}),
+         join(kType, {"--declaration"}),
+         {"--truncate", "--replace-all", "--skip-bad-lines"},
+         0},
+        {"convert", {}, {}, {"--partial", "--skip-bad-lines"}, 2},
         {"igc", {}, {}, {"--fixes"}, 1},
         {"logbook", {}, {}, {}, 0, 1},
         {"check", {}, {}, {}, 1, kAnyNumberOfFiles},
@@ -68,8 +71,8 @@ const char* CliArguments::usage() {
            "  database    [--type T] --port P --output FILE\n"
            "  declaration [--type T] --port P\n"
            "  upload      [--type T] --port P --waypoints FILE [--declaration FILE.json]\n"
-           "              [--truncate] [--replace-all]\n"
-           "  convert     IN OUT [--partial]\n"
+           "              [--truncate] [--replace-all] [--skip-bad-lines]\n"
+           "  convert     IN OUT [--partial] [--skip-bad-lines]\n"
            "  igc         FILE [--fixes]\n"
            "  logbook     [DIR]   (the flights folder's flights, newest first)\n"
            "  check       FILE...\n"

@@ -61,11 +61,21 @@ std::unique_ptr<ImportFile> waypointFormatOf(const fs::path& path) {
 }
 
 // The waypoints and routes of a waypoint file. A file without waypoints is allowed unless
-// refused: upload decides about it itself (--replace-all).
-void readWaypointFile(const fs::path& path, LoggerData& data,
+// refused: upload decides about it itself (--replace-all). A line that cannot be read fails
+// the file unless such lines are skipped; each one skipped is listed on err.
+void readWaypointFile(const fs::path& path, LoggerData& data, bool skipBadLines, std::ostream& err,
                       ImportFile::EmptyFile empty = ImportFile::EmptyFile::Allowed) {
-    const std::string error = waypointFormatOf(path)->parseFile(path, data, empty);
-    if (!error.empty()) throw OperationFailure(error);
+    const auto format = waypointFormatOf(path);
+    const std::string error = format->parseFile(
+        path, data, empty,
+        skipBadLines ? ImportFile::BadLines::Skipped : ImportFile::BadLines::Refused);
+    if (!error.empty()) {
+        const bool badLine = !skipBadLines && !format->badLines().empty();
+        throw OperationFailure(badLine ? error + "; --skip-bad-lines takes the rest" : error);
+    }
+    for (const std::string& line : format->badLines()) {
+        err << "kelvo-cli: skipped " << path.string() << " " << line << '\n';
+    }
 }
 
 void printJson(std::ostream& out, const Json& document) {
@@ -412,7 +422,7 @@ void KelvoCli::declaration() {
 void KelvoCli::upload() {
     LoggerData incoming;
     const std::string waypointFile = m_arguments.required("--waypoints");
-    readWaypointFile(waypointFile, incoming);
+    readWaypointFile(waypointFile, incoming, m_arguments.flag("--skip-bad-lines"), m_err);
     if (incoming.waypoints().empty() && !m_arguments.flag("--replace-all")) {
         throw OperationFailure(waypointFile +
                                " holds no waypoints; --replace-all empties the recorder's list");
@@ -468,7 +478,8 @@ void KelvoCli::convert() {
     } else {
         auto outputFormat = waypointFormatOf(output);
         LoggerData data;
-        readWaypointFile(input, data, ImportFile::EmptyFile::Refused);
+        readWaypointFile(input, data, m_arguments.flag("--skip-bad-lines"), m_err,
+                         ImportFile::EmptyFile::Refused);
         if (!outputFormat->makeFile(output, &data)) {
             throw OperationFailure("could not write " + output.string());
         }

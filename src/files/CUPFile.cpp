@@ -33,26 +33,29 @@ std::string_view trimWhite(std::string_view text) {
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
-bool isLetter(char c) {
-    return std::isalpha(static_cast<unsigned char>(c)) != 0;
-}
 
 // Degrees from DDMM.mmm (degreeDigits 2) or DDDMM.mmm (3) followed by a hemisphere
-// letter; the negative letter negates. The dot has been checked by the caller.
+// letter, positive or negative in any case. The dot has been checked by the caller.
 std::optional<double> degreesFromMinutesText(std::string_view text, std::size_t degreeDigits,
-                                             char negativeLetter) {
+                                             char positiveLetter, char negativeLetter) {
     const std::size_t dot = degreeDigits + 2;
     const std::string_view number = text.substr(0, text.size() - 1);
     for (std::size_t i = 0; i < number.size(); ++i) {
         if (i != dot && !isDigit(number[i])) return std::nullopt;
     }
-    const char hemisphere = text.back();
-    if (!isLetter(hemisphere)) return std::nullopt;
+    const char hemisphere =
+        static_cast<char>(std::toupper(static_cast<unsigned char>(text.back())));
+    if (hemisphere != positiveLetter && hemisphere != negativeLetter) return std::nullopt;
     const double degrees = static_cast<double>(leadingInteger(number.substr(0, degreeDigits)));
     const double minutes = leadingDouble(number.substr(degreeDigits));
-    if (minutes >= 60.0) return std::nullopt;
+    if (minutes > 60.0) return std::nullopt;
     const double value = degrees + minutes / 60.0;
-    return std::toupper(static_cast<unsigned char>(hemisphere)) == negativeLetter ? -value : value;
+    return hemisphere == negativeLetter ? -value : value;
+}
+
+// Placeholders that task lines put where no take-off or landing is set.
+bool isPointPlaceholder(std::string_view title) {
+    return title.empty() || title == "???";
 }
 
 int leadingInt(std::string_view text) {
@@ -144,6 +147,7 @@ std::optional<CUPColumns> CUPColumns::fromHeader(std::string_view line) {
 }
 
 void CUPFile::parseData(ByteSpan bytes, LoggerData& loggerData) {
+    clearBadLines();
     const std::string text = decodeText(bytes);
     const std::size_t separator = text.find(kTaskSeparator);
     if (separator == std::string::npos) {
@@ -153,8 +157,12 @@ void CUPFile::parseData(ByteSpan bytes, LoggerData& loggerData) {
     const std::size_t taskSection = separator + kTaskSeparator.size();
     if (text.find(kTaskSeparator, taskSection) != std::string::npos) return;
     const std::string_view view = text;
-    parseWaypoints(view.substr(0, separator), loggerData.waypoints());
-    parseRoutes(view.substr(taskSection), loggerData.routes(), loggerData.waypoints());
+    const std::string_view waypointSection = view.substr(0, separator);
+    parseWaypoints(waypointSection, loggerData.waypoints());
+    // The task section begins with the rest of the separator's line.
+    const std::size_t separatorLine = separateStringIntoArrayOfLines(waypointSection).size() + 1;
+    parseRoutes(view.substr(taskSection), loggerData.routes(), loggerData.waypoints(),
+                separatorLine);
 }
 
 std::optional<Bytes> CUPFile::makeDataFromLoggerData(const LoggerData* loggerData) {
@@ -174,7 +182,8 @@ std::optional<Bytes> CUPFile::makeDataFromLoggerData(const LoggerData* loggerDat
     return encodeForExport(text);
 }
 
-void CUPFile::parseWaypoints(std::string_view text, WaypointList& waypoints) {
+void CUPFile::parseWaypoints(std::string_view text, WaypointList& waypoints,
+                             std::size_t firstLine) {
     waypoints.clear();
     const std::vector<std::string> lines = separateStringIntoArrayOfLines(text);
     auto line = std::find_if(lines.begin(), lines.end(),
@@ -187,39 +196,57 @@ void CUPFile::parseWaypoints(std::string_view text, WaypointList& waypoints) {
         }
     }
     for (; line != lines.end(); ++line) {
-        if (auto waypoint = makeWaypoint(*line, columns)) waypoints.push_back(std::move(waypoint));
+        std::string problem;
+        if (auto waypoint = makeWaypoint(*line, columns, &problem)) {
+            waypoints.push_back(std::move(waypoint));
+        } else if (!problem.empty()) {
+            addBadLine(firstLine + static_cast<std::size_t>(line - lines.begin()), problem);
+        }
     }
 }
 
-void CUPFile::parseRoutes(std::string_view text, RouteList& routes, const WaypointList& waypoints) {
+void CUPFile::parseRoutes(std::string_view text, RouteList& routes, const WaypointList& waypoints,
+                          std::size_t firstLine) {
     routes.clear();
-    for (const std::string& line : separateStringIntoArrayOfLines(text)) {
-        if (auto route = makeRoute(line, waypoints)) routes.push_back(std::move(route));
+    const std::vector<std::string> lines = separateStringIntoArrayOfLines(text);
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        std::string problem;
+        if (auto route = makeRoute(lines[index], waypoints, &problem)) {
+            routes.push_back(std::move(route));
+        } else if (!problem.empty()) {
+            addBadLine(firstLine + index, problem);
+        }
     }
 }
 
-std::shared_ptr<Waypoint> CUPFile::makeWaypoint(std::string_view line, const CUPColumns& columns) {
+std::shared_ptr<Waypoint> CUPFile::makeWaypoint(std::string_view line, const CUPColumns& columns,
+                                                std::string* problem) {
     if (!lineIsValid(line)) return nullptr;
     const std::vector<std::string> fields = splitFields(line);
     if (fields.size() < columns.minimumFields || fields.front() == "Title") return nullptr;
     const auto field = [&](std::size_t index) -> std::string_view {
         return index < fields.size() ? std::string_view(fields[index]) : std::string_view();
     };
+    const std::optional<Latitude> latitude = makeLatitude(field(columns.latitude));
+    const std::optional<Longitude> longitude = makeLongitude(field(columns.longitude));
+    if (!latitude || !longitude) {
+        if (problem) {
+            const auto [what, text] = latitude ? std::pair("longitude", field(columns.longitude))
+                                               : std::pair("latitude", field(columns.latitude));
+            const std::string_view title = field(columns.title);
+            *problem = stringf("\"%s\" has no readable %s (\"%s\")",
+                               std::string(title.empty() ? field(columns.code) : title).c_str(),
+                               what, std::string(trimWhite(text)).c_str());
+        }
+        return nullptr;
+    }
 
     auto waypoint = std::make_shared<Waypoint>();
     waypoint->setLongName(std::string(field(columns.title)));
     waypoint->setName(std::string(field(columns.code)));
     waypoint->setCountry(std::string(field(columns.country)));
-    if (auto latitude = makeLatitude(field(columns.latitude))) {
-        waypoint->setLatitude(*latitude);
-    } else {
-        waypoint->setLatitudeRadians(std::nan(""));
-    }
-    if (auto longitude = makeLongitude(field(columns.longitude))) {
-        waypoint->setLongitude(*longitude);
-    } else {
-        waypoint->setLongitudeRadians(std::nan(""));
-    }
+    waypoint->setLatitude(*latitude);
+    waypoint->setLongitude(*longitude);
     waypoint->setElevation(makeElevation(field(columns.elevation)));
     waypoint->setType(makeWaypointType(field(columns.style)));
     waypoint->setRunwayDirection(makeRunwayDirection(field(columns.runwayDirection)));
@@ -228,7 +255,8 @@ std::shared_ptr<Waypoint> CUPFile::makeWaypoint(std::string_view line, const CUP
     return waypoint;
 }
 
-std::shared_ptr<Route> CUPFile::makeRoute(std::string_view line, const WaypointList& waypoints) {
+std::shared_ptr<Route> CUPFile::makeRoute(std::string_view line, const WaypointList& waypoints,
+                                          std::string* problem) {
     if (trimWhite(line).empty()) return nullptr;
     const std::vector<std::string> fields = splitFields(line);
     if (isTaskOption(fields.front())) return nullptr;
@@ -236,8 +264,16 @@ std::shared_ptr<Route> CUPFile::makeRoute(std::string_view line, const WaypointL
     route->setName(fields.front());
     int added = 0;
     for (std::size_t index = 1; index < fields.size(); ++index) {
-        auto waypoint = getWaypoint(trimWhite(fields[index]), waypoints);
-        if (!waypoint) break;
+        const std::string_view title = trimWhite(fields[index]);
+        if (isPointPlaceholder(title)) continue;
+        auto waypoint = getWaypoint(title, waypoints);
+        if (!waypoint) {
+            if (problem) {
+                *problem = stringf("task \"%s\" names \"%s\", which the file does not define",
+                                   fields.front().c_str(), std::string(title).c_str());
+            }
+            return nullptr;
+        }
         route->addWaypoint(std::move(waypoint));
         ++added;
     }
@@ -297,7 +333,7 @@ std::optional<Latitude> CUPFile::makeLatitude(std::string_view text) {
         logLine("Trying to put a longitude inside a latitude.");
         return std::nullopt;
     }
-    const std::optional<double> degrees = degreesFromMinutesText(trimmed, 2, 'S');
+    const std::optional<double> degrees = degreesFromMinutesText(trimmed, 2, 'N', 'S');
     if (!degrees) return std::nullopt;
     const Latitude latitude = Latitude::fromDegrees(*degrees);
     return latitude.isValid() ? std::optional(latitude) : std::nullopt;
@@ -310,7 +346,7 @@ std::optional<Longitude> CUPFile::makeLongitude(std::string_view text) {
         logLine("Trying to put a latitude into a longitude.");
         return std::nullopt;
     }
-    const std::optional<double> degrees = degreesFromMinutesText(trimmed, 3, 'W');
+    const std::optional<double> degrees = degreesFromMinutesText(trimmed, 3, 'E', 'W');
     if (!degrees) return std::nullopt;
     const Longitude longitude = Longitude::fromDegrees(*degrees);
     return longitude.isValid() ? std::optional(longitude) : std::nullopt;

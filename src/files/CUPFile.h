@@ -46,13 +46,25 @@ class CUPFile : public ImportFile {
     // else UTF-8 with a byte-order mark.
     std::optional<Bytes> makeDataFromLoggerData(const LoggerData* loggerData) override;
 
-    static void parseWaypoints(std::string_view text, WaypointList& waypoints);
-    static void parseRoutes(std::string_view text, RouteList& routes,
-                            const WaypointList& waypoints);
+    // Empty the list, then add the waypoint of every waypoint line; firstLine is the line
+    // number of the text's first line in the file. A line that looks like a waypoint but
+    // whose position cannot be read is no waypoint: it is noted as a bad line.
+    void parseWaypoints(std::string_view text, WaypointList& waypoints, std::size_t firstLine = 1);
+    // Likewise for the task lines; a task naming a point the file does not define is noted
+    // as a bad line and gives no route.
+    void parseRoutes(std::string_view text, RouteList& routes, const WaypointList& waypoints,
+                     std::size_t firstLine = 1);
+    // The waypoint of a line, or null for a line that holds none. A line with the fields of
+    // a waypoint whose latitude or longitude cannot be read gives null and says why in
+    // problem, when given.
     static std::shared_ptr<Waypoint> makeWaypoint(std::string_view line,
-                                                  const CUPColumns& columns = CUPColumns{});
+                                                  const CUPColumns& columns = CUPColumns{},
+                                                  std::string* problem = nullptr);
     // Task options ("Options", "ObsZone=...", "STARTS=...") and blank lines give no route.
-    static std::shared_ptr<Route> makeRoute(std::string_view line, const WaypointList& waypoints);
+    // The "???" and empty placeholders that stand for an unset take-off or landing are
+    // skipped; a point the file does not define gives null and says so in problem.
+    static std::shared_ptr<Route> makeRoute(std::string_view line, const WaypointList& waypoints,
+                                            std::string* problem = nullptr);
     // A copy of the first waypoint whose long name is the title.
     static std::shared_ptr<Waypoint> getWaypoint(std::string_view title,
                                                  const WaypointList& waypoints);
@@ -64,7 +76,8 @@ class CUPFile : public ImportFile {
     // One leading and one trailing double quote removed.
     static std::string trimQuotes(std::string_view text);
 
-    // DDMM.mmm and DDDMM.mmm followed by the hemisphere letter.
+    // DDMM.mmm and DDDMM.mmm followed by the hemisphere letter (N or S, E or W, in any
+    // case). Minutes run to 60.000: files round 59.9996 up to it.
     static std::optional<Latitude> makeLatitude(std::string_view text);
     static std::optional<Longitude> makeLongitude(std::string_view text);
     // [m]; a number followed by "m" or "ft" (a bare number is metres).

@@ -6,10 +6,11 @@
 #include "LoggerAccess/LoggerData.h"
 #include "base/Bytes.h"
 #include "base/Log.h"
+#include "base/WholeNumber.h"
 #include "base/Windows1252.h"
 #include "files/AsciiText.h"
-#include "base/WholeNumber.h"
 #include "geo/Waypoint.h"
+#include "geo/WaypointType.h"
 
 namespace kelvo {
 namespace {
@@ -23,8 +24,8 @@ constexpr std::size_t kLongitude = 14;
 constexpr std::size_t kAltitude = 18;  // [ft]
 constexpr std::size_t kFrequency = 20;
 constexpr std::size_t kRunwayLength = 24;
-constexpr std::size_t kRunwayDirection = 26;
-constexpr std::size_t kType = 27;
+constexpr std::size_t kRunwayDirection = 26;  // runway number, tens of degrees
+constexpr std::size_t kType = 27;             // runway surface letter
 constexpr std::size_t kTrainingCircleDirection = 28;
 constexpr std::size_t kTrainingCircleSize = 29;
 
@@ -83,8 +84,8 @@ std::shared_ptr<Waypoint> DA4File::makeWaypoint(ByteSpan record) {
                                   getI16BE(record, kAltitude) * kMetresPerFoot);
     waypoint->setFrequency(frequencyFromField(getF32LE(record, kFrequency)));
     waypoint->setRunwayLength(getI16BE(record, kRunwayLength));
-    waypoint->setRunwayDirection(getU8(record, kRunwayDirection));
-    waypoint->setType(static_cast<std::int8_t>(getU8(record, kType)));
+    waypoint->setRunwayDirection(directionOfLxRunwayNumber(getU8(record, kRunwayDirection)));
+    waypoint->setType(typeOfLxRunwaySurface(getU8(record, kType)));
     waypoint->setTrainingCircleDirection(
         static_cast<std::int8_t>(getU8(record, kTrainingCircleDirection)));
     waypoint->setTrainingCircleSize(getI16BE(record, kTrainingCircleSize));
@@ -100,8 +101,8 @@ DA4File::Record DA4File::makeRecord(const Waypoint& waypoint) {
     putI16BE(record, kAltitude, waypoint.elevation() / kMetresPerFoot);
     putF32LE(record, kFrequency, floatField(waypoint.frequency()));
     putI16BE(record, kRunwayLength, waypoint.runwayLength());
-    putU8(record, kRunwayDirection, roundedOrZero<std::uint8_t>(waypoint.runwayDirection()));
-    putU8(record, kType, static_cast<std::uint8_t>(roundedOrZero<std::int8_t>(waypoint.type())));
+    putU8(record, kRunwayDirection, lxRunwayNumberOfDirection(waypoint.runwayDirection()));
+    putU8(record, kType, lxRunwaySurfaceOfType(waypoint.type()));
     putU8(record, kTrainingCircleDirection,
           static_cast<std::uint8_t>(
               roundedOrZero<std::int8_t>(waypoint.trainingCircleDirection())));

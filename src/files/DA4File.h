@@ -14,7 +14,9 @@ namespace kelvo {
 class Waypoint;
 
 // LX waypoint database files: 31-byte waypoint records without header. Floats are
-// little-endian, 16-bit integers big-endian and signed.
+// little-endian, 16-bit integers big-endian and signed. The runway direction is a runway
+// number and the type a runway surface letter, as in the recorder's own waypoint records
+// (geo/WaypointType.h).
 //
 // Offset 28 holds the training-circle direction and the 16-bit field at offset 29 the
 // training-circle size; a file carries no training-circle code, so a waypoint read from

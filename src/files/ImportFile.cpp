@@ -84,18 +84,29 @@ std::optional<Bytes> ImportFile::makeDataFromLoggerData(const LoggerData*) {
 }
 
 std::string ImportFile::parseFile(const std::filesystem::path& path, LoggerData& loggerData,
-                                  EmptyFile empty) {
+                                  EmptyFile empty, BadLines bad) {
     const InputFile file = readInputFile(path);
     if (!file) return file.error;
-    // Every format replaces the waypoint list, so a file that yields none would empty it:
+    // Every format replaces the waypoint list, so a file that is refused must not touch it:
     // it is tried on a scratch container first.
-    if (empty == EmptyFile::Refused) {
-        LoggerData trial;
-        parseData(file.bytes, trial);
-        if (trial.waypointCount() == 0) return path.string() + ": no waypoint found in the file";
+    LoggerData trial;
+    clearBadLines();
+    parseData(file.bytes, trial);
+    if (bad == BadLines::Refused && !m_badLines.empty()) {
+        const std::size_t more = m_badLines.size() - 1;
+        return path.string() + ": " + m_badLines.front() +
+               (more == 0 ? "" : " (and " + std::to_string(more) + " more lines)");
     }
+    if (empty == EmptyFile::Refused && trial.waypointCount() == 0) {
+        return path.string() + ": no waypoint found in the file";
+    }
+    clearBadLines();
     parseData(file.bytes, loggerData);
     return {};
+}
+
+void ImportFile::addBadLine(std::size_t lineNumber, std::string_view reason) {
+    m_badLines.push_back("line " + std::to_string(lineNumber) + ": " + std::string(reason));
 }
 
 bool ImportFile::makeFile(const std::filesystem::path& path, const LoggerData* loggerData) {

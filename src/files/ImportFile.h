@@ -56,11 +56,17 @@ class ImportFile {
     // Whether a file that yields no waypoint is an error (importing it would empty the
     // waypoint list) or a list the caller decides about.
     enum class EmptyFile { Refused, Allowed };
+    // Whether a file with lines that cannot be read is an error, or the rest is taken and
+    // the lines are listed in badLines().
+    enum class BadLines { Refused, Skipped };
     // Reads the whole file (through readInputFile) and parses it. A file that cannot be
-    // read, or that yields no waypoint when such files are refused, changes nothing and
-    // answers why, naming the file; empty when the file was read.
+    // read, that has a line that cannot be read when such lines are refused, or that
+    // yields no waypoint when such files are refused, changes nothing and answers why,
+    // naming the file (and the line); empty when the file was read.
     std::string parseFile(const std::filesystem::path& path, LoggerData& loggerData,
-                          EmptyFile empty = EmptyFile::Refused);
+                          EmptyFile empty = EmptyFile::Refused, BadLines bad = BadLines::Refused);
+    // The lines the last parse could not take, each as "line N: why".
+    const std::vector<std::string>& badLines() const { return m_badLines; }
     // Writes the format's bytes atomically; false when there were none or writing failed.
     bool makeFile(const std::filesystem::path& path, const LoggerData* loggerData);
 
@@ -71,8 +77,15 @@ class ImportFile {
     // Logger information alone does not count.
     bool canExport() const;
 
+  protected:
+    // Notes a line (counted from 1 in the whole file) that the parse could not take. A
+    // format that notes lines clears them when its parse begins.
+    void addBadLine(std::size_t lineNumber, std::string_view reason);
+    void clearBadLines() { m_badLines.clear(); }
+
   private:
     std::string m_lineTerminator = "\r\n";
+    std::vector<std::string> m_badLines;
 };
 
 }  // namespace kelvo

@@ -123,6 +123,35 @@ class ImportExportFlowTest : public QObject {
         QCOMPARE(m_fixture->controller.routesDataSource()->rowCount(), 1);
     }
 
+    // A line that cannot be read is named; the rest is taken only when the user says so.
+    void importOfAFileWithBadLinesListsThemAndTakesTheRestOnRequest() {
+        const QTemporaryDir folder;
+        const QString cup = folder.filePath("bad.cup");
+        QFile file(cup);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(
+            "name,code,country,lat,lon,elev,style,rwdir,rwlen,freq,desc\n"
+            "\"Good\",GOOD,DE,4719.500N,00831.200E,95.0m,1,0,0.0m,,\n"
+            "\"Over\",OVER,DE,4760.500N,00831.200E,95.0m,1,0,0.0m,,\n");
+        file.close();
+        {
+            const test::MessageBoxAnswerer cancel("Cancel");
+            flow().importPanelDidEnd(QDialog::Accepted, cup);
+            QVERIFY(cancel.texts.value(0).contains(
+                "line 3: \"Over\" has no readable latitude (\"4760.500N\")"));
+        }
+        QCOMPARE(logger().loggerData().waypoints().size(), std::size_t(10));
+        {
+            const test::MessageBoxAnswerer importRest("Import the Rest");
+            const test::MessageBoxAnswerer replace("Replace");
+            flow().importPanelDidEnd(QDialog::Accepted, cup);
+        }
+        QCOMPARE(names(logger().loggerData().waypoints()), QStringList({"GOOD"}));
+        QCOMPARE(m_fixture->window.statusLine->text(),
+                 QString("Read 1 waypoints and 0 routes from bad.cup. Lines skipped as "
+                         "unreadable: 1."));
+    }
+
     void cancelUnknownExtensionsAndFilesWithoutWaypointsTouchNothing() {
         const QTemporaryDir folder;
         flow().exportPanelDidEnd(QDialog::Rejected, folder.filePath("no.cup"));

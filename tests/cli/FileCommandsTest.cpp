@@ -138,6 +138,13 @@ TEST(ConvertCommand, RefusesIncompleteFlightsAndKeepsTheEarlierFileUnlessPartial
     writeFile(environment.file("noise.LXN"), noise(100000));
     ASSERT_EQ(environment.cli({"convert", "flight.LXN", "flight.igc"}).status, 0);
     const std::string good = readFile(environment.file("flight.igc"));
+    // A recorder's file goes on past the end record, with the rest of its memory block.
+    Bytes memory = native;
+    memory.resize(native.size() + 4096, 0xFF);
+    writeFile(environment.file("memory.FIL"), std::string(memory.begin(), memory.end()));
+    const CliRun withMemory = environment.cli({"convert", "memory.FIL", "memory.igc"});
+    ASSERT_EQ(withMemory.status, 0) << withMemory.err;
+    EXPECT_EQ(readFile(environment.file("memory.igc")), good);
 
     for (const std::string source : {"cut.LXN", "noise.LXN"}) {
         expectFailure(environment.cli({"convert", source, "flight.igc"}),
@@ -153,6 +160,45 @@ TEST(ConvertCommand, RefusesIncompleteFlightsAndKeepsTheEarlierFileUnlessPartial
     ASSERT_LT(fixes.size(), allFixes.size());
     // The last fix may be one the cut ran through.
     EXPECT_TRUE(std::equal(fixes.begin(), fixes.end() - 1, allFixes.begin()));
+}
+
+// The waypoints of a file, read by its format.
+WaypointList waypointsOf(const std::filesystem::path& path) {
+    FileFactory& factory = FileFactory::shared();
+    if (factory.getRegisteredFiles().empty()) factory.registerBuiltinFiletypes();
+    LoggerData data;
+    factory.getFileInstanceWithExtension(path.extension().string())->parseFile(path, data);
+    return data.waypoints();
+}
+
+// A line whose position cannot be read fails the file, naming it; --skip-bad-lines takes the
+// rest and lists what it skipped. 60.000 minutes is a rounding of 59.9996 that files hold.
+TEST(ConvertCommand, WaypointFilesWithUnreadableLinesFailUnlessSkipped) {
+    ToolEnvironment environment;
+    writeFile(environment.file("bad.cup"),
+              "name,code,country,lat,lon,elev,style,rwdir,rwlen,freq,desc\n"
+              "\"Rounded\",RND,DE,4760.000N,00831.200E,95.0m,1,0,0.0m,,\n"
+              "\"Over\",OVR,DE,4760.500N,00831.200E,95.0m,1,0,0.0m,,\n"
+              "\"Hex\",HEX,DE,47AB.000N,00831.200E,95.0m,1,0,0.0m,,\n"
+              "\"Empty\",EMP,DE,,00831.200E,95.0m,1,0,0.0m,,\n"
+              "\"Nowhere\",NOW,DE,4719.500X,00831.200E,95.0m,1,0,0.0m,,\n"
+              "\"East\",EST,DE,4719.500N,00831.200N,95.0m,1,0,0.0m,,\n");
+    expectFailure(environment.cli({"convert", "bad.cup", "out.dbt"}),
+                  "bad.cup: line 3: \"Over\" has no readable latitude (\"4760.500N\") (and 4 "
+                  "more lines); --skip-bad-lines takes the rest");
+    EXPECT_FALSE(std::filesystem::exists(environment.file("out.dbt")));
+
+    const CliRun skipped = environment.cli({"convert", "bad.cup", "out.dbt", "--skip-bad-lines"});
+    ASSERT_EQ(skipped.status, 0) << skipped.err;
+    for (const std::string line :
+         {"line 3: \"Over\"", "line 4: \"Hex\"", "line 5: \"Empty\"", "line 6: \"Nowhere\"",
+          "line 7: \"East\" has no readable longitude"}) {
+        EXPECT_NE(skipped.err.find("kelvo-cli: skipped bad.cup " + line), std::string::npos)
+            << skipped.err;
+    }
+    const WaypointList taken = waypointsOf(environment.file("out.dbt"));
+    ASSERT_EQ(taken.size(), 1u);
+    EXPECT_DOUBLE_EQ(taken[0]->latitudeDegrees(), 48.0);
 }
 
 TEST(ConvertCommand, WaypointFilesWithoutWaypointsFail) {
@@ -183,15 +229,6 @@ TEST(FileInputs, OnlyRegularFilesWithinTheLimitAreRead) {
         expectFailure(environment.cli(arguments), arguments[1] + ": not a regular file");
     }
     expectFailure(environment.cli({"igc", "huge.igc"}), "huge.igc: larger than the 64 MiB");
-}
-
-// The waypoints of a file, read by its format.
-WaypointList waypointsOf(const std::filesystem::path& path) {
-    FileFactory& factory = FileFactory::shared();
-    if (factory.getRegisteredFiles().empty()) factory.registerBuiltinFiletypes();
-    LoggerData data;
-    factory.getFileInstanceWithExtension(path.extension().string())->parseFile(path, data);
-    return data.waypoints();
 }
 
 TEST(ConvertCommand, CarriesWaypointsBetweenEveryPairOfFormats) {

@@ -51,6 +51,11 @@ TEST(CUPFile, ReadsCoordinatesInDegreesAndDecimalMinutes) {
     EXPECT_FALSE(CUPFile::makeLatitude("4919.50N"));     // too short
     EXPECT_FALSE(CUPFile::makeLatitude("49x9.500N"));    // not a number
     EXPECT_FALSE(CUPFile::makeLatitude("4965.000N"));    // 65 minutes
+    EXPECT_FALSE(CUPFile::makeLatitude("4760.500N"));    // 60.5 minutes
+    EXPECT_NEAR(CUPFile::makeLatitude("4759.999N")->doubleValue(), 47.0 + 59.999 / 60.0, 1e-9);
+    EXPECT_EQ(CUPFile::makeLatitude("4760.000N")->doubleValue(), 48.0);  // 59.9996 rounded
+    EXPECT_FALSE(CUPFile::makeLatitude("4719.500X"));                    // no hemisphere
+    EXPECT_FALSE(CUPFile::makeLongitude("00831.200N"));
     EXPECT_FALSE(CUPFile::makeLatitude("9930.000N"));    // beyond the pole
     EXPECT_FALSE(CUPFile::makeLongitude("18130.000E"));  // beyond the date line
 
@@ -149,18 +154,39 @@ TEST(CUPFile, SkipsLinesThatAreNoWaypointsAndRejectsSeveralTaskSections) {
         "\"Bad\",B,DE,north,00831.200E,95.0m,2,0,0.0m,,\n"
         "\"Good\",G,DE,4919.500N,00831.200E,95.0m,2,0,0.0m,,\n";
     LoggerData data;
-    CUPFile().parseData(bytesOf(waypoints), data);
-    ASSERT_EQ(data.waypointCount(), 2u);
-    EXPECT_FALSE(data.waypoints()[0]->isValid());  // unreadable latitude: kept, without position
-    EXPECT_EQ(CUPFile::createLine(*data.waypoints()[0]),
-              "\"Bad\",\"B\",DE,,00831.200E,95.0m,2,0,0.0m,,\"Bad\"");
-    EXPECT_EQ(data.waypoints()[1]->name(), "G");
+    CUPFile file;
+    file.parseData(bytesOf(waypoints), data);
+    ASSERT_EQ(data.waypointCount(), 1u);  // a waypoint without position is none
+    EXPECT_EQ(data.waypoints()[0]->name(), "G");
+    EXPECT_THAT(file.badLines(),
+                ElementsAre("line 4: \"Bad\" has no readable latitude (\"north\")"));
 
     const std::string twice = waypoints + "-----Related Tasks-----\n-----Related Tasks-----\n";
     LoggerData untouched;
     untouched.addWaypoint(hockenheim());
     CUPFile().parseData(bytesOf(twice), untouched);
     EXPECT_EQ(untouched.waypointCount(), 1u);
+}
+
+// Task lines stand for an unset take-off or landing with "???" or an empty field; a point the
+// file does not define is a fault of the line, which is named.
+TEST(CUPFile, TasksSkipPlaceholdersAndNameUndefinedPoints) {
+    const std::string text =
+        "name,code,country,lat,lon,elev,style,rwdir,rwlen,freq,desc\r\n"
+        "\"Hahnweide\",EDST,DE,4838.233N,00925.850E,354.0m,2,250,800.0m,,\r\n"
+        "\"Teck Burg\",TECK,DE,4835.633N,00928.167E,775.0m,7,,,,\r\n"
+        "-----Related Tasks-----\r\n"
+        "\"Placeholders\",\"???\",\"Hahnweide\",\"Teck Burg\",\"Hahnweide\",\"???\"\r\n"
+        "\"Empty ends\",\"\",\"Teck Burg\",\"Hahnweide\",\r\n"
+        "\"Typo\",\"???\",\"Hahnweide\",\"Teck Burgg\",\"Hahnweide\",\"???\"\r\n";
+    LoggerData data;
+    CUPFile file;
+    file.parseData(bytesOf(text), data);
+    ASSERT_EQ(data.routeCount(), 2u);
+    EXPECT_THAT(routePoints(*data.routes()[0]), ElementsAre("Hahnweide", "Teck Burg", "Hahnweide"));
+    EXPECT_THAT(routePoints(*data.routes()[1]), ElementsAre("Teck Burg", "Hahnweide"));
+    EXPECT_THAT(file.badLines(), ElementsAre("line 7: task \"Typo\" names \"Teck Burgg\", which "
+                                             "the file does not define"));
 }
 
 TEST(CUPFile, RoundTripKeepsEveryAttributeTheFormatHolds) {

@@ -16,7 +16,7 @@ std::shared_ptr<Waypoint> airfield() {
     waypoint->setFrequency(122.8);
     waypoint->setRunwayLength(650);
     waypoint->setRunwayDirection(80);
-    waypoint->setType(-3);
+    waypoint->setType(5);
     waypoint->setTrainingCircleDirection(-1);
     waypoint->setTrainingCircleSize(1500);
     return waypoint;
@@ -32,8 +32,8 @@ TEST(DA4File, WritesTheRecordLayout) {
     EXPECT_EQ(record[19], 0x68);
     EXPECT_FLOAT_EQ(getF32LE(record, 20), 122.8f);
     EXPECT_EQ(getU16BE(record, 24), 650);
-    EXPECT_EQ(record[26], 80);
-    EXPECT_EQ(record[27], 0xFD);
+    EXPECT_EQ(record[26], 8);  // runway 08
+    EXPECT_EQ(record[27], 'C');
     EXPECT_EQ(record[28], 0xFF);
     EXPECT_EQ(getU16BE(record, 29), 1500);
 }
@@ -44,12 +44,10 @@ TEST(DA4File, ConvertsNamesToEightAsciiCharactersAndRejectsValuesThatDoNotFit) {
         "\xC5\xBB"
         "ar Mi\xC4\x99"
         "dzyrzec");  // Żar Międzyrzec
-    waypoint.setRunwayDirection(270);
     waypoint.setElevation(1.0e7);
     const DA4File::Record record = DA4File::makeRecord(waypoint);
     EXPECT_EQ(getText(record, 1, 9), "Zar Mied");
     EXPECT_EQ(record[9], 0);
-    EXPECT_EQ(record[26], 0);
     EXPECT_EQ(getU16BE(record, 18), 0);
 
     DA4File::Record eightBit = record;
@@ -92,6 +90,7 @@ TEST(DA4File, RoundTripKeepsEveryAttributeTheFormatHolds) {
     auto south = std::make_shared<Waypoint>();
     south->setValueFromDegrees("CAPE TWN", -33.9715, 18.6021, -3.0);
     south->setFrequency(118.005);
+    south->setType(1);
     data.addWaypoint(south);
 
     const std::optional<Bytes> file = DA4File().makeDataFromLoggerData(&data);

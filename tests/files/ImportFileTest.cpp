@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "LoggerAccess/LX/LXTurnpoint.h"
 #include "LoggerAccess/LoggerData.h"
 #include "base/Log.h"
 #include "files/AsciiText.h"
@@ -12,6 +13,7 @@
 #include "files/DA4File.h"
 #include "files/DBTFile.h"
 #include "files/FileFactory.h"
+#include "geo/Waypoint.h"
 
 namespace kelvo {
 namespace {
@@ -121,6 +123,73 @@ TEST(FileFactory, RegistersTheBuiltinFormatsInOrder) {
     EXPECT_TRUE(da4->canExport() && !da4->canExportRoutes());
     EXPECT_EQ(DA4File::getFileDescription(), std::nullopt);
     factory.clearRegisteredFiles();
+}
+
+// A waypoint's type is its CUP style. What comes back from each format is the nearest type
+// the format can hold: a Volkslogger number, an LX runway surface letter (the recorder's
+// records and DA4 files alike).
+TEST(WaypointTypes, EveryFormatKeepsWhatItCanHold) {
+    struct Row {
+        int type;
+        const char* dbtField;
+        int fromDbt;
+        char lxSurface;
+        int fromLx;
+    };
+    const Row rows[] = {
+        {0, "X0", 1, ' ', 1},  // unknown
+        {1, "X0", 1, ' ', 1},  // waypoint
+        {2, "X5", 2, 'G', 2},  // grass airfield
+        {3, "X1", 3, 'G', 2},  // outlanding: landable on a grass runway
+        {4, "X5", 2, 'G', 2},  // gliding airfield
+        {5, "X3", 5, 'C', 5},  // airfield with a solid runway
+        {7, "X0", 1, ' ', 1},  // mountain top
+    };
+    for (const Row& row : rows) {
+        auto waypoint = Waypoint::fromDegrees("ZELL", 47.29, 12.79, 750);
+        waypoint->setType(row.type);
+        EXPECT_EQ(CUPFile::makeWaypoint(CUPFile::createLine(*waypoint))->type(), row.type);
+
+        const std::string dbtLine = DBTFile::createLine(*waypoint);
+        EXPECT_EQ(dbtLine.substr(dbtLine.rfind(',') + 1), row.dbtField) << row.type;
+        EXPECT_EQ(DBTFile::makeWaypoint(dbtLine)->type(), row.fromDbt) << row.type;
+
+        const DA4File::Record record = DA4File::makeRecord(*waypoint);
+        EXPECT_EQ(record[27], row.lxSurface) << row.type;
+        EXPECT_EQ(DA4File::makeWaypoint(record)->type(), row.fromLx) << row.type;
+        LXTurnpoint turnpoint;
+        turnpoint.setWaypoint(*waypoint);
+        EXPECT_EQ(turnpoint.bytes()[27], row.lxSurface) << row.type;
+        EXPECT_EQ(turnpoint.waypoint()->type(), row.fromLx) << row.type;
+    }
+    for (const auto& [surface, type] : {std::pair{'g', 2}, {'c', 5}, {'X', 1}}) {
+        DA4File::Record record = DA4File::makeRecord(*Waypoint::fromDegrees("A", 47, 8, 0));
+        record[27] = static_cast<std::uint8_t>(surface);
+        EXPECT_EQ(DA4File::makeWaypoint(record)->type(), type) << surface;
+    }
+}
+
+// LX records hold a runway number (06 is 060 degrees), one for both ends of the runway; CUP
+// files hold degrees.
+TEST(WaypointTypes, RunwayDirectionsAreRunwayNumbersOnLXRecords) {
+    const std::array<int, 3> rows[] = {
+        // degrees, runway number, degrees read back
+        {0, 0, 0},    {60, 6, 60},  {64, 6, 60},    {140, 14, 140}, {180, 18, 180},
+        {250, 7, 70}, {270, 9, 90}, {355, 18, 180}, {-5, 0, 0},     {400, 0, 0},
+    };
+    for (const auto& [degrees, number, back] : rows) {
+        auto waypoint = Waypoint::fromDegrees("ZELL", 47.29, 12.79, 750);
+        waypoint->setRunwayDirection(degrees);
+        const DA4File::Record record = DA4File::makeRecord(*waypoint);
+        EXPECT_EQ(record[26], number) << degrees;
+        EXPECT_EQ(DA4File::makeWaypoint(record)->runwayDirection(), back) << degrees;
+        LXTurnpoint turnpoint;
+        turnpoint.setWaypoint(*waypoint);
+        EXPECT_EQ(turnpoint.bytes()[26], number) << degrees;
+        EXPECT_EQ(turnpoint.waypoint()->runwayDirection(), back) << degrees;
+        EXPECT_EQ(CUPFile::makeWaypoint(CUPFile::createLine(*waypoint))->runwayDirection(),
+                  degrees);
+    }
 }
 
 TEST(AsciiText, ConvertsLatinLettersToTheirBaseAndOthersToQuestionMarks) {

@@ -8,6 +8,7 @@
 #include "base/WholeNumber.h"
 #include "base/Windows1252.h"
 #include "geo/Waypoint.h"
+#include "geo/WaypointType.h"
 
 namespace kelvo {
 namespace {
@@ -68,26 +69,20 @@ void LXTurnpoint::setRunwayLength(int metres) {
     putU16LE(m_turnpoint, 24, static_cast<std::uint16_t>(feetOfMetres(metres)));
 }
 
+int LXTurnpoint::runwayDirection() const {
+    return directionOfLxRunwayNumber(m_turnpoint[26]);
+}
+
 void LXTurnpoint::setRunwayDirection(int degrees) {
-    if (degrees > 180) degrees -= 180;
-    m_turnpoint[26] = static_cast<std::uint8_t>(degrees / 10);
+    m_turnpoint[26] = lxRunwayNumberOfDirection(degrees);
 }
 
 int LXTurnpoint::waypointType() const {
-    switch (m_turnpoint[27]) {
-        case 'G':
-        case 'g':
-            return 1;
-        case 'C':
-        case 'c':
-            return 2;
-        default:
-            return 3;
-    }
+    return typeOfLxRunwaySurface(m_turnpoint[27]);
 }
 
 void LXTurnpoint::setWaypointType(int type) {
-    m_turnpoint[27] = type == 1 ? 'G' : type == 2 ? 'C' : ' ';
+    m_turnpoint[27] = lxRunwaySurfaceOfType(type);
 }
 
 int LXTurnpoint::trainingCircleSize() const {

@@ -53,9 +53,9 @@ class LXTurnpoint {
     }
     int runwayLength() const;  // [m]
     void setRunwayLength(int metres);
-    int runwayDirection() const { return m_turnpoint[26] * 10; }  // [degrees]
+    int runwayDirection() const;  // [degrees]
     void setRunwayDirection(int degrees);
-    // 1 grass, 2 concrete, 3 other.
+    // The waypoint type of the runway surface letter (geo/WaypointType.h).
     int waypointType() const;
     void setWaypointType(int type);
     char trainingCircle() const { return static_cast<char>(m_turnpoint[28]); }

@@ -107,8 +107,6 @@ class Converter {
     };
 
     void loadLengthTable();
-    // Why what follows the end record is not what a flight ends with; empty when it is.
-    std::string checkTail();
     int nextByte();
     // Reads size bytes; false when the input ended inside the record.
     bool read(Record& record, std::size_t size);
@@ -150,6 +148,12 @@ class Converter {
     std::string m_eventText;
     // A B line waits for its extension values; any other record closes it first.
     bool m_lineOpen = false;
+    std::size_t m_flushed = 0;  // bytes of output written out of m_buffer
+    // An IGC file begins with the A record that names the recorder, so the first line of a
+    // flight's conversion (fillers aside) is one; bytes whose first line is another are no
+    // flight.
+    bool m_wroteLine = false;
+    bool m_beginsWithRecorder = false;
 };
 
 Fil2IgcResult Converter::run(const Fil2IgcProgress& progress) {
@@ -166,7 +170,13 @@ Fil2IgcResult Converter::run(const Fil2IgcProgress& progress) {
             if (progress) progress(m_position - 1);
         }
         if (tag != kBExtensionValues) closeOpenLine();
-        if (!convert(tag)) {
+        const std::size_t written = m_flushed + m_buffer.size();
+        const bool whole = convert(tag);
+        if (!m_wroteLine && m_flushed + m_buffer.size() > written) {
+            m_wroteLine = true;
+            m_beginsWithRecorder = written >= m_flushed && m_buffer[written - m_flushed] == 'A';
+        }
+        if (!whole) {
             result.incomplete = "the data ends inside a record at byte " +
                                 std::to_string(m_position);
             break;
@@ -174,21 +184,14 @@ Fil2IgcResult Converter::run(const Fil2IgcProgress& progress) {
         next = nextByte();
     }
     closeOpenLine();
-    if (result.complete()) {
-        result.incomplete = next < 0 ? "the data ends before the flight's end record"
-                                     : checkTail();
+    // What follows the end record (the record table of a secure download, the rest of the
+    // recorder's memory block) is no part of the flight.
+    if (result.complete() && next < 0) {
+        result.incomplete = "the data ends before the flight's end record";
+    } else if (result.complete() && !m_beginsWithRecorder) {
+        result.incomplete = "it does not begin with the recorder's identification: no LX flight";
     }
     return result;
-}
-
-std::string Converter::checkTail() {
-    std::size_t count = 0;
-    while (count <= kLengthTableSize && nextByte() >= 0) ++count;
-    if (count == 0 || count == kLengthTableSize) return {};
-    const std::string amount =
-        count > kLengthTableSize ? "more than 256" : std::to_string(count);
-    return amount + " bytes follow the flight's end record, where nothing or the 256-byte " +
-           "record table belongs";
 }
 
 // The last 256 bytes of the input, when it has that many; otherwise every length is 0.
@@ -542,6 +545,7 @@ void Converter::closeOpenLine() {
 
 void Converter::flush() {
     m_out.write(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
+    m_flushed += m_buffer.size();
     m_buffer.clear();
 }
 

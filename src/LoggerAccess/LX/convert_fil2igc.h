@@ -10,11 +10,12 @@ namespace kelvo {
 // Called before each record with the count of input bytes converted so far.
 using Fil2IgcProgress = std::function<void(std::size_t position)>;
 
-// How a conversion ended. A native flight is complete when the converter reached its end
-// record with every record whole, and after the end record comes either nothing or exactly
-// the 256-byte record-length table of a secure download. Anything else (a download cut
-// off, a file cut short, bytes that are no LX flight at all) is incomplete: the IGC text
-// then holds only what could be converted.
+// How a conversion ended. A native flight is complete when it begins by naming its
+// recorder (the A record that every IGC file begins with; fillers may come first) and the
+// converter reaches its end record with every record whole. What follows the end record
+// (the record-length table of a secure download, the rest of a memory block) is no part of
+// the flight. Anything else (a download cut off, a file cut short, bytes that are no LX
+// flight at all) is incomplete: the IGC text then holds only what could be converted.
 struct Fil2IgcResult {
     // Why the flight is not complete, for the pilot; empty when it is.
     std::string incomplete;

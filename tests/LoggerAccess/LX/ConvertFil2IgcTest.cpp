@@ -204,22 +204,31 @@ TEST(ConvertFil2Igc, ReportsProgressBeforeEachRecord) {
     EXPECT_EQ(output.str(), "A\r\nLLXNEMPTY1\r\nB\r\n");
 }
 
-// Complete: the end record, then nothing or the record-length table of a secure download.
+// Complete: the recorder named and the end record reached. What follows the end record (the
+// record-length table of a secure download, the rest of the recorder's memory) is no part
+// of the flight.
 TEST(ConvertFil2Igc, TellsCompleteFlightsFromCutOrForeignData) {
     LXNativeFlightEncoder flight;
-    flight.text("HFXYZ").origin(36000, 0, 0).fix(36000, 0, 0, 500, 510, true).end();
+    flight.recorderIdentification("LXNAVNANO").origin(36000, 0, 0);
+    flight.fix(36000, 0, 0, 500, 510, true).end();
     const Bytes whole = flight.bytes();
+    const std::string igc = convert(whole);
     Bytes secure = whole;
     secure.resize(whole.size() + 256, 0x01);
-    EXPECT_TRUE(LXTrackFile(whole).translateToIGC().complete());
-    EXPECT_TRUE(LXTrackFile(secure).translateToIGC().complete());
+    Bytes memoryAfterEnd = whole;
+    memoryAfterEnd.resize(whole.size() + 4096, 0xFF);
+    for (const Bytes& native : {whole, secure, memoryAfterEnd}) {
+        const NativeConversion conversion = LXTrackFile::convert(native);
+        EXPECT_TRUE(conversion.complete()) << native.size() << ": " << conversion.incomplete;
+        EXPECT_EQ(conversion.igc, igc) << native.size();
+    }
 
-    Bytes trailing = whole;
-    trailing.resize(whole.size() + 5);
     const Bytes cutInsideFix(whole.begin(), whole.end() - 4);
     const Bytes withoutEnd(whole.begin(), whole.end() - 1);
     const Bytes fillerToTheEnd{0x00, 0x00};
-    for (const Bytes& native : {trailing, cutInsideFix, withoutEnd, fillerToTheEnd}) {
+    LXNativeFlightEncoder unnamed;
+    unnamed.text("HFXYZ").end();
+    for (const Bytes& native : {cutInsideFix, withoutEnd, fillerToTheEnd, unnamed.bytes()}) {
         LXTrackFile file(native);
         EXPECT_FALSE(file.translateToIGC().incomplete.empty()) << native.size();
     }
