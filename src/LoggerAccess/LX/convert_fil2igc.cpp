@@ -107,6 +107,7 @@ class Converter {
     };
 
     void loadLengthTable();
+    void noteOrderOfIdentification(std::uint8_t tag);
     int nextByte();
     // Reads size bytes; false when the input ended inside the record.
     bool read(Record& record, std::size_t size);
@@ -148,12 +149,10 @@ class Converter {
     std::string m_eventText;
     // A B line waits for its extension values; any other record closes it first.
     bool m_lineOpen = false;
-    std::size_t m_flushed = 0;  // bytes of output written out of m_buffer
-    // An IGC file begins with the A record that names the recorder, so the first line of a
-    // flight's conversion (fillers aside) is one; bytes whose first line is another are no
-    // flight.
-    bool m_wroteLine = false;
-    bool m_beginsWithRecorder = false;
+    // A flight names its recorder (the A record) before its first fix; bytes that reach a
+    // fix first, or never name one, are no flight.
+    bool m_namedRecorder = false;
+    bool m_fixBeforeRecorder = false;
 };
 
 Fil2IgcResult Converter::run(const Fil2IgcProgress& progress) {
@@ -170,13 +169,8 @@ Fil2IgcResult Converter::run(const Fil2IgcProgress& progress) {
             if (progress) progress(m_position - 1);
         }
         if (tag != kBExtensionValues) closeOpenLine();
-        const std::size_t written = m_flushed + m_buffer.size();
-        const bool whole = convert(tag);
-        if (!m_wroteLine && m_flushed + m_buffer.size() > written) {
-            m_wroteLine = true;
-            m_beginsWithRecorder = written >= m_flushed && m_buffer[written - m_flushed] == 'A';
-        }
-        if (!whole) {
+        noteOrderOfIdentification(tag);
+        if (!convert(tag)) {
             result.incomplete = "the data ends inside a record at byte " +
                                 std::to_string(m_position);
             break;
@@ -188,10 +182,15 @@ Fil2IgcResult Converter::run(const Fil2IgcProgress& progress) {
     // recorder's memory block) is no part of the flight.
     if (result.complete() && next < 0) {
         result.incomplete = "the data ends before the flight's end record";
-    } else if (result.complete() && !m_beginsWithRecorder) {
-        result.incomplete = "it does not begin with the recorder's identification: no LX flight";
+    } else if (result.complete() && (!m_namedRecorder || m_fixBeforeRecorder)) {
+        result.incomplete = "no recorder identification before its fixes: no LX flight";
     }
     return result;
+}
+
+void Converter::noteOrderOfIdentification(std::uint8_t tag) {
+    if (tag == kRecorderId) m_namedRecorder = true;
+    if ((tag == kValidFix || tag == kInvalidFix) && !m_namedRecorder) m_fixBeforeRecorder = true;
 }
 
 // The last 256 bytes of the input, when it has that many; otherwise every length is 0.
@@ -545,7 +544,6 @@ void Converter::closeOpenLine() {
 
 void Converter::flush() {
     m_out.write(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
-    m_flushed += m_buffer.size();
     m_buffer.clear();
 }
 
