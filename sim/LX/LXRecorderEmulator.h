@@ -84,12 +84,19 @@ class LXRecorderEmulator {
     // A declaration written from now on is kept with the first letter of its pilot changed,
     // as a recorder that did not keep what it acknowledged.
     void alterStoredPilot(bool alter);
+    // A database written from now on is kept with its last waypoint 100 m lower, as a
+    // recorder that did not keep what it was sent.
+    void alterStoredDatabase(bool alter);
     // Sends at the line speed the host set, as the real recorder does, instead of as fast as
     // the pseudo-terminal takes bytes (the default, for quick tests).
     void setLineRate(bool paced) { m_line.setPaced(paced); }
     // Every reply to this command carries a wrong CRC.
     void corruptCrcOf(std::uint8_t command);
     void corruptDirectoryRecord(std::size_t index);
+    // The directory record arrives with this byte changed and its checksum as sent.
+    void damageDirectoryRecord(std::size_t index, std::size_t offset, std::uint8_t value);
+    // Requests of this command go unanswered.
+    void ignoreCommand(std::uint8_t command);
     // After this many more bytes sent the line is dead.
     void dropLineAfter(std::size_t bytes);
     // Answers SYN only after this pause (a ping then stays on the line that long).
@@ -113,6 +120,7 @@ class LXRecorderEmulator {
     void handle(std::uint8_t byte);
     void command(std::uint8_t code);
     void answerSyn();
+    void alterDatabase();
     // Reads a block of size bytes plus CRC from the host; nothing when it did not come
     // whole or failed its CRC.
     std::optional<Bytes> receiveBlock(std::size_t size);
@@ -150,8 +158,16 @@ class LXRecorderEmulator {
 
     bool m_silent = false;
     bool m_alterPilot = false;
+    bool m_alterDatabase = false;
     std::optional<std::uint8_t> m_corruptCommand;
+    std::optional<std::uint8_t> m_ignoredCommand;
     std::optional<std::size_t> m_corruptDirectoryRecord;
+    struct ByteDamage {
+        std::size_t record;
+        std::size_t offset;
+        std::uint8_t value;
+    };
+    std::optional<ByteDamage> m_directoryDamage;
     std::optional<std::size_t> m_sendBudget;
     std::chrono::milliseconds m_synDelay{0};
 

@@ -199,9 +199,11 @@ void DatabaseTransfer::threadedSaveDatabase() {
         if (verification.verdict != DeclarationVerification::Verdict::NotVerifiable) {
             m_controller.declarationForm().showDeclaration();
         }
-        m_controller.setStatus(
-            tr("Waypoints and routes were written to the logger; declaration %1.")
-                .arg(QString::fromStdString(verification.text())));
+        // A driver that verifies what it wrote says so in the outcome's note.
+        const QString database = outcome.note().empty() ? tr("waypoints and routes were written")
+                                                        : QString::fromStdString(outcome.note());
+        m_controller.setStatus(tr("Saved to the logger: %1; declaration %2.")
+                                   .arg(database, QString::fromStdString(verification.text())));
     });
 }
 
