@@ -200,10 +200,12 @@ void DatabaseTransfer::threadedSaveDatabase() {
             m_controller.declarationForm().showDeclaration();
         }
         // A driver that verifies what it wrote says so in the outcome's note.
-        const QString database = outcome.note().empty() ? tr("waypoints and routes were written")
-                                                        : QString::fromStdString(outcome.note());
-        m_controller.setStatus(tr("Saved to the logger: %1; declaration %2.")
-                                   .arg(database, QString::fromStdString(verification.text())));
+        QString database = outcome.note().empty()
+                               ? tr("Waypoints and routes were written to the logger")
+                               : QString::fromStdString(outcome.note());
+        database[0] = database[0].toUpper();
+        m_controller.setStatus(
+            tr("%1; declaration %2.").arg(database, QString::fromStdString(verification.text())));
     });
 }
 
