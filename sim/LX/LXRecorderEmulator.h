@@ -44,8 +44,9 @@ struct LXSelection {
 // line speed, answers SYN with ACK and serves the command set from a scripted memory:
 // identification, memory bounds, directory, flight memory in ranges and blocks, the
 // security block, the waypoint database, the declaration and the class name. What the
-// host writes is stored. Fault switches make it silent, corrupt the CRC of one command's
-// replies or drop the line after a number of bytes.
+// host writes is stored. Fault switches make it silent, leave one command unanswered,
+// corrupt the CRC of one command's replies or a byte of a directory record, drop the line
+// after a number of bytes, or keep something else than was written.
 class LXRecorderEmulator {
   public:
     static constexpr std::size_t kDatabaseSize = 21800;
