@@ -8,6 +8,7 @@
 #include "LoggerAccess/LX/CRC8.h"
 #include "LoggerAccess/LX/LXLogger.h"
 #include "LoggerAccess/LX/LXProtocol.h"
+#include "LoggerAccess/LX/LXTurnpoint.h"
 #include "geo/Declaration.h"
 
 namespace kelvo::sim {
@@ -130,6 +131,22 @@ void LXRecorderEmulator::alterStoredPilot(bool alter) {
     m_alterPilot = alter;
 }
 
+void LXRecorderEmulator::alterStoredDatabase(bool alter) {
+    std::lock_guard lock(m_mutex);
+    m_alterDatabase = alter;
+}
+
+void LXRecorderEmulator::damageDirectoryRecord(std::size_t index, std::size_t offset,
+                                               std::uint8_t value) {
+    std::lock_guard lock(m_mutex);
+    m_directoryDamage = ByteDamage{index, std::min(offset, kDirectoryRecordSize - 1), value};
+}
+
+void LXRecorderEmulator::ignoreCommand(std::uint8_t command) {
+    std::lock_guard lock(m_mutex);
+    m_ignoredCommand = command;
+}
+
 void LXRecorderEmulator::corruptCrcOf(std::uint8_t command) {
     std::lock_guard lock(m_mutex);
     m_corruptCommand = command;
@@ -221,6 +238,7 @@ void LXRecorderEmulator::answerSyn() {
 
 void LXRecorderEmulator::command(std::uint8_t code) {
     m_commands.push_back(code);
+    if (m_ignoredCommand == code) return;
     if (code >= kFirstBlockCommand && code < kFirstBlockCommand + kBlockCount) {
         const auto block = static_cast<std::size_t>(code - kFirstBlockCommand);
         const auto sizes = blockSizes();
@@ -303,10 +321,24 @@ void LXRecorderEmulator::command(std::uint8_t code) {
             sendBlock(code, m_database);
             break;
         case lx::byteOf(lx::Command::WriteDatabase):
-            if (auto block = receiveBlock(kDatabaseSize)) m_database = std::move(*block);
+            if (auto block = receiveBlock(kDatabaseSize)) {
+                m_database = std::move(*block);
+                if (m_alterDatabase) alterDatabase();
+            }
             break;
         default:
             break;
+    }
+}
+
+void LXRecorderEmulator::alterDatabase() {
+    for (std::size_t i = LXLogger::kMaxWaypoints; i-- > 0;) {
+        LXTurnpoint record(m_database, LXTurnpoint::kSize * i);
+        if (record.prg() == 0) continue;
+        record.setAltitude(static_cast<std::int16_t>(record.altitude() - 100));
+        std::copy(record.bytes().begin(), record.bytes().end(),
+                  m_database.begin() + static_cast<std::ptrdiff_t>(LXTurnpoint::kSize * i));
+        return;
     }
 }
 
@@ -401,6 +433,9 @@ Bytes LXRecorderEmulator::directoryRecord(std::size_t index) const {
     putU16BE(record, 93, flight.flightNumber);
     record[95] = crcOf(ByteSpan(record).first(kDirectoryRecordSize - 1));
     if (m_corruptDirectoryRecord == index) record[95] ^= 0x5A;
+    if (m_directoryDamage && m_directoryDamage->record == index) {
+        record[m_directoryDamage->offset] = m_directoryDamage->value;
+    }
     return record;
 }
 

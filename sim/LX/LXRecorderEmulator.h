@@ -44,8 +44,9 @@ struct LXSelection {
 // line speed, answers SYN with ACK and serves the command set from a scripted memory:
 // identification, memory bounds, directory, flight memory in ranges and blocks, the
 // security block, the waypoint database, the declaration and the class name. What the
-// host writes is stored. Fault switches make it silent, corrupt the CRC of one command's
-// replies or drop the line after a number of bytes.
+// host writes is stored. Fault switches make it silent, leave one command unanswered,
+// corrupt the CRC of one command's replies or a byte of a directory record, drop the line
+// after a number of bytes, or keep something else than was written.
 class LXRecorderEmulator {
   public:
     static constexpr std::size_t kDatabaseSize = 21800;
@@ -84,12 +85,19 @@ class LXRecorderEmulator {
     // A declaration written from now on is kept with the first letter of its pilot changed,
     // as a recorder that did not keep what it acknowledged.
     void alterStoredPilot(bool alter);
+    // A database written from now on is kept with its last waypoint 100 m lower, as a
+    // recorder that did not keep what it was sent.
+    void alterStoredDatabase(bool alter);
     // Sends at the line speed the host set, as the real recorder does, instead of as fast as
     // the pseudo-terminal takes bytes (the default, for quick tests).
     void setLineRate(bool paced) { m_line.setPaced(paced); }
     // Every reply to this command carries a wrong CRC.
     void corruptCrcOf(std::uint8_t command);
     void corruptDirectoryRecord(std::size_t index);
+    // The directory record arrives with this byte changed and its checksum as sent.
+    void damageDirectoryRecord(std::size_t index, std::size_t offset, std::uint8_t value);
+    // Requests of this command go unanswered.
+    void ignoreCommand(std::uint8_t command);
     // After this many more bytes sent the line is dead.
     void dropLineAfter(std::size_t bytes);
     // Answers SYN only after this pause (a ping then stays on the line that long).
@@ -113,6 +121,7 @@ class LXRecorderEmulator {
     void handle(std::uint8_t byte);
     void command(std::uint8_t code);
     void answerSyn();
+    void alterDatabase();
     // Reads a block of size bytes plus CRC from the host; nothing when it did not come
     // whole or failed its CRC.
     std::optional<Bytes> receiveBlock(std::size_t size);
@@ -150,8 +159,16 @@ class LXRecorderEmulator {
 
     bool m_silent = false;
     bool m_alterPilot = false;
+    bool m_alterDatabase = false;
     std::optional<std::uint8_t> m_corruptCommand;
+    std::optional<std::uint8_t> m_ignoredCommand;
     std::optional<std::size_t> m_corruptDirectoryRecord;
+    struct ByteDamage {
+        std::size_t record;
+        std::size_t offset;
+        std::uint8_t value;
+    };
+    std::optional<ByteDamage> m_directoryDamage;
     std::optional<std::size_t> m_sendBudget;
     std::chrono::milliseconds m_synDelay{0};
 

@@ -34,6 +34,9 @@ class SimulatedLX : public SimulatedRecorder {
             case Fault::Declaration:
                 m_emulator.alterStoredPilot(true);
                 break;
+            case Fault::Database:
+                m_emulator.alterStoredDatabase(true);
+                break;
         }
     }
 

@@ -10,6 +10,7 @@ VolksloggerEmulator::Fault emulatorFault(Fault fault) {
     switch (fault) {
         case Fault::None:
         case Fault::Declaration:
+        case Fault::Database:
             return VolksloggerEmulator::Fault::None;
         case Fault::Silent:
             return VolksloggerEmulator::Fault::Silent;

@@ -18,6 +18,7 @@ std::optional<Fault> faultNamed(const std::string& name) {
     if (name == "crc") return Fault::Crc;
     if (name == "drop") return Fault::Drop;
     if (name == "declaration") return Fault::Declaration;
+    if (name == "database") return Fault::Database;
     return std::nullopt;
 }
 
@@ -41,7 +42,7 @@ std::optional<int> baudOf(const std::string& text) {
 
 const char* SimulatorOptions::usage() {
     return "usage: kelvo-sim lx|volkslogger|flarm [--speed BAUD] "
-           "[--fault silent|crc|drop|declaration] "
+           "[--fault silent|crc|drop|declaration|database] "
            "[--small] [--flights N] [--line-rate] [--stats FILE] [--verbose]\n"
            "  --flights N   hold N demo flights (1 to 100) instead of four\n"
            "  --line-rate   send no faster than the line speed the host set\n"

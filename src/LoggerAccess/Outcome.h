@@ -14,6 +14,13 @@ class Outcome {
 
     Outcome() = default;  // success
     static Outcome success() { return {}; }
+    // A success with what a pilot should be told of it ("waypoints and routes written and
+    // verified").
+    static Outcome success(std::string note) {
+        Outcome outcome;
+        outcome.m_note = std::move(note);
+        return outcome;
+    }
     static Outcome failure(std::string reason) { return Outcome(Kind::Failure, std::move(reason)); }
     // A failure that trying again cannot mend, such as a port that is no serial port.
     static Outcome refusal(std::string reason) {
@@ -28,6 +35,8 @@ class Outcome {
     explicit operator bool() const { return ok(); }
     // Empty on success.
     const std::string& reason() const { return m_reason; }
+    // What a success says besides that it succeeded; often empty.
+    const std::string& note() const { return m_note; }
     bool retryable() const { return m_kind == Kind::Failure && m_retryable; }
 
   private:
@@ -35,6 +44,7 @@ class Outcome {
 
     Kind m_kind = Kind::Success;
     std::string m_reason;
+    std::string m_note;
     bool m_retryable = true;
 };
 

@@ -201,9 +201,13 @@ void DatabaseTransfer::threadedSaveDatabase() {
         if (verification.verdict != DeclarationVerification::Verdict::NotVerifiable) {
             m_controller.declarationForm().showDeclaration();
         }
+        // A driver that verifies what it wrote says so in the outcome's note.
+        QString database = outcome.note().empty()
+                               ? tr("Waypoints and routes were written to the logger")
+                               : QString::fromStdString(outcome.note());
+        database[0] = database[0].toUpper();
         m_controller.setStatus(
-            tr("Waypoints and routes were written to the logger; declaration %1.")
-                .arg(QString::fromStdString(verification.text())));
+            tr("%1; declaration %2.").arg(database, QString::fromStdString(verification.text())));
     });
 }
 

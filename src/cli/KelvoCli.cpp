@@ -455,10 +455,12 @@ void KelvoCli::upload() {
             m_err << "kelvo-cli: cut to fit: " << cut << '\n';
         }
     }
-    require(logger.writeDatabaseAndDeclaration());
+    const Outcome written = logger.writeDatabaseAndDeclaration();
+    require(written);
     m_out << stringf("wrote %zu waypoints, %zu routes and the declaration",
                      logger.loggerData().waypoints().size(), logger.loggerData().routes().size())
           << '\n';
+    if (!written.note().empty()) m_out << written.note() << '\n';
     const DeclarationVerification verification = DeclarationCheck::verifyWritten(logger);
     if (!verification.acceptable()) throw OperationFailure("declaration " + verification.text());
     m_out << "declaration " << verification.text() << '\n';

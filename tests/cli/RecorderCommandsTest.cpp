@@ -26,11 +26,13 @@ struct Family {
     std::string portName;    // where the port menu shows it
     bool hasNativeFile;
     bool keepsDatabase;
+    bool verifiesDatabase;  // reads a written database back (it is not acknowledged)
 };
 
-const Family kFamilies[] = {{"lx", "LX/SDI/Filser", "Simulated LX", true, true},
-                            {"volkslogger", "Volkslogger", "Simulated Volkslogger", false, true},
-                            {"flarm", "Flarm", "Simulated Flarm", false, false}};
+const Family kFamilies[] = {
+    {"lx", "LX/SDI/Filser", "Simulated LX", true, true, true},
+    {"volkslogger", "Volkslogger", "Simulated Volkslogger", false, true, false},
+    {"flarm", "Flarm", "Simulated Flarm", false, false, false}};
 
 std::ostream& operator<<(std::ostream& stream, const Family& family) {
     return stream << family.alias;
@@ -227,6 +229,9 @@ TEST_P(RecorderCommands, ReplacesTheDatabaseAndTheDeclaration) {
     ASSERT_EQ(upload.status, 0) << upload.err;
     ASSERT_EQ(database.status, 0) << database.err;
     EXPECT_TRUE(upload.out.ends_with("declaration written and verified\n")) << upload.out;
+    EXPECT_EQ(GetParam().verifiesDatabase,
+              upload.out.find("waypoints and routes written and verified\n") != std::string::npos)
+        << upload.out;
 
     LoggerData readBack;
     formatOf("x.cup")->parseFile(m_environment.file("before.cup"), readBack);
@@ -284,6 +289,23 @@ TEST_P(RecorderCommands, UploadNamesTheFieldTheRecorderDidNotKeep) {
     EXPECT_EQ(lineCount(upload.err), 1u) << upload.err;
     EXPECT_NE(upload.err.find("Pilot 1 meant"), std::string::npos) << upload.err;
     EXPECT_EQ(upload.err.find("Glider"), std::string::npos) << upload.err;
+}
+
+// The simulator keeps the last waypoint of a written database 100 m lower.
+TEST_P(RecorderCommands, UploadNamesTheWaypointTheRecorderDidNotKeepAndWritesNoDeclaration) {
+    if (!GetParam().verifiesDatabase) GTEST_SKIP() << "does not read a written database back";
+    startSimulator({"--fault", "database"});
+    const std::string pilotBefore = cliJson("declaration")["pilot1"];
+    writeChangedDatabase(m_environment.file("changed.cup"));
+    writeFile(m_environment.file("declaration.json"), R"({"pilot1": "Ben Ott"})");
+    const CliRun upload =
+        cli("upload", {"--waypoints", "changed.cup", "--declaration", "declaration.json"});
+    EXPECT_EQ(upload.status, 1);
+    EXPECT_EQ(lineCount(upload.err), 1u) << upload.err;
+    EXPECT_NE(upload.err.find("Waypoint 5 \"FILS\" meant elevation 600 m, recorder holds 500 m"),
+              std::string::npos)
+        << upload.err;
+    EXPECT_EQ(cliJson("declaration")["pilot1"], pilotBefore);
 }
 
 TEST_P(RecorderCommands, SilentRecorderFailsWithOneLine) {

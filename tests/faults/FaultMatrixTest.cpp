@@ -112,7 +112,7 @@ constexpr std::uint8_t kFirstFlightBlock = 0xE6, kMemoryInfo = 0xD1, kDatabase =
 // LX: the speed search gives up after 10 s; the directory ends after three quiet 2-second
 // reads; a block read waits 0.1 s per missing byte once; the declaration write tries 15
 // synchronisations a second apart. The identification reply carries nothing to check it by;
-// the directory's records are checked one by one.
+// the directory's records are checked one by one; a written database is read back.
 // Volkslogger: a silent recorder is given up after the 4 and 10 second wake-up attempts of
 // each operation, a command reply after 4 s, a block after 20 s of silence; erasing waits
 // 15 s. Writing adds the paced upload of the 16 kB image, which no delay scale shortens. Every
@@ -129,7 +129,7 @@ const Row kMatrix[] = {
     {LX, readFile, Seconds(20), Exact, "SCD", 10 + 1000, kFirstFlightBlock},
     {LX, readWaypoints, Seconds(10), Exact, "SCD", 3 + 10000, kDatabase},
     {LX, readDeclaration, Seconds(10), Exact, "SCD", 3 + 200, kDeclarationBlock},
-    {LX, writeDatabaseAndDeclaration, Seconds(40), Exact, "SD", 2, kDeclarationBlock},
+    {LX, writeDatabaseAndDeclaration, Seconds(40), Exact, "SCD", 2, kDatabase},
     {Volkslogger, connect, Seconds(10), Exact, "S"},
     {Volkslogger, readInfo, Seconds(60), Exact, "SCD"},
     {Volkslogger, readDirectory, Seconds(60), Exact, "SCD"},

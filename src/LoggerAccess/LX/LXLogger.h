@@ -100,10 +100,14 @@ class LXLogger : public Logger {
     std::optional<Bytes> getDecryptBlock();
 
     void addFlight(std::shared_ptr<const LXFaiData> flight, int index);
-    // Written without the check that every part was read whole (writeDatabaseAndDeclaration).
+    // Written without the check that every part was read whole (writeDatabaseAndDeclaration),
+    // then read back: success only when the recorder holds what was written, else a failure
+    // that names what differs.
     Outcome writeDatabase();
     Outcome writeDeclaration();
-    std::string readCompetionClassFromLogger();
+    // The class name block; nothing (and the reason in failure) when it did not come whole
+    // with its checksum.
+    std::optional<std::string> readCompetionClassFromLogger(std::string& failure);
 
     Outcome storeDatabaseAndDeclaration() override;
 
@@ -131,9 +135,14 @@ class LXLogger : public Logger {
     void writeCommand(lx::Command command, std::chrono::milliseconds pauseBetween,
                       std::chrono::milliseconds pauseAfter);
     bool readRange(const LXFaiData& flight, Bytes& data);
+    // The whole database block, checksum checked.
+    Outcome readDatabaseBlock(Bytes& block, const std::string& progressText);
+    Outcome verifyDatabase(const Bytes& written);
     bool synchroniseForDeclaration();
     bool writeClassName(int classIndex, const std::string& description);
-    void takeDeclaration(const Bytes& block);
+    // Takes the declaration block (and the class name it refers to) into the logger data;
+    // nothing is taken when the class name does not come whole.
+    Outcome takeDeclaration(const Bytes& block);
     void keepAliveLoop();
 
     std::unique_ptr<LXSerial> m_serialPort;

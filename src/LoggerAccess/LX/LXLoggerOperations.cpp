@@ -6,6 +6,7 @@
 #include <any>
 #include <utility>
 
+#include "LoggerAccess/LX/LXDatabaseCheck.h"
 #include "LoggerAccess/LX/LXFaiData.h"
 #include "LoggerAccess/LX/LXFlight.h"
 #include "LoggerAccess/LX/LXLogger.h"
@@ -160,14 +161,22 @@ Outcome LXLogger::readDirectory(bool) {
             continue;
         }
         emptyReads = 0;
-        auto flight = std::make_shared<LXFaiData>(ByteSpan(record, sizeof record));
-        if (flight->isOK() && count == static_cast<int>(sizeof record) && flight->crcOK()) {
-            addFlight(std::move(flight), index++);
-        } else if (flight->isOK()) {
-            ++damaged;
-        }
-        // A first byte of 1 says that another record follows.
+        const bool whole = count == static_cast<int>(sizeof record);
+        // The list ends at a record whose first byte is not 1: 0 for no flight, any other
+        // value for the last flight. Every record is judged by its checksum, the last one
+        // too, since one damaged byte could end the list early; only the empty record of a
+        // recorder without flights comes as zero bytes with no checksum.
         ended = record[0] != 1;
+        if (whole && std::all_of(std::begin(record), std::end(record),
+                                 [](std::uint8_t byte) { return byte == 0; })) {
+            continue;
+        }
+        auto flight = std::make_shared<LXFaiData>(ByteSpan(record, sizeof record));
+        if (!whole || !flight->crcOK()) {
+            ++damaged;
+        } else if (flight->isOK()) {
+            addFlight(std::move(flight), index++);
+        }
     }
     logLine("Calling startSyn after ReadDirectory.");
     if (takeCancellation()) {
@@ -276,20 +285,12 @@ Outcome LXLogger::readWaypoints(bool) {
     loggerData().forget(LoggerPart::Waypoints);
     loggerData().forget(LoggerPart::Routes);
     const KeepAlivePause pause(*this);
-    if (!startSyn()) return failed("no answer from the recorder");
-    writeCommand(lx::Command::ReadDatabase, lx::kNoGap, lx::kNoGap);
-    const Bytes data = m_serialPort->readBlockWithSize(
-        static_cast<int>(kDatabaseSize),
-        [this](std::size_t bytes) { reportProgress(bytes, kDatabaseSize, "Database"); });
-    logf("Read %d bytes in readWaypoints method.", static_cast<int>(data.size()));
+    Bytes data;
     // Records from a block cut short or failing its CRC would be written back to the
     // recorder by the next save; none are taken.
-    if (!m_serialPort->lastBlockOK()) {
-        logLine("The database block arrived incomplete or failed its CRC; nothing was taken.");
-        return failed(data.size() < kDatabaseSize
-                          ? stringf("the waypoint database arrived incomplete (%zu of %zu bytes)",
-                                    data.size(), kDatabaseSize)
-                          : std::string("checksum error in the waypoint database"));
+    if (Outcome outcome = readDatabaseBlock(data, "Database"); !outcome) {
+        logLine("Nothing was taken from the database block.");
+        return outcome;
     }
     for (std::size_t i = 0; i < maxNumberOfWaypoints(); ++i) {
         if (auto waypoint = LXTurnpoint(data, LXTurnpoint::kSize * i).waypoint()) {
@@ -306,6 +307,21 @@ Outcome LXLogger::readWaypoints(bool) {
     loggerData().markKnown(LoggerPart::Waypoints);
     loggerData().markKnown(LoggerPart::Routes);
     return Outcome::success();
+}
+
+Outcome LXLogger::readDatabaseBlock(Bytes& block, const std::string& progressText) {
+    if (!startSyn()) return failed("no answer from the recorder");
+    writeCommand(lx::Command::ReadDatabase, lx::kNoGap, lx::kNoGap);
+    block = m_serialPort->readBlockWithSize(
+        static_cast<int>(kDatabaseSize),
+        [&](std::size_t bytes) { reportProgress(bytes, kDatabaseSize, progressText); });
+    logf("Read %d bytes in readWaypoints method.", static_cast<int>(block.size()));
+    if (m_serialPort->lastBlockOK()) return Outcome::success();
+    logLine("The database block arrived incomplete or failed its CRC.");
+    return failed(block.size() < kDatabaseSize
+                      ? stringf("the waypoint database arrived incomplete (%zu of %zu bytes)",
+                                block.size(), kDatabaseSize)
+                      : std::string("checksum error in the waypoint database"));
 }
 
 // The routes come with the waypoints, in one database block.
@@ -349,21 +365,28 @@ Outcome LXLogger::readDeclaration(bool) {
                              ? stringf("the declaration arrived incomplete (%zu of %zu bytes)",
                                        block.size(), kDeclarationSize)
                              : std::string("checksum error in the declaration block"));
-    } else {
-        takeDeclaration(block);
+    } else if (outcome = takeDeclaration(block); outcome) {
         loggerData().markKnown(LoggerPart::Declaration);
     }
     startSyn();
     return outcome;
 }
 
-void LXLogger::takeDeclaration(const Bytes& block) {
+Outcome LXLogger::takeDeclaration(const Bytes& block) {
     LXFlight flight(block, 1);
     const LXTask task(block, 1 + LXFlight::kSize);
     logLine(flight.toString());
     logLine(task.toString());
     if (flight.razred() == LXFlight::kOtherClass) {
-        flight.setCompetitionClassDescription(readCompetionClassFromLogger());
+        // A class name that did not come whole is no blank class: a save would write the
+        // blank back.
+        std::string reason;
+        const auto className = readCompetionClassFromLogger(reason);
+        if (!className) {
+            logLine("No intact class name arrived; the declaration is left unchanged.");
+            return failed(reason);
+        }
+        flight.setCompetitionClassDescription(*className);
     }
     logLine("Gonna release the data.");
     logLine("Released the data.");
@@ -383,22 +406,33 @@ void LXLogger::takeDeclaration(const Bytes& block) {
     declaration.setHomePoint(task.homePoint());
     declaration.setTask(task.task());
     declaration.setLXFlag(task.flag());
+    return Outcome::success();
 }
 
-std::string LXLogger::readCompetionClassFromLogger() {
+std::optional<std::string> LXLogger::readCompetionClassFromLogger(std::string& failure) {
     writeCommand(lx::Command::ReadClassName, lx::kNoGap, lx::kNoGap);
     const Bytes block = m_serialPort->readBlockWithSize(static_cast<int>(kClassNameSize));
-    const std::string name = getText(block, 0, block.size());
     if (!block.empty()) HSSerialPort::dumpBuffer(block.data(), block.size());
+    if (!m_serialPort->lastBlockOK()) {
+        failure = block.empty() ? std::string("the recorder did not send the competition class")
+                  : block.size() < kClassNameSize
+                      ? stringf("the competition class arrived incomplete (%zu of %zu bytes)",
+                                block.size(), kClassNameSize)
+                      : std::string("checksum error in the competition class");
+        return std::nullopt;
+    }
+    const std::string name = getText(block, 0, block.size());
     logf("CompetitionClass = %s.", name.c_str());
     return name;
 }
 
 Outcome LXLogger::storeDatabaseAndDeclaration() {
-    if (Outcome outcome = writeDatabase(); !outcome) return outcome;
+    const Outcome database = writeDatabase();
+    if (!database) return database;
     logLine("Writing Database succeeded.");
     delayMilliseconds(300);
-    return writeDeclaration();
+    const Outcome declaration = writeDeclaration();
+    return declaration ? database : declaration;
 }
 
 Outcome LXLogger::writeDatabase() {
@@ -421,8 +455,31 @@ Outcome LXLogger::writeDatabase() {
         *database, [this](std::size_t bytes) { reportProgress(bytes, kDatabaseSize, "Database"); });
     logLine("Just yet we wrote everything to the logger.");
     delaySeconds(1);
-    startSyn();
-    return Outcome::success();
+    return verifyDatabase(*database);
+}
+
+// The recorder does not acknowledge a database write: what it holds is read back and
+// compared with what was written.
+Outcome LXLogger::verifyDatabase(const Bytes& written) {
+    Bytes held;
+    const Outcome read = readDatabaseBlock(held, "Verifying database");
+    if (read.kind() == Outcome::Kind::Cancelled) return read;
+    if (!read) {
+        return Outcome::failure(
+            "the waypoints and routes were written, but could not be read back "
+            "to verify them (nothing more was written): " +
+            read.reason());
+    }
+    const std::vector<std::string> differences = LXDatabaseCheck::differences(written, held);
+    for (const std::string& difference : differences) logLine(difference);
+    if (!differences.empty()) {
+        return Outcome::failure(
+            "the waypoints and routes were written, but the recorder holds others (nothing more "
+            "was written): " +
+            LXDatabaseCheck::summary(differences));
+    }
+    logLine("The recorder holds the database as written.");
+    return Outcome::success("waypoints and routes written and verified");
 }
 
 // The 21800-byte database block: 600 waypoint records, then 100 route records. Nothing

@@ -86,7 +86,11 @@ std::shared_ptr<Route> LXRoute::makeRoute(
         const std::uint16_t index = pointIndex(i);
         logf("WaypointNumber = %d.", index);
         if (index < waypoints.size() && waypoints[index]) {
-            route->addWaypoint(waypoints[index]->copy());
+            // Every attribute, elevation included: a point that a saved list no longer
+            // holds is written back from the route.
+            auto point = std::make_shared<Waypoint>(*waypoints[index]);
+            point->setPreviousWaypointInRoute(nullptr);
+            route->addWaypoint(std::move(point));
         }
     }
     return route;

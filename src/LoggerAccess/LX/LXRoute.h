@@ -48,8 +48,8 @@ class LXRoute {
     // The first index whose waypoint lies at the same position, or kNotFound.
     static std::size_t indexOfWaypoint(const Waypoint& waypoint,
                                        const std::vector<std::shared_ptr<Waypoint>>& waypoints);
-    // The route of a record in use, with copies of the waypoints it names (indices past
-    // the list are skipped); nothing for a record not in use.
+    // The route of a record in use, with copies of the waypoints it names, every attribute
+    // kept (indices past the list are skipped); nothing for a record not in use.
     std::shared_ptr<Route> makeRoute(const std::vector<std::shared_ptr<Waypoint>>& waypoints) const;
     std::string toString() const;
 

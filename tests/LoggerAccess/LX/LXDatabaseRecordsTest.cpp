@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "LoggerAccess/LX/LXDatabaseCheck.h"
+#include "LoggerAccess/LX/LXLogger.h"
 #include "LoggerAccess/LX/LXRoute.h"
 #include "LoggerAccess/LX/LXTask.h"
 #include "LoggerAccess/LX/LXTurnpoint.h"
@@ -148,6 +152,56 @@ TEST(LXRoute, FullListRefusesPointThatIsNotInIt) {
     EXPECT_FALSE(record.setRoute(route, list, 1));
     EXPECT_EQ(list.size(), 1u);
     EXPECT_TRUE(log.contains("Blimey. The logger is Full and I need to add a waypoint!"));
+}
+
+// The block the recorder holds, with one record changed in place.
+void changeWaypoint(Bytes& block, std::size_t index, void (*change)(LXTurnpoint&)) {
+    LXTurnpoint record(block, LXTurnpoint::kSize * index);
+    change(record);
+    std::copy(record.bytes().begin(), record.bytes().end(),
+              block.begin() + static_cast<std::ptrdiff_t>(LXTurnpoint::kSize * index));
+}
+
+TEST(LXDatabaseCheck, NamesEachRecordTheRecorderHoldsOtherwise) {
+    WaypointList waypoints = {Waypoint::fromDegrees("KLIPPENECK", 48.1075, 8.7633, 980),
+                              waypoint("LOM", 48.2, 8.9), waypoint("ECK", 48.3, 8.8)};
+    auto route = std::make_shared<Route>();
+    route->setValue("r", waypoints);
+    const Bytes written = *LXLogger::databaseBlock(waypoints, {route});
+    constexpr std::size_t kRoute = 18600;
+    const std::pair<std::function<void(Bytes&)>, std::string> cases[] = {
+        {[](Bytes& held) { changeWaypoint(held, 0, [](LXTurnpoint& r) { r.setAltitude(0); }); },
+         "Waypoint 1 \"KLIPPENE\" meant elevation 980 m, recorder holds 0 m"},
+        {[](Bytes& held) {
+             changeWaypoint(held, 1, [](LXTurnpoint& r) { r.setLatitude(48.201); });
+         },
+         "Waypoint 2 \"LOM\" meant latitude 48.20000, recorder holds 48.20100"},
+        {[](Bytes& held) { changeWaypoint(held, 2, [](LXTurnpoint& r) { r.setBytes({}); }); },
+         "Waypoint 3 \"ECK\" is missing"},
+        {[](Bytes& held) {
+             changeWaypoint(held, 3, [](LXTurnpoint& r) { r.setWaypoint(*waypoint("X", 1, 2)); });
+         },
+         "the recorder holds waypoint 4 \"X\", which was not written"},
+        {[](Bytes& held) { held[kRoute + 2 + 2] = 0; },
+         "Route 1 meant KLIPPENE, LOM, ECK; recorder holds KLIPPENE, LOM"},
+        {[](Bytes& held) { held[kRoute] = 0; }, "Route 1 is missing"},
+        {[](Bytes& held) { held[kRoute + 32] = 1; },
+         "the recorder holds route 2, which was not written"},
+    };
+    EXPECT_TRUE(LXDatabaseCheck::differences(written, written).empty());
+    Bytes all = written;
+    for (const auto& [change, difference] : cases) {
+        Bytes held = written;
+        change(held);
+        EXPECT_EQ(LXDatabaseCheck::differences(written, held), std::vector{difference});
+        change(all);
+    }
+    // One line for the pilot: the first five and how many more (the missing route hides
+    // its shortened points).
+    const std::string summary =
+        LXDatabaseCheck::summary(LXDatabaseCheck::differences(written, all));
+    EXPECT_TRUE(summary.starts_with("Waypoint 1 \"KLIPPENE\" meant elevation")) << summary;
+    EXPECT_TRUE(summary.ends_with("; and 1 more")) << summary;
 }
 
 std::shared_ptr<Task> taskOf(int points) {

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "LoggerAccess/LX/LXFaiData.h"
+#include <algorithm>
+#include <functional>
+
 #include "../TempFolder.h"
+#include "LoggerAccess/LX/LXFaiData.h"
 #include "LoggerAccess/LX/LXLoggerInternals.h"
 #include "LoggerAccess/LX/LXTrackFile.h"
 #include "base/Delay.h"
+#include "base/Format.h"
 #include "base/Log.h"
 #include "geo/Declaration.h"
 #include "geo/Route.h"
@@ -121,6 +125,39 @@ TEST_F(LXLoggerTest, DirectoryListsFlightsAndSkipsRecordWithBadCrc) {
     EXPECT_EQ(directory[0].pilot, "Hans Muster");
     EXPECT_TRUE(directory[0].driverRecord.has_value());
     EXPECT_TRUE(log.contains("CRC calculation failed on LX FAI Data."));
+}
+
+// The list ends at a record whose first byte is not 1 (an empty recorder sends one record of
+// zero bytes); a damaged byte anywhere, the first byte and the last record included, fails
+// the list with the entries that came whole before it.
+TEST_F(LXLoggerTest, DirectoryFailsAtADamagedRecordWithTheEntriesThatCameWhole) {
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    EXPECT_TRUE(logger.readDirectory(false));
+    EXPECT_TRUE(logger.loggerData().flightDirectory().empty());
+
+    for (std::uint16_t number = 1; number <= 4; ++number) {
+        recorder.addFlight(storedFlight(encodedFlight(5), number));
+    }
+    struct Damage {
+        std::size_t record, offset;
+        std::uint8_t value;
+        std::size_t whole;
+    };
+    const Damage damages[] = {
+        {1, 0, 0, 1},     // "no flight" where a flight stands
+        {1, 0, 2, 1},     // "last flight" where more follow
+        {3, 0, 0, 3},     // the last record's first byte
+        {3, 50, 'X', 3},  // the last record's pilot
+    };
+    for (const Damage& damage : damages) {
+        recorder.damageDirectoryRecord(damage.record, damage.offset, damage.value);
+        const Outcome outcome = logger.readDirectory(false);
+        EXPECT_FALSE(outcome) << "record " << damage.record << " byte " << damage.offset;
+        EXPECT_NE(outcome.reason().find(stringf("%zu entries came whole", damage.whole)),
+                  std::string::npos)
+            << outcome.reason();
+        EXPECT_EQ(logger.loggerData().flightDirectory().size(), damage.whole);
+    }
 }
 
 TEST_F(LXLoggerTest, OperationsThatGiveUpEarlyKeepThePingsGoing) {
@@ -243,6 +280,32 @@ TEST_F(LXLoggerTest, DeclarationWithNamedClassRoundTripsThroughClassBlock) {
     expectDeclarationRoundTrip(1, 7, "Club    ");
 }
 
+// A class name that does not come whole is no blank class: the declaration read fails,
+// leaves what the logger data held, and a save writes nothing.
+TEST_F(LXLoggerTest, UnreadableClassNameFailsTheDeclarationAndNothingIsWritten) {
+    recorder.setDeclaration(declarationWithTask(1), "Club");
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    ASSERT_TRUE(logger.readWaypoints(false));
+    const std::pair<std::function<void()>, const char*> faults[] = {
+        {[&] { recorder.corruptCrcOf(0xCF); }, "checksum error in the competition class"},
+        // Unanswered from now on, whatever its checksum would be.
+        {[&] { recorder.ignoreCommand(0xCF); }, "the recorder did not send the competition class"},
+    };
+    for (const auto& [fault, reason] : faults) {
+        fault();
+        logger.loggerData().declaration()->setPilot1("Held before");
+        const Outcome read = logger.readDeclaration(false);
+        EXPECT_FALSE(read);
+        EXPECT_EQ(read.reason(), reason);
+        EXPECT_EQ(logger.loggerData().declaration()->pilot1(), "Held before");
+        EXPECT_FALSE(logger.writeDatabaseAndDeclaration());
+    }
+    for (const std::uint8_t command : recorder.commands()) {
+        EXPECT_TRUE(command != 0x57 && command != 0xCA && command != 0xD0)
+            << "command " << int(command) << " wrote to the recorder";
+    }
+}
+
 TEST_F(LXLoggerTest, DatabaseWriteThenReadBackAppendsMissingRoutePoints) {
     auto& waypoints = logger.loggerData().waypoints();
     waypoints = {waypoint("ALPHA", 47, 8), waypoint("BRAVO", 47.1, 8.1),
@@ -257,7 +320,9 @@ TEST_F(LXLoggerTest, DatabaseWriteThenReadBackAppendsMissingRoutePoints) {
     ASSERT_TRUE(logger.connect(line.slavePath()));
     std::vector<Progress> progress;
     logger.setProgressHandler([&](const Progress& step) { progress.push_back(step); });
-    EXPECT_TRUE(logger.writeDatabaseAndDeclaration());
+    const Outcome written = logger.writeDatabaseAndDeclaration();
+    EXPECT_TRUE(written) << written.reason();
+    EXPECT_EQ(written.note(), "waypoints and routes written and verified");
     ASSERT_EQ(logger.loggerData().waypoints().size(), 4u);
     EXPECT_FALSE(progress.empty());
 
@@ -274,6 +339,50 @@ TEST_F(LXLoggerTest, DatabaseWriteThenReadBackAppendsMissingRoutePoints) {
     EXPECT_EQ(logger.loggerData().routes()[0]->name(), "Route 1");
     ASSERT_EQ(logger.loggerData().routes()[1]->waypoints().size(), 2u);
     EXPECT_EQ(logger.loggerData().routes()[1]->waypoints()[1]->name(), "DELTA");
+}
+
+// The recorder does not acknowledge a database: it is read back, and a save that left
+// something else in the recorder fails naming it, with nothing more written.
+TEST_F(LXLoggerTest, DatabaseTheRecorderAlteredIsNamedAndTheDeclarationNotWritten) {
+    logger.loggerData().waypoints() = {waypoint("ALPHA", 47, 8), waypoint("BRAVO", 47.1, 8.1)};
+    for (const LoggerPart part :
+         {LoggerPart::Waypoints, LoggerPart::Routes, LoggerPart::Declaration})
+        logger.loggerData().markKnown(part);
+    recorder.alterStoredDatabase(true);
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    const Outcome written = logger.writeDatabaseAndDeclaration();
+    EXPECT_FALSE(written);
+    EXPECT_NE(
+        written.reason().find("Waypoint 2 \"BRAVO\" meant elevation 450 m, recorder holds 350 m"),
+        std::string::npos)
+        << written.reason();
+    const auto commands = recorder.commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 0xCA), 0);
+}
+
+// Routes read from the recorder keep their points whole: a point that the saved list lacks
+// is written back as the recorder held it, not as a bare position.
+TEST_F(LXLoggerTest, RoutePointsTheSavedListLacksAreWrittenBackWhole) {
+    auto home = Waypoint::fromDegrees("KLIPPENE", 48.1075, 8.7633, 980);
+    home->setRunwayLength(800);
+    home->setRunwayDirection(250);
+    home->setType(1);
+    home->setTrainingCircle('X');
+    const std::vector<std::shared_ptr<Waypoint>> held = {home, waypoint("LOM", 48.2, 8.9),
+                                                         waypoint("ECK", 48.3, 8.8)};
+    auto route = std::make_shared<Route>();
+    route->setValue("r", {held[0], held[1]});
+    recorder.setDatabase(held, {route});
+    const Bytes before = recorder.database();
+    ASSERT_TRUE(logger.connect(line.slavePath()));
+    ASSERT_TRUE(logger.readWaypoints(false));
+    auto& list = logger.loggerData().waypoints();
+    list.erase(list.begin());
+    EXPECT_TRUE(logger.writeDatabase());
+    // Appended after LOM and ECK, byte for byte the record it was.
+    const Bytes after = recorder.database();
+    EXPECT_TRUE(std::equal(before.begin(), before.begin() + 31, after.begin() + 2 * 31));
+    EXPECT_EQ(after[18600 + 12 + 1], 2);  // the route's first point, big-endian
 }
 
 TEST_F(LXLoggerTest, DatabaseRecordsLandAtTheirOffsets) {
