@@ -10,6 +10,8 @@ VolksloggerEmulator::Fault emulatorFault(Fault fault) {
     switch (fault) {
         case Fault::None:
         case Fault::Declaration:
+        case Fault::NewTask:
+        case Fault::Licence:
             return VolksloggerEmulator::Fault::None;
         case Fault::Silent:
             return VolksloggerEmulator::Fault::Silent;

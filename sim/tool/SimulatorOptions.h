@@ -11,7 +11,9 @@ namespace kelvo::sim {
 
 enum class RecorderFamily { LX, Volkslogger, Flarm };
 // Declaration: a written declaration is kept with its pilot's first letter changed.
-enum class Fault { None, Silent, Crc, Drop, Declaration };
+// NewTask: a Flarm refuses the task of a declaration; Licence: a Flarm without the IGC
+// licence, which takes no declaration.
+enum class Fault { None, Silent, Crc, Drop, Declaration, NewTask, Licence };
 
 // The most demo flights a simulated recorder is loaded with; enough for a season or two.
 constexpr std::size_t kMaxSimulatedFlights = 100;
