@@ -103,9 +103,11 @@ void DatabaseTransfer::readWaypoints(bool reload) {
     } else if (alreadyRead(m_waypointsLoaded)) {
         return;
     }
-    // A recorder without waypoints leaves the list as the pilot made it.
-    Outcome outcome = logger->storesWaypoints() ? logger->readWaypoints(reload) : Outcome::success();
-    if (outcome && logger->storesRoutes()) outcome = logger->readRoutes(false);
+    // A recorder that keeps only a declaration leaves the lists as the pilot made them.
+    const bool declarationOnly =
+        logger->storesDeclaration() && !logger->storesWaypoints() && !logger->storesRoutes();
+    Outcome outcome = declarationOnly ? Outcome::success() : logger->readWaypoints(reload);
+    if (outcome && !declarationOnly) outcome = logger->readRoutes(false);
     runner.onGui([this, logger, outcome] {
         if (!outcome) {
             m_controller.setStatus(tr("Reading the waypoints failed: %1").arg(reasonOf(outcome)));
