@@ -1,22 +1,26 @@
 #include <string>
 
 #include "FuzzTargets.h"
+#include "LoggerAccess/Flarm/FlarmDeclaration.h"
 #include "LoggerAccess/Flarm/FlarmRecord.h"
 #include "LoggerAccess/Flarm/KelvoFlarm.h"
-#include "LoggerAccess/Flarm/textcomm.h"
+#include "LoggerAccess/Nmea/NmeaSentence.h"
 #include "base/Text.h"
 
 namespace kelvo::fuzz {
 
-// The texts a device answers: the record information of a flight and the configuration
-// answers of the text mode.
+// The texts a device answers: the record information of a flight, the sentences of the text
+// mode with their configuration values, and the C lines of a declared task.
 int FlarmRecordText(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     FlarmRecord::parse(static_cast<int>(size % 256), text);
-    for (const int commas : {1, 3}) {
-        const std::string value = flarm::textcomm::extractValue(text, commas);
-        KelvoFlarm::aircraftTypeName(leadingInteger(value));
+    if (const auto sentence = NmeaSentence::parse(text)) {
+        for (const std::size_t fields : {3u, 5u}) {
+            KelvoFlarm::aircraftTypeName(leadingInteger(sentence->fieldsFrom(fields)));
+        }
+        sentence->fields();
     }
+    FlarmDeclaration::taskOf({text, text, text});
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/Crc16.h"
+#include "base/Delay.h"
 #include "base/Format.h"
 #include "sim/PseudoTerminal.h"
 
@@ -19,6 +20,13 @@ constexpr std::size_t kMaxFrame = 550;
 constexpr std::size_t kMaxLine = 512;
 // Unrelated traffic a real device sends between the answers.
 const std::string kTrafficSentence = "PFLAU,0,0,0,1,0,,0,,";
+// How long the device is silent after "$PFLAR,0".
+constexpr std::chrono::milliseconds kRestartTime{3000};
+// A task keeps at most ten points besides take-off and landing, and 192 bytes: 7 and its
+// name, 9 and the name for each point.
+constexpr std::size_t kMaxTaskPoints = 10;
+constexpr std::size_t kTaskBytes = 192;
+constexpr std::size_t kCoordinateBytes = 19;  // "DDMMmmmN,DDDMMmmmE,"
 // Line noise without a start byte in it.
 const std::string kNoise("NOISE\r\n\xff\x00\x01", 10);
 
@@ -51,7 +59,12 @@ Bytes wire(std::uint8_t type, std::uint16_t seq, const Bytes& payload, bool wron
 }  // namespace
 
 FlarmEmulator::FlarmEmulator(PseudoTerminal& terminal, FlarmEmulatorConfig config)
-    : m_terminal(terminal), m_config(std::move(config)), m_thread([this] { run(); }) {}
+    : m_terminal(terminal),
+      m_config(std::move(config)),
+      m_values(m_config.values),
+      m_task(m_config.taskName.empty() ? std::nullopt : std::optional(m_config.task)),
+      m_taskName(m_config.taskName),
+      m_thread([this] { run(); }) {}
 
 FlarmEmulator::~FlarmEmulator() {
     m_stop = true;
@@ -103,27 +116,127 @@ std::optional<std::uint8_t> FlarmEmulator::nextUnescaped() {
 }
 
 void FlarmEmulator::handleLine(const std::string& line) {
-    // Leftovers of binary frames may precede a sentence on the same line.
-    const std::size_t start = line.find("$PFL");
+    // Leftovers of binary frames or a second "$" may precede a sentence on the same line.
+    const std::size_t start = line.rfind("$PFL");
     if (start != std::string::npos && line.compare(start, 8, "$PFLAP,R") == 0) ++m_speedQueries;
     if (m_silent || start == std::string::npos ||
-        m_terminal.lineSpeed() != static_cast<int>(m_config.speed)) {
+        m_terminal.lineSpeed() != static_cast<int>(m_config.speed) ||
+        std::chrono::steady_clock::now() < m_restartedUntil) {
         return;
     }
-    const std::string command = line.substr(start);
+    const std::size_t star = line.find('*', start);
+    const std::string body = line.substr(start + 1, star == std::string::npos ? 0 : star - start - 1);
+    if (star == std::string::npos || line.substr(star) != sentence(body).substr(body.size() + 1, 3)) {
+        ++m_badSentences;
+        transmit(sentence("ERROR,CKSUM"));
+        return;
+    }
+    handleSentence(body);
+}
+
+void FlarmEmulator::handleSentence(const std::string& body) {
     const std::string traffic = sentence(kTrafficSentence);
-    if (command == "$PFLAP,R") {
+    if (body == "PFLAP,R") {
         transmit(traffic + sentence("PFLAP,A"));
-    } else if (command == "$PFLAX") {
+    } else if (body == "PFLAX" && !m_config.binaryDownload) {
+        transmit(traffic + sentence("PFLAX,A,ERROR"));
+    } else if (body == "PFLAX") {
         m_selected.reset();
         m_binary = true;
-    } else if (command.starts_with("$PFLAC,R,")) {
-        const std::string key = command.substr(9);
-        const auto value = m_config.values.find(key);
-        transmit(traffic + (value == m_config.values.end()
-                                        ? sentence("PFLAC,A,ERROR")
-                                        : sentence("PFLAC,A," + key + "," + value->second)));
+    } else if (body == "PFLAR,0") {
+        transmit(sentence("PFLAR,A"));
+        ++m_restarts;
+        m_restartedUntil = std::chrono::steady_clock::now() + scaledTimeout(kRestartTime);
+    } else if (body.starts_with("PFLAC,R,")) {
+        readItem(body.substr(8));
+    } else if (body.starts_with("PFLAC,S,")) {
+        const std::size_t comma = body.find(',', 8);
+        writeItem(body.substr(8, comma == std::string::npos ? std::string::npos : comma - 8),
+                  comma == std::string::npos ? std::string() : body.substr(comma + 1));
     }
+}
+
+void FlarmEmulator::readItem(const std::string& key) {
+    std::string answer = sentence(kTrafficSentence);
+    const std::lock_guard lock(m_mutex);
+    if (key == "TASK" && m_config.reportsTask) {
+        if (m_task) {
+            answer += sentence("PFLAC,A,TASK,C0701261200000000000000001" + m_taskName);
+        }
+        for (const std::string& point : m_task.value_or(std::vector<std::string>{})) {
+            const std::size_t comma = point.find(',');
+            answer += sentence("PFLAC,A,TASK,C" + point.substr(0, comma) +
+                               point.substr(comma + 1).replace(9, 1, ""));
+        }
+        answer += sentence("PFLAC,A,TASK");
+    } else if (const auto value = m_values.find(key); value != m_values.end() && key != "TASK") {
+        // An empty value comes without its field, as some firmware sends it.
+        answer += sentence("PFLAC,A," + key + (value->second.empty() ? "" : "," + value->second));
+    } else {
+        answer += sentence("PFLAC,A,ERROR");
+    }
+    transmit(answer);
+}
+
+void FlarmEmulator::writeItem(const std::string& key, const std::string& value) {
+    const std::lock_guard lock(m_mutex);
+    const auto kept = keep(key, value);
+    transmit(sentence(kept ? "PFLAC,A," + key + "," + *kept : "PFLAC,A,ERROR"));
+}
+
+bool FlarmEmulator::takesDeclaration() const {
+    const auto licence = m_values.find("LIC");
+    const auto serial = m_values.find("IGCSER");
+    return (licence == m_values.end() || licence->second.find("IGC:1") != std::string::npos) &&
+           serial != m_values.end() && !serial->second.empty();
+}
+
+std::optional<std::string> FlarmEmulator::keep(const std::string& key, const std::string& value) {
+    static const std::vector<std::string> kDeclarationItems{"PILOT",      "COPIL",  "GLIDERID",
+                                                            "GLIDERTYPE", "COMPID", "COMPCLASS"};
+    const bool declaration =
+        std::find(kDeclarationItems.begin(), kDeclarationItems.end(), key) != kDeclarationItems.end();
+    if ((declaration || key == "NEWTASK" || key == "ADDWP") && !takesDeclaration()) {
+        return std::nullopt;
+    }
+    if (declaration) {
+        std::string kept = value;
+        if (key == "PILOT" && m_alterDeclaration && !kept.empty()) ++kept[0];
+        m_values[key] = kept;
+        return value;
+    }
+    if (key == "NEWTASK") {
+        if (m_refuseNewTask) return std::nullopt;
+        m_task = value.empty() ? std::nullopt : std::optional(std::vector<std::string>{});
+        m_taskName = value;
+        return value;
+    }
+    if (key == "ADDWP") {
+        if (!m_task || m_task->size() >= kMaxTaskPoints + 2) return std::nullopt;
+        std::size_t bytes = 7 + m_taskName.size();
+        for (const std::string& point : *m_task) bytes += 9 + point.size() - kCoordinateBytes;
+        const bool wellFormed = value.size() >= kCoordinateBytes && value[kCoordinateBytes - 1] == ',';
+        if (!wellFormed || bytes + 9 + value.size() - kCoordinateBytes > kTaskBytes) {
+            return std::nullopt;
+        }
+        m_task->push_back(value);
+        return value;
+    }
+    const auto known = m_values.find(key);
+    if (known == m_values.end()) return std::nullopt;
+    known->second = value;
+    return value;
+}
+
+std::string FlarmEmulator::value(const std::string& key) const {
+    const std::lock_guard lock(m_mutex);
+    const auto found = m_values.find(key);
+    return found == m_values.end() ? std::string() : found->second;
+}
+
+std::vector<std::string> FlarmEmulator::taskPoints() const {
+    const std::lock_guard lock(m_mutex);
+    return m_task.value_or(std::vector<std::string>{});
 }
 
 std::optional<FlarmEmulator::Request> FlarmEmulator::receiveFrame() {

@@ -2,7 +2,10 @@
 
 #include "base/Format.h"
 #include "base/UtcDate.h"
+#include "LoggerAccess/DeclarationFit.h"
+#include "LoggerAccess/Flarm/FlarmDeclaration.h"
 #include "geo/Declaration.h"
+#include "geo/Task.h"
 #include "sim/demo/DemoIgc.h"
 
 namespace kelvo::sim {
@@ -38,7 +41,23 @@ FlarmEmulatorConfig demoFlarmConfig(const DemoContent& content) {
         {"GLIDERTYPE", declaration.gliderType()},
         {"COMPID", declaration.competitionID()},
         {"COMPCLASS", declaration.competitionClassDescription()},
+        {"COPIL", declaration.pilot2()},
+        {"LIC", "AUD:1;ENL:1;IGC:1;RFB:1"},
+        {"IGCSER", "F7A"},
     };
+    Declaration fitted = declaration;
+    if (declaration.task()) {
+        auto task = std::make_shared<Task>();
+        for (const auto& point : declaration.task()->turnpoints()) {
+            task->addTurnpoint(std::make_shared<Turnpoint>(*point));
+        }
+        fitted.setTask(task);
+    }
+    DeclarationFit::apply(fitted, FlarmDeclaration::limits());
+    for (const FlarmDeclaration::Item& item : FlarmDeclaration::items(fitted)) {
+        if (item.name == "NEWTASK") config.taskName = item.value;
+        if (item.name == "ADDWP") config.task.push_back(item.value);
+    }
     for (const DemoFlight& flight : content.flights) {
         config.flights.push_back({recordText(flight, recorder), demoIgcFile(flight, recorder)});
     }

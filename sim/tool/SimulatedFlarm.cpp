@@ -24,6 +24,8 @@ class SimulatedFlarm : public SimulatedRecorder {
         m_emulator.setSilent(options.fault == Fault::Silent);
         m_emulator.setLineRate(options.lineRate);
         m_emulator.setWrongCrc(options.fault == Fault::Crc);
+        m_emulator.setAlterDeclaration(options.fault == Fault::Declaration);
+        m_emulator.setRefuseNewTask(options.fault == Fault::NewTask);
         if (options.fault == Fault::Drop)
             m_watcher = std::thread([this] { dropLineInBinaryMode(); });
     }
@@ -38,6 +40,7 @@ class SimulatedFlarm : public SimulatedRecorder {
                                          const DemoContent& content) {
         FlarmEmulatorConfig config = demoFlarmConfig(content);
         if (options.speed) config.speed = static_cast<std::uint32_t>(*options.speed);
+        if (options.fault == Fault::Licence) config.values["LIC"] = "AUD:1;ENL:1;IGC:0;RFB:0";
         return config;
     }
 

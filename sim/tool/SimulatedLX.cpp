@@ -21,6 +21,8 @@ class SimulatedLX : public SimulatedRecorder {
         m_emulator.setLineRate(options.lineRate);
         switch (options.fault) {
             case Fault::None:
+            case Fault::NewTask:
+            case Fault::Licence:
                 break;
             case Fault::Silent:
                 m_emulator.setSilent(true);

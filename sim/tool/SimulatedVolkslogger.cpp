@@ -11,6 +11,8 @@ VolksloggerEmulator::Fault emulatorFault(Fault fault) {
         case Fault::None:
         case Fault::Declaration:
         case Fault::Database:
+        case Fault::NewTask:
+        case Fault::Licence:
             return VolksloggerEmulator::Fault::None;
         case Fault::Silent:
             return VolksloggerEmulator::Fault::Silent;

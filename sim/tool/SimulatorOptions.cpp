@@ -19,6 +19,8 @@ std::optional<Fault> faultNamed(const std::string& name) {
     if (name == "drop") return Fault::Drop;
     if (name == "declaration") return Fault::Declaration;
     if (name == "database") return Fault::Database;
+    if (name == "newtask") return Fault::NewTask;
+    if (name == "licence") return Fault::Licence;
     return std::nullopt;
 }
 
@@ -42,8 +44,10 @@ std::optional<int> baudOf(const std::string& text) {
 
 const char* SimulatorOptions::usage() {
     return "usage: kelvo-sim lx|volkslogger|flarm [--speed BAUD] "
-           "[--fault silent|crc|drop|declaration|database] "
+           "[--fault silent|crc|drop|declaration|database|newtask|licence] "
            "[--small] [--flights N] [--line-rate] [--stats FILE] [--verbose]\n"
+           "  --fault       newtask and licence are a Flarm's: it refuses the task, or has no\n"
+           "                IGC licence and takes no declaration\n"
            "  --flights N   hold N demo flights (1 to 100) instead of four\n"
            "  --line-rate   send no faster than the line speed the host set\n"
            "  --stats FILE  on stopping, write the bytes sent and their least line time to FILE";
@@ -95,6 +99,11 @@ std::optional<SimulatorOptions> SimulatorOptions::parse(const std::vector<std::s
     }
     if (!haveFamily) {
         error = "which recorder? lx, volkslogger or flarm";
+        return std::nullopt;
+    }
+    if ((options.fault == Fault::NewTask || options.fault == Fault::Licence) &&
+        options.family != RecorderFamily::Flarm) {
+        error = "the newtask and licence faults are a Flarm's";
         return std::nullopt;
     }
     if (options.family == RecorderFamily::Volkslogger && options.speed) {

@@ -12,7 +12,9 @@ namespace kelvo::sim {
 enum class RecorderFamily { LX, Volkslogger, Flarm };
 // Declaration: a written declaration is kept with its pilot's first letter changed.
 // Database (LX): a written database is kept with its last waypoint 100 m lower.
-enum class Fault { None, Silent, Crc, Drop, Declaration, Database };
+// NewTask: a Flarm refuses the task of a declaration; Licence: a Flarm without the IGC
+// licence, which takes no declaration.
+enum class Fault { None, Silent, Crc, Drop, Declaration, Database, NewTask, Licence };
 
 // The most demo flights a simulated recorder is loaded with; enough for a season or two.
 constexpr std::size_t kMaxSimulatedFlights = 100;

@@ -95,6 +95,8 @@ std::string DeclarationVerification::text() const {
             return "written and verified";
         case Verdict::NotVerifiable:
             return "written, not verifiable";
+        case Verdict::ItemsVerified:
+            return "written; this unit cannot report its task, items verified";
         case Verdict::NotReadBack:
             return "written, but it could not be read back to verify it: " + readFailure;
         case Verdict::Differs:
@@ -134,24 +136,30 @@ std::vector<DeclarationDifference> DeclarationCheck::compare(const Declaration& 
                                className(held.competitionClass())});
     }
 
-    if (meant.homePoint()) {
+    if (meant.homePoint() && limits.keepsHomePoint) {
         comparePoint("Home point", *meant.homePoint(), held.homePoint().get(), limits, differences);
     }
-    compareTask(meant, held, limits, differences);
+    if (limits.reportsTask) compareTask(meant, held, limits, differences);
     return differences;
 }
 
 DeclarationVerification DeclarationCheck::verifyWritten(Logger& logger) {
     using Verdict = DeclarationVerification::Verdict;
-    const auto limits = logger.declarationLimits();
-    if (!limits || !logger.loggerData().declaration()) return {Verdict::NotVerifiable, {}, ""};
+    if (!logger.declarationLimits() || !logger.loggerData().declaration()) {
+        return {Verdict::NotVerifiable, {}, ""};
+    }
     // The drivers replace the home point and task on reading, so this copy keeps the meant ones.
     const Declaration meant = *logger.loggerData().declaration();
     const Outcome read = logger.readDeclaration(true);
     if (!read || !logger.loggerData().declaration())
         return {Verdict::NotReadBack, {}, read.reason()};
-    auto differences = compare(meant, *logger.loggerData().declaration(), *limits);
-    const Verdict verdict = differences.empty() ? Verdict::Verified : Verdict::Differs;
+    // Whether the task came back is known only after the read.
+    const DeclarationLimits limits = *logger.declarationLimits();
+    auto differences = compare(meant, *logger.loggerData().declaration(), limits);
+    const bool taskMeant = meant.task() && !meant.task()->turnpoints().empty();
+    const Verdict verdict = !differences.empty()                  ? Verdict::Differs
+                            : limits.reportsTask || !taskMeant ? Verdict::Verified
+                                                                  : Verdict::ItemsVerified;
     return {verdict, std::move(differences), ""};
 }
 

@@ -26,6 +26,17 @@ struct DeclarationLimits {
     // the first ones and the finish.
     std::size_t maxTaskPoints = 0;
     bool keepsHomeElevation = false;
+    bool keepsHomePoint = true;
+    // The recorder can tell its task when the declaration is read back (the driver says so
+    // after each read); otherwise only the other fields are verified.
+    bool reportsTask = true;
+    // The recorder takes its texts in plain ASCII without control characters and without
+    // "$", "*", "!", "\", "^" or "~" (DeclarationFit cleans them).
+    bool asciiTexts = false;
+    // A recorder that keeps its task as text has room for taskNameBytes bytes of the task
+    // points' names, less taskBytesPerPoint for each point (0: no such budget).
+    std::size_t taskNameBytes = 0;
+    std::size_t taskBytesPerPoint = 0;
     // The observation-zone values the record keeps for each task point.
     struct ZoneFields {
         bool lineWidth = false;
@@ -50,6 +61,7 @@ struct DeclarationVerification {
         Verified,       // the recorder holds what was meant
         Differs,        // it holds something else: see differences
         NotVerifiable,  // this family's declaration cannot be read back
+        ItemsVerified,  // the recorder holds what was meant, but cannot report its task
         NotReadBack,    // no intact declaration came back
     };
     Verdict verdict = Verdict::NotVerifiable;
@@ -58,10 +70,12 @@ struct DeclarationVerification {
 
     // Verified, or the declaration cannot be read back at all: nothing the pilot must mend.
     bool acceptable() const {
-        return verdict == Verdict::Verified || verdict == Verdict::NotVerifiable;
+        return verdict == Verdict::Verified || verdict == Verdict::NotVerifiable ||
+               verdict == Verdict::ItemsVerified;
     }
-    // One line for the pilot: "written and verified", "written, not verifiable", or what
-    // went wrong with each differing field.
+    // One line for the pilot: "written and verified", "written, not verifiable", "written;
+    // this unit cannot report its task, items verified", or what went wrong with each
+    // differing field.
     std::string text() const;
 };
 
@@ -69,7 +83,8 @@ struct DeclarationVerification {
 class DeclarationCheck {
   public:
     // The fields of held that differ from meant as the recorder can hold it. Fields the
-    // record does not keep, and a home point or task that was not meant, are not compared.
+    // record does not keep, a home point or task that was not meant, and a task the recorder
+    // cannot report, are not compared.
     static std::vector<DeclarationDifference> compare(const Declaration& meant,
                                                       const Declaration& held,
                                                       const DeclarationLimits& limits);

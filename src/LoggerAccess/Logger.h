@@ -47,6 +47,9 @@ struct LoggerCapabilities {
     std::uint32_t lenPilotName = 0;         // 0: not limited here
     std::uint32_t maxTaskPoints = 0;        // start and finish included; 0: not limited here
     WaypointFields keptWaypointFields;      // what a written waypoint keeps
+    // A written declaration takes effect only once the recorder restarted, which the driver
+    // does unless told not to (Logger::setRestartAfterDeclaration).
+    bool restartsForDeclaration = false;
 };
 
 // How far a long transfer has come: the fraction when the total is known, always the bytes
@@ -140,6 +143,10 @@ class Logger {
     // are tried one after the other. The remembered speed and the family's usual one are
     // always tried; the search goes further only while the bound allows.
     void setConnectTimeLimit(std::chrono::milliseconds limit) { m_connectTimeLimit = limit; }
+    // Whether a recorder that needs it is restarted after a written declaration (true by
+    // default; the pilot may restart it later instead).
+    void setRestartAfterDeclaration(bool restart) { m_restartAfterDeclaration = restart; }
+    bool restartAfterDeclaration() const { return m_restartAfterDeclaration; }
     std::chrono::milliseconds connectTimeLimit() const { return m_connectTimeLimit; }
 
     const std::string& portDescriptor() const { return m_portDescriptor; }
@@ -176,6 +183,7 @@ class Logger {
     int m_preferredLineSpeed = 0;
     int m_lineSpeed = 0;
     std::chrono::milliseconds m_connectTimeLimit{0};
+    bool m_restartAfterDeclaration = true;
     std::atomic<bool> m_connected{false};  // read by keep-alive threads
     bool m_mustLogActivity = true;
     mutable std::mutex m_progressMutex;

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "LoggerAccess/DeclarationCheck.h"
+#include "LoggerAccess/DeclarationFit.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerData.h"
 #include "base/Format.h"
@@ -188,7 +189,10 @@ std::vector<std::string> LoggerLimits::declarationChanges(const LoggerData& data
     if (limits.upperCase && std::any_of(std::begin(texts), std::end(texts), hasLowerCase)) {
         lines.emplace_back("the recorder keeps the declaration's texts in capitals");
     }
-    if (const auto& home = d.homePoint()) {
+    if (const auto& home = d.homePoint(); home && !limits.keepsHomePoint) {
+        lines.push_back(
+            stringf("the recorder keeps no home point; \"%s\" is dropped", home->name().c_str()));
+    } else if (home) {
         textChange(lines, "the home point's name", home->name(), limits.pointNameLength);
         if (!limits.keepsHomeElevation && home->elevation() != 0) {
             lines.push_back(stringf("the recorder keeps no home elevation; %.0f m is dropped",
@@ -201,6 +205,8 @@ std::vector<std::string> LoggerLimits::declarationChanges(const LoggerData& data
                   [](const auto& point) { return point ? point->name() : std::string(); });
         zoneChanges(lines, *task, limits.zones);
     }
+    const auto fitted = DeclarationFit::changes(d, limits);
+    lines.insert(lines.end(), fitted.begin(), fitted.end());
     return lines;
 }
 

@@ -21,8 +21,9 @@ class LoggerLimits {
     static std::vector<std::string> excess(const LoggerData& data,
                                            const LoggerCapabilities& capabilities);
     // What a write would change or drop besides: declaration fields the recorder has no
-    // room for or cuts, texts it keeps in capitals, zone values and a home elevation it does
-    // not keep; one line each, empty when the declaration is kept as it stands.
+    // room for or cuts, texts it keeps in capitals, zone values and a home point or its
+    // elevation it does not keep, names written otherwise (DeclarationFit); one line each,
+    // empty when the declaration is kept as it stands.
     static std::vector<std::string> declarationChanges(const LoggerData& data,
                                                        const DeclarationLimits& limits);
     // The waypoint values a write drops because the recorder does not keep them ("3

@@ -40,11 +40,8 @@ const std::vector<CommandSyntax>& commands() {
          0},
         {"database", join(kPort, {"--output"}), kType, {}, 0},
         {"declaration", kPort, kType, {}, 0},
-        {"upload",
-         join(kPort, {"--waypoints"}),
-         join(kType, {"--declaration"}),
-         {"--truncate", "--replace-all", "--skip-bad-lines"},
-         0},
+        {"upload", kPort, join(kType, {"--waypoints", "--declaration"}),
+         {"--truncate", "--replace-all", "--clear-task", "--no-restart", "--skip-bad-lines"}, 0},
         {"convert", {}, {}, {"--partial", "--skip-bad-lines"}, 2},
         {"igc", {}, {}, {"--fixes"}, 1},
         {"logbook", {}, {}, {}, 0, 1},
@@ -70,8 +67,11 @@ const char* CliArguments::usage() {
            "              replace it, or write \"NAME (2).IGC\" beside it; without, exit 1)\n"
            "  database    [--type T] --port P --output FILE\n"
            "  declaration [--type T] --port P\n"
-           "  upload      [--type T] --port P --waypoints FILE [--declaration FILE.json]\n"
-           "              [--truncate] [--replace-all] [--skip-bad-lines]\n"
+           "  upload      [--type T] --port P [--waypoints FILE] [--declaration FILE.json]\n"
+           "              [--clear-task] [--truncate] [--replace-all] [--no-restart]\n"
+           "              [--skip-bad-lines]\n"
+           "              (--waypoints only for a recorder that keeps waypoints, and then\n"
+           "              always; --no-restart: a Flarm's task takes effect at its next start)\n"
            "  convert     IN OUT [--partial] [--skip-bad-lines]\n"
            "  igc         FILE [--fixes]\n"
            "  logbook     [DIR]   (the flights folder's flights, newest first)\n"

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "LoggerAccess/DeclarationCheck.h"
+#include "LoggerAccess/DeclarationFit.h"
 #include "LoggerAccess/Logger.h"
 #include "LoggerAccess/LoggerData.h"
 #include "LoggerAccess/LoggerFactory.h"
@@ -421,11 +422,13 @@ void KelvoCli::declaration() {
 
 void KelvoCli::upload() {
     LoggerData incoming;
-    const std::string waypointFile = m_arguments.required("--waypoints");
-    readWaypointFile(waypointFile, incoming, m_arguments.flag("--skip-bad-lines"), m_err);
-    if (incoming.waypoints().empty() && !m_arguments.flag("--replace-all")) {
-        throw OperationFailure(waypointFile +
-                               " holds no waypoints; --replace-all empties the recorder's list");
+    const auto waypointFile = m_arguments.value("--waypoints");
+    if (waypointFile) {
+        readWaypointFile(*waypointFile, incoming, m_arguments.flag("--skip-bad-lines"), m_err);
+        if (incoming.waypoints().empty() && !m_arguments.flag("--replace-all")) {
+            throw OperationFailure(*waypointFile +
+                                   " holds no waypoints; --replace-all empties the recorder's list");
+        }
     }
     std::optional<Json> declarationDocument;
     if (const auto path = m_arguments.value("--declaration")) {
@@ -434,33 +437,65 @@ void KelvoCli::upload() {
             throw OperationFailure(*path + " is not a JSON document");
         }
     }
+    const bool clearTask = m_arguments.flag("--clear-task");
+    if (!waypointFile && !declarationDocument && !clearTask) {
+        throw UsageError("upload needs --waypoints, --declaration or --clear-task");
+    }
     LoggerSession session(m_arguments);
     Logger& logger = session.logger();
     showTransferProgress(logger, m_err);
-    if (!logger.storesWaypoints()) {
-        throw OperationFailure("the " + session.name() + " recorder keeps no waypoints");
+    logger.setRestartAfterDeclaration(!m_arguments.flag("--no-restart"));
+    if (waypointFile && !logger.storesWaypoints()) {
+        throw OperationFailure("the " + session.name() +
+                               " recorder keeps no waypoints; upload its declaration without "
+                               "--waypoints");
     }
-    // What the file does not replace goes back to the recorder as it was, so every part must
+    if (!waypointFile && logger.storesWaypoints()) {
+        throw OperationFailure("the " + session.name() +
+                               " recorder keeps waypoints, which upload replaces: give them with "
+                               "--waypoints");
+    }
+    // What the files do not replace goes back to the recorder as it was, so every part must
     // have been read whole.
-    require(logger.readWaypoints(false));
-    require(logger.readRoutes(false));
+    if (logger.storesWaypoints()) {
+        require(logger.readWaypoints(false));
+        require(logger.readRoutes(false));
+    }
     require(logger.readDeclaration(false));
-    logger.loggerData().setWaypoints(incoming.waypoints());
-    if (!incoming.routes().empty()) logger.loggerData().setRoutes(incoming.routes());
-    if (declarationDocument)
-        applyDeclarationJson(*declarationDocument, *logger.loggerData().declaration());
+    LoggerData& data = logger.loggerData();
+    if (waypointFile) {
+        data.setWaypoints(incoming.waypoints());
+        if (!incoming.routes().empty()) data.setRoutes(incoming.routes());
+    }
+    if (declarationDocument) applyDeclarationJson(*declarationDocument, *data.declaration());
+    if (clearTask) data.declaration()->setTask(std::make_shared<Task>());
     if (m_arguments.flag("--truncate")) {
-        for (const std::string& cut :
-             LoggerLimits::cutToFit(logger.loggerData(), logger.capabilities())) {
+        for (const std::string& cut : LoggerLimits::cutToFit(data, logger.capabilities())) {
             m_err << "kelvo-cli: cut to fit: " << cut << '\n';
+        }
+    }
+    if (const auto limits = logger.declarationLimits()) {
+        for (const std::string& fitted : DeclarationFit::apply(*data.declaration(), *limits)) {
+            m_err << "kelvo-cli: as the recorder keeps it: " << fitted << '\n';
         }
     }
     const Outcome written = logger.writeDatabaseAndDeclaration();
     require(written);
-    m_out << stringf("wrote %zu waypoints, %zu routes and the declaration",
-                     logger.loggerData().waypoints().size(), logger.loggerData().routes().size())
-          << '\n';
+    if (waypointFile) {
+        m_out << stringf("wrote %zu waypoints, %zu routes and the declaration",
+                         data.waypoints().size(), data.routes().size())
+              << '\n';
+    } else {
+        m_out << "wrote the declaration\n";
+    }
     if (!written.note().empty()) m_out << written.note() << '\n';
+    if (logger.capabilities().restartsForDeclaration) {
+        m_out << (logger.restartAfterDeclaration()
+                      ? "the " + session.name() + " was restarted so that the declaration takes effect"
+                      : "the " + session.name() +
+                            " was not restarted: the declaration takes effect when it next starts")
+              << '\n';
+    }
     const DeclarationVerification verification = DeclarationCheck::verifyWritten(logger);
     if (!verification.acceptable()) throw OperationFailure("declaration " + verification.text());
     m_out << "declaration " << verification.text() << '\n';

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <utility>
 
+#include "LoggerAccess/DeclarationFit.h"
+#include "LoggerAccess/Flarm/FlarmDeclaration.h"
 #include "LoggerAccess/Flarm/FlarmRecord.h"
 #include "LoggerAccess/Flarm/KelvoFlarm.h"
 #include "base/Format.h"
 #include "base/Log.h"
 #include "geo/Declaration.h"
+#include "geo/Task.h"
 
 namespace kelvo {
 namespace {
@@ -48,6 +51,9 @@ void Flarm::fillCapabilities() {
     capabilities.hasNativeFile = false;
     capabilities.maxBaud = 57600;
     capabilities.minBaud = 4800;
+    capabilities.maxDeclarations = 1;
+    capabilities.maxTaskPoints = FlarmDeclaration::kMaxTaskPoints;
+    capabilities.restartsForDeclaration = true;
 }
 
 Outcome Flarm::connect(const std::string& path) {
@@ -88,9 +94,7 @@ Outcome Flarm::readDirectory(bool /*reload*/) {
     logLine("Calling method 'readDirectory' in Logger class.");
     // Every listing is read afresh; a reload must not repeat the entries.
     loggerData().flightDirectory().clear();
-    if (!m_kelvoFlarm->enterBinaryMode()) {
-        return finishInTextMode(Outcome::failure("the Flarm did not enter its binary mode"));
-    }
+    if (!m_kelvoFlarm->enterBinaryMode()) return binaryModeFailure();
     for (int number = 0; number < kMaxRecords; ++number) {
         const std::optional<std::string> text = m_kelvoFlarm->getFlightRecord(number);
         if (!text) {
@@ -119,6 +123,12 @@ Outcome Flarm::finishInTextMode(Outcome outcome) {
     return outcome;
 }
 
+Outcome Flarm::binaryModeFailure() {
+    return finishInTextMode(m_kelvoFlarm->binaryModeRefused()
+                                ? Outcome::refusal("this FLARM offers no flight download over this port")
+                                : Outcome::failure("the Flarm did not enter its binary mode"));
+}
+
 Outcome Flarm::clearDirectory() {
     logLine("Clear directory not supported in Flarm devices.");
     return Outcome::refusal("a Flarm keeps its flights; they cannot be cleared");
@@ -128,9 +138,7 @@ Outcome Flarm::readFile(const std::filesystem::path& path, int key, bool /*secur
                         bool /*translateToIGC*/, const FlightEntry* entry) {
     logLine("Calling method 'readIGCFile' in Flarm class.");
     const std::string name = entry && entry->filename ? *entry->filename : std::string();
-    if (!m_kelvoFlarm->enterBinaryMode()) {
-        return finishInTextMode(Outcome::failure("the Flarm did not enter its binary mode"));
-    }
+    if (!m_kelvoFlarm->enterBinaryMode()) return binaryModeFailure();
     const bool read =
         m_kelvoFlarm->getIGCFile(key, path, [this, &name](int percent, std::size_t written) {
             reportProgress(Progress{std::min(1.0, percent / 100.0), written, name});
@@ -152,17 +160,96 @@ Outcome Flarm::readDeclaration(bool /*reload*/) {
         {&KelvoFlarm::getCompetitionID, [](Declaration& d, std::string t) { d.setCompetitionID(t); }},
         {&KelvoFlarm::getGliderType, [](Declaration& d, std::string t) { d.setGliderType(t); }},
     };
+    const auto failed = [this] {
+        loggerData().forget(LoggerPart::Declaration);
+        return takeCancellation() ? Outcome::cancelled()
+                                  : Outcome::failure("no answer from the Flarm while its "
+                                                     "declaration was read");
+    };
     for (const auto& [getter, setter] : fields) {
         std::string text;
-        if (!((*m_kelvoFlarm).*getter)(text)) {
-            loggerData().forget(LoggerPart::Declaration);
-            return takeCancellation() ? Outcome::cancelled()
-                                      : Outcome::failure("no answer from the Flarm while its "
-                                                         "declaration was read");
-        }
+        if (!((*m_kelvoFlarm).*getter)(text)) return failed();
         setter(declaration, std::move(text));
     }
+    // Older units keep no co-pilot and cannot report their task: they refuse the questions.
+    const flarm::textcomm::Reply copilot = m_kelvoFlarm->readItem("COPIL");
+    if (copilot.status == flarm::textcomm::Reply::Status::Silent) return failed();
+    if (copilot.answered()) declaration.setPilot2(copilot.text);
+    const auto task = m_kelvoFlarm->readTask();
+    m_taskReported = task.has_value();
+    if (task) declaration.setTask(FlarmDeclaration::taskOf(*task));
+    declaration.setHomePoint(nullptr);
     loggerData().markKnown(LoggerPart::Declaration);
+    return Outcome::success();
+}
+
+std::optional<DeclarationLimits> Flarm::declarationLimits() const {
+    DeclarationLimits limits = FlarmDeclaration::limits();
+    limits.reportsTask = m_taskReported;
+    return limits;
+}
+
+Outcome Flarm::checkIgcDeclaration() {
+    using Status = flarm::textcomm::Reply::Status;
+    const flarm::textcomm::Reply licence = m_kelvoFlarm->readItem("LIC");
+    if (licence.status == Status::Silent) {
+        return Outcome::failure("no answer from the Flarm to the question for its licences; "
+                                "nothing was written");
+    }
+    // A unit that knows no licences (it refuses the question) needs none for a declaration.
+    if (licence.answered() && licence.text.find("IGC:1") == std::string::npos) {
+        return Outcome::refusal("this FLARM has no IGC licence, so it cannot keep a declaration; "
+                                "nothing was written");
+    }
+    const flarm::textcomm::Reply serial = m_kelvoFlarm->readItem("IGCSER");
+    if (serial.status == Status::Silent) {
+        return Outcome::failure("no answer from the Flarm to the question for its IGC serial "
+                                "number; nothing was written");
+    }
+    if (!serial.answered() || serial.text.empty()) {
+        return Outcome::refusal("this FLARM has no IGC serial number, so it is no IGC recorder "
+                                "and cannot keep a declaration; nothing was written");
+    }
+    return Outcome::success();
+}
+
+Outcome Flarm::writeDeclarationItems(const Declaration& declaration) {
+    for (const FlarmDeclaration::Item& item : FlarmDeclaration::items(declaration)) {
+        const flarm::textcomm::Reply reply = m_kelvoFlarm->writeItem(item.name, item.value);
+        if (reply.answered()) continue;
+        if (takeCancellation()) return Outcome::cancelled();
+        const std::string sent = stringf("%s,%s", item.name.c_str(), item.value.c_str());
+        if (reply.status == flarm::textcomm::Reply::Status::Refused) {
+            return Outcome::failure(stringf("the Flarm refused %s with \"%s\"; its declaration is "
+                                            "incomplete",
+                                            sent.c_str(), reply.text.c_str()));
+        }
+        return Outcome::failure(stringf("the Flarm did not confirm %s; its declaration is "
+                                        "incomplete",
+                                        sent.c_str()));
+    }
+    return Outcome::success();
+}
+
+Outcome Flarm::storeDatabaseAndDeclaration() {
+    const Outcome outcome = writeDeclaration();
+    if (!outcome) logf("The declaration was not written whole: %s", outcome.reason().c_str());
+    return outcome;
+}
+
+Outcome Flarm::writeDeclaration() {
+    Declaration& declaration = *loggerData().declaration();
+    // What is sent is what the read-back is compared with.
+    DeclarationFit::apply(declaration, FlarmDeclaration::limits());
+    declaration.setHomePoint(nullptr);
+    if (Outcome capable = checkIgcDeclaration(); !capable) return capable;
+    if (Outcome written = writeDeclarationItems(declaration); !written) return written;
+    if (!restartAfterDeclaration()) return Outcome::success();
+    logLine("Restarting the Flarm so that its declaration takes effect.");
+    if (!m_kelvoFlarm->restart()) {
+        return Outcome::failure("the declaration was written, but the Flarm did not answer again "
+                                "after its restart");
+    }
     return Outcome::success();
 }
 

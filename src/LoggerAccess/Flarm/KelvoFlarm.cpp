@@ -78,7 +78,27 @@ bool KelvoFlarm::getGliderRegistration(std::string& text) {
     return readValue(text, &flarm::textcomm::getGliderRegistration);
 }
 
+flarm::textcomm::Reply KelvoFlarm::readItem(std::string_view item) {
+    if (!port()) return {};
+    return flarm::textcomm(*port()).read(item);
+}
+
+flarm::textcomm::Reply KelvoFlarm::writeItem(std::string_view item, std::string_view value) {
+    if (!port()) return {};
+    return flarm::textcomm(*port()).write(item, value);
+}
+
+std::optional<std::vector<std::string>> KelvoFlarm::readTask() {
+    if (!port()) return std::nullopt;
+    return flarm::textcomm(*port()).readTask();
+}
+
+bool KelvoFlarm::restart() {
+    return port() && flarm::textcomm(*port()).restart();
+}
+
 bool KelvoFlarm::enterBinaryMode() {
+    m_binaryRefused = false;
     if (!port() || !flarm::textcomm(*port()).switchToBinary()) {
         logLine("Switch To Binary Failed!\r");
         return false;
@@ -86,15 +106,20 @@ bool KelvoFlarm::enterBinaryMode() {
     logLine("Switch To Binary succeeded!\r");
     delaySeconds(1);
     delayMilliseconds(100);
-    return link() && link()->ping();
+    if (link() && link()->ping()) return true;
+    // A unit without serial flight download stays in text mode and still answers there.
+    m_binaryRefused = flarm::textcomm(*port()).answersText();
+    if (m_binaryRefused) logLine("The device stayed in text mode.");
+    return false;
 }
 
 bool KelvoFlarm::leaveBinaryMode() {
     if (!link()) return true;
-    // The device may miss an exit; once it is back in text mode it answers none of them.
+    // The device may miss an exit; once one is acknowledged it is back in text mode, where it
+    // answers none.
     for (int attempt = 0; attempt < 5; ++attempt) {
         if (attempt > 0) delayMilliseconds(10);
-        link()->exit();
+        if (link()->exit()) break;
     }
     return true;
 }
@@ -111,8 +136,8 @@ bool KelvoFlarm::selectRecord(int record) {
 }
 
 std::optional<std::string> KelvoFlarm::getFlightRecord(int record) {
+    // The device is ready as soon as it has answered: the next request follows at once.
     if (!selectRecord(record)) return std::nullopt;
-    delayMilliseconds(100);
     std::string text;
     if (!link()->getRecordInfo(text)) return std::nullopt;
     logf("  #%i: %s\r\n", record, text.c_str());
@@ -130,7 +155,6 @@ bool KelvoFlarm::getIGCFile(int record, const std::filesystem::path& path,
         logf("Could not create %s.", path.string().c_str());
         return false;
     }
-    delayMilliseconds(100);
     std::size_t written = 0;
     bool finished = false;
     for (int piece = 0, emptyInARow = 0;
@@ -148,7 +172,6 @@ bool KelvoFlarm::getIGCFile(int record, const std::filesystem::path& path,
         file.stream() << chunk;
         written += chunk.size();
         if (progress) progress(percent, written);
-        delayMilliseconds(100);
     }
     if (!finished) {
         logf("Download of record %d ended before the end of the flight.", record);

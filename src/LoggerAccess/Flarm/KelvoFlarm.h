@@ -7,12 +7,9 @@
 #include <string>
 
 #include "LoggerAccess/Flarm/FlarmAPI.h"
+#include "LoggerAccess/Flarm/textcomm.h"
 
 namespace kelvo {
-
-namespace flarm {
-class textcomm;
-}
 
 // One operation per device value (read in text mode) and the flight download (binary mode).
 // The value getters answer false when the device did not answer.
@@ -34,7 +31,17 @@ class KelvoFlarm : public FlarmAPI {
     bool getCompetitionID(std::string& text);
     bool getGliderRegistration(std::string& text);
 
+    // The configuration items of a declaration, the task read back (IGC C lines; nothing
+    // when the device cannot report it) and the restart that makes a task take effect.
+    flarm::textcomm::Reply readItem(std::string_view item);
+    flarm::textcomm::Reply writeItem(std::string_view item, std::string_view value);
+    std::optional<std::vector<std::string>> readTask();
+    bool restart();
+
+    // False also when the device answers in text mode but will not enter binary mode
+    // (binaryModeRefused()): such a unit offers no flight download over the port.
     bool enterBinaryMode();
+    bool binaryModeRefused() const { return m_binaryRefused; }
     bool leaveBinaryMode();
     // The record's description text, or nothing: past the last record the device refuses
     // the number (lastRecordRefused()); otherwise it did not answer properly.
@@ -53,6 +60,7 @@ class KelvoFlarm : public FlarmAPI {
     bool readValue(std::string& text, bool (flarm::textcomm::*getter)(std::string&));
 
     bool m_recordRefused = false;
+    bool m_binaryRefused = false;
 };
 
 }  // namespace kelvo

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <string>
 
+#include "LoggerAccess/Flarm/binarycomm.h"
 #include "LoggerAccess/Flarm/serial.h"
+#include "LoggerAccess/Nmea/NmeaLink.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 
@@ -64,8 +66,16 @@ std::uint32_t listener::connect(std::uint32_t preferred, std::chrono::millisecon
     return 0;
 }
 
+void listener::sendProbe() {
+    // A device left in binary mode hears the binary exit first; one in text mode passes the
+    // frame over.
+    Message exit = Message::request(binarycomm::kExit);
+    binarycomm(m_port).sendMsg(exit);
+    NmeaLink(m_port.line()).send(NmeaSentence("PFLAP,R"));
+}
+
 bool listener::answersAtCurrentSpeed() {
-    m_port.writeStr("$PFLAP,R\r\n");
+    sendProbe();
     // The answer is taken as soon as its acknowledgement is in; the device is given a second
     // and the last byte's time.
     const auto end = std::chrono::steady_clock::now() + scaledTimeout(kAnswerWait);

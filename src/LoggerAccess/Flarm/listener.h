@@ -20,6 +20,7 @@ class listener {
 
   private:
     bool answersAtCurrentSpeed();
+    void sendProbe();
 
     serial& m_port;
 };

@@ -50,6 +50,9 @@ class serial {
     // Discards pending input and output.
     bool flush();
 
+    // The line itself, for the text sentences (NmeaLink).
+    SerialPort& line() { return *m_port; }
+
   private:
     std::unique_ptr<SerialPort> m_port;
     std::chrono::milliseconds m_rcvTimeout{500};

@@ -1,17 +1,33 @@
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "LoggerAccess/Nmea/NmeaLink.h"
 
 namespace kelvo::flarm {
 
 class serial;
 
-// Reads configuration values with "$PFLAC,R,<key>" queries in the device's text mode and
-// switches it to binary mode. An unanswered query gives an empty value and false.
+// The device's text mode: reads and writes configuration items with "$PFLAC" sentences,
+// restarts the device and switches it to binary mode. Every sentence goes out checksummed,
+// and only intact answers count.
 class textcomm {
   public:
-    explicit textcomm(serial& port) : m_port(port) {}
+    // What the device answered to a read or a write of an item.
+    struct Reply {
+        enum class Status { Answered, Refused, Silent };
+        Status status = Status::Silent;
+        // The item's value (Answered), or the refusing sentence (Refused).
+        std::string text;
+
+        bool answered() const { return status == Status::Answered; }
+    };
+
+    explicit textcomm(serial& port);
 
     bool getGliderRegistration(std::string& text);
     bool getCompetitionID(std::string& text);
@@ -20,24 +36,31 @@ class textcomm {
     bool getPilotName(std::string& text);
     bool getAircraftType(std::string& text);
     bool getSerialnumber(std::string& text);
+    // The database's name: the value after its two version fields.
     bool getObstacleDatabase(std::string& text);
     bool getSoftwareVersion(std::string& text);
     bool getHardwareVersion(std::string& text);
     bool switchToBinary();
 
-    // Sends the query; out is the first answer line holding the tag, from the tag on.
-    bool getValueForTag(std::string_view query, std::string_view tag, std::string& out);
-
-    // The value in an answer that starts at its tag: the text after the given number of
-    // commas up to the "*" of the checksum (the whole answer when there is no "*"); empty
-    // when the answer has fewer commas.
-    static std::string extractValue(const std::string& answer, int commas);
+    // "$PFLAC,R,<item>" -> "$PFLAC,A,<item>[,<value>]"; the value may hold commas.
+    Reply read(std::string_view item);
+    // "$PFLAC,S,<item>,<value>" -> the echo "$PFLAC,A,<item>,<value as kept>". A missing echo
+    // is asked again, twice.
+    Reply write(std::string_view item, std::string_view value);
+    // The task as the device reports it, one IGC C line each (header, take-off, points,
+    // landing); nothing when it cannot report its task.
+    std::optional<std::vector<std::string>> readTask();
+    // "$PFLAR,0": the device restarts, and is silent until it is back. False when it did not
+    // answer again within the restart's time.
+    bool restart();
+    // True when the device answers in text mode at the current speed.
+    bool answersText();
 
   private:
-    bool valueFor(std::string& text, std::string_view query, std::string_view tag,
-                  int commas = 1);
+    bool value(std::string& text, std::string_view item, std::size_t skippedFields = 0);
+    Reply ask(std::string_view question, std::string_view item, std::chrono::milliseconds within);
 
-    serial& m_port;
+    NmeaLink m_link;
 };
 
 }  // namespace kelvo::flarm

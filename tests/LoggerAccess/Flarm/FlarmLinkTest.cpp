@@ -2,11 +2,13 @@
 
 #include <chrono>
 #include <future>
+#include <optional>
 #include <string>
 
 #include "LoggerAccess/Flarm/binarycomm.h"
 #include "LoggerAccess/Flarm/serial.h"
 #include "LoggerAccess/Flarm/textcomm.h"
+#include "LoggerAccess/Nmea/NmeaSentence.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 #include "sim/Flarm/FlarmEmulator.h"
@@ -80,12 +82,39 @@ TEST(FlarmSerial, ReadLineEndsAtLineFeedLimitOrSilence) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
 }
 
-TEST(FlarmTextValue, TakesTextAfterCommasUpToChecksum) {
-    EXPECT_EQ(textcomm::extractValue("PILOT,Test Pilot*3C\r\n", 1), "Test Pilot");
-    EXPECT_EQ(textcomm::extractValue("PILOT,\r\n", 1), "PILOT,\r\n");
-    EXPECT_EQ(textcomm::extractValue("PILOT\r\n", 1), "");
-    EXPECT_EQ(textcomm::extractValue("OBSTDB,1,4,Alps 2026*11\r\n", 3), "Alps 2026");
-    EXPECT_EQ(textcomm::extractValue("OBSTDB,1,4*11\r\n", 3), "");
+// Framing of the text sentences, shared with every recorder that speaks NMEA.
+TEST(NmeaFraming, SentencesGoOutAfterALineFeedWithTheirChecksum) {
+    EXPECT_EQ(NmeaSentence("PFLAC,R,PILOT").wire(), "\n$PFLAC,R,PILOT*44\r\n");
+    EXPECT_EQ(NmeaSentence("PFLAX").wire(), "\n$PFLAX*43\r\n");
+}
+
+TEST(NmeaFraming, OnlyIntactSentencesAreTaken) {
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {"$PFLAC,A,PILOT,Test Pilot*23\r\n", "PFLAC,A,PILOT,Test Pilot"},
+        {"\n$PFLAC,A,PILOT,Test Pilot*23 \r", "PFLAC,A,PILOT,Test Pilot"},
+        {"$$PFLAC,A,PILOT,Test Pilot*23", "PFLAC,A,PILOT,Test Pilot"},
+        {"\x73\x08garbage$PFLAP,A*26", "PFLAP,A"},
+        {"$PFLAC,A,PILOT,*7B", "PFLAC,A,PILOT,"},
+        {"$PFLAC,A,PILOT,Test Pilot*24", std::nullopt},  // wrong checksum
+        {"$PFLAC,A,PILOT,Test Pilot", std::nullopt},     // none
+        {"$PFLAC,A,PILOT,Test Pilot*2", std::nullopt},
+        {"$PFLAC,A,PILOT,Test Pilot*23*23", std::nullopt},
+        {"PFLAC,A,PILOT,Test Pilot*23", std::nullopt}};
+    for (const auto& [line, body] : cases) {
+        const auto sentence = NmeaSentence::parse(line);
+        EXPECT_EQ(sentence ? std::optional(sentence->body()) : std::nullopt, body) << line;
+    }
+}
+
+TEST(NmeaFraming, PrefixesAndValuesAreWholeFields) {
+    const NmeaSentence answer("PFLAC,A,OBSTDB,1,4,Alps 2026");
+    EXPECT_TRUE(answer.hasPrefix("PFLAC,A,OBSTDB"));
+    EXPECT_FALSE(answer.hasPrefix("PFLAC,A,OBST"));
+    EXPECT_EQ(answer.fieldsFrom(3), "1,4,Alps 2026");
+    EXPECT_EQ(answer.fieldsFrom(5), "Alps 2026");
+    EXPECT_EQ(answer.fieldsFrom(7), "");
+    EXPECT_EQ(NmeaSentence("PFLAC,A,PILOT,").fields(),
+              (std::vector<std::string>{"PFLAC", "A", "PILOT", ""}));
 }
 
 TEST_F(FlarmLink, FramesCarryCountingSequenceNumbersAndEscapeAfterTheStartByte) {
@@ -150,21 +179,46 @@ TEST_F(FlarmLink, AnswerOtherThanAcknowledgeFailsRequestDespiteGoodChecksum) {
     EXPECT_TRUE(log.contains("Nack \r"));
 }
 
-// A query examines at most ten lines and takes the first that holds its tag anywhere.
-TEST_F(FlarmLink, TextQueryTakesTheFirstOfTenLinesHoldingItsTag) {
-    std::string tenNoise;
-    for (int i = 0; i < 10; ++i) tenNoise += "$GPGGA,noise\r\n";
+// A query is sent checksummed and takes the first intact answer to it, whatever streams
+// past; a reported checksum error sends it again, and an ERROR is a refusal.
+TEST_F(FlarmLink, TextQueryTakesTheFirstIntactAnswerToIt) {
+    const std::string traffic = FlarmEmulator::sentence("GPRMC,1,2") + std::string(600, 'x') +
+                                "\r\n" + FlarmEmulator::sentence("PFLAC,A,PILOTX,Other");
     const std::pair<std::string, std::string> cases[] = {
-        {"$GPRMC,1,2\r\n" + std::string(300, 'x') + "\r\n$PFLAC,A,PILOT,Test Pilot*3C\r\n",
+        {traffic + "$PFLAC,A,PILOT,Wrong*00\r\n" + FlarmEmulator::sentence("PFLAC,A,PILOT,Test Pilot"),
          "Test Pilot"},
-        {"$PFLAU,PILOTS,ON*00\r\n$PFLAC,A,PILOT,1234*00\r\n", "ON"},
-        {tenNoise + "$PFLAC,A,PILOT,1.0*00\r\n", ""}};
+        {"\n$" + FlarmEmulator::sentence("PFLAC,A,PILOT"), ""},
+        {FlarmEmulator::sentence("PFLAC,A,PILOT,Keller, Anna"), "Keller, Anna"}};
     for (const auto& [answer, expected] : cases) {
         auto device = answerWith(answer);
         std::string pilot = "old";
-        comm.getPilotName(pilot);
-        EXPECT_EQ(device.get(), "$PFLAC,R,PILOT\r\n");
+        EXPECT_TRUE(comm.getPilotName(pilot));
+        EXPECT_EQ(device.get(), "\n$PFLAC,R,PILOT*44\r\n");
         EXPECT_EQ(pilot, expected);
+    }
+
+    auto refusing = answerWith(FlarmEmulator::sentence("PFLAC,A,ERROR(unknown command)"));
+    const textcomm::Reply reply = comm.read("PILOT");
+    refusing.get();
+    EXPECT_EQ(reply.status, textcomm::Reply::Status::Refused);
+    EXPECT_EQ(reply.text, "$PFLAC,A,ERROR(unknown command)");
+}
+
+TEST_F(FlarmLink, ChecksumErrorSendsTheQueryAgainAtMostThreeTimes) {
+    for (const int errors : {2, 4}) {
+        auto device = std::async(std::launch::async, [this, errors] {
+            int questions = 0;
+            for (Bytes some; !(some = terminal.readSome(4096, 300ms)).empty();) {
+                ++questions;
+                terminal.write(questions <= errors ? FlarmEmulator::sentence("ERROR,CKSUM")
+                                                   : FlarmEmulator::sentence("PFLAC,A,SER,4711"));
+            }
+            return questions;
+        });
+        std::string serial;
+        EXPECT_EQ(comm.getSerialnumber(serial), errors < 4);
+        EXPECT_EQ(device.get(), std::min(errors + 1, 4));
+        EXPECT_EQ(serial, errors < 4 ? "4711" : "");
     }
 }
 

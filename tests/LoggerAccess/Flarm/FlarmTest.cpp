@@ -1,11 +1,15 @@
 #include "LoggerAccess/Flarm/Flarm.h"
 #include "LoggerAccess/Flarm/KelvoFlarm.h"
+#include "LoggerAccess/DeclarationFit.h"
+#include "LoggerAccess/LoggerLimits.h"
+#include "LoggerAccess/Flarm/FlarmDeclaration.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../TempFolder.h"
@@ -14,6 +18,8 @@
 #include "base/Log.h"
 #include "base/UtcDate.h"
 #include "geo/Declaration.h"
+#include "geo/Task.h"
+#include "geo/Turnpoint.h"
 #include "sim/Flarm/FlarmEmulator.h"
 #include "sim/PseudoTerminal.h"
 
@@ -121,6 +127,187 @@ TEST_F(FlarmDriver, RefusesWritesAndDisconnectsToConnectAgain) {
     EXPECT_TRUE(flarm.stillConnected());
 }
 
+// Budget and names: what a FLARM keeps of a declaration.
+TEST(FlarmDeclarationText, CoordinatesRoundToThousandthsOfAMinuteAndCarry) {
+    const std::tuple<double, std::string, std::string> cases[] = {
+        {48.1075, "4806450N", "04806450E"},
+        {-33.5, "3330000S", "03330000W"},
+        {8.9999993, "0900000N", "00900000E"},  // 59.99996 minutes carry into the degree
+        {0.0000083, "0000000N", "00000000E"},
+        {0.0000084, "0000001N", "00000001E"}};
+    for (const auto& [degrees, latitude, longitude] : cases) {
+        EXPECT_EQ(FlarmDeclaration::latitude(degrees), latitude) << degrees;
+        EXPECT_EQ(FlarmDeclaration::longitude(degrees), longitude) << degrees;
+    }
+    const auto point = FlarmDeclaration::pointOf("C4806450N00845798EKLIPPENECK");
+    ASSERT_TRUE(point);
+    EXPECT_EQ(point->name(), "KLIPPENECK");
+    EXPECT_NEAR(point->latitudeDegrees(), 48.1075, 1e-9);
+    EXPECT_NEAR(point->longitudeDegrees(), 8.7633, 1e-6);
+    EXPECT_FALSE(FlarmDeclaration::pointOf("C0701261200000000000000001Task"));
+    EXPECT_FALSE(FlarmDeclaration::pointOf("C9106450N00845798EX"));
+}
+
+TEST(FlarmDeclarationText, NamesAreShortenedOnlyAsFarAsTheBudgetNeeds) {
+    using Names = std::vector<std::string>;
+    const std::tuple<Names, std::size_t, Names> cases[] = {
+        {{"Klippeneck", "Hohenzollern"}, 22, {"Klippeneck", "Hohenzollern"}},
+        {{"Klippeneck", "Hohenzollern", "Ulm"}, 20, {"Klippene", "Hohenzol", "Ulm"}},
+        {{"Hohenzollern Burg", "Hohenzollern Bahn", "Hohenzollern Burg", "Ulm"},
+         25,
+         {"Hohenz1", "Hohenz2", "Hohenz1", "Ulm"}},
+        {{"Alpha", "Beta"}, 1, {"A", "B"}}};
+    for (const auto& [names, budget, expected] : cases) {
+        EXPECT_EQ(DeclarationFit::shortened(names, budget), expected) << budget;
+    }
+    EXPECT_EQ(DeclarationFit::cleaned(" Zürich*$!\\^~\t Süd "), "Zurich Sud");
+}
+
+TEST(FlarmDeclarationText, ItemsComeInTheUnitsOrderWithinItsBudget) {
+    Declaration declaration;
+    declaration.setPilot1("Ann");
+    declaration.setCompetitionClassDescription("Standard");
+    auto task = std::make_shared<Task>();
+    for (int i = 0; i < 10; ++i) {
+        auto point = Waypoint::fromDegrees("Turnpoint with a long name " + std::to_string(i),
+                                           48 + i * 0.1, 9, 0);
+        task->addTurnpoint(std::make_shared<Turnpoint>(*point));
+    }
+    declaration.setTask(task);
+    DeclarationFit::apply(declaration, FlarmDeclaration::limits());
+    const auto items = FlarmDeclaration::items(declaration);
+    std::vector<std::string> names;
+    std::size_t taskBytes = 0;
+    for (const auto& item : items) {
+        names.push_back(item.name);
+        if (item.name == "NEWTASK") taskBytes += 7 + item.value.size();
+        if (item.name == "ADDWP") taskBytes += 9 + item.value.size() - 19;
+    }
+    EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 8),
+              (std::vector<std::string>{"PILOT", "COPIL", "GLIDERID", "GLIDERTYPE", "COMPID",
+                                        "COMPCLASS", "NEWTASK", "ADDWP"}));
+    EXPECT_EQ(items.size(), 6u + 1 + 12);
+    EXPECT_EQ(items[5].value, "Standard");
+    EXPECT_EQ(items[7].value, "0000000N,00000000E,TAKEOFF");
+    EXPECT_LE(taskBytes, 192u);
+    EXPECT_GT(taskBytes, 192u - 10);
+    EXPECT_EQ(items[8].value, "4800000N,00900000E,Turn1");
+    EXPECT_EQ(items[17].value, "4854000N,00900000E,Turn10");
+
+    declaration.setTask(std::make_shared<Task>());
+    EXPECT_EQ(FlarmDeclaration::items(declaration).back(), (FlarmDeclaration::Item{"NEWTASK", ""}));
+}
+
+// Save to Logger lists what the unit will keep otherwise before anything is written.
+TEST(FlarmDeclarationText, ChangesAreListedBeforeTheWrite) {
+    LoggerData data;
+    Declaration& declaration = *data.declaration();
+    declaration.setPilot1("Jürgen");
+    declaration.setHomePoint(Waypoint::fromDegrees("HOME", 48, 9, 0));
+    auto task = std::make_shared<Task>();
+    for (int i = 0; i < 10; ++i) {
+        task->addTurnpoint(std::make_shared<Turnpoint>(
+            *Waypoint::fromDegrees(i == 1 ? "Hohenzollern Burg Hechingen Zollernalb" : "TP" + std::to_string(i),
+                                   48, 9, 0)));
+    }
+    declaration.setTask(task);
+    EXPECT_EQ(LoggerLimits::declarationChanges(data, FlarmDeclaration::limits()),
+              (std::vector<std::string>{
+                  "the recorder keeps no home point; \"HOME\" is dropped",
+                  "Pilot 1 \"Jürgen\" is written as \"Jurgen\"",
+                  "task point 2 \"Hohenzollern Burg Hechingen Zollernalb\" is written as "
+                  "\"Hohenzollern Burg Hechingen Zoll\""}));
+    EXPECT_EQ(task->turnpoint(1)->name(), "Hohenzollern Burg Hechingen Zollernalb");
+}
+
+// Write and verify: a declaration goes out item by item, each echoed, and is read back.
+class FlarmDeclarationWrite : public FlarmDriver {
+  protected:
+    Outcome write(const std::string& pilot = "Jürgen Müller") {
+        if (Outcome read = flarm.readDeclaration(false); !read) return read;
+        Declaration& declaration = *flarm.loggerData().declaration();
+        declaration.setPilot1(pilot);
+        declaration.setPilot2("Anna Keller");
+        auto task = std::make_shared<Task>();
+        for (const auto& [name, lat, lon] : {std::tuple{"Klippeneck", 48.1075, 8.7633},
+                                             std::tuple{"Hohenzollern", 48.3231, 8.9675},
+                                             std::tuple{"Klippeneck", 48.1075, 8.7633}}) {
+            task->addTurnpoint(std::make_shared<Turnpoint>(*Waypoint::fromDegrees(name, lat, lon, 0)));
+        }
+        declaration.setTask(task);
+        return flarm.writeDatabaseAndDeclaration();
+    }
+};
+
+TEST_F(FlarmDeclarationWrite, WritesRestartsAndVerifiesByReadBack) {
+    ASSERT_TRUE(write()) << write().reason();
+    EXPECT_EQ(device.restarts(), 1);
+    EXPECT_EQ(device.value("PILOT"), "Jurgen Muller");
+    EXPECT_EQ(device.value("COPIL"), "Anna Keller");
+    EXPECT_EQ(device.taskPoints(),
+              (std::vector<std::string>{"0000000N,00000000E,TAKEOFF", "4806450N,00845798E,Klippeneck",
+                                        "4819386N,00858050E,Hohenzollern",
+                                        "4806450N,00845798E,Klippeneck", "0000000N,00000000E,LANDING"}));
+    EXPECT_EQ(DeclarationCheck::verifyWritten(flarm).text(), "written and verified");
+    EXPECT_EQ(device.badSentences(), 0);
+
+    flarm.setRestartAfterDeclaration(false);
+    ASSERT_TRUE(write());
+    EXPECT_EQ(device.restarts(), 1);
+}
+
+TEST_F(FlarmDeclarationWrite, UnitThatCannotReportItsTaskIsVerifiedByItsItems) {
+    sim::PseudoTerminal line;
+    auto config = test::flarmTestDevice();
+    config.reportsTask = false;
+    sim::FlarmEmulator older(line, config);
+    ASSERT_TRUE(flarm.connect(line.slavePath()));
+    ASSERT_TRUE(write());
+    EXPECT_EQ(DeclarationCheck::verifyWritten(flarm).text(),
+              "written; this unit cannot report its task, items verified");
+    older.setAlterDeclaration(true);
+    ASSERT_TRUE(write());
+    EXPECT_EQ(DeclarationCheck::verifyWritten(flarm).text(),
+              "written, but the recorder holds another declaration: Pilot 1 meant \"Jurgen "
+              "Muller\", recorder holds \"Kurgen Muller\"");
+}
+
+TEST_F(FlarmDeclarationWrite, RefusalsEndTheWriteWithTheirReason) {
+    // A name cannot pass for a sentence of its own.
+    ASSERT_TRUE(write("*$PFLAC,A,ERROR"));
+    EXPECT_EQ(device.value("PILOT"), "PFLAC,A,ERROR");
+    device.setRefuseNewTask(true);
+    EXPECT_EQ(write().reason(),
+              "the Flarm refused NEWTASK,Task with \"$PFLAC,A,ERROR\"; its declaration is "
+              "incomplete");
+    EXPECT_EQ(device.restarts(), 1);
+
+    for (const auto& [key, value, reason] :
+         {std::tuple{"LIC", "AUD:1;IGC:0", "this FLARM has no IGC licence, so it cannot keep a "
+                                           "declaration; nothing was written"},
+          std::tuple{"IGCSER", "", "this FLARM has no IGC serial number, so it is no IGC "
+                                   "recorder and cannot keep a declaration; nothing was written"}}) {
+        sim::PseudoTerminal line;
+        auto config = test::flarmTestDevice();
+        config.values[key] = value;
+        sim::FlarmEmulator unit(line, config);
+        ASSERT_TRUE(flarm.connect(line.slavePath()));
+        EXPECT_EQ(write().reason(), reason);
+        EXPECT_EQ(unit.value("PILOT"), "Test Pilot");
+    }
+}
+
+TEST_F(FlarmDriver, UnitRefusingBinaryModeOffersNoDownload) {
+    sim::PseudoTerminal line;
+    auto config = test::flarmTestDevice();
+    config.binaryDownload = false;
+    sim::FlarmEmulator fusion(line, config);
+    ASSERT_TRUE(flarm.connect(line.slavePath()));
+    EXPECT_EQ(flarm.readDirectory(true).reason(),
+              "this FLARM offers no flight download over this port");
+    EXPECT_TRUE(flarm.readInfo());
+}
+
 class KelvoFlarmOnEmulator : public ::testing::Test {
   protected:
     bool connect() { return flarm.SerialConnectFR(terminal.slavePath()).ok(); }
@@ -139,6 +326,17 @@ TEST_F(KelvoFlarmOnEmulator, FindsNineteenThousandTwoHundredBaudOnThirdAttempt) 
     EXPECT_TRUE(log.contains("token: $PFLAU,0"));
     EXPECT_TRUE(log.contains("synced!\r"));
     EXPECT_TRUE(log.contains("Connect succeeded!\r"));
+}
+
+// A program that ended in binary mode leaves the unit there; the speed probe's binary exit
+// brings it back.
+TEST_F(KelvoFlarmOnEmulator, FindsAUnitLeftInBinaryMode) {
+    ASSERT_TRUE(connect());
+    ASSERT_TRUE(flarm.enterBinaryMode());
+    flarm.DisconnectFR();
+    ASSERT_TRUE(device.inBinaryMode());
+    ASSERT_TRUE(connect());
+    EXPECT_FALSE(device.inBinaryMode());
 }
 
 TEST_F(KelvoFlarmOnEmulator, RefusedRecordLeavesEarlierFileUntouched) {

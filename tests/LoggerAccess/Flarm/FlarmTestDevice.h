@@ -30,7 +30,9 @@ inline sim::FlarmEmulatorConfig flarmTestDevice() {
                      {"GLIDERTYPE", "ASW 24"},
                      {"COMPCLASS", "Standard"},
                      {"COMPID", "K5"},
-                     {"GLIDERID", "D-1234"}};
+                     {"GLIDERID", "D-1234"},
+                     {"LIC", "AUD:1;ENL:1;IGC:1"},
+                     {"IGCSER", "A4X"}};
     config.flights = {
         {"87FX0011.IGC|2008-07-15|10:05:00|02:30:15|Test Pilot|D-1234", flarmIgc(0)},
         {"87GX0012.IGC|2008-07-16", flarmIgc(1)},  // malformed: fewer than four fields
