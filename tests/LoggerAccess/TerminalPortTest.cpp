@@ -99,6 +99,28 @@ TEST(TerminalPort, HoldsACookedLineRawAndAloneAndGivesItBackAsFound) {
     EXPECT_TRUE(again.open(line.slavePath()));
 }
 
+// Whichever signal ends the process (Ctrl-\\ sends SIGQUIT), the line is given back as it
+// was found.
+TEST(TerminalPort, GivesTheLineBackWhenASignalEndsTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "fast");  // the child uses this line
+    for (const int signal : {SIGQUIT, SIGHUP, SIGTERM, SIGUSR1, SIGALRM}) {
+        sim::PseudoTerminal line;
+        changeAttributes(line.slavePath(), cooked);
+        const termios before = attributesOf(line.slavePath());
+        EXPECT_EXIT(
+            {
+                TerminalPort port;
+                if (!port.open(line.slavePath())) ::_exit(0);
+                ::raise(signal);
+            },
+            testing::KilledBySignal(signal), "")
+            << signal;
+        const termios after = attributesOf(line.slavePath());
+        EXPECT_EQ(after.c_lflag, before.c_lflag) << signal;
+        EXPECT_EQ(after.c_cc[VMIN], before.c_cc[VMIN]) << signal;
+    }
+}
+
 TEST(TerminalPort, FirstSignalOnlyAsksTheOperationToStopWhenTheToolWantsThat) {
     sim::PseudoTerminal line;
     TerminalPort port;
