@@ -50,10 +50,10 @@ TEST(FlightStatistics, MeasuresTheTaskWhoseTakeoffAndLandingAreZeroPlaceholders)
     std::string igc = triangle.igcFile();
     const std::size_t firstPoint = igc.find("\nC", igc.find("\nC") + 1) + 1;
     const std::size_t lastPoint = igc.rfind("\nC") + 1;
-    const std::size_t coordinates = std::string("C0000000N00000000E").size();
-    igc.replace(lastPoint, coordinates, "C0000000N00000000E");
-    igc.replace(firstPoint, coordinates, "C0000000N00000000E");
-    const FlightStatistics statistics = FlightStatistics::of(KelvoTrace(Bytes(igc.begin(), igc.end()), "zero.igc"));
+    igc.replace(lastPoint, igc.find('\r', lastPoint) - lastPoint, "C0000000N00000000E");
+    igc.replace(firstPoint, igc.find('\r', firstPoint) - firstPoint, "C0000000N00000000E");
+    const FlightStatistics statistics =
+        FlightStatistics::of(KelvoTrace(Bytes(igc.begin(), igc.end()), "zero.igc"));
     ASSERT_TRUE(statistics.taskDistance);
     EXPECT_NEAR(*statistics.taskDistance, triangle.perimeter(), 1e-9);
 }
