@@ -200,8 +200,8 @@ std::vector<std::string> LoggerLimits::excess(const LoggerData& data,
     return lines;
 }
 
-std::vector<std::string> LoggerLimits::unkeptChanges(const Logger& logger,
-                                                     const std::set<std::string>& routeNamesAsRead) {
+std::vector<std::string> LoggerLimits::unkeptChanges(
+    const Logger& logger, const std::set<std::string>& routeNamesAsRead) {
     const LoggerData& data = logger.loggerData();
     std::vector<std::string> lines = excess(data, logger.capabilities());
     const auto dropped = waypointFieldsDropped(data, logger.capabilities().keptWaypointFields);

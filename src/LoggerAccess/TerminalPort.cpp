@@ -101,18 +101,17 @@ int g_openPorts = 0;
 // Every signal whose default action ends the process: the line goes back as it was found
 // whichever ends it (SIGQUIT from Ctrl-\\, a fault, a timer), unless the process handles or
 // ignores the signal itself.
-constexpr int kReleaseSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGILL,    SIGTRAP, SIGABRT,
-                                   SIGBUS,  SIGFPE,  SIGUSR1, SIGSEGV,   SIGUSR2, SIGPIPE,
-                                   SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ,   SIGVTALRM,
-                                   SIGPROF, SIGSYS,  SIGPOLL, SIGPWR};
+constexpr int kReleaseSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT, SIGBUS,
+                                   SIGFPE,  SIGUSR1, SIGSEGV,   SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
+                                   SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGSYS,  SIGPOLL, SIGPWR};
 // The first of these asks the operation to stop when the tool wants that.
 constexpr int kCancellingSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGTERM};
 struct sigaction g_previousActions[std::size(kReleaseSignals)];
 bool g_taken[std::size(kReleaseSignals)] = {};
 
 bool isCancelling(int signalNumber) {
-    return std::find(std::begin(kCancellingSignals), std::end(kCancellingSignals),
-                     signalNumber) != std::end(kCancellingSignals);
+    return std::find(std::begin(kCancellingSignals), std::end(kCancellingSignals), signalNumber) !=
+           std::end(kCancellingSignals);
 }
 
 void writeToStandardError(const char* text) {

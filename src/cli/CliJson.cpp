@@ -38,12 +38,12 @@ std::string quotedList(const std::vector<std::string>& names) {
 }
 
 const std::vector<std::string> kDeclarationKeys{
-    "pilot1",        "pilot2",           "pilot3",    "pilot4", "gliderID", "gliderType",
-    "competitionID", "competitionClass", "homePoint", "task"};
+    "pilot1",     "pilot2",        "pilot3",           "pilot4",    "gliderID",
+    "gliderType", "competitionID", "competitionClass", "homePoint", "task"};
 const std::vector<std::string> kHomePointKeys{"name", "latitude", "longitude", "elevation"};
-const std::vector<std::string> kTaskPointKeys{
-    "name",     "latitude",       "longitude",    "elevation",      "ozType",
-    "lineWidth", "cylinderRadius", "sectorRadius", "sectorDirection"};
+const std::vector<std::string> kTaskPointKeys{"name",           "latitude",     "longitude",
+                                              "elevation",      "ozType",       "lineWidth",
+                                              "cylinderRadius", "sectorRadius", "sectorDirection"};
 
 // A misspelt key would otherwise leave its field as it was, and the upload would say
 // "verified" of a declaration the pilot did not mean.
@@ -52,8 +52,8 @@ void refuseUnknownKeys(const Json& object, const std::string& where,
     for (const auto& [key, value] : object.items()) {
         if (std::find(allowed.begin(), allowed.end(), key) == allowed.end()) {
             throw OperationFailure("declaration: unknown key \"" + key + "\"" +
-                                   (where.empty() ? "" : " in " + where) +
-                                   "; the keys are " + quotedList(allowed));
+                                   (where.empty() ? "" : " in " + where) + "; the keys are " +
+                                   quotedList(allowed));
         }
     }
 }

@@ -282,10 +282,13 @@ void KelvoCli::download() {
     // The name says what the file holds: native bytes in a .IGC file would pass for a flight
     // that no IGC reader can read.
     if (toUpperAscii(target.extension().string()) != "." + toUpperAscii(extension)) {
-        throw UsageError(native ? "--native writes the recorder's own format: the output must "
-                                  "end in ." + extension
-                                : "download writes IGC: the output must end in .igc (--native "
-                                  "writes the recorder's own format)");
+        if (native) {
+            throw UsageError("--native writes the recorder's own format: the output must end in ." +
+                             extension);
+        }
+        throw UsageError(
+            "download writes IGC: the output must end in .igc (--native writes the recorder's "
+            "own format)");
     }
     const LogbookDownload::Download download = LogbookDownload::downloadFlight(
         logger, entry, target, secure(), native, existingFileChoice());
@@ -495,16 +498,15 @@ void KelvoCli::convert() {
             throw UsageError("a native " + family->name + " flight converts to an .igc file");
         }
         const std::string igc = convertNativeFlight(*family, input);
-        written = writeOutput(output, [&](const fs::path& part) {
-            return writeFileAtomically(part, igc);
-        });
+        written = writeOutput(output,
+                              [&](const fs::path& part) { return writeFileAtomically(part, igc); });
         warnOfProblems(written);
     } else {
         auto outputFormat = waypointFormatOf(output);
         LoggerData data;
         readWaypointFile(input, data, ImportFile::EmptyFile::Refused);
-        written = writeOutput(output,
-                              [&](const fs::path& part) { return outputFormat->makeFile(part, &data); });
+        written = writeOutput(
+            output, [&](const fs::path& part) { return outputFormat->makeFile(part, &data); });
     }
     m_out << written.string() << '\n';
 }
@@ -569,7 +571,8 @@ void KelvoCli::logbook() {
     // summary fails the command, as the listing is not the whole folder.
     const std::string unread = book.unreadSummary(entries);
     for (const auto& entry : entries) {
-        if (!entry.problem.empty()) m_err << "kelvo-cli: " << entry.file << " " << entry.problem << '\n';
+        if (!entry.problem.empty())
+            m_err << "kelvo-cli: " << entry.file << " " << entry.problem << '\n';
     }
     for (const auto& folderProblem : book.unreadableFolders()) {
         m_err << "kelvo-cli: folder " << folderProblem << '\n';

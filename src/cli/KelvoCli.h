@@ -55,8 +55,9 @@ class KelvoCli {
                          const std::filesystem::path& file, const char* contents);
     // Writes the output under a name of its own beside it (write answers whether all went
     // well) and places it by the rule of downloads; answers the file that holds it.
-    std::filesystem::path writeOutput(const std::filesystem::path& output,
-                                      const std::function<bool(const std::filesystem::path&)>& write);
+    std::filesystem::path writeOutput(
+        const std::filesystem::path& output,
+        const std::function<bool(const std::filesystem::path&)>& write);
 
     bool json() const { return m_arguments.flag("--json"); }
     bool secure() const { return !m_arguments.flag("--no-secure"); }

@@ -179,7 +179,8 @@ std::optional<double> taskDistanceOf(const KelvoTrace& trace) {
     const auto course = trace.taskCourse();
     if (course.size() < 2) return std::nullopt;
     double distance = 0.0;
-    for (std::size_t i = 1; i < course.size(); ++i) distance += course[i - 1]->distanceTo(*course[i]);
+    for (std::size_t i = 1; i < course.size(); ++i)
+        distance += course[i - 1]->distanceTo(*course[i]);
     return distance;
 }
 

@@ -171,7 +171,8 @@ std::unordered_map<std::string, LogbookEntry> readIndex(const fs::path& path) {
     const std::vector<std::string> lines = splitAt(text, '\n');
     if (lines.empty() || lines.front() != kIndexHeader) return entries;
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        if (auto entry = entryOfIndexLine(lines[i])) entries.emplace(entry->file, std::move(*entry));
+        if (auto entry = entryOfIndexLine(lines[i]))
+            entries.emplace(entry->file, std::move(*entry));
     }
     return entries;
 }

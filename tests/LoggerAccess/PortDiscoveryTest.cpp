@@ -108,9 +108,9 @@ TEST(SerialPortDictionary, ListsOnlyRunningSimulatorsAndRemovesWhatEndedOnesLeft
     const PortDictionary expected{{"Simulated LX", (tree.path() / "ports/Simulated LX").string()}};
     EXPECT_EQ(ports, expected);
     EXPECT_TRUE(log.contains("Removed the port \"Simulated Flarm\" of a simulator that has ended"));
-    for (const char* gone : {"Simulated Flarm", "Simulated Flarm.pid", "Simulated Flarm 2",
-                             "Simulated Flarm 2.pid", "Simulated Flarm 3", "Simulated Flarm 3.pid",
-                             "Simulated LX 2", "Simulated LX 2.pid"}) {
+    for (const char* gone :
+         {"Simulated Flarm", "Simulated Flarm.pid", "Simulated Flarm 2", "Simulated Flarm 2.pid",
+          "Simulated Flarm 3", "Simulated Flarm 3.pid", "Simulated LX 2", "Simulated LX 2.pid"}) {
         EXPECT_FALSE(fs::exists(fs::symlink_status(tree.path() / "ports" / gone))) << gone;
     }
     EXPECT_TRUE(fs::is_symlink(tree.path() / "ports/Simulated Volkslogger"));

@@ -67,7 +67,8 @@ TEST(DeclarationJson, RefusesUnknownKeysAndValuesAndFieldsOfTheWrongKindOrOutOfR
     const std::pair<Json, std::string> wrong[] = {
         {Json::array(), "not an object"},
         {Json{{"pilot1", 7}}, "\"pilot1\" must be a text"},
-        {Json{{"pilto1", "Ben Ott"}}, "unknown key \"pilto1\"; the keys are \"pilot1\", \"pilot2\""},
+        {Json{{"pilto1", "Ben Ott"}},
+         "unknown key \"pilto1\"; the keys are \"pilot1\", \"pilot2\""},
         {Json{{"competitionClass", "Sailplane"}},
          "\"competitionClass\" must be one of \"\", \"Club\", \"Standard\""},
         {Json{{"homePoint", {{"name", "X"}, {"latitude", 91.0}, {"longitude", 0.0}}}},

@@ -159,8 +159,9 @@ TEST(ConvertCommand, RefusesIncompleteFlightsAndKeepsTheEarlierFileUnlessPartial
     // What there is of it is no silent replacement of the whole flight either.
     const CliRun kept = environment.cli({"convert", "cut.LXN", "flight.igc", "--partial"});
     EXPECT_EQ(kept.status, 1);
-    EXPECT_TRUE(kept.err.ends_with("kelvo-cli: flight.igc exists with other content; --replace "
-                                   "replaces it, --keep-both keeps both\n"))
+    EXPECT_TRUE(
+        kept.err.ends_with("kelvo-cli: flight.igc exists with other content; --replace "
+                           "replaces it, --keep-both keeps both\n"))
         << kept.err;
     EXPECT_EQ(readFile(environment.file("flight.igc")), good);
     const CliRun partial =

@@ -61,8 +61,9 @@ TEST(RegisteredFamily, DownloadsAndConvertsWithoutTheCommandLineNamingIt) {
     native.push_back("--native");
     std::vector<std::string> nativeAsIgc = native;
     nativeAsIgc.insert(nativeAsIgc.end(), {"--output", "x.IGC"});
-    EXPECT_NE(run(nativeAsIgc, "", 2).find("--native writes the recorder's own format: the "
-                                           "output must end in .TLY"),
+    EXPECT_NE(run(nativeAsIgc, "", 2)
+                  .find("--native writes the recorder's own format: the "
+                        "output must end in .TLY"),
               std::string::npos);
     std::vector<std::string> intoMissingFolder = download;
     intoMissingFolder.insert(intoMissingFolder.end(), {"--output", "missing/x.IGC"});

@@ -7,7 +7,6 @@
 
 #include "base/Format.h"
 
-
 namespace kelvo {
 namespace {
 

@@ -139,11 +139,10 @@ TEST_F(LogbookFolder, RebuildsAnIndexThatIsNoRegularFileOfTheUserOrDoesNotMatchI
         {"an entry named by what anyone sees of its file: path, size and time",
          [&] {
              const fs::path file = folder() / planted;
-             std::ofstream(indexFile())
-                 << "kelvo logbook index 1\n"
-                 << planted << '\t' << fs::file_size(file) << '\t'
-                 << fs::last_write_time(file).time_since_epoch().count()
-                 << "\t-\t-\t-\t0\tPlanted\tx\tx\tx\t0\t-\n";
+             std::ofstream(indexFile()) << "kelvo logbook index 1\n"
+                                        << planted << '\t' << fs::file_size(file) << '\t'
+                                        << fs::last_write_time(file).time_since_epoch().count()
+                                        << "\t-\t-\t-\t0\tPlanted\tx\tx\tx\t0\t-\n";
          }},
         {"the index of another user",
          [&] {
@@ -190,8 +189,8 @@ TEST_F(LogbookFolder, CountsWhatCannotBeReadAndListsLinksUnderTheirOwnName) {
     EXPECT_EQ(linked, 1u);
     expectTheGeneratedFlights(entries);
     const std::string notIgc = "is not an IGC file (it does not begin with an A record)";
-    EXPECT_EQ(problems, (std::map<std::string, std::string>{{"garbage.igc", notIgc},
-                                                            {"notes.igc", notIgc}}));
+    EXPECT_EQ(problems,
+              (std::map<std::string, std::string>{{"garbage.igc", notIgc}, {"notes.igc", notIgc}}));
     EXPECT_EQ(book.unreadableFolders().size(), root ? 0u : 1u);
     EXPECT_EQ(book.unreadSummary(entries), "");
     EXPECT_EQ(book.unreadSummary(book.scan()),
