@@ -32,7 +32,8 @@ struct LogbookEntry {
     std::string competitionId;
     double distance = 0.0;                  // [km] flown
     std::optional<double> highestAltitude;  // [m]
-    // Why the file could not be read; empty for a flight that was read.
+    // Why the file is no flight of the logbook (it cannot be read or is no IGC file); empty
+    // for a flight that was read.
     std::string problem;
 
     // The entry of a trace, with the texts of its header records.

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -102,13 +103,17 @@ TEST(TerminalPort, HoldsACookedLineRawAndAloneAndGivesItBackAsFound) {
 // Whichever signal ends the process (Ctrl-\\ sends SIGQUIT), the line is given back as it
 // was found.
 TEST(TerminalPort, GivesTheLineBackWhenASignalEndsTheProcess) {
-    GTEST_FLAG_SET(death_test_style, "fast");  // the child uses this line
+    // The child must use this line: it is forked, not started anew.
+    const std::string style = GTEST_FLAG_GET(death_test_style);
+    GTEST_FLAG_SET(death_test_style, "fast");
     for (const int signal : {SIGQUIT, SIGHUP, SIGTERM, SIGUSR1, SIGALRM}) {
         sim::PseudoTerminal line;
         changeAttributes(line.slavePath(), cooked);
         const termios before = attributesOf(line.slavePath());
         EXPECT_EXIT(
             {
+                const rlimit noCoreFile{0, 0};  // SIGQUIT's default action dumps one
+                ::setrlimit(RLIMIT_CORE, &noCoreFile);
                 TerminalPort port;
                 if (!port.open(line.slavePath())) ::_exit(0);
                 ::raise(signal);
@@ -119,6 +124,7 @@ TEST(TerminalPort, GivesTheLineBackWhenASignalEndsTheProcess) {
         EXPECT_EQ(after.c_lflag, before.c_lflag) << signal;
         EXPECT_EQ(after.c_cc[VMIN], before.c_cc[VMIN]) << signal;
     }
+    GTEST_FLAG_SET(death_test_style, style);
 }
 
 TEST(TerminalPort, FirstSignalOnlyAsksTheOperationToStopWhenTheToolWantsThat) {
