@@ -46,9 +46,8 @@ bool sameContents(const fs::path& first, const fs::path& second) {
     return a.eof() && b.eof();
 }
 
-// The file at the target or beside it that holds the written contents already.
-fs::path identicalFile(const fs::path& written, const fs::path& target) {
-    if (sameContents(written, target)) return target;
+// The name Keep Both gave beside the target earlier that holds the written contents.
+fs::path identicalBeside(const fs::path& written, const fs::path& target) {
     for (int number = 2; number <= kLastFreeNumber; ++number) {
         const fs::path candidate = numberedName(target, number);
         if (!isTaken(candidate)) break;
@@ -65,9 +64,9 @@ PlacedFile placeWrittenFile(const fs::path& written, const fs::path& target,
     fs::path destination = target;
     Placement placement = Placement::Written;
     if (isTaken(target)) {
-        if (fs::path identical = identicalFile(written, target); !identical.empty()) {
+        if (sameContents(written, target)) {
             fs::remove(written, error);
-            return {Placement::Identical, std::move(identical), {}};
+            return {Placement::Identical, target, {}};
         }
         const ExistingFile choice = existing ? existing(target) : ExistingFile::Skip;
         if (choice == ExistingFile::Skip) {
@@ -75,6 +74,10 @@ PlacedFile placeWrittenFile(const fs::path& written, const fs::path& target,
             return {Placement::Skipped, {}, {}};
         }
         if (choice == ExistingFile::KeepBoth) {
+            if (fs::path identical = identicalBeside(written, target); !identical.empty()) {
+                fs::remove(written, error);
+                return {Placement::Identical, std::move(identical), {}};
+            }
             destination = freeNameBeside(target);
             placement = Placement::KeptBoth;
         }

@@ -23,11 +23,12 @@ struct PlacedFile {
 };
 
 // Puts a file, written whole under a temporary name beside its target, in place without
-// replacing anything silently. Contents that the target, or a name Keep Both gave beside it
-// ("NAME (2).EXT", ...), holds already are not written again. A file of other content at
-// the target (a link counts as one, dangling or not) is replaced, kept beside the new file
-// or kept instead of it, as the question answers; without a question it is kept. The
-// written file is moved into place or removed.
+// replacing anything silently. Contents that the target holds already are not written
+// again. A file of other content at the target (a link counts as one, dangling or not) is
+// replaced, kept beside the new file or kept instead of it, as the question answers;
+// without a question it is kept. Keeping both writes nothing when a name it gave before
+// ("NAME (2).EXT", ...) holds the contents already. The written file is moved into place
+// or removed.
 PlacedFile placeWrittenFile(const std::filesystem::path& written,
                             const std::filesystem::path& target,
                             const ExistingFileQuestion& existing = {});

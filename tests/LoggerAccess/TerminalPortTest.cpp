@@ -110,15 +110,14 @@ TEST(TerminalPort, GivesTheLineBackWhenASignalEndsTheProcess) {
         sim::PseudoTerminal line;
         changeAttributes(line.slavePath(), cooked);
         const termios before = attributesOf(line.slavePath());
-        EXPECT_EXIT(
-            {
-                const rlimit noCoreFile{0, 0};  // SIGQUIT's default action dumps one
-                ::setrlimit(RLIMIT_CORE, &noCoreFile);
-                TerminalPort port;
-                if (!port.open(line.slavePath())) ::_exit(0);
-                ::raise(signal);
-            },
-            testing::KilledBySignal(signal), "")
+        const auto holdTheLineUntilTheSignal = [&] {
+            const rlimit noCoreFile{0, 0};  // SIGQUIT's default action dumps one
+            ::setrlimit(RLIMIT_CORE, &noCoreFile);
+            TerminalPort port;
+            if (!port.open(line.slavePath())) ::_exit(0);
+            ::raise(signal);
+        };
+        EXPECT_EXIT(holdTheLineUntilTheSignal(), testing::KilledBySignal(signal), "")
             << signal;
         const termios after = attributesOf(line.slavePath());
         EXPECT_EQ(after.c_lflag, before.c_lflag) << signal;
