@@ -99,8 +99,8 @@ std::array<RestoreSlot, 16> g_slots;
 std::mutex g_registryMutex;
 int g_openPorts = 0;
 // Every signal whose default action ends the process: the line goes back as it was found
-// whichever ends it (SIGQUIT from Ctrl-\\, a fault, a timer), unless the process handles or
-// ignores the signal itself.
+// whichever ends it (SIGQUIT from Ctrl-\ as well as a fault or a timer), unless the process
+// handles or ignores the signal itself.
 constexpr int kReleaseSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT, SIGBUS,
                                    SIGFPE,  SIGUSR1, SIGSEGV,   SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
                                    SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGSYS,  SIGPOLL, SIGPWR};

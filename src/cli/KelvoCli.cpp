@@ -444,8 +444,8 @@ void KelvoCli::upload() {
             throw OperationFailure(*path + " is not a JSON document");
         }
         // Refused before the recorder is touched: a key or value it does not know.
-        Declaration check;
-        applyDeclarationJson(*declarationDocument, check);
+        Declaration validated;
+        applyDeclarationJson(*declarationDocument, validated);
     }
     LoggerSession session(m_arguments);
     Logger& logger = session.logger();
@@ -574,8 +574,8 @@ void KelvoCli::logbook() {
         if (!entry.problem.empty())
             m_err << "kelvo-cli: " << entry.file << " " << entry.problem << '\n';
     }
-    for (const auto& folderProblem : book.unreadableFolders()) {
-        m_err << "kelvo-cli: folder " << folderProblem << '\n';
+    for (const auto& subfolder : book.unreadableFolders()) {
+        m_err << "kelvo-cli: folder " << subfolder << '\n';
     }
     std::erase_if(entries, [](const LogbookEntry& entry) { return !entry.problem.empty(); });
     if (json()) {

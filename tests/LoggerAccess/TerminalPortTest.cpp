@@ -100,7 +100,7 @@ TEST(TerminalPort, HoldsACookedLineRawAndAloneAndGivesItBackAsFound) {
     EXPECT_TRUE(again.open(line.slavePath()));
 }
 
-// Whichever signal ends the process (Ctrl-\\ sends SIGQUIT), the line is given back as it
+// Whichever signal ends the process (Ctrl-\ sends SIGQUIT), the line is given back as it
 // was found.
 TEST(TerminalPort, GivesTheLineBackWhenASignalEndsTheProcess) {
     // The child must use this line: it is forked, not started anew.
