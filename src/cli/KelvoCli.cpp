@@ -101,6 +101,13 @@ std::string takenNameReason(const fs::path& target) {
            " exists with other content; --replace replaces it, --keep-both keeps both";
 }
 
+// Checked before a recorder is asked for anything that is to go there.
+void requireFolderFor(const fs::path& output) {
+    if (const std::string problem = folderProblem(output); !problem.empty()) {
+        throw OperationFailure(problem);
+    }
+}
+
 // The outcome's failure as the command's failure.
 void require(const Outcome& outcome) {
     if (!outcome) throw OperationFailure(outcome.reason());
@@ -309,9 +316,7 @@ void KelvoCli::reportPlacement(Placement placement, const fs::path& target, cons
 
 fs::path KelvoCli::writeOutput(const fs::path& output,
                                const std::function<bool(const fs::path&)>& write) {
-    if (const std::string problem = folderProblem(output); !problem.empty()) {
-        throw OperationFailure(problem);
-    }
+    requireFolderFor(output);
     const fs::path part = partNameBeside(output);
     if (!write(part)) {
         std::error_code ignored;
@@ -387,6 +392,7 @@ void KelvoCli::downloadNew() {
 void KelvoCli::database() {
     const fs::path output = m_arguments.required("--output");
     auto format = waypointFormatOf(output);
+    requireFolderFor(output);
     LoggerSession session(m_arguments);
     Logger& logger = session.logger();
     showTransferProgress(logger, m_err);
