@@ -147,10 +147,7 @@ extern "C" void releaseTTY(int signalNumber) {
         }
         ::tcsetattr(fd, TCSANOW, &slot.attributes);
     }
-    // The process ends as the signal says (a fault with its core dump): the signal is
-    // blocked in its handler and arrives again, with its default action, on return.
-    ::signal(signalNumber, SIG_DFL);
-    ::raise(signalNumber);
+    ::_exit(-1);
 }
 
 int claimSlot(int fd, const termios& attributes, TerminalPort::SignalNotice notice) {
