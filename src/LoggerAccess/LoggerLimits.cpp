@@ -236,6 +236,28 @@ std::vector<std::string> LoggerLimits::excess(const LoggerData& data,
     return lines;
 }
 
+std::vector<std::string> LoggerLimits::unkeptChanges(
+    const Logger& logger, const std::set<std::string>& routeNamesAsRead) {
+    const LoggerData& data = logger.loggerData();
+    std::vector<std::string> lines = excess(data, logger.capabilities());
+    const auto dropped = waypointFieldsDropped(data, logger.capabilities().keptWaypointFields);
+    lines.insert(lines.end(), dropped.begin(), dropped.end());
+    const auto held = heldWaypointNames(data, logger.capabilities());
+    lines.insert(lines.end(), held.begin(), held.end());
+    const auto renamed = std::count_if(
+        data.routes().begin(), data.routes().end(),
+        [&](const auto& route) { return route && !routeNamesAsRead.contains(route->name()); });
+    if (!logger.capabilities().keepsRouteNames && renamed > 0) {
+        lines.push_back(stringf("the recorder keeps no route names; %td %s", renamed,
+                                renamed == 1 ? "route loses its" : "routes lose theirs"));
+    }
+    if (const auto limits = logger.declarationLimits()) {
+        const auto declaration = declarationChanges(data, *limits);
+        lines.insert(lines.end(), declaration.begin(), declaration.end());
+    }
+    return lines;
+}
+
 std::vector<std::string> LoggerLimits::cutToFit(LoggerData& data,
                                                 const LoggerCapabilities& capabilities) {
     std::vector<std::string> cut = excess(data, capabilities);

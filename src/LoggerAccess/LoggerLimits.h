@@ -1,11 +1,13 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace kelvo {
 
+class Logger;
 class LoggerData;
 struct DeclarationLimits;
 struct LoggerCapabilities;
@@ -37,6 +39,12 @@ class LoggerLimits {
     // line each, then how many more; empty when every name is held as shown.
     static std::vector<std::string> heldWaypointNames(const LoggerData& data,
                                                       const LoggerCapabilities& capabilities);
+    // Everything a write of the logger's data would not keep as it stands, one line each:
+    // what goes beyond its limits, the waypoint values it drops, the names of routes other
+    // than those read from it (when it keeps no route names) and the declaration's changes.
+    // The list that Save to Logger asks about and `upload` prints before writing.
+    static std::vector<std::string> unkeptChanges(const Logger& logger,
+                                                  const std::set<std::string>& routeNamesAsRead);
     // Cuts the data to fit and answers what was dropped or shortened, one line each. A task
     // keeps its start and its finish and loses turnpoints before the finish.
     static std::vector<std::string> cutToFit(LoggerData& data,

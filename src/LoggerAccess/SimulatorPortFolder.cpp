@@ -13,6 +13,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/Format.h"
+#include "base/InputFile.h"
 #include "base/Log.h"
 
 namespace kelvo {
@@ -87,11 +88,13 @@ std::optional<ProcessIdentity> runningProcess(pid_t pid) {
     return identity;
 }
 
+// Only a regular file is read: a pipe planted under the record's name would block the
+// listing of ports.
 std::optional<ProcessIdentity> readRecord(const fs::path& record) {
-    std::ifstream in(record, std::ios::binary);
-    char text[48];
-    in.read(text, sizeof text);
-    std::istringstream fields(std::string(text, static_cast<std::size_t>(in.gcount())));
+    constexpr std::uintmax_t kLongestRecord = 48;  // "PID START\n"
+    const InputFile file = readInputFile(record, kLongestRecord);
+    if (!file) return std::nullopt;
+    std::istringstream fields(std::string(file.bytes.begin(), file.bytes.end()));
     ProcessIdentity identity;
     std::string rest;
     if (!(fields >> identity.pid >> identity.startTime) || identity.pid <= 0 || fields >> rest) {

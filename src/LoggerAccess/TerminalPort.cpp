@@ -10,6 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -97,8 +98,21 @@ constexpr int kClaimed = -2;
 std::array<RestoreSlot, 16> g_slots;
 std::mutex g_registryMutex;
 int g_openPorts = 0;
-constexpr int kReleaseSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGTERM};
+// Every signal whose default action ends the process: the line goes back as it was found
+// whichever ends it (SIGQUIT from Ctrl-\ as well as a fault or a timer), unless the process
+// handles or ignores the signal itself.
+constexpr int kReleaseSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT, SIGBUS,
+                                   SIGFPE,  SIGUSR1, SIGSEGV,   SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
+                                   SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGSYS,  SIGPOLL, SIGPWR};
+// The first of these asks the operation to stop when the tool wants that.
+constexpr int kCancellingSignals[] = {SIGHUP, SIGINT, SIGPIPE, SIGTERM};
 struct sigaction g_previousActions[std::size(kReleaseSignals)];
+bool g_taken[std::size(kReleaseSignals)] = {};
+
+bool isCancelling(int signalNumber) {
+    return std::find(std::begin(kCancellingSignals), std::end(kCancellingSignals), signalNumber) !=
+           std::end(kCancellingSignals);
+}
 
 void writeToStandardError(const char* text) {
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, std::strlen(text));
@@ -110,7 +124,7 @@ std::atomic<bool> g_cancelOnSignal{false};
 std::atomic<bool> g_signalSeen{false};
 
 extern "C" void releaseTTY(int signalNumber) {
-    if (g_cancelOnSignal.load() && !g_signalSeen.exchange(true)) {
+    if (isCancelling(signalNumber) && g_cancelOnSignal.load() && !g_signalSeen.exchange(true)) {
         requestCancellation();
         return;
     }
@@ -150,7 +164,10 @@ int claimSlot(int fd, const termios& attributes, TerminalPort::SignalNotice noti
             action.sa_handler = releaseTTY;
             sigemptyset(&action.sa_mask);
             for (std::size_t i = 0; i < std::size(kReleaseSignals); ++i) {
-                ::sigaction(kReleaseSignals[i], &action, &g_previousActions[i]);
+                ::sigaction(kReleaseSignals[i], nullptr, &g_previousActions[i]);
+                g_taken[i] = g_previousActions[i].sa_handler == SIG_DFL &&
+                             (g_previousActions[i].sa_flags & SA_SIGINFO) == 0;
+                if (g_taken[i]) ::sigaction(kReleaseSignals[i], &action, nullptr);
             }
         }
         return static_cast<int>(index);
@@ -164,7 +181,7 @@ void releaseSlot(int index) {
     g_slots[static_cast<std::size_t>(index)].fd.store(-1);
     if (--g_openPorts == 0) {
         for (std::size_t i = 0; i < std::size(kReleaseSignals); ++i) {
-            ::sigaction(kReleaseSignals[i], &g_previousActions[i], nullptr);
+            if (g_taken[i]) ::sigaction(kReleaseSignals[i], &g_previousActions[i], nullptr);
         }
     }
 }

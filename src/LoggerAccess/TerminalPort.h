@@ -15,8 +15,9 @@ namespace kelvo {
 // terminal before a byte is written. The port is held exclusively (TIOCEXCL and an advisory
 // lock), so a second program gets "in use" at once. Reads wait with poll() on their own
 // deadline, whatever VMIN and VTIME say. The attributes found at opening are restored on
-// close and, through one process-wide registry, when a hang-up, interrupt, broken pipe or
-// termination signal ends the process.
+// close and, through one process-wide registry, when any signal ends the process whose
+// default action is to end it (hang-up, interrupt, quit, a fault, termination, ...), unless
+// the process handles or ignores that signal itself.
 class TerminalPort : public SerialPort {
   public:
     // What the signal handler writes to standard error for this port before the process
@@ -44,8 +45,9 @@ class TerminalPort : public SerialPort {
 
     int fileDescriptor() const { return m_fd; }
 
-    // On: the first of those signals only requests cancellation (base/Cancellation.h), so
-    // the operation can stop in order; a second one ends the process as usual.
+    // On: the first hang-up, interrupt, broken pipe or termination signal only requests
+    // cancellation (base/Cancellation.h), so the operation can stop in order; a second one
+    // ends the process as usual.
     static void cancelOnSignal(bool on);
 
   private:

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <algorithm>
 
 #include "LoggerAccess/DeclarationCheck.h"
 #include "LoggerAccess/Logger.h"
@@ -20,7 +19,6 @@
 #include "app/TaskDataSource.h"
 #include "app/WaypointRouteTaskEditor.h"
 #include "app/WaypointsDataSource.h"
-#include "base/Format.h"
 #include "geo/Route.h"
 
 namespace kelvo {
@@ -114,8 +112,7 @@ void DatabaseTransfer::readWaypoints(bool reload) {
         }
         LoggerData& data = logger->loggerData();
         m_routeNamesAsRead.clear();
-        for (const auto& route : data.routes())
-            m_routeNamesAsRead << QString::fromStdString(route->name());
+        for (const auto& route : data.routes()) m_routeNamesAsRead.insert(route->name());
         applyLimits();
         m_controller.waypointsDataSource()->setData(&data.waypoints());
         m_controller.declarationForm().setHomePointItems(&data.waypoints());
@@ -151,29 +148,11 @@ void DatabaseTransfer::saveToLogger() {
 }
 
 QStringList DatabaseTransfer::unkeptChanges() const {
-    const Logger& logger = *m_controller.logger();
-    const LoggerData& data = logger.loggerData();
-    std::vector<std::string> lines = LoggerLimits::excess(data, logger.capabilities());
-    const auto dropped =
-        LoggerLimits::waypointFieldsDropped(data, logger.capabilities().keptWaypointFields);
-    lines.insert(lines.end(), dropped.begin(), dropped.end());
-    const auto held = LoggerLimits::heldWaypointNames(data, logger.capabilities());
-    lines.insert(lines.end(), held.begin(), held.end());
-    const auto renamed =
-        std::count_if(data.routes().begin(), data.routes().end(), [this](const auto& route) {
-            return !m_routeNamesAsRead.contains(QString::fromStdString(route->name()));
-        });
-    if (!logger.capabilities().keepsRouteNames && renamed > 0) {
-        lines.push_back(
-            stringf("the recorder keeps no route names; %td %s", renamed,
-                    renamed == 1 ? "route loses its" : "routes lose theirs"));
-    }
-    if (const auto limits = logger.declarationLimits()) {
-        const auto declaration = LoggerLimits::declarationChanges(data, *limits);
-        lines.insert(lines.end(), declaration.begin(), declaration.end());
-    }
     QStringList changes;
-    for (const std::string& line : lines) changes << QString::fromStdString(line);
+    for (const std::string& line :
+         LoggerLimits::unkeptChanges(*m_controller.logger(), m_routeNamesAsRead)) {
+        changes << QString::fromStdString(line);
+    }
     return changes;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QObject>
-#include <QSet>
 #include <QStringList>
+#include <set>
+#include <string>
 
 namespace kelvo {
 
@@ -60,7 +61,7 @@ class DatabaseTransfer : public QObject {
     bool m_waypointsLoaded = false;
     bool m_declarationLoaded = false;
     // The names the recorder gave its routes: a recorder that keeps none gives these back.
-    QSet<QString> m_routeNamesAsRead;
+    std::set<std::string> m_routeNamesAsRead;
 };
 
 }  // namespace kelvo

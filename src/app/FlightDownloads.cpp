@@ -206,8 +206,8 @@ LogbookDownload::ExistingFileQuestion FlightDownloads::existingFileQuestion() {
 
 LogbookDownload::ExistingFile FlightDownloads::askAboutExistingFile(const QString& path) {
     using ExistingFile = LogbookDownload::ExistingFile;
-    const QString freeName = QString::fromStdString(
-        LogbookDownload::freeNameBeside(path.toStdString()).filename().string());
+    const QString freeName =
+        QString::fromStdString(freeNameBeside(path.toStdString()).filename().string());
     QMessageBox box(QMessageBox::Question, tr("File exists"),
                     tr("\"%1\" exists and holds another flight.").arg(QFileInfo(path).fileName()),
                     QMessageBox::NoButton, m_controller.progressPanel());

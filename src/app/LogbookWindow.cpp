@@ -67,6 +67,9 @@ void LogbookWindow::reload() {
                 });
             });
             status = tr("%n flight(s) in %1", nullptr, int(entries.size())).arg(m_folder);
+            if (const std::string unread = book.unreadSummary(entries); !unread.empty()) {
+                status += "; " + QString::fromStdString(unread);
+            }
         } catch (const std::exception&) {
             status = tr("The flights folder %1 cannot be read.").arg(m_folder);
         }

@@ -38,11 +38,11 @@ const std::vector<CommandSyntax>& commands() {
          join(kType, {"--flight", "--output", "--dir"}),
          {"--new", "--native", "--no-secure", "--replace", "--keep-both"},
          0},
-        {"database", join(kPort, {"--output"}), kType, {}, 0},
+        {"database", join(kPort, {"--output"}), kType, {"--replace", "--keep-both"}, 0},
         {"declaration", kPort, kType, {}, 0},
         {"upload", kPort, join(kType, {"--waypoints", "--declaration"}),
          {"--truncate", "--replace-all", "--clear-task", "--no-restart", "--skip-bad-lines"}, 0},
-        {"convert", {}, {}, {"--partial", "--skip-bad-lines"}, 2},
+        {"convert", {}, {}, {"--partial", "--skip-bad-lines", "--replace", "--keep-both"}, 2},
         {"igc", {}, {}, {"--fixes"}, 1},
         {"logbook", {}, {}, {}, 0, 1},
         {"check", {}, {}, {}, 1, kAnyNumberOfFiles},
@@ -63,8 +63,6 @@ const char* CliArguments::usage() {
            "  flights     [--type T] --port P\n"
            "  download    [--type T] --port P --flight N [--native] [--no-secure] [--output PATH]\n"
            "  download    [--type T] --port P --new [--dir DIR]   (the flights not in the folder)\n"
-           "              [--replace | --keep-both]   (a file of other content under the name:\n"
-           "              replace it, or write \"NAME (2).IGC\" beside it; without, exit 1)\n"
            "  database    [--type T] --port P --output FILE\n"
            "  declaration [--type T] --port P\n"
            "  upload      [--type T] --port P [--waypoints FILE] [--declaration FILE.json]\n"
@@ -73,6 +71,9 @@ const char* CliArguments::usage() {
            "              (--waypoints only for a recorder that keeps waypoints, and then\n"
            "              always; --no-restart: a Flarm's task takes effect at its next start)\n"
            "  convert     IN OUT [--partial] [--skip-bad-lines]\n"
+           "  download, database and convert take [--replace | --keep-both]: a file of other\n"
+           "              content under the name is replaced, or the new one written beside it\n"
+           "              as \"NAME (2).EXT\"; without either, exit 1 (the same content: exit 0)\n"
            "  igc         FILE [--fixes]\n"
            "  logbook     [DIR]   (the flights folder's flights, newest first)\n"
            "  check       FILE...\n"

@@ -1,5 +1,6 @@
 #include "cli/CliJson.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ostream>
 
@@ -24,8 +25,37 @@ double roundedDegrees(double degrees) {
     return std::round(degrees * 1e7) / 1e7;
 }
 
-[[noreturn]] void reject(const std::string& field, const char* expectation) {
-    throw OperationFailure(stringf("declaration: \"%s\" must be %s", field.c_str(), expectation));
+[[noreturn]] void reject(const std::string& field, const std::string& expectation) {
+    throw OperationFailure(
+        stringf("declaration: \"%s\" must be %s", field.c_str(), expectation.c_str()));
+}
+
+// "a", "b", "c" in quotes, for the message that lists what is allowed.
+std::string quotedList(const std::vector<std::string>& names) {
+    std::string text;
+    for (const auto& name : names) text += (text.empty() ? "\"" : ", \"") + name + "\"";
+    return text;
+}
+
+const std::vector<std::string> kDeclarationKeys{
+    "pilot1",     "pilot2",        "pilot3",           "pilot4",    "gliderID",
+    "gliderType", "competitionID", "competitionClass", "homePoint", "task"};
+const std::vector<std::string> kHomePointKeys{"name", "latitude", "longitude", "elevation"};
+const std::vector<std::string> kTaskPointKeys{"name",           "latitude",     "longitude",
+                                              "elevation",      "ozType",       "lineWidth",
+                                              "cylinderRadius", "sectorRadius", "sectorDirection"};
+
+// A misspelt key would otherwise leave its field as it was, and the upload would say
+// "verified" of a declaration the pilot did not mean.
+void refuseUnknownKeys(const Json& object, const std::string& where,
+                       const std::vector<std::string>& allowed) {
+    for (const auto& [key, value] : object.items()) {
+        if (std::find(allowed.begin(), allowed.end(), key) == allowed.end()) {
+            throw OperationFailure("declaration: unknown key \"" + key + "\"" +
+                                   (where.empty() ? "" : " in " + where) + "; the keys are " +
+                                   quotedList(allowed));
+        }
+    }
 }
 
 std::string textField(const Json& object, const std::string& key) {
@@ -52,8 +82,10 @@ std::int32_t wholeField(const Json& object, const std::string& key) {
 }
 
 // A point of the document: name, latitude and longitude, elevation when given.
-void readPoint(const Json& object, const std::string& where, Waypoint& waypoint) {
+void readPoint(const Json& object, const std::string& where, Waypoint& waypoint,
+               const std::vector<std::string>& keys) {
     if (!object.is_object()) reject(where, "an object with name, latitude and longitude");
+    refuseUnknownKeys(object, where, keys);
     const std::string name = object.contains("name") ? textField(object, "name") : "";
     const double elevation =
         object.contains("elevation") ? numberField(object, "elevation", 10000) : 0;
@@ -63,9 +95,11 @@ void readPoint(const Json& object, const std::string& where, Waypoint& waypoint)
 
 std::shared_ptr<Turnpoint> readTurnpoint(const Json& object, const std::string& where) {
     Waypoint point;
-    readPoint(object, where, point);
+    readPoint(object, where, point, kTaskPointKeys);
     auto turnpoint = std::make_shared<Turnpoint>(point);
-    if (wholeField(object, "ozType") == 1) {
+    const std::int32_t zone = wholeField(object, "ozType");
+    if (zone != 0 && zone != 1) reject(where + ".ozType", "0 (cylinder and sector) or 1 (line)");
+    if (zone == 1) {
         turnpoint->setOzType(1);
         turnpoint->setLineWidth(wholeField(object, "lineWidth"));
     } else {
@@ -77,8 +111,10 @@ std::shared_ptr<Turnpoint> readTurnpoint(const Json& object, const std::string& 
     return turnpoint;
 }
 
+// No task, or one from a start to a finish.
 std::shared_ptr<Task> readTask(const Json& array) {
     if (!array.is_array()) reject("task", "an array of points");
+    if (array.size() == 1) reject("task", "empty or hold a start and a finish");
     auto task = std::make_shared<Task>();
     for (std::size_t i = 0; i < array.size(); ++i) {
         task->addTurnpoint(readTurnpoint(array[i], stringf("task[%zu]", i)));
@@ -86,7 +122,8 @@ std::shared_ptr<Task> readTask(const Json& array) {
     return task;
 }
 
-// The class by its name in any case; otherwise the free-text rule of the declaration.
+// The class by its name in any case ("" for none); any other name is refused, as the
+// recorder would keep no class for it.
 void setCompetitionClass(const std::string& name, Declaration& declaration) {
     const auto& names = Declaration::competitionClassNames();
     for (std::size_t index = 0; index < names.size(); ++index) {
@@ -95,7 +132,7 @@ void setCompetitionClass(const std::string& name, Declaration& declaration) {
             return;
         }
     }
-    declaration.setCompetitionClassDescription(name);
+    reject("competitionClass", "one of " + quotedList(names));
 }
 
 // Kilometres to the metre.
@@ -172,6 +209,7 @@ Json declarationJson(const Declaration& declaration) {
 
 void applyDeclarationJson(const Json& document, Declaration& declaration) {
     if (!document.is_object()) throw OperationFailure("declaration: the document is not an object");
+    refuseUnknownKeys(document, "", kDeclarationKeys);
     using Setter = void (Declaration::*)(std::string);
     const std::pair<const char*, Setter> texts[] = {
         {"pilot1", &Declaration::setPilot1},
@@ -193,7 +231,7 @@ void applyDeclarationJson(const Json& document, Declaration& declaration) {
         std::shared_ptr<Waypoint> point;
         if (!home.is_null()) {
             point = std::make_shared<Waypoint>();
-            readPoint(home, "homePoint", *point);
+            readPoint(home, "homePoint", *point, kHomePointKeys);
         }
         declaration.setHomePoint(std::move(point));
     }
@@ -261,7 +299,7 @@ Json statisticsJson(const FlightStatistics& statistics) {
 }
 
 Json logbookEntryJson(const LogbookEntry& entry) {
-    Json object{{"file", entry.file},
+    return Json{{"file", entry.file},
                 {"date", dateJson(entry.date)},
                 {"takeoff", orNull(entry.takeoff)},
                 {"landing", orNull(entry.landing)},
@@ -272,8 +310,6 @@ Json logbookEntryJson(const LogbookEntry& entry) {
                 {"competitionId", entry.competitionId},
                 {"distance", roundedKilometres(entry.distance)},
                 {"highestAltitude", orNull(entry.highestAltitude)}};
-    if (!entry.problem.empty()) object["problem"] = entry.problem;
-    return object;
 }
 
 }  // namespace kelvo::cli

@@ -37,7 +37,8 @@ Json declarationJson(const Declaration& declaration);
 
 // Sets the fields of the declaration that the document names (the keys of
 // declarationJson); the others stay. Throws OperationFailure naming the first field that
-// is of the wrong kind or out of range.
+// is of the wrong kind or out of range, a key or class name it does not know (with those
+// it knows), or a task of one point (a task runs from a start to a finish).
 void applyDeclarationJson(const Json& document, Declaration& declaration);
 
 // {"fileName", "date" (YYYY-MM-DD or null), "header", "task", "fixCount", "skippedFixes"}.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <set>
 
 #include "LoggerAccess/DeclarationCheck.h"
 #include "LoggerAccess/DeclarationFit.h"
@@ -14,6 +15,7 @@
 #include "LoggerAccess/LoggerLimits.h"
 #include "LoggerAccess/SerialPortDictionary.h"
 #include "base/AtomicFile.h"
+#include "base/FilePlacement.h"
 #include "base/Format.h"
 #include "base/InputFile.h"
 #include "base/Text.h"
@@ -24,6 +26,7 @@
 #include "files/FileFactory.h"
 #include "files/ImportFile.h"
 #include "geo/Declaration.h"
+#include "geo/Route.h"
 #include "geo/Task.h"
 #include "geo/Turnpoint.h"
 #include "igc/FlightStatistics.h"
@@ -107,6 +110,13 @@ void printTaskText(std::ostream& out, const std::vector<std::shared_ptr<Waypoint
 std::string takenNameReason(const fs::path& target) {
     return target.string() +
            " exists with other content; --replace replaces it, --keep-both keeps both";
+}
+
+// Checked before a recorder is asked for anything that is to go there.
+void requireFolderFor(const fs::path& output) {
+    if (const std::string problem = folderProblem(output); !problem.empty()) {
+        throw OperationFailure(problem);
+    }
 }
 
 // The outcome's failure as the command's failure.
@@ -284,30 +294,58 @@ void KelvoCli::download() {
     }
     require(logger.readDirectory(false));
     const FlightEntry& entry = entryWithKey(logger, *key);
-    const fs::path target = m_arguments.value("--output")
-                                .value_or(LogbookDownload::fileNameOf(
-                                    entry, native ? session.family().nativeExtension : "IGC"));
+    const std::string extension = native ? session.family().nativeExtension : "IGC";
+    const fs::path target =
+        m_arguments.value("--output").value_or(LogbookDownload::fileNameOf(entry, extension));
+    // The name says what the file holds: native bytes in a .IGC file would pass for a flight
+    // that no IGC reader can read.
+    if (toUpperAscii(target.extension().string()) != "." + toUpperAscii(extension)) {
+        if (native) {
+            throw UsageError("--native writes the recorder's own format: the output must end in ." +
+                             extension);
+        }
+        throw UsageError(
+            "download writes IGC: the output must end in .igc (--native writes the recorder's "
+            "own format)");
+    }
     const LogbookDownload::Download download = LogbookDownload::downloadFlight(
         logger, entry, target, secure(), native, existingFileChoice());
     require(download.outcome);
-    switch (download.placement) {
-        case LogbookDownload::Placement::Skipped:
-            throw OperationFailure(takenNameReason(target));
-        case LogbookDownload::Placement::Identical:
-            m_err << "kelvo-cli: " << target.string()
-                  << " holds this flight already; not written\n";
-            break;
-        default:
-            if (!native) warnOfProblems(download.file);
-    }
+    reportPlacement(download.placement, target, download.file, "this flight");
+    if (!native && download.placement != Placement::Identical) warnOfProblems(download.file);
     m_out << download.file.string() << '\n';
 }
 
-LogbookDownload::ExistingFileQuestion KelvoCli::existingFileChoice() const {
-    using ExistingFile = LogbookDownload::ExistingFile;
+void KelvoCli::reportPlacement(Placement placement, const fs::path& target, const fs::path& file,
+                               const char* contents) {
+    if (placement == Placement::Skipped) throw OperationFailure(takenNameReason(target));
+    if (placement == Placement::Identical) {
+        m_err << "kelvo-cli: " << file.string() << " holds " << contents
+              << " already; not written\n";
+    }
+}
+
+fs::path KelvoCli::writeOutput(const fs::path& output,
+                               const std::function<bool(const fs::path&)>& write) {
+    requireFolderFor(output);
+    const fs::path part = partNameBeside(output);
+    if (!write(part)) {
+        std::error_code ignored;
+        fs::remove(part, ignored);
+        throw OperationFailure("could not write " + output.string());
+    }
+    const PlacedFile placed = placeWrittenFile(part, output, existingFileChoice());
+    if (!placed) throw OperationFailure(placed.error);
+    reportPlacement(placed.placement, output, placed.file, "the same contents");
+    return placed.file;
+}
+
+ExistingFileQuestion KelvoCli::existingFileChoice() const {
     const bool replace = m_arguments.flag("--replace");
     const bool keepBoth = m_arguments.flag("--keep-both");
-    if (replace && keepBoth) throw UsageError("download takes --replace or --keep-both, not both");
+    if (replace && keepBoth) {
+        throw UsageError(m_arguments.command() + " takes --replace or --keep-both, not both");
+    }
     const ExistingFile choice = replace    ? ExistingFile::Replace
                                 : keepBoth ? ExistingFile::KeepBoth
                                            : ExistingFile::Skip;
@@ -377,6 +415,7 @@ void KelvoCli::downloadNew() {
 void KelvoCli::database() {
     const fs::path output = m_arguments.required("--output");
     auto format = waypointFormatOf(output);
+    requireFolderFor(output);
     LoggerSession session(m_arguments);
     Logger& logger = session.logger();
     showTransferProgress(logger, m_err);
@@ -385,15 +424,14 @@ void KelvoCli::database() {
     }
     require(logger.readWaypoints(false));
     require(logger.readRoutes(false));
-    if (!format->makeFile(output, &logger.loggerData())) {
-        throw OperationFailure("could not write " + output.string());
-    }
+    const fs::path written = writeOutput(
+        output, [&](const fs::path& part) { return format->makeFile(part, &logger.loggerData()); });
     if (json()) {
-        return printJson(m_out, Json{{"file", output.string()},
+        return printJson(m_out, Json{{"file", written.string()},
                                      {"waypoints", logger.loggerData().waypoints().size()},
                                      {"routes", logger.loggerData().routes().size()}});
     }
-    m_out << output.string() << '\n';
+    m_out << written.string() << '\n';
 }
 
 void KelvoCli::declaration() {
@@ -436,6 +474,9 @@ void KelvoCli::upload() {
         if (declarationDocument->is_discarded()) {
             throw OperationFailure(*path + " is not a JSON document");
         }
+        // Refused before the recorder is touched: a key or value it does not know.
+        Declaration validated;
+        applyDeclarationJson(*declarationDocument, validated);
     }
     const bool clearTask = m_arguments.flag("--clear-task");
     if (!waypointFile && !declarationDocument && !clearTask) {
@@ -462,6 +503,8 @@ void KelvoCli::upload() {
         require(logger.readRoutes(false));
     }
     require(logger.readDeclaration(false));
+    std::set<std::string> routeNamesAsRead;
+    for (const auto& route : logger.loggerData().routes()) routeNamesAsRead.insert(route->name());
     LoggerData& data = logger.loggerData();
     if (waypointFile) {
         data.setWaypoints(incoming.waypoints());
@@ -474,10 +517,17 @@ void KelvoCli::upload() {
             m_err << "kelvo-cli: cut to fit: " << cut << '\n';
         }
     }
-    if (const auto limits = logger.declarationLimits()) {
-        for (const std::string& fitted : DeclarationFit::apply(*data.declaration(), *limits)) {
-            m_err << "kelvo-cli: as the recorder keeps it: " << fitted << '\n';
+    // What the recorder will not keep as it stands, as Save to Logger lists it, when the
+    // write goes ahead (more than it holds is refused, naming the limit); the verification
+    // below compares with what it can keep.
+    if (LoggerLimits::excess(data, logger.capabilities()).empty()) {
+        for (const std::string& change : LoggerLimits::unkeptChanges(logger, routeNamesAsRead)) {
+            m_err << "kelvo-cli: not kept as it stands: " << change << '\n';
         }
+    }
+    // The declaration's texts and names as the recorder keeps them, listed just above.
+    if (const auto limits = logger.declarationLimits()) {
+        DeclarationFit::apply(*data.declaration(), *limits);
     }
     const Outcome written = logger.writeDatabaseAndDeclaration();
     require(written);
@@ -506,29 +556,30 @@ void KelvoCli::convert() {
     const fs::path output = m_arguments.positionals()[1];
     const LoggerDescriptor* family =
         LoggerSession::registry().loggerClassConvertingExtension(input.extension().string());
+    fs::path written;
     if (family) {
         if (toUpperAscii(output.extension().string()) != ".IGC") {
             throw UsageError("a native " + family->name + " flight converts to an .igc file");
         }
-        convertNativeFlight(*family, input, output);
-        warnOfProblems(output);
+        const std::string igc = convertNativeFlight(*family, input);
+        written = writeOutput(output,
+                              [&](const fs::path& part) { return writeFileAtomically(part, igc); });
+        warnOfProblems(written);
     } else {
         auto outputFormat = waypointFormatOf(output);
         LoggerData data;
         readWaypointFile(input, data, m_arguments.flag("--skip-bad-lines"), m_err,
                          ImportFile::EmptyFile::Refused);
-        if (!outputFormat->makeFile(output, &data)) {
-            throw OperationFailure("could not write " + output.string());
-        }
+        written = writeOutput(
+            output, [&](const fs::path& part) { return outputFormat->makeFile(part, &data); });
     }
-    m_out << output.string() << '\n';
+    m_out << written.string() << '\n';
 }
 
-// An incomplete flight (cut off, or not of the family's format at all) replaces nothing
+// An incomplete flight (cut off, or not of the family's format at all) gives nothing
 // unless --partial asks for what there is.
-void KelvoCli::convertNativeFlight(const LoggerDescriptor& family, const fs::path& input,
-                                   const fs::path& output) {
-    const NativeConversion flight = family.nativeToIGC(readWholeFile(input));
+std::string KelvoCli::convertNativeFlight(const LoggerDescriptor& family, const fs::path& input) {
+    NativeConversion flight = family.nativeToIGC(readWholeFile(input));
     if (!flight.complete()) {
         const std::string problem =
             input.string() + " is not a complete flight: " + flight.incomplete;
@@ -537,14 +588,18 @@ void KelvoCli::convertNativeFlight(const LoggerDescriptor& family, const fs::pat
         }
         m_err << "kelvo-cli: " << problem << "; converted what there is\n";
     }
-    if (flight.igc.empty() || !writeFileAtomically(output, flight.igc)) {
-        throw OperationFailure("could not write " + output.string());
-    }
+    if (flight.igc.empty()) throw OperationFailure(input.string() + " holds no flight to convert");
+    return std::move(flight.igc);
 }
 
 void KelvoCli::igc() {
     const fs::path path = m_arguments.positionals()[0];
-    const KelvoTrace trace(readWholeFile(path), path.filename().string());
+    Bytes bytes = readWholeFile(path);
+    if (!KelvoTrace::isIGCData(bytes)) {
+        throw OperationFailure(path.string() +
+                               " is not an IGC file (it does not begin with an A record)");
+    }
+    const KelvoTrace trace(std::move(bytes), path.filename().string());
     const FlightStatistics statistics = FlightStatistics::of(trace);
     if (json()) {
         Json document = traceJson(trace);
@@ -576,7 +631,18 @@ void KelvoCli::logbook() {
                                 : fs::path(m_arguments.positionals()[0]);
     if (!fs::is_directory(folder)) throw OperationFailure("no flights folder " + folder.string());
     Logbook book(folder, Logbook::defaultIndexFile(folder));
-    const std::vector<LogbookEntry> entries = book.scan(terminalProgress(m_err));
+    std::vector<LogbookEntry> entries = book.scan(terminalProgress(m_err));
+    // What could not be read is named on standard error and left out of the listing; the
+    // summary fails the command, as the listing is not the whole folder.
+    const std::string unread = book.unreadSummary(entries);
+    for (const auto& entry : entries) {
+        if (!entry.problem.empty())
+            m_err << "kelvo-cli: " << entry.file << " " << entry.problem << '\n';
+    }
+    for (const auto& subfolder : book.unreadableFolders()) {
+        m_err << "kelvo-cli: folder " << subfolder << '\n';
+    }
+    std::erase_if(entries, [](const LogbookEntry& entry) { return !entry.problem.empty(); });
     if (json()) {
         Json list = Json::array();
         for (const auto& entry : entries) list.push_back(logbookEntryJson(entry));
@@ -584,16 +650,7 @@ void KelvoCli::logbook() {
     } else {
         printLogbookText(folder, entries);
     }
-    // The listing shows every file; those that could not be read fail the command.
-    std::size_t unreadable = 0;
-    for (const auto& entry : entries) {
-        if (entry.problem.empty()) continue;
-        m_err << "kelvo-cli: " << entry.file << " " << entry.problem << '\n';
-        ++unreadable;
-    }
-    if (unreadable > 0) {
-        throw OperationFailure(stringf("%zu file(s) could not be read", unreadable));
-    }
+    if (!unread.empty()) throw OperationFailure(unread);
 }
 
 void KelvoCli::printLogbookText(const fs::path& folder, const std::vector<LogbookEntry>& entries) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -36,17 +37,27 @@ class KelvoCli {
     void declaration();
     void upload();
     void convert();
-    void convertNativeFlight(const LoggerDescriptor& family, const std::filesystem::path& input,
-                             const std::filesystem::path& output);
+    // The IGC text of a native flight; fails on an incomplete one unless --partial.
+    std::string convertNativeFlight(const LoggerDescriptor& family,
+                                    const std::filesystem::path& input);
     void igc();
     void logbook();
     void printLogbookText(const std::filesystem::path& folder,
                           const std::vector<LogbookEntry>& entries);
     void check();
     void warnOfProblems(const std::filesystem::path& igcFile);
-    // What download does with a file of other content under its name: what --replace or
-    // --keep-both says, else keep it (and fail).
-    LogbookDownload::ExistingFileQuestion existingFileChoice() const;
+    // What a command does with a file of other content under its output's name: what
+    // --replace or --keep-both says, else keep it (and fail).
+    ExistingFileQuestion existingFileChoice() const;
+    // Says where the output went; a file of other content kept at the target fails the
+    // command.
+    void reportPlacement(Placement placement, const std::filesystem::path& target,
+                         const std::filesystem::path& file, const char* contents);
+    // Writes the output under a name of its own beside it (write answers whether all went
+    // well) and places it by the rule of downloads; answers the file that holds it.
+    std::filesystem::path writeOutput(
+        const std::filesystem::path& output,
+        const std::function<bool(const std::filesystem::path&)>& write);
 
     bool json() const { return m_arguments.flag("--json"); }
     bool secure() const { return !m_arguments.flag("--no-secure"); }

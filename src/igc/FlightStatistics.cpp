@@ -176,13 +176,11 @@ void addAltitudeFigures(std::span<const TracePosition> flown, FlightStatistics& 
 }
 
 std::optional<double> taskDistanceOf(const KelvoTrace& trace) {
-    const auto& points = trace.waypoints();
-    // Take-off and landing are the first and the last point; start and finish lie between.
-    if (points.size() < 4) return std::nullopt;
+    const auto course = trace.taskCourse();
+    if (course.size() < 2) return std::nullopt;
     double distance = 0.0;
-    for (std::size_t i = 2; i + 1 < points.size(); ++i) {
-        distance += points[i - 1]->distanceTo(*points[i]);
-    }
+    for (std::size_t i = 1; i < course.size(); ++i)
+        distance += course[i - 1]->distanceTo(*course[i]);
     return distance;
 }
 

@@ -33,7 +33,8 @@ struct FlightStatistics {
     double altitudeGained = 0.0;               // [m] in all climbs together
     std::optional<double> bestClimb;           // [m/s] over kBestClimbWindow
     // [km] from the start over the turnpoints to the finish of the declared task (the C
-    // records between take-off and landing); nothing without a start and a finish.
+    // records between take-off and landing, zero placeholders left out); nothing without a
+    // start and a finish.
     std::optional<double> taskDistance;
 };
 

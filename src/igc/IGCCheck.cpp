@@ -112,9 +112,8 @@ class Checker {
   public:
     void line(std::string_view text) {
         ++m_lineNumber;
-        if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
         if (text.empty()) return;
-        if (text.size() > kMaxLineLength) {
+        if (text.size() > kMaxLineLength && !hasContentLength(text[0])) {
             report(stringf("line is %zu characters long, at most 76 are allowed", text.size()));
         }
         if (!m_seenRecord && text[0] != 'A') report("the file does not begin with an A record");
@@ -127,6 +126,13 @@ class Checker {
         record(text);
     }
 
+    // Said once: a file that ends one line so ends them all.
+    void loneCarriageReturn() {
+        if (m_seenLoneCarriageReturn) return;
+        m_seenLoneCarriageReturn = true;
+        report("line ends in CR alone; IGC lines end in CR LF");
+    }
+
     std::vector<IGCProblem> finish() {
         if (m_pointsToCome > 0) endIncompleteDeclaration();
         if (!m_seenRecord) reportAt(0, "the file is empty");
@@ -134,6 +140,13 @@ class Checker {
     }
 
   private:
+    // I and J records grow with the extensions they announce (current recorders write I
+    // records of 94 characters) and L records hold free text: their length is their
+    // content's, not the 76 characters of the other records.
+    static bool hasContentLength(char record) {
+        return record == 'I' || record == 'J' || record == 'L';
+    }
+
     void record(std::string_view text) {
         switch (text[0]) {
             case 'A':
@@ -219,10 +232,11 @@ class Checker {
         }
     }
 
-    // Times only go forward; one that drops by more than half a day has crossed midnight.
+    // Times only go forward; one that drops by more than half a day has crossed midnight,
+    // which a flight does once at most.
     void fixTime(long time) {
         long absolute = m_dayOffset + time;
-        if (m_lastFixTime && absolute<*m_lastFixTime&& * m_lastFixTime - absolute> kMidnightJump) {
+        if (m_lastFixTime && m_dayOffset == 0 && *m_lastFixTime - absolute > kMidnightJump) {
             m_dayOffset += kSecondsPerDay;
             absolute += kSecondsPerDay;
         }
@@ -291,6 +305,7 @@ class Checker {
     bool m_seenJ = false;
     bool m_seenG = false;
     bool m_seenDeclaration = false;
+    bool m_seenLoneCarriageReturn = false;
     std::optional<std::size_t> m_fixLength = kFixLength;  // none after a malformed I record
     std::optional<std::size_t> m_kLength = kKRecordLength;
     std::optional<long> m_lastFixTime;  // [s] from the first fix's midnight
@@ -309,9 +324,13 @@ std::string IGCProblem::text() const {
 std::vector<IGCProblem> IGCCheck::checkText(std::string_view text) {
     Checker checker;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
+        // A line ends in CR LF or LF; a CR alone ends one too, as a reader would take it.
+        const std::size_t end = text.find_first_of("\r\n");
         checker.line(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (end == std::string_view::npos) break;
+        const bool crLf = text.substr(end, 2) == "\r\n";
+        if (!crLf && text[end] == '\r') checker.loneCarriageReturn();
+        text.remove_prefix(end + (crLf ? 2 : 1));
     }
     std::vector<IGCProblem> problems = checker.finish();
     if (problems.size() > kMaxProblems) {

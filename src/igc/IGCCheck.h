@@ -24,8 +24,9 @@ struct IGCProblem {
 // before the first fix, the I and J records before the records they lay out, every B
 // record in the announced layout with valid fields and times that only go forward (one
 // step back over midnight is allowed), C records as one complete declaration block, lines
-// of at most 76 characters (plus CR LF or LF), and nothing but G records after the first
-// G record. It checks structure only; the G record's signature is the recorder's.
+// that end in CR LF or LF (not CR alone) and are at most 76 characters long (I, J and L
+// records excepted: their length is their content's), and nothing but G records after the
+// first G record. It checks structure only; the G record's signature is the recorder's.
 class IGCCheck {
   public:
     // Files above this size are refused unread.

@@ -125,6 +125,13 @@ KelvoTrace KelvoTrace::fromIGCFile(const std::filesystem::path& path) {
     return trace;
 }
 
+bool KelvoTrace::isIGCData(ByteSpan data) {
+    constexpr std::size_t kShortestARecord = 4;
+    if (data.size() < kShortestARecord || data[0] != 'A') return false;
+    return std::all_of(data.begin() + 1, data.begin() + kShortestARecord,
+                       [](std::uint8_t c) { return c >= 0x20 && c < 0x7F; });
+}
+
 void KelvoTrace::setIGCData(Bytes igcData) {
     m_igcData = std::move(igcData);
     processData();
@@ -215,7 +222,12 @@ void KelvoTrace::processOneHeaderRecord(std::string_view line) {
 void KelvoTrace::processOneIRecord(std::string_view) {}
 
 void KelvoTrace::processOneCRecord(std::string_view line) {
-    if (!hasPointLayout(line) || line == kZeroPoint) return;
+    if (!hasPointLayout(line)) return;
+    const bool placeholder = line.starts_with(kZeroPoint);
+    if (line == kZeroPoint) {
+        m_declaredPoints.push_back(nullptr);
+        return;
+    }
     auto waypoint = std::make_shared<Waypoint>();
     waypoint->setName(std::string(line.substr(kPointNameColumn)));
     // The layout check guarantees the full widths, so both coordinates parse.
@@ -223,7 +235,16 @@ void KelvoTrace::processOneCRecord(std::string_view line) {
         line.substr(kPointLatitudeColumn, kPointLongitudeColumn - kPointLatitudeColumn)));
     waypoint->setLongitude(*TracePosition::parseCoordinate(
         line.substr(kPointLongitudeColumn, kPointNameColumn - kPointLongitudeColumn)));
+    m_declaredPoints.push_back(placeholder ? nullptr : waypoint);
     m_waypoints.push_back(std::move(waypoint));
+}
+
+std::vector<std::shared_ptr<Waypoint>> KelvoTrace::taskCourse() const {
+    std::vector<std::shared_ptr<Waypoint>> course;
+    for (std::size_t i = 1; i + 1 < m_declaredPoints.size(); ++i) {
+        if (m_declaredPoints[i]) course.push_back(m_declaredPoints[i]);
+    }
+    return course;
 }
 
 void KelvoTrace::processOneBRecord(std::string_view line) {

@@ -39,6 +39,11 @@ class KelvoTrace {
     // an empty trace with that name.
     static KelvoTrace fromIGCFile(const std::filesystem::path& path);
 
+    // Whether the bytes are an IGC file: one begins with its A record, the recorder's
+    // manufacturer and serial ("A" and at least three printable characters). Anything else
+    // read as a trace would only give an empty flight.
+    static bool isIGCData(ByteSpan data);
+
     // Stores the bytes and parses them, adding to what the trace already holds.
     void setIGCData(Bytes igcData);
     // setIGCData with the file's contents; false (with nothing stored) when unreadable.
@@ -71,6 +76,11 @@ class KelvoTrace {
     const std::map<std::string, std::string>& header() const { return m_header; }
     // The task's points in file order, take-off and landing included.
     const std::vector<std::shared_ptr<Waypoint>>& waypoints() const { return m_waypoints; }
+    // The declared course from start to finish: the task's points without take-off (the
+    // first C point) and landing (the last), and without the zero coordinates recorders
+    // write for a point they have no position for (such a point is left out, not the legs
+    // on either side of it).
+    std::vector<std::shared_ptr<Waypoint>> taskCourse() const;
 
     // Bounding box of the fixes [degrees]; all 0 for a trace without fixes.
     double getExtremeWesternLongitude() const { return m_extremeNorthWest.longitudeDegrees(); }
@@ -91,6 +101,9 @@ class KelvoTrace {
     std::vector<TracePosition> m_points;
     std::map<std::string, std::string> m_header;
     std::vector<std::shared_ptr<Waypoint>> m_waypoints;
+    // Every C point line in order, a zero-coordinate placeholder as nullptr: the roles of
+    // the task's points are their places in this list.
+    std::vector<std::shared_ptr<Waypoint>> m_declaredPoints;
     std::optional<std::chrono::sys_seconds> m_dateOfFlight;
     std::string m_fileName;
     Position m_extremeNorthWest;

@@ -1,10 +1,5 @@
 #include "igc/LogbookDownload.h"
 
-#include <unistd.h>
-
-#include <algorithm>
-#include <fstream>
-
 #include "LoggerAccess/Logger.h"
 #include "base/Format.h"
 #include "base/Log.h"
@@ -14,62 +9,6 @@
 namespace kelvo {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// Numbers tried for "NAME (n).EXT" before giving up.
-constexpr int kLastFreeNumber = 999;
-
-bool sameContents(const fs::path& first, const fs::path& second) {
-    std::error_code error;
-    if (fs::file_size(first, error) != fs::file_size(second, error) || error) return false;
-    std::ifstream a(first, std::ios::binary);
-    std::ifstream b(second, std::ios::binary);
-    std::vector<char> bufferA(1 << 16);
-    std::vector<char> bufferB(bufferA.size());
-    while (a && b) {
-        a.read(bufferA.data(), std::streamsize(bufferA.size()));
-        b.read(bufferB.data(), std::streamsize(bufferB.size()));
-        if (a.gcount() != b.gcount() ||
-            !std::equal(bufferA.begin(), bufferA.begin() + a.gcount(), bufferB.begin()))
-            return false;
-    }
-    return a.eof() && b.eof();
-}
-
-// Moves the downloaded file to the target, or beside it, or drops it, as the file already
-// at the target and the question decide.
-LogbookDownload::Download place(const fs::path& written, const fs::path& target,
-                                const LogbookDownload::ExistingFileQuestion& existing) {
-    using Placement = LogbookDownload::Placement;
-    using ExistingFile = LogbookDownload::ExistingFile;
-    std::error_code error;
-    fs::path destination = target;
-    Placement placement = Placement::Written;
-    if (fs::exists(target)) {
-        if (sameContents(written, target)) {
-            fs::remove(written, error);
-            return {Outcome::success(), Placement::Identical, target};
-        }
-        const ExistingFile choice = existing ? existing(target) : ExistingFile::Skip;
-        if (choice == ExistingFile::Skip) {
-            fs::remove(written, error);
-            return {Outcome::success(), Placement::Skipped, {}};
-        }
-        if (choice == ExistingFile::KeepBoth) {
-            destination = LogbookDownload::freeNameBeside(target);
-            placement = Placement::KeptBoth;
-        }
-    }
-    if (!destination.empty()) fs::rename(written, destination, error);
-    if (destination.empty() || error) {
-        fs::remove(written, error);
-        return {Outcome::failure("could not write " + target.string()), placement, {}};
-    }
-    return {Outcome::success(), placement, destination};
-}
-
-}  // namespace
 
 void LogbookDownload::Summary::add(const std::string& name, const Download& download) {
     if (!download.outcome) return failed.push_back({name, download.outcome.reason()});
@@ -93,29 +32,26 @@ std::string LogbookDownload::fileNameOf(const FlightEntry& entry, const std::str
     return name.replace_extension(extension).string();
 }
 
-fs::path LogbookDownload::freeNameBeside(const fs::path& taken) {
-    for (int number = 2; number <= kLastFreeNumber; ++number) {
-        const fs::path candidate = taken.parent_path() / stringf("%s (%d)%s", taken.stem().c_str(),
-                                                                 number, taken.extension().c_str());
-        if (!fs::exists(candidate)) return candidate;
-    }
-    return {};
-}
-
 LogbookDownload::Download LogbookDownload::downloadFlight(Logger& logger, const FlightEntry& entry,
                                                           const fs::path& target, bool secure,
                                                           bool native,
                                                           const ExistingFileQuestion& existing) {
     if (!entry.key())
         return Download::failed(Outcome::failure("the recorder gives this flight no number"));
-    fs::path written = target.parent_path() / stringf(".%s.%d.part", target.filename().c_str(),
-                                                      static_cast<int>(getpid()));
+    if (const std::string problem = folderProblem(target); !problem.empty()) {
+        return Download::failed(Outcome::refusal(problem));
+    }
+    fs::path written = partNameBeside(target);
     // A driver with a native format writes its IGC file under the extension IGC.
     if (!native && logger.hasNativeFile()) written.replace_extension("IGC");
     const Outcome outcome =
         logger.readFile(written, *entry.key(), secure && logger.supportsSecure(), !native, &entry);
     std::error_code error;
-    if (outcome && fs::exists(written)) return place(written, target, existing);
+    if (outcome && fs::exists(written)) {
+        PlacedFile placed = placeWrittenFile(written, target, existing);
+        if (!placed) return Download::failed(Outcome::failure(placed.error));
+        return {Outcome::success(), placed.placement, std::move(placed.file)};
+    }
     fs::remove(written, error);
     return Download::failed(outcome ? Outcome::failure("could not write " + target.string())
                                     : outcome);

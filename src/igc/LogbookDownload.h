@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "LoggerAccess/Outcome.h"
+#include "base/FilePlacement.h"
 
 namespace kelvo {
 
@@ -16,18 +17,16 @@ struct FlightEntry;
 // does not hold yet. A recorder's flight is in the folder when a file of the name the
 // recorder gives it (with the IGC extension, in any letter case, in any subfolder) is.
 //
-// A download never replaces a file silently: a file of the same content stays as it is,
-// and one of other content is replaced, kept beside the new file or kept instead of it, as
-// the caller's question answers.
+// A download never replaces a file silently (placeWrittenFile): a file of the same content
+// stays as it is, and one of other content is replaced, kept beside the new file or kept
+// instead of it, as the caller's question answers.
 class LogbookDownload {
   public:
-    // What to do when the target holds a file of other content.
-    enum class ExistingFile { Replace, KeepBoth, Skip };
-    // Asked with the taken path; without a question the file is kept (Skip).
-    using ExistingFileQuestion = std::function<ExistingFile(const std::filesystem::path& taken)>;
+    using ExistingFile = kelvo::ExistingFile;
+    // Without a question the file is kept (Skip).
+    using ExistingFileQuestion = kelvo::ExistingFileQuestion;
+    using Placement = kelvo::Placement;
 
-    // Where a downloaded flight went.
-    enum class Placement { Written, Identical, KeptBoth, Skipped };
     struct Download {
         Outcome outcome;
         Placement placement = Placement::Written;
@@ -65,14 +64,11 @@ class LogbookDownload {
     // format; "flight-N" when the recorder names none.
     static std::string fileNameOf(const FlightEntry& entry, const std::string& extension = "IGC");
 
-    // "NAME (2).EXT", or the first higher number that is free beside the taken file; empty
-    // when none is.
-    static std::filesystem::path freeNameBeside(const std::filesystem::path& taken);
-
     // Downloads the flight (IGC with the security record when asked and supported, or the
     // recorder's own format) under a temporary name beside the target, which takes the
     // file only when the whole flight came: a failed download never leaves a file, nor
-    // touches an earlier one. A failure carries the recorder's reason.
+    // touches an earlier one. A failure carries the recorder's reason, or names the target's
+    // folder when no file can be written there.
     static Download downloadFlight(Logger& logger, const FlightEntry& entry,
                                    const std::filesystem::path& target, bool secure, bool native,
                                    const ExistingFileQuestion& existing = {});

@@ -99,14 +99,18 @@ TEST(SerialPortDictionary, ListsOnlyRunningSimulatorsAndRemovesWhatEndedOnesLeft
     tree.link("ports/Simulated Flarm 2", "/dev/pts/7");
     tree.write("ports/Simulated Flarm 2.pid", std::to_string(::getpid()) + " 1\n");
     tree.link("ports/Simulated Volkslogger", "/dev/pts/6");  // its simulator is publishing
+    // A pipe under a record's name holds no process: read, it would block the listing.
+    tree.link("ports/Simulated Flarm 3", "/dev/pts/5");
+    ASSERT_EQ(::mkfifo((tree.path() / "ports/Simulated Flarm 3.pid").c_str(), 0600), 0);
 
     CapturingLogSink log;
     const PortDictionary ports = simulatorPorts(tree, tree.path() / "ports");
     const PortDictionary expected{{"Simulated LX", (tree.path() / "ports/Simulated LX").string()}};
     EXPECT_EQ(ports, expected);
     EXPECT_TRUE(log.contains("Removed the port \"Simulated Flarm\" of a simulator that has ended"));
-    for (const char* gone : {"Simulated Flarm", "Simulated Flarm.pid", "Simulated Flarm 2",
-                             "Simulated Flarm 2.pid", "Simulated LX 2", "Simulated LX 2.pid"}) {
+    for (const char* gone :
+         {"Simulated Flarm", "Simulated Flarm.pid", "Simulated Flarm 2", "Simulated Flarm 2.pid",
+          "Simulated Flarm 3", "Simulated Flarm 3.pid", "Simulated LX 2", "Simulated LX 2.pid"}) {
         EXPECT_FALSE(fs::exists(fs::symlink_status(tree.path() / "ports" / gone))) << gone;
     }
     EXPECT_TRUE(fs::is_symlink(tree.path() / "ports/Simulated Volkslogger"));

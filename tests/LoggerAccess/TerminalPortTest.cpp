@@ -99,6 +99,30 @@ TEST(TerminalPort, HoldsACookedLineRawAndAloneAndGivesItBackAsFound) {
     EXPECT_TRUE(again.open(line.slavePath()));
 }
 
+// Whichever signal ends the process (Ctrl-\ sends SIGQUIT), the line is given back as it
+// was found.
+TEST(TerminalPort, GivesTheLineBackWhenASignalEndsTheProcess) {
+    // The child must use this line: it is forked, not started anew.
+    const std::string style = GTEST_FLAG_GET(death_test_style);
+    GTEST_FLAG_SET(death_test_style, "fast");
+    for (const int signal : {SIGQUIT, SIGHUP, SIGTERM, SIGUSR1, SIGALRM}) {
+        sim::PseudoTerminal line;
+        changeAttributes(line.slavePath(), cooked);
+        const termios before = attributesOf(line.slavePath());
+        EXPECT_EXIT(
+            {
+                TerminalPort port;
+                if (port.open(line.slavePath())) ::raise(signal);
+            },
+            testing::ExitedWithCode(255), "")
+            << signal;
+        const termios after = attributesOf(line.slavePath());
+        EXPECT_EQ(after.c_lflag, before.c_lflag) << signal;
+        EXPECT_EQ(after.c_cc[VMIN], before.c_cc[VMIN]) << signal;
+    }
+    GTEST_FLAG_SET(death_test_style, style);
+}
+
 TEST(TerminalPort, FirstSignalOnlyAsksTheOperationToStopWhenTheToolWantsThat) {
     sim::PseudoTerminal line;
     TerminalPort port;

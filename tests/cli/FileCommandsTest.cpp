@@ -95,6 +95,18 @@ TEST(LogbookCommand, ListsTheFolderNewestFirstAgainFromItsIndex) {
     EXPECT_EQ(
         std::distance(std::filesystem::directory_iterator(environment.file("cache/kelvo")), {}), 1);
 
+    // A file that is no flight is left out of the listing, named and counted.
+    writeFile(environment.file("flights/2026/notes.igc"), "Bring the barograph\n");
+    const CliRun withNotes = environment.cli({"logbook", "flights", "--json"});
+    EXPECT_EQ(withNotes.status, 1);
+    EXPECT_EQ(json::parse(withNotes.out).size(), names.size());
+    EXPECT_EQ(withNotes.err,
+              "kelvo-cli: 2026/notes.igc is not an IGC file (it does not begin with an A "
+              "record)\nkelvo-cli: 1 file could not be read\n");
+    EXPECT_EQ(environment.cli({"igc", "flights/2026/notes.igc"}).err,
+              "kelvo-cli: flights/2026/notes.igc is not an IGC file (it does not begin with an "
+              "A record)\n");
+
     EXPECT_EQ(environment.cli({"logbook", "missing"}).status, 1);
 }
 
@@ -151,7 +163,16 @@ TEST(ConvertCommand, RefusesIncompleteFlightsAndKeepsTheEarlierFileUnlessPartial
                       source + " is not a complete flight");
         EXPECT_EQ(readFile(environment.file("flight.igc")), good) << source;
     }
-    const CliRun partial = environment.cli({"convert", "cut.LXN", "flight.igc", "--partial"});
+    // What there is of it is no silent replacement of the whole flight either.
+    const CliRun kept = environment.cli({"convert", "cut.LXN", "flight.igc", "--partial"});
+    EXPECT_EQ(kept.status, 1);
+    EXPECT_TRUE(
+        kept.err.ends_with("kelvo-cli: flight.igc exists with other content; --replace "
+                           "replaces it, --keep-both keeps both\n"))
+        << kept.err;
+    EXPECT_EQ(readFile(environment.file("flight.igc")), good);
+    const CliRun partial =
+        environment.cli({"convert", "cut.LXN", "flight.igc", "--partial", "--replace"});
     ASSERT_EQ(partial.status, 0) << partial.err;
     EXPECT_NE(partial.err.find("converted what there is"), std::string::npos) << partial.err;
     const auto fixes = bRecords(readFile(environment.file("flight.igc")));

@@ -43,5 +43,20 @@ TEST(FlightStatistics, FindsNoFlightInATraceThatNeverMovedOrJumpedOnce) {
     EXPECT_FALSE(FlightStatistics::of(KelvoTrace()).taskDistance);
 }
 
+// Recorders write zero coordinates for a take-off or landing they do not know: the course
+// still runs from the start to the finish.
+TEST(FlightStatistics, MeasuresTheTaskWhoseTakeoffAndLandingAreZeroPlaceholders) {
+    const TriangleFlight triangle;
+    std::string igc = triangle.igcFile();
+    const std::size_t firstPoint = igc.find("\nC", igc.find("\nC") + 1) + 1;
+    const std::size_t lastPoint = igc.rfind("\nC") + 1;
+    igc.replace(lastPoint, igc.find('\r', lastPoint) - lastPoint, "C0000000N00000000E");
+    igc.replace(firstPoint, igc.find('\r', firstPoint) - firstPoint, "C0000000N00000000E");
+    const FlightStatistics statistics =
+        FlightStatistics::of(KelvoTrace(Bytes(igc.begin(), igc.end()), "zero.igc"));
+    ASSERT_TRUE(statistics.taskDistance);
+    EXPECT_NEAR(*statistics.taskDistance, triangle.perimeter(), 1e-9);
+}
+
 }  // namespace
 }  // namespace kelvo

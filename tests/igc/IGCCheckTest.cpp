@@ -5,6 +5,7 @@
 #include <fstream>
 #include <functional>
 
+#include "base/Format.h"
 
 namespace kelvo {
 namespace {
@@ -92,6 +93,13 @@ TEST(IGCCheck, FindsEachProblemOnItsLine) {
          "B record time is not a valid HHMMSS time"},
         {"time goes back", [](Lines& l) { std::swap(l[17], l[18]); }, 19,
          "B record time goes back from 00:00:01 to 00:00:00"},
+        {"second step back over midnight",
+         [](Lines& l) {
+             l.insert(l.begin() + 19, {l[18], l[18]});
+             l[19].replace(1, 6, "130001");
+             l[20].replace(1, 6, "000002");
+         },
+         21, "B record time goes back from 13:00:01 to 00:00:02"},
         {"latitude", [](Lines& l) { l[13].replace(7, 8, "9106343N"); }, 14,
          "B record latitude is not valid"},
         {"longitude", [](Lines& l) { l[13][23] = 'X'; }, 14, "B record longitude is not valid"},
@@ -108,6 +116,8 @@ TEST(IGCCheck, FindsEachProblemOnItsLine) {
          "C record point has no valid coordinates"},
         {"long line", [](Lines& l) { l[2] += std::string(60, 'x'); }, 3,
          "line is 87 characters long, at most 76 are allowed"},
+        {"CR alone", [](Lines& l) { l[2] += "\rHFFXA035"; }, 3,
+         "line ends in CR alone; IGC lines end in CR LF"},
         {"record after the G block", [](Lines& l) { l.push_back("LKLVAFTER"); }, 1020,
          "only G records may follow the first G record"},
         {"unknown record", [](Lines& l) { l[12] = "XKLV"; }, 13, "unknown record type 'X'"},
@@ -119,6 +129,20 @@ TEST(IGCCheck, FindsEachProblemOnItsLine) {
                   (std::vector<IGCProblem>{{breakage.line, breakage.reason}}))
             << breakage.what;
     }
+}
+
+// Current recorders announce many extensions (an I record of 94 characters) and write long
+// comments: the line limit is not theirs.
+TEST(IGCCheck, AcceptsLongIAndLRecordsOfCurrentRecorders) {
+    Lines lines = realWorldShapedFile();
+    for (int k = 0; k < 10; ++k) lines[3] += stringf("%02d%02dX%02d", 44 + k, 44 + k, k);
+    lines[3].replace(1, 2, "13");
+    ASSERT_EQ(lines[3].size(), 94u);
+    for (auto& line : lines) {
+        if (line.starts_with("B")) line += "0123456789";
+    }
+    lines.insert(lines.begin() + 12, "LXCSPILOT REMARKS: " + std::string(100, 'x'));
+    EXPECT_EQ(IGCCheck::checkText(join(lines, "\r\n")), std::vector<IGCProblem>{});
 }
 
 TEST(IGCCheck, StopsListingAfterTheLimitAndRefusesWhatIsNoFile) {

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <fstream>
+#include <functional>
 #include <map>
 
 #include "TriangleFlight.h"
@@ -123,6 +127,74 @@ TEST_F(LogbookFolder, ReadsEverythingAgainWithAnIndexThatIsNotItsOwnAndRefusesAM
 
     Logbook missing(m_root / "no-such-folder", indexFile());
     EXPECT_THROW(missing.scan(), std::runtime_error);
+}
+
+// The index is a cache: one that is not a regular file of the user, or whose entries do not
+// match their files, is read from the files again (and rewritten), never trusted.
+TEST_F(LogbookFolder, RebuildsAnIndexThatIsNoRegularFileOfTheUserOrDoesNotMatchItsFiles) {
+    const std::string planted = m_generated.begin()->first;
+    const std::vector<std::pair<const char*, std::function<void()>>> indexes{
+        {"a link to /dev/zero", [&] { fs::create_symlink("/dev/zero", indexFile()); }},
+        {"a named pipe", [&] { ASSERT_EQ(::mkfifo(indexFile().c_str(), 0600), 0); }},
+        {"an entry named by what anyone sees of its file: path, size and time",
+         [&] {
+             const fs::path file = folder() / planted;
+             std::ofstream(indexFile()) << "kelvo logbook index 1\n"
+                                        << planted << '\t' << fs::file_size(file) << '\t'
+                                        << fs::last_write_time(file).time_since_epoch().count()
+                                        << "\t-\t-\t-\t0\tPlanted\tx\tx\tx\t0\t-\n";
+         }},
+        {"the index of another user",
+         [&] {
+             Logbook(folder(), indexFile()).scan();
+             if (::chown(indexFile().c_str(), ::getuid() + 1, ::getgid()) != 0) {
+                 fs::remove(indexFile());  // only root can give a file away
+                 fs::create_symlink("/dev/zero", indexFile());
+             }
+         }},
+    };
+    for (const auto& [what, makeIndex] : indexes) {
+        SCOPED_TRACE(what);
+        fs::create_directories(indexFile().parent_path());
+        makeIndex();
+        Logbook book(folder(), indexFile());
+        expectTheGeneratedFlights(book.scan());
+        EXPECT_EQ(book.filesRead(), m_generated.size());
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(indexFile())));
+        fs::remove(indexFile());
+    }
+}
+
+// What cannot be read is skipped and counted; a link is listed under its own name.
+TEST_F(LogbookFolder, CountsWhatCannotBeReadAndListsLinksUnderTheirOwnName) {
+    const auto [target, flight] = *m_generated.begin();
+    fs::create_directories(folder() / "links");
+    fs::create_symlink(folder() / target, folder() / "links/linked.IGC");
+    std::ofstream(folder() / "garbage.igc") << "\x01\x02 not a flight\r\nB1234";
+    std::ofstream(folder() / "notes.igc") << "Meeting at 10, bring the barograph\n";
+    const bool root = ::getuid() == 0;  // root reads every folder
+    fs::create_directories(folder() / "locked");
+    fs::permissions(folder() / "locked", fs::perms::none);
+
+    Logbook book(folder(), indexFile());
+    std::vector<LogbookEntry> entries = book.scan();
+    fs::permissions(folder() / "locked", fs::perms::owner_all);
+    std::map<std::string, std::string> problems;
+    std::size_t linked = 0;
+    std::erase_if(entries, [&](const LogbookEntry& entry) {
+        if (!entry.problem.empty()) problems[entry.file] = entry.problem;
+        if (entry.file == "links/linked.IGC" && entry.pilot == flight.pilot) ++linked;
+        return !entry.problem.empty() || entry.file == "links/linked.IGC";
+    });
+    EXPECT_EQ(linked, 1u);
+    expectTheGeneratedFlights(entries);
+    const std::string notIgc = "is not an IGC file (it does not begin with an A record)";
+    EXPECT_EQ(problems,
+              (std::map<std::string, std::string>{{"garbage.igc", notIgc}, {"notes.igc", notIgc}}));
+    EXPECT_EQ(book.unreadableFolders().size(), root ? 0u : 1u);
+    EXPECT_EQ(book.unreadSummary(entries), "");
+    EXPECT_EQ(book.unreadSummary(book.scan()),
+              root ? "2 files could not be read" : "2 files and 1 folder could not be read");
 }
 
 }  // namespace
