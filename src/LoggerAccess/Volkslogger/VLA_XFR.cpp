@@ -127,7 +127,8 @@ int VLA_XFR::connect(long waitSeconds, int quiet) {
         if (serial_in(&byte) != VLA_ERR_NOERR) break;
     }
     if (!quiet) show(result == VLA_ERR_NOERR ? VLS_TXT_CONN_OK : VLS_TXT_CONN_FL);
-    wait_ms(300);
+    // The recorder settles before its first command; after no answer nothing follows.
+    if (result == VLA_ERR_NOERR) wait_ms(300);
     serial_empty_io_buffers();
     return result;
 }

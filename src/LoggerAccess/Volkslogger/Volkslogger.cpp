@@ -156,7 +156,7 @@ Outcome Volkslogger::connect(const std::string& path) {
     reportError(result);
     setConnected(result == vl::VLA_ERR_NOERR);
     if (connected()) {
-        setLineSpeed(9600);  // its command speed
+        setLineSpeed(kCommandSpeed);
         return Outcome::success();
     }
     if (!m_api->portError().empty()) return Outcome::refusal(m_api->portError());

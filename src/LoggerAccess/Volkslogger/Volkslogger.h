@@ -26,6 +26,9 @@ class Volkslogger : public Logger {
     static char loggerChar() { return 'A'; }
     static std::string nativeTrackFileExtension() { return "IGC"; }
     static int connectionType() { return 1; }
+    // It takes commands at one speed only (and sends bulk data at the speed asked for).
+    static constexpr int kCommandSpeed = 9600;
+    static std::vector<int> lineSpeeds() { return {kCommandSpeed}; }
 
     void fillCapabilities() override;
     Outcome connect(const std::string& path) override;

@@ -21,7 +21,6 @@ sim::VolksloggerMemory exampleMemory() {
     for (int i = 0; i < 3; ++i) {
         sim::VolksloggerFlight flight =
             sim::syntheticFlight(*utcTime(2009, 10, 7 + i / 2, 9 + i, 0, 0), 600 + 60 * i, 2);
-        flight.serialNumber = memory.serialNumber;
         flight.pilot = "Pilot " + std::to_string(i);
         memory.flights.push_back(flight);
     }
