@@ -13,8 +13,9 @@ namespace {
 using namespace std::chrono_literals;
 
 // How long one family is given while the families are tried in turn: a recorder that is
-// there answers its first query within this; one that is not costs little more.
-constexpr auto kProbeTime = 1s;
+// there answers its first query within this; one that is not costs little more. (A family
+// of several speeds tries each of them once whatever this is.)
+constexpr auto kProbeTime = 500ms;
 // How long a family the user named is searched for before the others are tried.
 constexpr auto kNamedSearchTime = 4s;
 

@@ -92,14 +92,14 @@ int VLA_XFR::sendcommand(std::uint8_t cmd, std::uint8_t param1, std::uint8_t par
     return reply;
 }
 
-int VLA_XFR::connect(long waitSeconds, int quiet) {
+int VLA_XFR::connect(std::chrono::milliseconds wait, int quiet) {
     if (!quiet) show(VLS_TXT_CONNECT);
     serial_empty_io_buffers();
     for (int i = 0; i < 10; ++i) {
         serial_out(CAN);
         wait_ms(1);
     }
-    const Deadline deadline{std::chrono::seconds(waitSeconds)};
+    const Deadline deadline{wait};
     int result = VLA_ERR_NOERR;
     std::uint8_t byte = 0;
     do {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -85,8 +86,8 @@ class Volkslogger : public Logger {
     Outcome storeDatabaseAndDeclaration() override;
 
   private:
-    // The seconds connect() waits for the first answer.
-    long connectWaitSeconds() const;
+    // How long connect() waits for the first answer.
+    std::chrono::milliseconds connectWait() const;
     // Reads the database image once a connection (again when asked); the parts it holds
     // are known only after a whole read.
     Outcome loadDatabase(bool reload);
