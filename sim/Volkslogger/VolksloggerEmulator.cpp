@@ -68,8 +68,10 @@ Bytes withAlteredPilot(ByteSpan image) {
 
 VolksloggerEmulator::VolksloggerEmulator(PseudoTerminal& terminal, VolksloggerMemory memory)
     : m_terminal(terminal), m_memory(std::move(memory)) {
-    for (const VolksloggerFlight& flight : m_memory.flights)
+    for (VolksloggerFlight& flight : m_memory.flights) {
+        flight.serialNumber = m_memory.serialNumber;
         m_flights.push_back(encodeFlight(flight));
+    }
     m_directory = encodeDirectory(m_memory.flights);
     m_image = m_memory.database.buildImage();
     m_thread = std::thread([this] { run(); });

@@ -20,7 +20,7 @@ namespace kelvo::sim {
 // What the emulated recorder holds, built from ordinary objects.
 struct VolksloggerMemory {
     std::uint16_t sessionId = 0x2A;
-    std::uint16_t serialNumber = 1234;
+    std::uint16_t serialNumber = 1234;    // also written into every flight it logs
     std::uint8_t firmwareVersion = 0x36;  // high nibble major, low nibble minor
     std::uint8_t hardwareVersion = 0x33;
     std::uint8_t firmwareBuild = 7;

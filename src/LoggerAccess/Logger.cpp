@@ -130,6 +130,24 @@ Outcome Logger::storeDatabaseAndDeclaration() {
     return abstractOperation("writeDatabaseAndDeclaration");
 }
 
+void Logger::setPreferredLineSpeed(int baud) {
+    m_preferredLineSpeed = baud;
+    m_lineSpeedFixed = false;
+}
+
+void Logger::setFixedLineSpeed(int baud) {
+    m_preferredLineSpeed = baud;
+    m_lineSpeedFixed = true;
+}
+
+std::vector<int> Logger::lineSpeedsToTry(const std::vector<int>& familySpeeds) const {
+    if (m_lineSpeedFixed) return {m_preferredLineSpeed};
+    std::vector<int> speeds = familySpeeds;
+    const auto preferred = std::find(speeds.begin(), speeds.end(), m_preferredLineSpeed);
+    if (preferred != speeds.end()) std::rotate(speeds.begin(), preferred, preferred + 1);
+    return speeds;
+}
+
 bool Logger::takeCancellation() {
     if (!cancellationRequested()) return false;
     clearCancellation();

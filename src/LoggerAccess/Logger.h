@@ -82,6 +82,8 @@ class Logger {
     static char loggerChar();
     static std::string nativeTrackFileExtension();
     static int connectionType();  // 1 serial port, 2 removable volume, 0 none
+    // The line speeds the family talks at, in the order its search tries them; none here.
+    static std::vector<int> lineSpeeds() { return {}; }
     // The extensions the family's native flights may carry besides its own; none here.
     static std::vector<std::string> otherNativeExtensions() { return {}; }
     // How the family's native flights become IGC; none here (its flights are IGC already).
@@ -135,13 +137,16 @@ class Logger {
 
     // The line speed to try first on connect (the one that last worked on the port; 0:
     // none), and the one the recorder answered at [baud] (0 before a connect succeeded).
-    void setPreferredLineSpeed(int baud) { m_preferredLineSpeed = baud; }
+    void setPreferredLineSpeed(int baud);
     int preferredLineSpeed() const { return m_preferredLineSpeed; }
     int lineSpeed() const { return m_lineSpeed; }
+    // The one line speed connect() tries, one of the family's lineSpeeds(): the user gave
+    // it, so there is no search.
+    void setFixedLineSpeed(int baud);
     // A bound on connect()'s search for the recorder (zero: the driver's own, which may be
     // many seconds), so that a family that is not on the port costs little when the families
-    // are tried one after the other. The remembered speed and the family's usual one are
-    // always tried; the search goes further only while the bound allows.
+    // are tried one after the other. Every speed of the search is tried once whatever the
+    // bound; further passes only while it allows.
     void setConnectTimeLimit(std::chrono::milliseconds limit) { m_connectTimeLimit = limit; }
     // Whether a recorder that needs it is restarted after a written declaration (true by
     // default; the pilot may restart it later instead).
@@ -170,6 +175,9 @@ class Logger {
 
     void setConnected(bool connected) { m_connected = connected; }
     void setLineSpeed(int baud) { m_lineSpeed = baud; }
+    // The speeds connect() tries, in order, of the family's speeds: the fixed one alone, or
+    // the preferred one first and then the others as the family lists them.
+    std::vector<int> lineSpeedsToTry(const std::vector<int>& familySpeeds) const;
     LoggerCapabilities& mutableCapabilities() { return m_loggerCapabilities; }
 
     void reportProgress(const Progress& progress) const;
@@ -181,6 +189,7 @@ class Logger {
     std::unique_ptr<LoggerData> m_loggerData;
     std::string m_portDescriptor;
     int m_preferredLineSpeed = 0;
+    bool m_lineSpeedFixed = false;
     int m_lineSpeed = 0;
     std::chrono::milliseconds m_connectTimeLimit{0};
     bool m_restartAfterDeclaration = true;

@@ -32,6 +32,9 @@ class LoggerDetector {
     // Connects the family of the type (a registered name, or kAutomatic) on the device
     // path, trying the remembered line speed of the port first (0: none).
     Result connect(const std::string& type, const std::string& path, int rememberedSpeed) const;
+    // The same at the one line speed the user gave: no family searches for another, and a
+    // family that does not talk at it is not tried (named, it fails at once saying so).
+    Result connectAtSpeed(const std::string& type, const std::string& path, int speed) const;
 
     // The families in the order they are tried: those quickest to rule out first, then any
     // other registered serial-port family by name.
@@ -40,11 +43,20 @@ class LoggerDetector {
     static bool isAutomatic(const std::string& type);
 
   private:
-    Result tryFamily(const std::string& name, const std::string& path, int rememberedSpeed,
+    // Where a family's line-speed search begins: the speed tried first (0: none), or, when
+    // fixed, the only one tried.
+    struct LineSpeed {
+        int baud = 0;
+        bool fixed = false;
+    };
+
+    Result connectWith(const std::string& type, const std::string& path, LineSpeed speed) const;
+    // False for a family of line speeds that does not talk at a fixed speed.
+    bool talksAt(const std::string& name, LineSpeed speed) const;
+    Result tryFamily(const std::string& name, const std::string& path, LineSpeed speed,
                      std::chrono::milliseconds limit) const;
-    Result detect(const std::string& path, int rememberedSpeed) const;
-    Result connectNamed(const std::string& name, const std::string& path,
-                        int rememberedSpeed) const;
+    Result detect(const std::string& path, LineSpeed speed) const;
+    Result connectNamed(const std::string& name, const std::string& path, LineSpeed speed) const;
 
     const LoggerFactory& m_factory;
 };

@@ -16,9 +16,10 @@ struct CommandSyntax {
     std::size_t optionalPositionals = 0;  // that may follow the required ones
 };
 
-// A recorder command needs the port; without --type the family is found by trying them.
+// A recorder command needs the port; without --type the family is found by trying them,
+// without --speed the line speed by trying those the family talks at.
 const std::vector<std::string> kPort{"--port"};
-const std::vector<std::string> kType{"--type"};
+const std::vector<std::string> kConnection{"--type", "--speed"};
 // As many files as a shell passes.
 constexpr std::size_t kAnyNumberOfFiles = 1u << 20;
 
@@ -31,16 +32,16 @@ std::vector<std::string> join(std::vector<std::string> first,
 const std::vector<CommandSyntax>& commands() {
     static const std::vector<CommandSyntax> list{
         {"ports", {}, {}, {}, 0},
-        {"info", kPort, kType, {}, 0},
-        {"flights", kPort, kType, {}, 0},
+        {"info", kPort, kConnection, {}, 0},
+        {"flights", kPort, kConnection, {}, 0},
         {"download",
          kPort,
-         join(kType, {"--flight", "--output", "--dir"}),
+         join(kConnection, {"--flight", "--output", "--dir"}),
          {"--new", "--native", "--no-secure", "--replace", "--keep-both"},
          0},
-        {"database", join(kPort, {"--output"}), kType, {"--replace", "--keep-both"}, 0},
-        {"declaration", kPort, kType, {}, 0},
-        {"upload", kPort, join(kType, {"--waypoints", "--declaration"}),
+        {"database", join(kPort, {"--output"}), kConnection, {"--replace", "--keep-both"}, 0},
+        {"declaration", kPort, kConnection, {}, 0},
+        {"upload", kPort, join(kConnection, {"--waypoints", "--declaration"}),
          {"--truncate", "--replace-all", "--clear-task", "--no-restart", "--skip-bad-lines"}, 0},
         {"convert", {}, {}, {"--partial", "--skip-bad-lines", "--replace", "--keep-both"}, 2},
         {"igc", {}, {}, {"--fixes"}, 1},
@@ -79,7 +80,9 @@ const char* CliArguments::usage() {
            "  check       FILE...\n"
            "T: a family below, by its name or a make the name lists (any case), or\n"
            "   Automatic (the default): the family that answers\n"
-           "P: a device path or a name that 'kelvo-cli ports' lists";
+           "P: a device path or a name that 'kelvo-cli ports' lists\n"
+           "--speed BAUD, with every command that takes --port: the line speed the recorder is\n"
+           "   set to, used alone instead of a search";
 }
 
 CliArguments CliArguments::parse(const std::vector<std::string>& arguments) {

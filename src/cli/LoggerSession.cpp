@@ -1,6 +1,7 @@
 #include "cli/LoggerSession.h"
 
 #include <ranges>
+#include <set>
 #include <string_view>
 
 #include "LoggerAccess/LineSpeedMemory.h"
@@ -29,6 +30,22 @@ bool typeNamesFamily(const std::string& type, const std::string& name) {
         if (wanted == toUpperAscii(std::string_view(make.begin(), make.end()))) return true;
     }
     return false;
+}
+
+// The --speed value, when given: a line speed that some family talks at.
+std::optional<int> lineSpeedOf(const CliArguments& arguments) {
+    const std::optional<int> speed = arguments.integer("--speed");
+    if (!speed) return std::nullopt;
+    std::set<int> known;
+    for (const auto& name : LoggerSession::registry().registeredLoggers()) {
+        const auto& speeds = LoggerSession::registry().loggerClassWithName(name)->lineSpeeds;
+        known.insert(speeds.begin(), speeds.end());
+    }
+    if (known.contains(*speed)) return speed;
+    std::string list;
+    for (const int baud : known) list += (list.empty() ? "" : ", ") + std::to_string(baud);
+    throw UsageError("--speed needs a line speed that a recorder talks at (" + list + "), not " +
+                     std::to_string(*speed));
 }
 
 }  // namespace
@@ -62,16 +79,18 @@ std::string LoggerSession::devicePathOf(const std::string& port) {
 
 LoggerSession::LoggerSession(const CliArguments& arguments)
     : LoggerSession(arguments.value("--type").value_or(LoggerDetector::kAutomatic),
-                    arguments.required("--port")) {}
+                    arguments.required("--port"), lineSpeedOf(arguments)) {}
 
-LoggerSession::LoggerSession(const std::string& type, const std::string& port) {
+LoggerSession::LoggerSession(const std::string& type, const std::string& port,
+                             std::optional<int> speed) {
     const std::string wanted = loggerNameOf(type);
     const std::string path = devicePathOf(port);
     const LineSpeedMemory speeds;
     const LoggerDetector detector(registry());
     LoggerDetector::Result result;
     for (int attempt = 1; attempt <= kConnectAttempts; ++attempt) {
-        result = detector.connect(wanted, path, speeds.speedFor(path));
+        result = speed ? detector.connectAtSpeed(wanted, path, *speed)
+                       : detector.connect(wanted, path, speeds.speedFor(path));
         if (result.outcome || !result.outcome.retryable()) break;
         if (attempt < kConnectAttempts) delaySeconds(kSecondsBetweenAttempts);
     }

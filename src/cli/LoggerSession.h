@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "LoggerAccess/Logger.h"
@@ -16,8 +17,10 @@ class CliArguments;
 class LoggerSession {
   public:
     // Throws UsageError for an unknown type, OperationFailure when no connection came up.
-    LoggerSession(const std::string& type, const std::string& port);
-    // The --type (Automatic when not given) and --port of a recorder command.
+    // Without a speed the family searches its line speeds, the one that last worked on the
+    // port first; with one it uses that speed alone.
+    LoggerSession(const std::string& type, const std::string& port, std::optional<int> speed);
+    // The --type (Automatic when not given), --port and --speed of a recorder command.
     explicit LoggerSession(const CliArguments& arguments);
     ~LoggerSession();
     LoggerSession(const LoggerSession&) = delete;

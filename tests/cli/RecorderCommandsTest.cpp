@@ -109,6 +109,13 @@ TEST_P(RecorderCommands, ListsTheFlightsAndDownloadsOneAsIgc) {
     EXPECT_EQ(download.out, "first.igc\n");
     EXPECT_EQ(download.err, "") << "the downloaded file would not pass the IGC check";
     EXPECT_EQ(m_environment.cli({"check", "first.igc"}).out, "first.igc: ok\n");
+    // One serial throughout: the recorder's identity, its flights' names and A records (an
+    // LX flight's A record names the make and the flight instead).
+    const std::string serial = first["filename"].get<std::string>().substr(4, 3);
+    EXPECT_NE(cli("info", {"--json"}).out.find(serial), std::string::npos) << serial;
+    if (GetParam().alias != "lx") {
+        EXPECT_EQ(readFile(m_environment.file("first.igc")).substr(4, 3), serial);
+    }
 
     // The trace holds the fixes the recorder logged.
     const json trace =
@@ -154,6 +161,25 @@ TEST_P(RecorderCommands, FindsTheFamilyThatAnswersAndNamesItForAWrongType) {
                                " recorder answered on this port; a " + GetParam().loggerName +
                                " answered\n");
     }
+}
+
+// A speed given is the only one tried: a recorder at another is not searched for, and a
+// family that does not talk at the speed is told so at once.
+TEST_P(RecorderCommands, UsesAGivenLineSpeedAloneWithoutASearch) {
+    const bool oneSpeed = GetParam().alias == "volkslogger";
+    startSimulator(oneSpeed ? std::vector<std::string>{}
+                            : std::vector<std::string>{"--speed", "57600"});
+    const CliRun given = cli("info", {"--speed", oneSpeed ? "9600" : "57600"});
+    EXPECT_EQ(given.status, 0) << given.err;
+
+    ::setenv("KELVO_DELAY_SCALE", "0.05", 1);  // nothing answers at the other speed
+    const CliRun other = cli("info", {"--speed", "19200"});
+    EXPECT_EQ(other.status, 1);
+    EXPECT_EQ(lineCount(other.err), 1u) << other.err;
+    if (oneSpeed) {
+        EXPECT_EQ(other.err, "kelvo-cli: the Volkslogger talks at 9600 baud, not at 19200\n");
+    }
+    EXPECT_EQ(cli("info", {"--speed", "12345"}).status, 2);
 }
 
 TEST_P(RecorderCommands, DownloadsTheFlightsNotYetInTheFolderOnce) {

@@ -104,8 +104,8 @@ using enum Check;
 constexpr std::uint8_t kFirstFlightBlock = 0xE6, kMemoryInfo = 0xD1, kDatabase = 0x52,
                        kDeclarationBlock = 0xC9;
 
-// Flarm, with every wait at its real length: the speed search tries 25 speeds for a second
-// each; a text answer is awaited 2 s and counts only with its checksum, a written item's echo
+// Flarm, with every wait at its real length: the speed search makes 30 quarter-second
+// tries; a text answer is awaited 2 s and counts only with its checksum, a written item's echo
 // 5 s, three times; a binary answer is awaited 0.5 s (an IGC piece 1 s) and a download ends
 // after 10 empty pieces. The wrong CRC touches only the binary frames of the flight list and
 // the download.

@@ -1,7 +1,9 @@
 #include "LoggerAccess/Flarm/Flarm.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
+#include <vector>
 
 #include "LoggerAccess/DeclarationFit.h"
 #include "LoggerAccess/Flarm/FlarmDeclaration.h"
@@ -49,16 +51,20 @@ void Flarm::fillCapabilities() {
     capabilities.supportsSecure = true;
     capabilities.supportsIGCFile = true;
     capabilities.hasNativeFile = false;
-    capabilities.maxBaud = 57600;
+    capabilities.maxBaud = 115200;
     capabilities.minBaud = 4800;
     capabilities.maxDeclarations = 1;
     capabilities.maxTaskPoints = FlarmDeclaration::kMaxTaskPoints;
     capabilities.restartsForDeclaration = true;
 }
 
+std::vector<int> Flarm::lineSpeeds() {
+    return {std::begin(flarm::kLineSpeeds), std::end(flarm::kLineSpeeds)};
+}
+
 Outcome Flarm::connect(const std::string& path) {
-    Outcome outcome = m_kelvoFlarm->SerialConnectFR(
-        path, static_cast<std::uint32_t>(std::max(0, preferredLineSpeed())), connectTimeLimit());
+    Outcome outcome =
+        m_kelvoFlarm->SerialConnectFR(path, lineSpeedsToTry(lineSpeeds()), connectTimeLimit());
     setConnected(outcome.ok());
     setLineSpeed(static_cast<int>(m_kelvoFlarm->lineSpeed()));
     return outcome;

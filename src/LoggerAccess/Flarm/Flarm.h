@@ -20,6 +20,7 @@ class Flarm : public Logger {
     static char loggerChar() { return 'X'; }
     static std::string nativeTrackFileExtension() { return "IGC"; }
     static int connectionType() { return 1; }
+    static std::vector<int> lineSpeeds();
 
     void fillCapabilities() override;
     Outcome connect(const std::string& path) override;

@@ -13,12 +13,12 @@ FlarmAPI::~FlarmAPI() {
     DisconnectFR();
 }
 
-Outcome FlarmAPI::SerialConnectFR(const std::string& path, std::uint32_t preferredSpeed,
+Outcome FlarmAPI::SerialConnectFR(const std::string& path, std::span<const int> speeds,
                                   std::chrono::milliseconds timeLimit) {
     m_link.reset();
     m_port = std::make_unique<flarm::serial>();
     if (!m_port->open(path)) return Outcome::refusal(m_port->lastError());
-    m_lineSpeed = flarm::listener(*m_port).connect(preferredSpeed, timeLimit);
+    m_lineSpeed = flarm::listener(*m_port).connect(speeds, timeLimit);
     if (m_lineSpeed == 0) {
         logf("No Flarm device answered on %s at any speed.", path.c_str());
         return Outcome::failure("no Flarm answered on " + path + " at any speed");

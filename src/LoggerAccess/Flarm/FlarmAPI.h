@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
+#include "LoggerAccess/Flarm/listener.h"
 #include "LoggerAccess/Outcome.h"
 
 namespace kelvo {
@@ -23,9 +25,11 @@ class FlarmAPI {
     FlarmAPI(const FlarmAPI&) = delete;
     FlarmAPI& operator=(const FlarmAPI&) = delete;
 
-    // Opens the device and finds its line speed, the preferred one first, within the time
-    // limit when one is given (listener::connect); the port stays at that speed (lineSpeed()).
-    Outcome SerialConnectFR(const std::string& path, std::uint32_t preferredSpeed = 0,
+    // Opens the device and finds its line speed among the speeds, in their order, within the
+    // time limit when one is given (listener::connect); the port stays at that speed
+    // (lineSpeed()).
+    Outcome SerialConnectFR(const std::string& path,
+                            std::span<const int> speeds = flarm::kLineSpeeds,
                             std::chrono::milliseconds timeLimit = {});
     std::uint32_t lineSpeed() const { return m_lineSpeed; }
     void DisconnectFR();

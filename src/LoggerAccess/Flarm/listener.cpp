@@ -1,9 +1,7 @@
 #include "LoggerAccess/Flarm/listener.h"
 
 #include <algorithm>
-#include <array>
 #include <chrono>
-#include <vector>
 #include <cstdint>
 #include <string>
 
@@ -17,10 +15,12 @@ namespace kelvo::flarm {
 namespace {
 
 constexpr int kRounds = 5;
-constexpr std::array<std::uint32_t, 5> kSpeeds{4800, 9600, 19200, 38400, 57600};
-constexpr std::uint32_t kFactorySpeed = 19200;  // what a device answers at until set otherwise
 constexpr std::size_t kMaxReceived = 1023;
-// The device answers within a second; a read waits at most a slow byte's time.
+// At a wrong speed the device's answer is silence, or garbage when it streams its sentences;
+// at the right one its first byte comes well within this wait.
+constexpr int kFirstByteMilliseconds = 250;
+// Once bytes come, the acknowledgement is taken as soon as it is in; the device is given a
+// second and the last byte's time.
 constexpr auto kAnswerWait = std::chrono::milliseconds(1100);
 constexpr int kReadTimeoutMilliseconds = 100;
 
@@ -38,29 +38,22 @@ bool containsAcknowledge(const std::string& received) {
     return false;
 }
 
-// Moves the speed, when it is one of the list, to the front.
-void putFirst(std::vector<std::uint32_t>& speeds, std::uint32_t speed) {
-    const auto found = std::find(speeds.begin(), speeds.end(), speed);
-    if (found != speeds.end()) std::rotate(speeds.begin(), found, found + 1);
+// Sentences are printable ASCII in lines; any other byte is the garbage of a wrong speed.
+bool isSentenceText(const std::string& received) {
+    return std::all_of(received.begin(), received.end(),
+                       [](char c) { return c == '\r' || c == '\n' || (c >= ' ' && c <= '~'); });
 }
-
-// The two speeds a limited search always tries: the remembered one and the factory one.
-constexpr std::size_t kAlwaysTried = 2;
 
 }  // namespace
 
-std::uint32_t listener::connect(std::uint32_t preferred, std::chrono::milliseconds timeLimit) {
+std::uint32_t listener::connect(std::span<const int> speeds, std::chrono::milliseconds timeLimit) {
     const bool limited = timeLimit.count() > 0;
-    // The speed that last worked goes first, then the search order.
-    std::vector<std::uint32_t> speeds(kSpeeds.begin(), kSpeeds.end());
-    if (limited) putFirst(speeds, kFactorySpeed);
-    putFirst(speeds, preferred);
     const auto end = std::chrono::steady_clock::now() + scaledTimeout(timeLimit);
-    for (int round = 0; round < (limited ? 1 : kRounds); ++round) {
-        for (std::size_t i = 0; i < speeds.size(); ++i) {
-            if (limited && i >= kAlwaysTried && std::chrono::steady_clock::now() >= end) return 0;
-            if (!m_port.setBaudRate(speeds[i])) return 0;
-            if (answersAtCurrentSpeed()) return speeds[i];
+    for (int round = 0; round < kRounds; ++round) {
+        for (const int speed : speeds) {
+            if (limited && round > 0 && std::chrono::steady_clock::now() >= end) return 0;
+            if (!m_port.setBaudRate(static_cast<std::uint32_t>(speed))) return 0;
+            if (answersAtCurrentSpeed()) return static_cast<std::uint32_t>(speed);
         }
     }
     return 0;
@@ -75,20 +68,24 @@ void listener::sendProbe() {
 }
 
 bool listener::answersAtCurrentSpeed() {
+    m_port.flush();  // what came at the speed before is no answer at this one
     sendProbe();
-    // The answer is taken as soon as its acknowledgement is in; the device is given a second
-    // and the last byte's time.
     const auto end = std::chrono::steady_clock::now() + scaledTimeout(kAnswerWait);
-    m_port.setRcvTimeout(kReadTimeoutMilliseconds);
     std::string received;
     Bytes buffer(kMaxReceived);
-    while (received.size() < kMaxReceived && std::chrono::steady_clock::now() < end) {
+    const auto readMore = [&] {
         std::size_t count = 0;
-        if (!m_port.read(MutableByteSpan(buffer).first(kMaxReceived - received.size()), count)) {
-            continue;
+        if (m_port.read(MutableByteSpan(buffer).first(kMaxReceived - received.size()), count)) {
+            received.append(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(count));
         }
-        received.append(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(count));
-        if (received.find("$PFLAP,A") != std::string::npos) break;
+    };
+    m_port.setRcvTimeout(kFirstByteMilliseconds);
+    readMore();
+    m_port.setRcvTimeout(kReadTimeoutMilliseconds);
+    while (!received.empty() && received.size() < kMaxReceived &&
+           received.find("$PFLAP,A") == std::string::npos && isSentenceText(received) &&
+           std::chrono::steady_clock::now() < end) {
+        readMore();
     }
     logf("Received %d bytes\r\n", static_cast<int>(received.size()));
     logf("Received data: %s\r\n", received.c_str());

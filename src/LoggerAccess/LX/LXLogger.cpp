@@ -1,6 +1,5 @@
 #include "LoggerAccess/LX/LXLogger.h"
 
-#include <algorithm>
 #include <chrono>
 #include <iterator>
 #include <vector>
@@ -21,7 +20,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kLineSpeeds[] = {57600, 38400, 19200, 9600, 4800};
+// The speeds an LX recorder can be set to, in the order they are tried; 115200, which only
+// later recorders take, last.
+constexpr int kLineSpeeds[] = {57600, 38400, 19200, 9600, 4800, 115200};
 constexpr auto kSpeedSearchTime = 11s;
 constexpr auto kKeepAliveInterval = 1s;
 
@@ -29,6 +30,10 @@ constexpr auto kKeepAliveInterval = 1s;
 
 NativeToIGC LXLogger::nativeToIGC() {
     return &LXTrackFile::convert;
+}
+
+std::vector<int> LXLogger::lineSpeeds() {
+    return {std::begin(kLineSpeeds), std::end(kLineSpeeds)};
 }
 
 LXLogger::LXLogger() : m_serialPort(std::make_unique<LXSerial>()) {
@@ -73,10 +78,7 @@ bool LXLogger::connect() {
     const auto start = std::chrono::steady_clock::now();
     logLine("Entering connect.");
     pauseKeepAliveTimer();
-    // The speed that last worked goes first, then the search order.
-    std::vector<int> speeds(std::begin(kLineSpeeds), std::end(kLineSpeeds));
-    const auto preferred = std::find(speeds.begin(), speeds.end(), preferredLineSpeed());
-    if (preferred != speeds.end()) std::rotate(speeds.begin(), preferred, preferred + 1);
+    const std::vector<int> speeds = lineSpeedsToTry(lineSpeeds());
     do {
         for (const int speed : speeds) {
             m_serialPort->setBaudrate(speed);

@@ -38,6 +38,7 @@ class LXLogger : public Logger {
     // SDI and Filser recorders name their flights with these (LXFaiData).
     static std::vector<std::string> otherNativeExtensions() { return {"FIL", "SDI"}; }
     static NativeToIGC nativeToIGC();
+    static std::vector<int> lineSpeeds();
 
     void fillCapabilities() override;
 
@@ -77,7 +78,8 @@ class LXLogger : public Logger {
     // The link and the recorder-level steps of the operations, open to the driver's folder
     // and its tests through LXLoggerInternals.
 
-    // Tries the speeds 57600 down to 4800 until the recorder answers, for about ten seconds.
+    // Tries the line speeds (lineSpeedsToTry) until the recorder answers, for about ten
+    // seconds or the connect time limit, one pass at least.
     bool connect();
     bool startSyn();
     bool ping();

@@ -8,6 +8,8 @@
 namespace kelvo::vl {
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr long kEraseMilliseconds = 15000;
 
 }  // namespace
@@ -16,14 +18,14 @@ VLAPI::~VLAPI() {
     close(1);
 }
 
-int VLAPI::open(int connectNow, long waitSeconds, int quiet, long dataBaud) {
+int VLAPI::open(int connectNow, std::chrono::milliseconds wait, int quiet, long dataBaud) {
     noninteractive = quiet != 0;
     int result = serial_open_port();
     if (result == VLA_ERR_NOERR) result = serial_set_baudrate(commandbaud);
     if (result == VLA_ERR_NOERR) {
         set_databaud(dataBaud);
         if (connectNow) {
-            result = connect(waitSeconds, quiet);
+            result = connect(wait, quiet);
             if (result == VLA_ERR_NOERR) vlpresent = true;
         }
     }
@@ -39,8 +41,8 @@ void VLAPI::close(int sendEndCommand) {
 }
 
 int VLAPI::stillconnect() {
-    int result = connect(4, 1);
-    if (result != VLA_ERR_NOERR) result = connect(10, 0);
+    int result = connect(4s, 1);
+    if (result != VLA_ERR_NOERR) result = connect(10s, 0);
     if (result == VLA_ERR_NOERR) vlpresent = true;
     return result;
 }
@@ -110,7 +112,7 @@ int VLAPI::clear_directory() {
     if (const int result = stillconnect(); result != VLA_ERR_NOERR) return result;
     if (sendcommand(cmd_CFL, 0, 0) != 0) return VLA_ERR_MISC;
     wait_ms(kEraseMilliseconds);  // the recorder erases its flight memory meanwhile
-    if (const int result = connect(10, 1); result != VLA_ERR_NOERR) return result;
+    if (const int result = connect(10s, 1); result != VLA_ERR_NOERR) return result;
     return stillconnect();
 }
 

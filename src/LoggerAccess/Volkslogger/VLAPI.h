@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -31,7 +32,7 @@ class VLAPI : public VLA_XFR {
 
     ~VLAPI() override;
 
-    int open(int connectNow, long waitSeconds, int quiet, long dataBaud);
+    int open(int connectNow, std::chrono::milliseconds wait, int quiet, long dataBaud);
     // Only while the recorder is present: optionally says goodbye, then closes the port.
     void close(int sendEndCommand);
     int stillconnect();

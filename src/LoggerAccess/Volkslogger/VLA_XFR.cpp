@@ -92,14 +92,14 @@ int VLA_XFR::sendcommand(std::uint8_t cmd, std::uint8_t param1, std::uint8_t par
     return reply;
 }
 
-int VLA_XFR::connect(long waitSeconds, int quiet) {
+int VLA_XFR::connect(std::chrono::milliseconds wait, int quiet) {
     if (!quiet) show(VLS_TXT_CONNECT);
     serial_empty_io_buffers();
     for (int i = 0; i < 10; ++i) {
         serial_out(CAN);
         wait_ms(1);
     }
-    const Deadline deadline{std::chrono::seconds(waitSeconds)};
+    const Deadline deadline{wait};
     int result = VLA_ERR_NOERR;
     std::uint8_t byte = 0;
     do {
@@ -127,7 +127,8 @@ int VLA_XFR::connect(long waitSeconds, int quiet) {
         if (serial_in(&byte) != VLA_ERR_NOERR) break;
     }
     if (!quiet) show(result == VLA_ERR_NOERR ? VLS_TXT_CONN_OK : VLS_TXT_CONN_FL);
-    wait_ms(300);
+    // The recorder settles before its first command; after no answer nothing follows.
+    if (result == VLA_ERR_NOERR) wait_ms(300);
     serial_empty_io_buffers();
     return result;
 }

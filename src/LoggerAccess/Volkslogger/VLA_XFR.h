@@ -46,7 +46,7 @@ class VLA_XFR : public VLA_SYS {
     // reply within 4 seconds.
     int sendcommand(std::uint8_t cmd, std::uint8_t param1, std::uint8_t param2);
     // 0, 6 (no 'L' in time, or a byte other than 'L') or 13 (deadline passed while counting).
-    int connect(long waitSeconds, int quiet);
+    int connect(std::chrono::milliseconds wait, int quiet);
     // Payload length (the CRC bytes are not counted and the buffer holds at most
     // maxLength bytes), 0 for an empty block, -1 for a CRC error or a runaway block,
     // kSilent when the recorder fell silent.

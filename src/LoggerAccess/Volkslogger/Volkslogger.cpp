@@ -40,7 +40,7 @@ constexpr const char* kErrorMessages[] = {
     "Misc Error.",
 };
 
-constexpr long kConnectWaitSeconds = 5;
+constexpr std::chrono::milliseconds kConnectWait = std::chrono::seconds(5);
 constexpr std::size_t kPilotPiece = 16;
 constexpr std::size_t kGliderIdLength = 7;
 constexpr std::size_t kGliderTypeLength = 12;
@@ -144,19 +144,19 @@ void Volkslogger::reportError(int code) {
 
 // A Volkslogger that is there answers the first 'R' at once; the full wait is for one that
 // is still being switched on.
-long Volkslogger::connectWaitSeconds() const {
-    const auto limit = std::chrono::ceil<std::chrono::seconds>(connectTimeLimit()).count();
-    return limit > 0 ? std::min<long>(limit, kConnectWaitSeconds) : kConnectWaitSeconds;
+std::chrono::milliseconds Volkslogger::connectWait() const {
+    const auto limit = connectTimeLimit();
+    return limit.count() > 0 ? std::min(limit, kConnectWait) : kConnectWait;
 }
 
 Outcome Volkslogger::connect(const std::string& path) {
     setPortDescriptor(path);
     m_api->portName = path;
-    const int result = m_api->open(1, connectWaitSeconds(), 1, capabilities().maxBaud);
+    const int result = m_api->open(1, connectWait(), 1, capabilities().maxBaud);
     reportError(result);
     setConnected(result == vl::VLA_ERR_NOERR);
     if (connected()) {
-        setLineSpeed(9600);  // its command speed
+        setLineSpeed(kCommandSpeed);
         return Outcome::success();
     }
     if (!m_api->portError().empty()) return Outcome::refusal(m_api->portError());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -26,6 +27,9 @@ class Volkslogger : public Logger {
     static char loggerChar() { return 'A'; }
     static std::string nativeTrackFileExtension() { return "IGC"; }
     static int connectionType() { return 1; }
+    // It takes commands at one speed only (and sends bulk data at the speed asked for).
+    static constexpr int kCommandSpeed = 9600;
+    static std::vector<int> lineSpeeds() { return {kCommandSpeed}; }
 
     void fillCapabilities() override;
     Outcome connect(const std::string& path) override;
@@ -82,8 +86,8 @@ class Volkslogger : public Logger {
     Outcome storeDatabaseAndDeclaration() override;
 
   private:
-    // The seconds connect() waits for the first answer.
-    long connectWaitSeconds() const;
+    // How long connect() waits for the first answer.
+    std::chrono::milliseconds connectWait() const;
     // Reads the database image once a connection (again when asked); the parts it holds
     // are known only after a whole read.
     Outcome loadDatabase(bool reload);

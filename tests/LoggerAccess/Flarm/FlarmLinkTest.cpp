@@ -6,12 +6,14 @@
 #include <string>
 
 #include "LoggerAccess/Flarm/binarycomm.h"
+#include "LoggerAccess/Flarm/listener.h"
 #include "LoggerAccess/Flarm/serial.h"
 #include "LoggerAccess/Flarm/textcomm.h"
 #include "LoggerAccess/Nmea/NmeaSentence.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 #include "sim/Flarm/FlarmEmulator.h"
+#include "sim/MemoryPort.h"
 #include "sim/PseudoTerminal.h"
 
 // The Flarm's line: the serial port, the text queries and the binary frames.
@@ -115,6 +117,22 @@ TEST(NmeaFraming, PrefixesAndValuesAreWholeFields) {
     EXPECT_EQ(answer.fieldsFrom(7), "");
     EXPECT_EQ(NmeaSentence("PFLAC,A,PILOT,").fields(),
               (std::vector<std::string>{"PFLAC", "A", "PILOT", ""}));
+}
+
+// A Flarm streams its sentences whatever the host's speed: at a wrong one the host reads
+// garbage, which rules that speed out and must not spoil the try at the next.
+TEST(FlarmListener, GarbageOfAWrongSpeedRulesItOutAndIsGoneAtTheNext) {
+    ScopedDelayScale fast(0.1);
+    auto memory = std::make_unique<sim::MemoryPort>();
+    sim::MemoryPort& line = *memory;
+    line.setResponder([&line](ByteSpan) {
+        const std::string answer = "$PFLAU,0,0,0,1,0,,0,,*4F\r\n$PFLAP,A*26\r\n";
+        return line.speed() == 9600 ? Bytes(answer.begin(), answer.end()) : Bytes(5000, 0xF8);
+    });
+    serial port(std::move(memory));
+    ASSERT_TRUE(port.open("memory"));
+    EXPECT_EQ(listener(port).connect(), 9600u);
+    EXPECT_EQ(line.speeds(), (std::vector<int>{4800, 9600}));
 }
 
 TEST_F(FlarmLink, FramesCarryCountingSequenceNumbersAndEscapeAfterTheStartByte) {

@@ -14,6 +14,8 @@
 
 #include "../TempFolder.h"
 #include "FlarmTestDevice.h"
+#include "LoggerAccess/LoggerDetector.h"
+#include "LoggerAccess/LoggerFactory.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 #include "base/UtcDate.h"
@@ -337,6 +339,49 @@ TEST_F(KelvoFlarmOnEmulator, FindsAUnitLeftInBinaryMode) {
     ASSERT_TRUE(device.inBinaryMode());
     ASSERT_TRUE(connect());
     EXPECT_FALSE(device.inBinaryMode());
+}
+
+// Every speed a Flarm can be set to is searched, by name and among the other families'
+// tries; the speed that last worked is asked first, and a speed the user gave alone.
+TEST(FlarmSpeedSearch, FindsTheFlarmAtEachSpeedAndUsesAGivenSpeedAlone) {
+    ScopedDelayScale fast{0.1};
+    LoggerFactory factory;
+    factory.registerBuiltinLoggers();
+    const LoggerDetector detector(factory);
+    struct Case {
+        std::uint32_t deviceSpeed;
+        const char* type;
+        int speed;  // remembered, or given
+        bool given;
+        bool found;
+    };
+    const Case cases[] = {
+        {57600, "Flarm", 0, false, true},
+        {115200, "Flarm", 0, false, true},
+        {9600, LoggerDetector::kAutomatic, 0, false, true},
+        {4800, LoggerDetector::kAutomatic, 4800, false, true},
+        {115200, "Flarm", 115200, true, true},
+        {19200, "Flarm", 57600, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.type) + " " + std::to_string(c.deviceSpeed));
+        sim::PseudoTerminal terminal;
+        sim::FlarmEmulatorConfig config = test::flarmTestDevice();
+        config.speed = c.deviceSpeed;
+        sim::FlarmEmulator device{terminal, config};
+        const LoggerDetector::Result result =
+            c.given ? detector.connectAtSpeed(c.type, terminal.slavePath(), c.speed)
+                    : detector.connect(c.type, terminal.slavePath(), c.speed);
+        ASSERT_EQ(result.outcome.ok(), c.found) << result.outcome.reason();
+        if (!c.found) continue;
+        EXPECT_EQ(result.loggerName, "Flarm");
+        EXPECT_EQ(result.logger->lineSpeed(), static_cast<int>(c.deviceSpeed));
+        EXPECT_EQ(terminal.lineSpeed(), static_cast<int>(c.deviceSpeed));
+        if (c.speed != 0) {
+            EXPECT_EQ(device.speedQueries(), 1);
+        }
+        result.logger->disconnect();
+    }
 }
 
 TEST_F(KelvoFlarmOnEmulator, RefusedRecordLeavesEarlierFileUntouched) {

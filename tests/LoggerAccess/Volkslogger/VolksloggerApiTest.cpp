@@ -21,7 +21,6 @@ sim::VolksloggerMemory exampleMemory() {
     for (int i = 0; i < 3; ++i) {
         sim::VolksloggerFlight flight =
             sim::syntheticFlight(*utcTime(2009, 10, 7 + i / 2, 9 + i, 0, 0), 600 + 60 * i, 2);
-        flight.serialNumber = memory.serialNumber;
         flight.pilot = "Pilot " + std::to_string(i);
         memory.flights.push_back(flight);
     }
@@ -32,7 +31,7 @@ class VolksloggerApi : public ::testing::Test {
   protected:
     void SetUp() override {
         api.portName = pty.slavePath();
-        ASSERT_EQ(api.open(1, 5, 1, 115200), 0);
+        ASSERT_EQ(api.open(1, 5s, 1, 115200), 0);
         EXPECT_TRUE(api.vlpresent);
     }
 
@@ -74,12 +73,12 @@ TEST(VolksloggerApiLifecycle, CloseOnlyWhenPresentAndPortErrors) {
     VLAPI api;
     api.close(1);  // nothing to do
     api.portName = "/nonexistent/tty";
-    EXPECT_EQ(api.open(1, 1, 1, 115200), 2);
+    EXPECT_EQ(api.open(1, 1s, 1, 115200), 2);
     EXPECT_FALSE(api.portIsOpen());
 
     sim::PseudoTerminal silentLine;
     api.portName = silentLine.slavePath();
-    EXPECT_EQ(api.open(1, 1, 1, 115200), 6);
+    EXPECT_EQ(api.open(1, 1s, 1, 115200), 6);
     EXPECT_TRUE(api.portIsOpen());  // kept for the next attempt
     api.close(1);
     EXPECT_TRUE(api.portIsOpen());  // not present: close does nothing
