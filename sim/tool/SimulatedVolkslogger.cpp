@@ -12,6 +12,8 @@ VolksloggerEmulator::Fault emulatorFault(Fault fault) {
         case Fault::Declaration:
         case Fault::NewTask:
         case Fault::Licence:
+        case Fault::StaleRows:
+        case Fault::SplicedRow:
             return VolksloggerEmulator::Fault::None;
         case Fault::Silent:
             return VolksloggerEmulator::Fault::Silent;

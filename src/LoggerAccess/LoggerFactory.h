@@ -22,6 +22,7 @@ struct LoggerDescriptor {
     std::function<std::unique_ptr<Logger>()> create;
     std::vector<std::string> otherNativeExtensions{};  // further extensions of its native flights
     NativeToIGC nativeToIGC{};                         // none when its flights are IGC already
+    std::vector<std::string> makes{};                  // models that name the family too
 
     // Whether the family's native flights carry the extension (any letter case, with or
     // without the dot).
@@ -36,7 +37,8 @@ struct LoggerDescriptor {
                 Driver::connectionType(),
                 [] { return std::make_unique<Driver>(); },
                 Driver::otherNativeExtensions(),
-                Driver::nativeToIGC()};
+                Driver::nativeToIGC(),
+                Driver::makes()};
     }
 };
 
