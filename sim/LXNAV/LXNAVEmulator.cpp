@@ -47,8 +47,13 @@ void LXNAVEmulator::setLineRate(bool paced) {
 }
 
 std::vector<std::string> LXNAVEmulator::declaration() const {
-    const std::lock_guard lock(m_declarationMutex);
+    const std::lock_guard lock(m_mutex);
     return m_declaration;
+}
+
+bool LXNAVEmulator::askedAt(int speed) const {
+    const std::lock_guard lock(m_mutex);
+    return std::find(m_speedsAsked.begin(), m_speedsAsked.end(), speed) != m_speedsAsked.end();
 }
 
 std::vector<std::string> LXNAVEmulator::rowsOf(const std::string& igc) {
@@ -87,10 +92,14 @@ void LXNAVEmulator::run() {
         }
         const auto sentence = NmeaSentence::parse(line);
         line.clear();
-        if (!sentence || m_silent || m_terminal.lineSpeed() != m_config.speed ||
-            !sentence->hasPrefix("PLXVC")) {
-            continue;
+        if (!sentence || !sentence->hasPrefix("PLXVC")) continue;
+        const int speed = m_terminal.lineSpeed();
+        {
+            const std::lock_guard lock(m_mutex);
+            if (std::find(m_speedsAsked.begin(), m_speedsAsked.end(), speed) == m_speedsAsked.end())
+                m_speedsAsked.push_back(speed);
         }
+        if (m_silent || speed != m_config.speed) continue;
         handle(sentence->fields(), sentence->body());
     }
 }
@@ -242,7 +251,7 @@ void LXNAVEmulator::writeDeclarationRow(std::size_t row, std::size_t count, cons
             }
         }
     }
-    const std::lock_guard lock(m_declarationMutex);
+    const std::lock_guard lock(m_mutex);
     m_declaration = m_pendingDeclaration;
 }
 

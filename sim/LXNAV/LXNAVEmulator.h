@@ -55,6 +55,8 @@ class LXNAVEmulator {
     void setWrongChecksum(bool wrong) { m_wrongChecksum = wrong; }
     // Once a transfer (list, rows or blocks) has begun, the line dies after this many bytes.
     void dropLineInTransferAfter(std::size_t bytes) { m_dropInTransfer = static_cast<long long>(bytes); }
+    // The dropped line is back.
+    void restoreLine() { m_sendBudget = -1; }
     // Once: a row of a range goes missing, and after the host asked again, rows it had
     // already sent come late before the answer, as a Bluetooth link buffers them.
     void setStaleRows(bool stale) { m_staleRows = stale; }
@@ -71,6 +73,8 @@ class LXNAVEmulator {
     // Block transfers the host began, and row requests it made.
     int blockTransfers() const { return m_blockTransfers; }
     int rowRequests() const { return m_rowRequests; }
+    // Whether a $PLXVC sentence arrived while the host's line ran at that speed.
+    bool askedAt(int speed) const;
 
     // The rows of an IGC file: its lines without their ends.
     static std::vector<std::string> rowsOf(const std::string& igc);
@@ -117,7 +121,8 @@ class LXNAVEmulator {
     std::vector<std::string> m_openRows;  // of the open file
     std::optional<std::size_t> m_droppedRow;  // missing in the last range, for the stale rows
     std::optional<BlockSession> m_blocks;
-    mutable std::mutex m_declarationMutex;
+    mutable std::mutex m_mutex;  // guards the declaration and the speeds asked at
+    std::vector<int> m_speedsAsked;
     std::vector<std::string> m_declaration;
     std::vector<std::string> m_pendingDeclaration;
     unsigned m_ordinaryCount = 0;
