@@ -63,8 +63,10 @@ void LXNAVLogger::fillCapabilities() {
     capabilities.maxTaskPoints = LXNAVDeclaration::kMaxTaskPoints;
 }
 
-Outcome LXNAVLogger::unlessCancelled(Outcome outcome) {
-    return takeCancellation() && !outcome ? Outcome::cancelled() : outcome;
+Outcome LXNAVLogger::concluded(Outcome outcome) {
+    if (takeCancellation() && !outcome) return Outcome::cancelled();
+    if (!outcome) logLine(outcome.reason());
+    return outcome;
 }
 
 std::optional<std::vector<std::string>> LXNAVLogger::identify() {
@@ -75,18 +77,20 @@ std::optional<std::vector<std::string>> LXNAVLogger::identify() {
 
 Outcome LXNAVLogger::connect(const std::string& path) {
     setPortDescriptor(path);
-    if (!m_port->open(path)) return Outcome::refusal(m_port->lastError());
+    if (!m_port->open(path)) return concluded(Outcome::refusal(m_port->lastError()));
     std::vector<int> speeds(std::begin(kLineSpeeds), std::end(kLineSpeeds));
     if (const auto preferred = std::find(speeds.begin(), speeds.end(), preferredLineSpeed());
         preferred != speeds.end()) {
         std::rotate(speeds.begin(), preferred, preferred + 1);
     }
+    // The remembered speed and the usual one are always tried, the others while the bound
+    // on the search leaves time for them.
+    const std::size_t alwaysTried = speeds.front() == kLineSpeeds[0] ? 1 : 2;
     const auto start = std::chrono::steady_clock::now();
     for (std::size_t i = 0; i < speeds.size() && !cancellationRequested(); ++i) {
-        // The remembered speed and the usual one are always tried, the others while the
-        // bound on the search allows.
-        if (i >= 2 && connectTimeLimit().count() > 0 &&
-            std::chrono::steady_clock::now() - start >= scaledTimeout(connectTimeLimit())) {
+        if (i >= alwaysTried && connectTimeLimit().count() > 0 &&
+            std::chrono::steady_clock::now() - start + scaledTimeout(kIdentifyWait) >
+                scaledTimeout(connectTimeLimit())) {
             break;
         }
         if (!m_port->setSpeed(speeds[i])) continue;
@@ -99,13 +103,12 @@ Outcome LXNAVLogger::connect(const std::string& path) {
         }
     }
     m_port->close();
-    logf("No LXNAV recorder answered on %s.", path.c_str());
-    return unlessCancelled(Outcome::failure("no LXNAV recorder answered on " + path));
+    return concluded(Outcome::failure("no LXNAV recorder answered on " + path));
 }
 
 Outcome LXNAVLogger::readInfo() {
     const auto info = identify();
-    if (!info) return unlessCancelled(Outcome::failure("no answer from the recorder to the question "
+    if (!info) return concluded(Outcome::failure("no answer from the recorder to the question "
                                                        "for its identity"));
     auto field = [&info](InfoField index) {
         return info->size() > static_cast<std::size_t>(index) ? std::optional((*info)[index])
@@ -128,13 +131,14 @@ Outcome LXNAVLogger::readDirectory(bool /*reload*/) {
     std::vector<FlightEntry> entries;
     const Outcome outcome = LXNAVFlightList(*m_link).read(entries);
     loggerData().clearFlightDirectory();
-    if (!outcome) return unlessCancelled(outcome);
+    if (!outcome) return concluded(outcome);
     for (FlightEntry& entry : entries) loggerData().addFlightToDirectory(std::move(entry));
     return outcome;
 }
 
 Outcome LXNAVLogger::clearDirectory() {
-    return Outcome::refusal("an LXNAV recorder's flights are deleted on the recorder itself");
+    return concluded(
+        Outcome::refusal("an LXNAV recorder's flights are deleted on the recorder itself"));
 }
 
 Outcome LXNAVLogger::readFile(const std::filesystem::path& path, int key, bool /*secure*/,
@@ -147,7 +151,8 @@ Outcome LXNAVLogger::readFile(const std::filesystem::path& path, int key, bool /
     }
     const auto* flight = entry ? std::any_cast<LXNAVFlight>(&entry->driverRecord) : nullptr;
     if (!flight) {
-        return Outcome::refusal(stringf("flight %d is not in the recorder's flight list", key));
+        return concluded(
+            Outcome::refusal(stringf("flight %d is not in the recorder's flight list", key)));
     }
     if (m_recording) {
         logLine("The recorder is recording a flight; the download may slow it down.");
@@ -177,9 +182,9 @@ Outcome LXNAVLogger::readFile(const std::filesystem::path& path, int key, bool /
                                                             bytes, flight->file});
                                 });
     }
-    if (!*outcome) return unlessCancelled(*outcome);
+    if (!*outcome) return concluded(*outcome);
     if (!writeFileAtomically(path, contents)) {
-        return Outcome::failure("could not write " + path.string());
+        return concluded(Outcome::failure("could not write " + path.string()));
     }
     logf("%s: %zu bytes written to %s.", flight->file.c_str(), contents.size(), path.string().c_str());
     return Outcome::success();
@@ -190,7 +195,7 @@ Outcome LXNAVLogger::readDeclaration(bool /*reload*/) {
     const Outcome outcome = LXNAVDeclaration(*m_link).read(held);
     if (!outcome) {
         loggerData().forget(LoggerPart::Declaration);
-        return unlessCancelled(outcome);
+        return concluded(outcome);
     }
     *loggerData().declaration() = held;
     loggerData().markKnown(LoggerPart::Declaration);
@@ -206,7 +211,7 @@ Outcome LXNAVLogger::storeDatabaseAndDeclaration() {
     // What is sent is what the read-back is compared with.
     DeclarationFit::apply(declaration, LXNAVDeclaration::limits());
     const auto now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
-    return unlessCancelled(LXNAVDeclaration(*m_link).write(declaration, now));
+    return concluded(LXNAVDeclaration(*m_link).write(declaration, now));
 }
 
 void LXNAVLogger::disconnect() {

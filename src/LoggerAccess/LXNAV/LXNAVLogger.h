@@ -54,8 +54,8 @@ class LXNAVLogger : public Logger {
   private:
     // The INFO answer's arguments, when the recorder gave one.
     std::optional<std::vector<std::string>> identify();
-    // The outcome, or cancelled when the user asked to stop.
-    static Outcome unlessCancelled(Outcome outcome);
+    // The outcome (a failure logged), or cancelled when the user asked to stop.
+    static Outcome concluded(Outcome outcome);
 
     std::unique_ptr<TerminalPort> m_port;
     std::unique_ptr<LXNAVLink> m_link;
