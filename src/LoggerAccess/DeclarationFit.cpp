@@ -14,13 +14,14 @@ namespace kelvo {
 namespace {
 
 bool refused(char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '$' || c == '*' ||
-           c == '!' || c == '\\' || c == '^' || c == '~';
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '$' || c == '*' || c == '!' ||
+           c == '\\' || c == '^' || c == '~';
 }
 
 std::size_t totalLength(const std::vector<std::string>& names) {
-    return std::accumulate(names.begin(), names.end(), std::size_t{0},
-                           [](std::size_t sum, const std::string& name) { return sum + name.size(); });
+    return std::accumulate(
+        names.begin(), names.end(), std::size_t{0},
+        [](std::size_t sum, const std::string& name) { return sum + name.size(); });
 }
 
 std::vector<std::string> cutTo(const std::vector<std::string>& names, std::size_t length) {
@@ -35,7 +36,8 @@ void keepUnique(const std::vector<std::string>& names, std::vector<std::string>&
     for (std::size_t i = 0; i < cut.size(); ++i) {
         std::vector<std::string> alike;
         for (std::size_t j = 0; j < plain.size(); ++j) {
-            if (plain[j] == plain[i] && std::find(alike.begin(), alike.end(), names[j]) == alike.end()) {
+            if (plain[j] == plain[i] &&
+                std::find(alike.begin(), alike.end(), names[j]) == alike.end()) {
                 alike.push_back(names[j]);
             }
         }
@@ -60,7 +62,8 @@ void forEachText(Declaration& d, const DeclarationLimits& limits, Change change)
         for (const auto& [field, get, set] : texts) {
             const std::string old = (d.*get)();
             const std::string fitted = DeclarationFit::cleaned(old);
-            if (fitted != old) change(field, old, fitted, [&d, set](std::string t) { (d.*set)(t); });
+            if (fitted != old)
+                change(field, old, fitted, [&d, set](std::string t) { (d.*set)(t); });
         }
     }
     if (!d.task()) return;
@@ -71,7 +74,8 @@ void forEachText(Declaration& d, const DeclarationLimits& limits, Change change)
     }
     const std::size_t overhead = limits.taskBytesPerPoint * points.size();
     if (limits.taskNameBytes != 0) {
-        const std::size_t budget = limits.taskNameBytes > overhead ? limits.taskNameBytes - overhead : 0;
+        const std::size_t budget =
+            limits.taskNameBytes > overhead ? limits.taskNameBytes - overhead : 0;
         names = DeclarationFit::shortened(names, budget);
     }
     for (std::size_t i = 0; i < points.size(); ++i) {
@@ -109,8 +113,8 @@ std::vector<std::string> DeclarationFit::apply(Declaration& declaration,
                                                const DeclarationLimits& limits) {
     std::vector<std::string> lines;
     forEachText(declaration, limits,
-                [&lines](const std::string& field, const std::string& old, const std::string& fitted,
-                         const auto& set) {
+                [&lines](const std::string& field, const std::string& old,
+                         const std::string& fitted, const auto& set) {
                     lines.push_back(stringf("%s \"%s\" is written as \"%s\"", field.c_str(),
                                             old.c_str(), fitted.c_str()));
                     set(fitted);

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <algorithm>
@@ -54,6 +55,13 @@ void DatabaseTransfer::applyLimits() {
     m_controller.routesDataSource()->setLimits(limits);
     m_controller.taskDataSource()->setLimits(limits);
     m_controller.declarationForm().applyLimits(limits);
+    // A recorder without waypoints still takes a task: the list serves to build it.
+    const Logger* logger = m_controller.logger();
+    QLabel* note = m_controller.window().databaseNote;
+    note->setVisible(logger && !logger->storesWaypoints() && !logger->storesRoutes());
+    note->setText(tr("The %1 keeps no waypoints or routes; these serve to build the task on the "
+                     "Declaration tab, and Save to Logger writes only the declaration.")
+                      .arg(limits.recorder));
 }
 
 void DatabaseTransfer::showDatabaseTab() {
@@ -95,8 +103,11 @@ void DatabaseTransfer::readWaypoints(bool reload) {
     } else if (alreadyRead(m_waypointsLoaded)) {
         return;
     }
-    Outcome outcome = logger->readWaypoints(reload);
-    if (outcome) outcome = logger->readRoutes(false);
+    // A recorder that keeps only a declaration leaves the lists as the pilot made them.
+    const bool declarationOnly =
+        logger->storesDeclaration() && !logger->storesWaypoints() && !logger->storesRoutes();
+    Outcome outcome = declarationOnly ? Outcome::success() : logger->readWaypoints(reload);
+    if (outcome && !declarationOnly) outcome = logger->readRoutes(false);
     runner.onGui([this, logger, outcome] {
         if (!outcome) {
             m_controller.setStatus(tr("Reading the waypoints failed: %1").arg(reasonOf(outcome)));
@@ -182,6 +193,21 @@ bool DatabaseTransfer::confirmUnkeptChanges() {
     return true;
 }
 
+QString DatabaseTransfer::savedText(const Logger& logger,
+                                    const DeclarationVerification& verification) {
+    const QString declaration = QString::fromStdString(verification.text());
+    QString text = logger.storesWaypoints()
+                       ? tr("Waypoints and routes were written to the logger; declaration %1.")
+                             .arg(declaration)
+                       : tr("The declaration was %1.").arg(declaration);
+    if (logger.capabilities().restartsForDeclaration) {
+        text += logger.restartAfterDeclaration()
+                    ? tr(" The logger was restarted so that the declaration takes effect.")
+                    : tr(" The declaration takes effect when the logger next starts.");
+    }
+    return text;
+}
+
 void DatabaseTransfer::threadedSaveDatabase() {
     Logger* logger = m_controller.logger();
     const Outcome outcome =
@@ -199,9 +225,7 @@ void DatabaseTransfer::threadedSaveDatabase() {
         if (verification.verdict != DeclarationVerification::Verdict::NotVerifiable) {
             m_controller.declarationForm().showDeclaration();
         }
-        m_controller.setStatus(
-            tr("Waypoints and routes were written to the logger; declaration %1.")
-                .arg(QString::fromStdString(verification.text())));
+        m_controller.setStatus(savedText(*m_controller.logger(), verification));
     });
 }
 

@@ -6,7 +6,9 @@
 
 namespace kelvo {
 
+class Logger;
 class LoggerController;
+struct DeclarationVerification;
 
 // The transfer of the recorder's waypoints, routes and declaration: reads them on a worker
 // when their tabs are shown or on Reload, and writes what the tables and the declaration
@@ -45,6 +47,9 @@ class DatabaseTransfer : public QObject {
     bool confirmUnkeptChanges();
     void applyLimits();
     void enableSaveToLogger();
+    // The status after a write: what was written, how the declaration was verified, and
+    // whether the recorder was restarted for it.
+    static QString savedText(const Logger& logger, const DeclarationVerification& verification);
     // From a worker: whether the part was read in this connection, judged on the GUI
     // thread; what was read may be saved again.
     bool alreadyRead(const bool& loaded);

@@ -61,7 +61,7 @@ void DeclarationForm::applyLimits(const EditorLimits& limits) {
         {w.gliderTypeField, tr("glider type"), length(&DeclarationLimits::gliderTypeLength)},
         {w.registration, tr("competition ID"), length(&DeclarationLimits::competitionIDLength)},
         {w.homePointField->lineEdit(), tr("home point"),
-         length(&DeclarationLimits::pointNameLength)}};
+         held && !held->keepsHomePoint ? 0 : length(&DeclarationLimits::pointNameLength)}};
     for (const auto& [field, name, characters] : fields)
         limitField(field, !held || characters > 0, characters, limits.notKept(name));
     limitField(w.homeElevation, !held || held->keepsHomeElevation, 0,

@@ -122,6 +122,10 @@ QWidget* LoggerWindow::makeFlightsTab() {
 QWidget* LoggerWindow::makeDatabaseTab() {
     auto* tab = new QWidget(this);
     auto* layout = new QVBoxLayout(tab);
+    databaseNote = new QLabel(tab);
+    databaseNote->setWordWrap(true);
+    databaseNote->hide();
+    layout->addWidget(databaseNote);
     auto* splitter = new QSplitter(Qt::Horizontal, tab);
     splitter->setObjectName("databaseSplitter");
 

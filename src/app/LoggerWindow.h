@@ -55,6 +55,7 @@ class LoggerWindow : public QMainWindow {
     QPushButton* addRouteButton;
     QPushButton* deleteRouteButton;
     QPushButton* reloadDatabaseButton;
+    QLabel* databaseNote;  // shown for a recorder that keeps no waypoints or routes
 
     QLineEdit* pilot1Field;
     QLineEdit* pilot2Field;

@@ -198,11 +198,13 @@ class RecorderEndToEndTest : public QObject {
 
         QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
         QCOMPARE(fixture.window.pilot1Field->text(), QString("Anna Keller"));
+        QVERIFY(fixture.window.databaseNote->text().startsWith(
+            "The LXNAV keeps no waypoints or routes"));
         const test::MessageBoxAnswerer yes("Yes");
         fixture.window.pilot1Field->setText("Erika Muster");
         fixture.controller.databaseTransfer().saveToLogger();
         QVERIFY(fixture.waitForOperation());
-        QVERIFY2(fixture.window.statusLine->text().contains("declaration written and verified"),
+        QVERIFY2(fixture.window.statusLine->text().contains("written and verified"),
                  qPrintable(fixture.window.statusLine->text()));
         QCOMPARE(recorder.declaration().front(), std::string("HFPLTPILOT:Erika Muster"));
 
@@ -212,6 +214,51 @@ class RecorderEndToEndTest : public QObject {
         QVERIFY2(fixture.window.statusLine->text().contains(
                      "Pilot 1 meant \"Erika Muster\", recorder holds \"Frika Muster\""),
                  qPrintable(fixture.window.statusLine->text()));
+    }
+
+    // A Flarm keeps a declaration but no waypoints: the declaration tab takes what it keeps,
+    // the database tab says it keeps none, and Save to Logger writes the declaration.
+    void flarmDeclarationTabTakesWhatTheUnitKeepsAndSavesIt() {
+        sim::PseudoTerminal line;
+        sim::FlarmEmulatorConfig config;
+        config.values = {{"HWVER", "LC1"},        {"SWVER", "7.0"},      {"OBSTDB", "1,2,Alps"},
+                         {"SER", "4711"},         {"ACFT", "1"},         {"PILOT", "Anna Keller"},
+                         {"COPIL", ""},           {"GLIDERID", "D-5408"}, {"GLIDERTYPE", "LS8"},
+                         {"COMPID", "K8"},        {"COMPCLASS", "Standard"},
+                         {"LIC", "AUD:1;IGC:1"},  {"IGCSER", "A4X"}};
+        config.taskName = "Task";
+        config.task = {"0000000N,00000000E,TAKEOFF", "4806450N,00845798E,KLIPPE",
+                       "4836000N,00812000E,HORNIS", "4806450N,00845798E,KLIPPE",
+                       "0000000N,00000000E,LANDING"};
+        sim::FlarmEmulator unit(line, config);
+        test::ControllerFixture fixture({{"Simulated Flarm", line.slavePath()}}, 0.2);
+        fixture.chooseLoggerType("Flarm");
+        QVERIFY(fixture.connectScripted());
+        QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
+
+        LoggerWindow& w = fixture.window;
+        QCOMPARE(w.pilot1Field->text(), QString("Anna Keller"));
+        QCOMPARE(fixture.controller.taskDataSource()->rowCount(), 3);
+        for (QLineEdit* kept : {w.pilot1Field, w.pilot2Field, w.gliderIDField, w.registration})
+            QVERIFY(kept->isEnabled());
+        for (QLineEdit* unkept :
+             {w.pilot3Field, w.pilot4Field, w.homePointField->lineEdit(), w.homeElevation})
+            QVERIFY(!unkept->isEnabled());
+        QCOMPARE(w.pilot3Field->toolTip(), QString("The Flarm keeps no Pilot 3."));
+        QVERIFY(!w.databaseNote->isHidden());
+        QVERIFY(w.databaseNote->text().startsWith("The Flarm keeps no waypoints or routes"));
+        QVERIFY(!w.statusLine->text().contains("failed"));
+
+        w.pilot1Field->setText("Erika Muster");
+        const test::MessageBoxAnswerer yes("Yes");
+        fixture.controller.databaseTransfer().saveToLogger();
+        QVERIFY(fixture.waitForOperation());
+        QCOMPARE(unit.value("PILOT"), std::string("Erika Muster"));
+        QCOMPARE(unit.restarts(), 1);
+        QCOMPARE(w.statusLine->text(),
+                 QString("The declaration was written and verified. The logger was restarted so "
+                         "that the declaration takes effect."));
+        QCOMPARE(unit.taskPoints(), config.task);
     }
 
     void waypointTableTakesOnlyWhatTheRecorderKeeps_data() {

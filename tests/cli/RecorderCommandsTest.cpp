@@ -26,6 +26,7 @@ struct Family {
     std::string portName;    // where the port menu shows it
     bool hasNativeFile;
     bool keepsDatabase;
+    bool keepsDeclaration = true;
 };
 
 const Family kFamilies[] = {{"lx", "LX/SDI/Filser", "Simulated LX", true, true},
@@ -274,16 +275,67 @@ TEST_P(RecorderCommands, SavingAgainAndAgainChangesNothingAfterTheFirstSave) {
 }
 
 TEST_P(RecorderCommands, UploadNamesTheFieldTheRecorderDidNotKeep) {
-    if (!GetParam().keepsDatabase) GTEST_SKIP() << "keeps no declaration";
+    if (!GetParam().keepsDeclaration) GTEST_SKIP() << "keeps no declaration";
     startSimulator({"--fault", "declaration"});
     writeChangedDatabase(m_environment.file("changed.cup"));
     writeFile(m_environment.file("declaration.json"), R"({"pilot1": "Ben Ott"})");
-    const CliRun upload =
-        cli("upload", {"--waypoints", "changed.cup", "--declaration", "declaration.json"});
+    std::vector<std::string> options{"--declaration", "declaration.json"};
+    if (GetParam().keepsDatabase) options.insert(options.end(), {"--waypoints", "changed.cup"});
+    const CliRun upload = cli("upload", options);
     EXPECT_EQ(upload.status, 1);
     EXPECT_EQ(lineCount(upload.err), 1u) << upload.err;
     EXPECT_NE(upload.err.find("Pilot 1 meant"), std::string::npos) << upload.err;
     EXPECT_EQ(upload.err.find("Glider"), std::string::npos) << upload.err;
+}
+
+// A family that keeps a declaration but no waypoints takes the declaration alone; names
+// beyond its task budget are shortened and listed before anything is written.
+TEST_P(RecorderCommands, DeclaresATaskWithoutWaypoints) {
+    if (GetParam().keepsDatabase) GTEST_SKIP() << "takes a declaration with its waypoints";
+    ::setenv("KELVO_DELAY_SCALE", "0.1", 1);
+    std::string task;
+    for (const char* name : {"Klippeneck Segelfluggelaende", "Hohenzollern Burg Hechingen",
+                             "Hohenzollern Bahnhof Hechingen", "Laichingen Schwaebische Alb",
+                             "Ellwangen Stadtmitte Marktplatz", "Hahnweide Kirchheim unter Teck",
+                             "Klippeneck Segelfluggelaende"}) {
+        task += std::string(task.empty() ? "" : ",") + R"({"name": ")" + name +
+                R"(", "latitude": 48.5, "longitude": 9.0})";
+    }
+    writeFile(m_environment.file("declaration.json"),
+              R"({"pilot1": "Jürgen Ott", "gliderID": "D-1234", "task": [)" + task + "]}");
+    startSimulator();
+    const CliRun upload = cli("upload", {"--declaration", "declaration.json"});
+    ASSERT_EQ(upload.status, 0) << upload.err;
+    EXPECT_EQ(upload.out,
+              "wrote the declaration\nthe Flarm was restarted so that the declaration takes "
+              "effect\ndeclaration written and verified\n");
+    EXPECT_NE(upload.err.find("task point 2 \"Hohenzollern Burg Hechingen\" is written as "
+                              "\"Hohenzoller1\""),
+              std::string::npos)
+        << upload.err;
+    const json declaration = cliJson("declaration");
+    EXPECT_EQ(declaration["pilot1"], "Jurgen Ott");
+    ASSERT_EQ(declaration["task"].size(), 7u);
+    EXPECT_EQ(declaration["task"][2]["name"], "Hohenzoller2");
+
+    const CliRun cleared = cli("upload", {"--clear-task", "--no-restart"});
+    ASSERT_EQ(cleared.status, 0) << cleared.err;
+    EXPECT_NE(cleared.out.find("was not restarted"), std::string::npos) << cleared.out;
+    EXPECT_EQ(cliJson("declaration")["task"].size(), 0u);
+    writeChangedDatabase(m_environment.file("changed.cup"));
+    const CliRun waypoints = cli("upload", {"--waypoints", "changed.cup"});
+    EXPECT_EQ(waypoints.status, 1);
+    EXPECT_NE(waypoints.err.find("keeps no waypoints"), std::string::npos) << waypoints.err;
+
+    for (const auto& [fault, reason] :
+         {std::pair{"newtask", "the Flarm refused NEWTASK,Task with \"$PFLAC,A,ERROR\""},
+          std::pair{"licence", "this FLARM has no IGC licence"}}) {
+        m_simulator.reset();
+        startSimulator({"--fault", fault});
+        const CliRun refused = cli("upload", {"--declaration", "declaration.json"});
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_NE(refused.err.find(reason), std::string::npos) << refused.err;
+    }
 }
 
 TEST_P(RecorderCommands, SilentRecorderFailsWithOneLine) {

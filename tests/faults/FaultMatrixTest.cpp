@@ -108,10 +108,10 @@ constexpr std::uint8_t kFirstFlightBlock = 0xE6, kMemoryInfo = 0xD1, kDatabase =
                        kDeclarationBlock = 0xC9;
 
 // Flarm, with every wait at its real length: the speed search tries 25 speeds for a second
-// each; a text query examines 10 lines 100 ms apart; a binary answer is awaited 0.5 s (an IGC
-// piece 1 s) and a download ends after 10 empty pieces. Text answers are taken as received and
-// carry no checksum the driver checks, so a wrong CRC touches only the binary frames of the
-// flight list and the download.
+// each; a text answer is awaited 2 s and counts only with its checksum, a written item's echo
+// 5 s, three times; a binary answer is awaited 0.5 s (an IGC piece 1 s) and a download ends
+// after 10 empty pieces. The wrong CRC touches only the binary frames of the flight list and
+// the download.
 // LX: the speed search gives up after 10 s; the directory ends after three quiet 2-second
 // reads; a block read waits 0.1 s per missing byte once; the declaration write tries 15
 // synchronisations a second apart. The identification reply carries nothing to check it by;
@@ -134,6 +134,7 @@ const Row kMatrix[] = {
     {Flarm, readDirectory, Seconds(15), Prefix, "SC", 15 + 80},
     {Flarm, readFile, Seconds(20), Exact, "SCD", 15 + 15 + 250},
     {Flarm, readDeclaration, Seconds(15), None, "S", 40},
+    {Flarm, writeDatabaseAndDeclaration, Seconds(40), Exact, "SD", 200},
     {LX, connect, Seconds(15), Exact, "SD", 1, kMemoryInfo},
     {LX, readInfo, Seconds(5), None, "S", 1 + 20, kMemoryInfo},
     {LX, readDirectory, Seconds(20), Prefix, "S", 3 + 7 + 96 + 40, kMemoryInfo},
@@ -327,6 +328,8 @@ class Rig {
     virtual std::string recorderHolds() { return {}; }
 };
 
+std::shared_ptr<Declaration> lxDeclaration();
+
 // A Flarm device with four recorded flights.
 class FlarmRig : public Rig {
   public:
@@ -338,8 +341,19 @@ class FlarmRig : public Rig {
 
   private:
     Logger& logger() override { return flarm; }
+    void readBefore(Operation operation) override {
+        if (operation == writeDatabaseAndDeclaration) {
+            EXPECT_TRUE(flarm.readDeclaration(false).ok());
+        }
+    }
     kelvo::Outcome download(const std::filesystem::path& target) override {
         return flarm.readFile(target, 3, true, true, nullptr);
+    }
+    std::shared_ptr<Declaration> declarationToWrite() override { return lxDeclaration(); }
+    std::string recorderHolds() override {
+        std::string held = device.value("PILOT") + '|' + device.value("GLIDERTYPE");
+        for (const std::string& point : device.taskPoints()) held += '|' + point;
+        return held;
     }
 
     sim::FlarmEmulator device{line, test::flarmTestDevice()};

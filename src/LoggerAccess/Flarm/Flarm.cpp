@@ -232,6 +232,12 @@ Outcome Flarm::writeDeclarationItems(const Declaration& declaration) {
 }
 
 Outcome Flarm::storeDatabaseAndDeclaration() {
+    const Outcome outcome = writeDeclaration();
+    if (!outcome) logf("The declaration was not written whole: %s", outcome.reason().c_str());
+    return outcome;
+}
+
+Outcome Flarm::writeDeclaration() {
     Declaration& declaration = *loggerData().declaration();
     // What is sent is what the read-back is compared with.
     DeclarationFit::apply(declaration, FlarmDeclaration::limits());

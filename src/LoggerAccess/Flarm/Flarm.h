@@ -39,6 +39,8 @@ class Flarm : public Logger {
   private:
     // Refused unless the unit can keep an IGC declaration: its IGC licence and IGC serial.
     Outcome checkIgcDeclaration();
+    // Checks, writes the items and restarts the unit.
+    Outcome writeDeclaration();
     Outcome writeDeclarationItems(const Declaration& declaration);
     Outcome binaryModeFailure();
     // Leaves binary mode (after a cancel too) and answers the outcome, or cancelled.

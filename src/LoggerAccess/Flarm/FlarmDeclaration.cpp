@@ -14,7 +14,7 @@ constexpr std::size_t kTextLength = 50;  // what one sentence has room for after
 constexpr const char* kTakeoffName = "TAKEOFF";
 constexpr const char* kLandingName = "LANDING";
 constexpr const char* kNoPosition = "0000000N,00000000E";
-constexpr std::size_t kAddwpBytes = 9;   // what an ADDWP item costs besides its name
+constexpr std::size_t kAddwpBytes = 9;  // what an ADDWP item costs besides its name
 constexpr std::size_t kNewTaskBytes = 7;
 
 std::string coordinate(double degrees, int degreeDigits, char positive, char negative) {
@@ -33,15 +33,16 @@ std::optional<long long> digits(std::string_view line, std::size_t at, std::size
     return value;
 }
 
-std::optional<double> angle(std::string_view line, std::size_t at, int degreeDigits,
-                            char positive, char negative, double limit) {
+std::optional<double> angle(std::string_view line, std::size_t at, int degreeDigits, char positive,
+                            char negative, double limit) {
     const auto degrees = digits(line, at, static_cast<std::size_t>(degreeDigits));
     const auto thousandths = digits(line, at + static_cast<std::size_t>(degreeDigits), 5);
     const std::size_t hemisphere = at + static_cast<std::size_t>(degreeDigits) + 5;
     if (!degrees || !thousandths || *thousandths >= 60000 || hemisphere >= line.size()) {
         return std::nullopt;
     }
-    const double value = static_cast<double>(*degrees) + static_cast<double>(*thousandths) / 60000.0;
+    const double value =
+        static_cast<double>(*degrees) + static_cast<double>(*thousandths) / 60000.0;
     if (value > limit) return std::nullopt;
     if (line[hemisphere] == positive) return value;
     if (line[hemisphere] == negative) return -value;
@@ -78,12 +79,10 @@ std::string FlarmDeclaration::longitude(double degrees) {
 }
 
 std::vector<FlarmDeclaration::Item> FlarmDeclaration::items(const Declaration& d) {
-    std::vector<Item> items{{"PILOT", d.pilot1()},
-                            {"COPIL", d.pilot2()},
-                            {"GLIDERID", d.gliderID()},
-                            {"GLIDERTYPE", d.gliderType()},
-                            {"COMPID", d.competitionID()},
-                            {"COMPCLASS", d.competitionClassDescription()}};
+    std::vector<Item> items{
+        {"PILOT", d.pilot1()},         {"COPIL", d.pilot2()},
+        {"GLIDERID", d.gliderID()},    {"GLIDERTYPE", d.gliderType()},
+        {"COMPID", d.competitionID()}, {"COMPCLASS", d.competitionClassDescription()}};
     if (!d.task() || d.task()->turnpoints().empty()) {
         items.push_back({"NEWTASK", ""});  // an empty name clears the task
         return items;

@@ -73,9 +73,9 @@ std::optional<std::vector<std::string>> textcomm::readTask() {
 }
 
 bool textcomm::restart() {
-    if (!m_link.ask(NmeaSentence("PFLAR,0"),
-                    [](const NmeaSentence& s) { return s.hasPrefix("PFLAR,A"); },
-                    kRestartAnswer)) {
+    if (!m_link.ask(
+            NmeaSentence("PFLAR,0"), [](const NmeaSentence& s) { return s.hasPrefix("PFLAR,A"); },
+            kRestartAnswer)) {
         logLine("The device did not acknowledge the restart; waiting for it all the same.");
     }
     const int attempts = static_cast<int>(kRestartSilence / kAliveAnswer);
@@ -87,8 +87,9 @@ bool textcomm::restart() {
 
 bool textcomm::answersText() {
     return m_link
-        .ask(NmeaSentence("PFLAP,R"), [](const NmeaSentence& s) { return s.hasPrefix("PFLAP,A"); },
-             kAliveAnswer)
+        .ask(
+            NmeaSentence("PFLAP,R"), [](const NmeaSentence& s) { return s.hasPrefix("PFLAP,A"); },
+            kAliveAnswer)
         .has_value();
 }
 

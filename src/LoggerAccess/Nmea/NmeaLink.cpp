@@ -25,7 +25,8 @@ std::optional<NmeaSentence> NmeaLink::await(const Wanted& wanted,
             if (line.size() < kMaxLineLength) line.push_back(static_cast<char>(byte));
             continue;
         }
-        const auto sentence = line.size() < kMaxLineLength ? NmeaSentence::parse(line) : std::nullopt;
+        const auto sentence =
+            line.size() < kMaxLineLength ? NmeaSentence::parse(line) : std::nullopt;
         line.clear();
         if (sentence && wanted(*sentence)) return sentence;
     }

@@ -1,6 +1,7 @@
 #include "LoggerAccess/Flarm/Flarm.h"
 #include "LoggerAccess/Flarm/KelvoFlarm.h"
 #include "LoggerAccess/DeclarationFit.h"
+#include "LoggerAccess/LoggerLimits.h"
 #include "LoggerAccess/Flarm/FlarmDeclaration.h"
 
 #include <gtest/gtest.h>
@@ -197,6 +198,28 @@ TEST(FlarmDeclarationText, ItemsComeInTheUnitsOrderWithinItsBudget) {
     EXPECT_EQ(FlarmDeclaration::items(declaration).back(), (FlarmDeclaration::Item{"NEWTASK", ""}));
 }
 
+// Save to Logger lists what the unit will keep otherwise before anything is written.
+TEST(FlarmDeclarationText, ChangesAreListedBeforeTheWrite) {
+    LoggerData data;
+    Declaration& declaration = *data.declaration();
+    declaration.setPilot1("Jürgen");
+    declaration.setHomePoint(Waypoint::fromDegrees("HOME", 48, 9, 0));
+    auto task = std::make_shared<Task>();
+    for (int i = 0; i < 10; ++i) {
+        task->addTurnpoint(std::make_shared<Turnpoint>(
+            *Waypoint::fromDegrees(i == 1 ? "Hohenzollern Burg Hechingen Zollernalb" : "TP" + std::to_string(i),
+                                   48, 9, 0)));
+    }
+    declaration.setTask(task);
+    EXPECT_EQ(LoggerLimits::declarationChanges(data, FlarmDeclaration::limits()),
+              (std::vector<std::string>{
+                  "the recorder keeps no home point; \"HOME\" is dropped",
+                  "Pilot 1 \"Jürgen\" is written as \"Jurgen\"",
+                  "task point 2 \"Hohenzollern Burg Hechingen Zollernalb\" is written as "
+                  "\"Hohenzollern Burg Hechingen Zoll\""}));
+    EXPECT_EQ(task->turnpoint(1)->name(), "Hohenzollern Burg Hechingen Zollernalb");
+}
+
 // Write and verify: a declaration goes out item by item, each echoed, and is read back.
 class FlarmDeclarationWrite : public FlarmDriver {
   protected:
@@ -303,6 +326,17 @@ TEST_F(KelvoFlarmOnEmulator, FindsNineteenThousandTwoHundredBaudOnThirdAttempt) 
     EXPECT_TRUE(log.contains("token: $PFLAU,0"));
     EXPECT_TRUE(log.contains("synced!\r"));
     EXPECT_TRUE(log.contains("Connect succeeded!\r"));
+}
+
+// A program that ended in binary mode leaves the unit there; the speed probe's binary exit
+// brings it back.
+TEST_F(KelvoFlarmOnEmulator, FindsAUnitLeftInBinaryMode) {
+    ASSERT_TRUE(connect());
+    ASSERT_TRUE(flarm.enterBinaryMode());
+    flarm.DisconnectFR();
+    ASSERT_TRUE(device.inBinaryMode());
+    ASSERT_TRUE(connect());
+    EXPECT_FALSE(device.inBinaryMode());
 }
 
 TEST_F(KelvoFlarmOnEmulator, RefusedRecordLeavesEarlierFileUntouched) {
