@@ -75,8 +75,10 @@ std::string LXNAVEmulator::base64(std::string_view bytes) {
         const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
         std::uint32_t quad = 0;
         for (std::size_t k = 0; k < n; ++k)
-            quad |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i + k])) << (16 - 8 * k);
-        for (std::size_t k = 0; k < 4; ++k) text.push_back(k <= n ? kDigits[(quad >> (18 - 6 * k)) & 63] : '=');
+            quad |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i + k]))
+                    << (16 - 8 * k);
+        for (std::size_t k = 0; k < 4; ++k)
+            text.push_back(k <= n ? kDigits[(quad >> (18 - 6 * k)) & 63] : '=');
     }
     return text;
 }
@@ -146,11 +148,12 @@ void LXNAVEmulator::handle(const std::vector<std::string>& fields, const std::st
 void LXNAVEmulator::answerLogbook(std::size_t first, std::size_t end) {
     const std::size_t count = m_config.flights.size();
     sendOrdinary();
-    for (std::size_t index = std::max<std::size_t>(first, 1); index < std::min(end, count + 1); ++index) {
+    for (std::size_t index = std::max<std::size_t>(first, 1); index < std::min(end, count + 1);
+         ++index) {
         const LXNAVLoggedFlight& flight = m_config.flights[index - 1];
-        std::string entry = stringf("PLXVC,LOGBOOK,A,%zu,%zu,%s,%s,%s,%s", index, count,
-                                    flight.file.c_str(), flight.date.c_str(),
-                                    flight.takeoff.c_str(), flight.landing.c_str());
+        std::string entry =
+            stringf("PLXVC,LOGBOOK,A,%zu,%zu,%s,%s,%s,%s", index, count, flight.file.c_str(),
+                    flight.date.c_str(), flight.takeoff.c_str(), flight.landing.c_str());
         if (!m_config.oldFirmware) entry += stringf(",%zu", flight.igc.size());
         send(entry);
     }
@@ -179,7 +182,8 @@ void LXNAVEmulator::answerRows(const std::string& file, std::size_t first, std::
     };
     sendOrdinary();
     if (m_droppedRow == first) {
-        for (std::size_t row = first > 3 ? first - 3 : 1; row < first; ++row) sendRow(row, rows[row - 1]);
+        for (std::size_t row = first > 3 ? first - 3 : 1; row < first; ++row)
+            sendRow(row, rows[row - 1]);
         m_droppedRow.reset();
     }
     for (std::size_t row = first; row < std::min(end, count + 1); ++row) {
@@ -201,10 +205,12 @@ void LXNAVEmulator::startBlocks(const std::string& file, std::size_t window, std
     const LXNAVLoggedFlight* flight = flightNamed(file);
     if (!flight || window < 1 || window > 64 || payload < 1 || payload > 1000) return;
     ++m_blockTransfers;
-    BlockSession session{flight->igc, window, payload, (flight->igc.size() + payload - 1) / payload, {}, {}};
+    BlockSession session{flight->igc, window, payload, (flight->igc.size() + payload - 1) / payload,
+                         {},          {}};
     LXNAVBlockCrc running;
     for (std::size_t number = 0; number < session.count; ++number) {
-        session.texts.push_back(base64(std::string_view(session.bytes).substr(number * payload, payload)));
+        session.texts.push_back(
+            base64(std::string_view(session.bytes).substr(number * payload, payload)));
         running.add(session.texts.back());
         session.crcs.push_back(running.value());
     }
@@ -218,7 +224,8 @@ void LXNAVEmulator::sendBlocks(std::size_t first) {
         send(stringf("PLXVC,FILE_CRC32,A,%d", LXNAVBlockCrc::of(m_blocks->bytes)));
         return;
     }
-    for (std::size_t number = first; number < std::min(first + m_blocks->window, m_blocks->count); ++number) {
+    for (std::size_t number = first; number < std::min(first + m_blocks->window, m_blocks->count);
+         ++number) {
         if (number == first + 1 && m_lostBlock.exchange(false)) continue;
         sendBlock(number, false);
     }
@@ -228,12 +235,14 @@ void LXNAVEmulator::sendBlock(std::size_t number, bool resent) {
     if (number >= m_blocks->count) return;
     // Firmware 3.02 prints the check value of a resent block unsigned.
     const std::int32_t crc = m_blocks->crcs[number];
-    const std::string printed = resent ? std::to_string(static_cast<std::uint32_t>(crc)) : std::to_string(crc);
+    const std::string printed =
+        resent ? std::to_string(static_cast<std::uint32_t>(crc)) : std::to_string(crc);
     send(stringf("PLXVC,FILE_DATA,A,%d,%zu,%s,%s", resent ? 1 : 0, number, printed.c_str(),
                  m_blocks->texts[number].c_str()));
 }
 
-void LXNAVEmulator::writeDeclarationRow(std::size_t row, std::size_t count, const std::string& content) {
+void LXNAVEmulator::writeDeclarationRow(std::size_t row, std::size_t count,
+                                        const std::string& content) {
     const std::size_t unconfirmed = m_unconfirmedFrom;
     if (row < 1 || row > count || (unconfirmed != 0 && row >= unconfirmed)) return;
     if (row == 1) m_pendingDeclaration.clear();
@@ -259,7 +268,8 @@ void LXNAVEmulator::answerDeclaration(std::size_t first, std::size_t end) {
     const std::vector<std::string> rows = declaration();
     if (rows.empty()) return;
     sendOrdinary();
-    for (std::size_t row = std::max<std::size_t>(first, 1); row < std::min(end, rows.size() + 1); ++row)
+    for (std::size_t row = std::max<std::size_t>(first, 1); row < std::min(end, rows.size() + 1);
+         ++row)
         send(stringf("PLXVC,DECL,A,%zu,%zu,", row, rows.size()) + rows[row - 1]);
 }
 

@@ -3,9 +3,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <optional>
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -25,14 +25,14 @@ struct LXNAVLoggedFlight {
 };
 
 struct LXNAVEmulatorConfig {
-    int speed = 19200;  // the one speed the recorder answers at
+    int speed = 19200;              // the one speed the recorder answers at
     std::string product = "NANO3";  // Nanos leave the file name out of the rows they send
     std::string software = "3.02";
     std::string serial = "31415";
     int loggerStatus = 0;  // 0 stopped, 1 ready, 2 recording
     // Firmware before 2.10: the count answered as LOGBOOK, no sizes, no block transfer.
     bool oldFirmware = false;
-    bool blockTransfer = true;  // newer firmware answers it
+    bool blockTransfer = true;               // newer firmware answers it
     std::vector<LXNAVLoggedFlight> flights;  // oldest first
     std::vector<std::string> declaration;    // its rows
     // How long the recorder takes to open a file before its first row [ms, scaled].
@@ -54,7 +54,9 @@ class LXNAVEmulator {
     // Every sentence it sends carries a wrong checksum.
     void setWrongChecksum(bool wrong) { m_wrongChecksum = wrong; }
     // Once a transfer (list, rows or blocks) has begun, the line dies after this many bytes.
-    void dropLineInTransferAfter(std::size_t bytes) { m_dropInTransfer = static_cast<long long>(bytes); }
+    void dropLineInTransferAfter(std::size_t bytes) {
+        m_dropInTransfer = static_cast<long long>(bytes);
+    }
     // The dropped line is back.
     void restoreLine() { m_sendBudget = -1; }
     // Once: a row of a range goes missing, and after the host asked again, rows it had
@@ -118,7 +120,7 @@ class LXNAVEmulator {
     std::atomic<int> m_blockTransfers{0};
     std::atomic<int> m_rowRequests{0};
     std::string m_openFile;
-    std::vector<std::string> m_openRows;  // of the open file
+    std::vector<std::string> m_openRows;      // of the open file
     std::optional<std::size_t> m_droppedRow;  // missing in the last range, for the stale rows
     std::optional<BlockSession> m_blocks;
     mutable std::mutex m_mutex;  // guards the declaration and the speeds asked at

@@ -34,8 +34,8 @@ LXNAVEmulatorConfig demoLXNAVConfig(const DemoContent& content, bool withClock) 
              clockTime(flight->firstFix()), withClock ? clockTime(flight->lastFix()) : "00:00:00",
              demoIgcFile(*flight, recorder)});
     }
-    const auto declared = content.flights.empty() ? std::chrono::sys_seconds{}
-                                                   : content.flights.front().firstFix();
+    const auto declared =
+        content.flights.empty() ? std::chrono::sys_seconds{} : content.flights.front().firstFix();
     config.declaration = LXNAVDeclaration::rowsOf(*content.declaration, declared);
     return config;
 }

@@ -20,11 +20,13 @@ class SimulatedLXNAV : public SimulatedRecorder {
         m_emulator.setAlteredDeclaration(options.fault == Fault::Declaration);
         m_emulator.setStaleRows(options.fault == Fault::StaleRows);
         m_emulator.setSplicedRow(options.fault == Fault::SplicedRow);
-        if (options.fault == Fault::Drop) m_emulator.dropLineInTransferAfter(kTransferBytesBeforeDrop);
+        if (options.fault == Fault::Drop)
+            m_emulator.dropLineInTransferAfter(kTransferBytesBeforeDrop);
     }
 
   private:
-    static LXNAVEmulatorConfig configure(const SimulatorOptions& options, const DemoContent& content) {
+    static LXNAVEmulatorConfig configure(const SimulatorOptions& options,
+                                         const DemoContent& content) {
         LXNAVEmulatorConfig config = demoLXNAVConfig(content, !options.noClock);
         if (options.speed) config.speed = *options.speed;
         // Rows go astray only in the row transfer, which the recorder then has to use.

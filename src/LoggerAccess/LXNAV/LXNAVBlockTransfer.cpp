@@ -40,7 +40,8 @@ std::optional<std::string> LXNAVBlockTransfer::decodeBase64(std::string_view tex
     std::string bytes;
     for (std::size_t i = 0; i < text.size(); i += 4) {
         const bool last = i + 4 == text.size();
-        const int padding = last ? static_cast<int>(std::count(text.end() - 2, text.end(), '=')) : 0;
+        const int padding =
+            last ? static_cast<int>(std::count(text.end() - 2, text.end(), '=')) : 0;
         if (padding == 1 && text[i + 2] == '=') return std::nullopt;
         std::uint32_t quad = 0;
         for (int k = 0; k < 4 - padding; ++k) {
@@ -48,7 +49,8 @@ std::optional<std::string> LXNAVBlockTransfer::decodeBase64(std::string_view tex
             if (value < 0) return std::nullopt;
             quad |= static_cast<std::uint32_t>(value) << (18 - 6 * k);
         }
-        for (int k = 0; k < 3 - padding; ++k) bytes.push_back(static_cast<char>(quad >> (16 - 8 * k)));
+        for (int k = 0; k < 3 - padding; ++k)
+            bytes.push_back(static_cast<char>(quad >> (16 - 8 * k)));
     }
     return bytes;
 }
@@ -110,7 +112,8 @@ bool LXNAVBlockTransfer::receiveWindow(std::size_t first, std::size_t end, bool 
         if (!answer) break;
         m_answered = true;
         wait = kBlockWait;
-        if (auto block = blockOf(answer->arguments, first, end)) m_blocks[block->first] = block->second;
+        if (auto block = blockOf(answer->arguments, first, end))
+            m_blocks[block->first] = block->second;
     }
     if (!m_answered || cancellationRequested()) return false;
     for (std::size_t number = first; number < end; ++number) {

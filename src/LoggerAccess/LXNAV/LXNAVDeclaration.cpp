@@ -1,8 +1,8 @@
 #include "LoggerAccess/LXNAV/LXNAVDeclaration.h"
 
 #include <array>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <map>
 
 #include "LoggerAccess/Flarm/FlarmDeclaration.h"
@@ -37,26 +37,43 @@ constexpr const char* kZone = "LLXVOZ=";
 constexpr const char* kTaskOptions = "LLXVTSK,StartOnEntry=false,Short=false,Near=true";
 constexpr const char* kPlaceholder = "C0000000N00000000E";
 
+// A text as the declaration keeps it, so that what is read back is what was meant.
+std::string kept(std::string text) {
+    return text.substr(0, LXNAVDeclaration::kTextLength);
+}
+
 std::string textOf(const Declaration& declaration, Text text) {
     switch (text) {
-        case Text::Pilot: return declaration.pilot1();
-        case Text::CoPilot: return declaration.pilot2();
-        case Text::GliderType: return declaration.gliderType();
-        case Text::GliderID: return declaration.gliderID();
-        case Text::CompetitionID: return declaration.competitionID();
-        case Text::CompetitionClass: return declaration.competitionClassDescription();
+        case Text::Pilot:
+            return declaration.pilot1();
+        case Text::CoPilot:
+            return declaration.pilot2();
+        case Text::GliderType:
+            return declaration.gliderType();
+        case Text::GliderID:
+            return declaration.gliderID();
+        case Text::CompetitionID:
+            return declaration.competitionID();
+        case Text::CompetitionClass:
+            return declaration.competitionClassDescription();
     }
     return {};
 }
 
 void setText(Declaration& declaration, Text text, std::string value) {
     switch (text) {
-        case Text::Pilot: return declaration.setPilot1(std::move(value));
-        case Text::CoPilot: return declaration.setPilot2(std::move(value));
-        case Text::GliderType: return declaration.setGliderType(std::move(value));
-        case Text::GliderID: return declaration.setGliderID(std::move(value));
-        case Text::CompetitionID: return declaration.setCompetitionID(std::move(value));
-        case Text::CompetitionClass: return declaration.setCompetitionClassDescription(value);
+        case Text::Pilot:
+            return declaration.setPilot1(std::move(value));
+        case Text::CoPilot:
+            return declaration.setPilot2(std::move(value));
+        case Text::GliderType:
+            return declaration.setGliderType(std::move(value));
+        case Text::GliderID:
+            return declaration.setGliderID(std::move(value));
+        case Text::CompetitionID:
+            return declaration.setCompetitionID(std::move(value));
+        case Text::CompetitionClass:
+            return declaration.setCompetitionClassDescription(value);
     }
 }
 
@@ -80,11 +97,12 @@ std::string zoneRow(const Turnpoint& point, int index, int style) {
         a2 = r2 != 0 ? 180 : 0;
         style = 0;  // the direction is fixed
     }
-    return stringf("%s%d,Style=%d,R1=%dm,A1=%d,R2=%dm,A2=%d,A12=%d,Maxa=0m%s,Autonext=1,Lat=%s,"
-                   "Lon=%s",
-                   kZone, index, style, r1, a1, r2, a2, a12, point.getOzType() == 1 ? ",Line=1" : "",
-                   zoneCoordinate(FlarmDeclaration::latitude(point.latitudeDegrees()), 2).c_str(),
-                   zoneCoordinate(FlarmDeclaration::longitude(point.longitudeDegrees()), 3).c_str());
+    return stringf(
+        "%s%d,Style=%d,R1=%dm,A1=%d,R2=%dm,A2=%d,A12=%d,Maxa=0m%s,Autonext=1,Lat=%s,"
+        "Lon=%s",
+        kZone, index, style, r1, a1, r2, a2, a12, point.getOzType() == 1 ? ",Line=1" : "",
+        zoneCoordinate(FlarmDeclaration::latitude(point.latitudeDegrees()), 2).c_str(),
+        zoneCoordinate(FlarmDeclaration::longitude(point.longitudeDegrees()), 3).c_str());
 }
 
 bool hasZone(const Turnpoint& point) {
@@ -147,7 +165,8 @@ DeclarationLimits LXNAVDeclaration::limits() {
 std::vector<std::string> LXNAVDeclaration::rowsOf(const Declaration& declaration,
                                                   std::chrono::sys_seconds now) {
     std::vector<std::string> rows;
-    for (const auto& [text, header] : kHeaders) rows.push_back(header + textOf(declaration, text));
+    for (const auto& [text, header] : kHeaders)
+        rows.push_back(header + kept(textOf(declaration, text)));
     const auto& task = declaration.task();
     if (!task || task->numOfTurnpoints() < 2) return rows;
     const std::size_t points = task->numOfTurnpoints();
@@ -158,7 +177,7 @@ std::vector<std::string> LXNAVDeclaration::rowsOf(const Declaration& declaration
     for (std::size_t i = 0; i < points; ++i) {
         const Turnpoint& point = *task->turnpoint(i);
         rows.push_back("C" + FlarmDeclaration::latitude(point.latitudeDegrees()) +
-                       FlarmDeclaration::longitude(point.longitudeDegrees()) + point.name());
+                       FlarmDeclaration::longitude(point.longitudeDegrees()) + kept(point.name()));
     }
     rows.push_back(std::string(kPlaceholder) + "LANDING");
     // Zones are numbered from -1, the start; the finish takes its bearing from the last leg.
@@ -176,15 +195,18 @@ Declaration LXNAVDeclaration::declarationOf(const std::vector<std::string>& rows
     std::vector<std::string> taskRows;
     for (const std::string& row : rows) {
         for (const auto& [text, header] : kHeaders) {
-            if (row.starts_with(header)) setText(declaration, text, row.substr(std::strlen(header)));
+            if (row.starts_with(header))
+                setText(declaration, text, row.substr(std::strlen(header)));
         }
         if (row.starts_with('C')) taskRows.push_back(row);
     }
     auto task = FlarmDeclaration::taskOf(taskRows);
     for (const std::string& row : rows) {
         if (!row.starts_with(kZone)) continue;
-        const auto index = lxnavNumber(row.substr(std::strlen(kZone), row.find(',') - std::strlen(kZone)));
-        if (!index || *index + 1 < 0 || static_cast<std::size_t>(*index + 1) >= task->numOfTurnpoints())
+        const auto index =
+            lxnavNumber(row.substr(std::strlen(kZone), row.find(',') - std::strlen(kZone)));
+        if (!index || *index + 1 < 0 ||
+            static_cast<std::size_t>(*index + 1) >= task->numOfTurnpoints())
             continue;
         applyZone(*task->turnpoint(static_cast<std::size_t>(*index + 1)), row);
     }
@@ -197,7 +219,8 @@ bool LXNAVDeclaration::confirmed(std::size_t row) {
     for (int answers = 0; answers < 4; ++answers) {
         const auto answer = m_link.await({"DECL,C"}, kConfirmWait);
         if (!answer) return false;
-        if (!answer->arguments.empty() && lxnavNumber(answer->arguments[0]) == static_cast<long long>(row))
+        if (!answer->arguments.empty() &&
+            lxnavNumber(answer->arguments[0]) == static_cast<long long>(row))
             return true;
     }
     return false;
@@ -223,8 +246,8 @@ Outcome LXNAVDeclaration::write(const Declaration& declaration, std::chrono::sys
 Outcome LXNAVDeclaration::read(Declaration& declaration) {
     std::vector<std::string> rows;
     long long count = 0;
-    for (int request = 0; request < 2 && (count == 0 || static_cast<long long>(rows.size()) < count);
-         ++request) {
+    for (int request = 0;
+         request < 2 && (count == 0 || static_cast<long long>(rows.size()) < count); ++request) {
         if (request > 0) m_link.drainUntilQuiet();
         m_link.send(stringf("DECL,R,%zu,%lld", rows.size() + 1, kMostRows + 1));
         while (count == 0 || static_cast<long long>(rows.size()) < count) {
@@ -242,8 +265,8 @@ Outcome LXNAVDeclaration::read(Declaration& declaration) {
     }
     if (count == 0) return Outcome::failure("no declaration came back from the recorder");
     if (static_cast<long long>(rows.size()) < count) {
-        return Outcome::failure(stringf("the declaration came back in part: %zu of its %lld rows",
-                                        rows.size(), count));
+        return Outcome::failure(
+            stringf("the declaration came back in part: %zu of its %lld rows", rows.size(), count));
     }
     declaration = declarationOf(rows);
     return Outcome::success();

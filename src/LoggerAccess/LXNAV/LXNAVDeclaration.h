@@ -19,6 +19,8 @@ class LXNAVLink;
 // recorder has no negative answer: a row it did not take is one it does not confirm.
 class LXNAVDeclaration {
   public:
+    // Characters of a text or point name written (each row stays a short IGC line), and task
+    // points, start and finish included.
     static constexpr std::size_t kTextLength = 32;
     static constexpr std::size_t kMaxTaskPoints = 12;
 

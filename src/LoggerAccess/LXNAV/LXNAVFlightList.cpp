@@ -67,7 +67,8 @@ std::optional<FlightEntry> LXNAVFlightList::entryOf(const std::vector<std::strin
             // A landing before the take-off was on the next day (UTC).
             const int seconds = (landing - *takeoff + 86400) % 86400;
             entry.lasttime = *entry.firsttime + std::chrono::seconds(seconds);
-            entry.duration = stringf("%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+            entry.duration =
+                stringf("%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
         }
     }
     entry.driverRecord = flight;
@@ -93,8 +94,8 @@ bool LXNAVFlightList::readPage(int first, int end, int count, std::vector<Flight
             const auto answer = m_link.await({"LOGBOOK,A"}, kEntryWait);
             if (!answer) break;
             auto entry = entryOf(answer->arguments);
-            const auto total = answer->arguments.size() > 1 ? lxnavNumber(answer->arguments[1])
-                                                            : std::nullopt;
+            const auto total =
+                answer->arguments.size() > 1 ? lxnavNumber(answer->arguments[1]) : std::nullopt;
             if (!entry || *entry->key() != expected || total != count) {
                 logf("Logbook entry %d: unexpected answer $%s", expected, answer->body.c_str());
                 break;
@@ -119,9 +120,10 @@ Outcome LXNAVFlightList::read(std::vector<FlightEntry>& entries) {
         if (cancellationRequested()) return Outcome::cancelled();
         if (!readPage(first, std::min(first + kPage, *count + 1), *count, entries)) {
             if (cancellationRequested()) return Outcome::cancelled();
-            return Outcome::failure(stringf("the flight list arrived in part: %zu of its %d entries "
-                                            "came, then the recorder stopped answering",
-                                            entries.size(), *count));
+            return Outcome::failure(
+                stringf("the flight list arrived in part: %zu of its %d entries "
+                        "came, then the recorder stopped answering",
+                        entries.size(), *count));
         }
     }
     // The recorder numbers its flights oldest first; Kelvo lists the newest first.

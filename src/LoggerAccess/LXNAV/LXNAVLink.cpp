@@ -27,7 +27,8 @@ std::size_t fieldsBefore(std::string_view key) {
 std::optional<long long> lxnavNumber(std::string_view text) {
     long long number = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
     return number;
 }
 
@@ -44,7 +45,8 @@ std::optional<LXNAVAnswer> LXNAVLink::answerOf(const NmeaSentence& sentence,
         std::vector<std::string> fields = sentence.fields();
         answer.arguments.assign(fields.begin() + static_cast<std::ptrdiff_t>(fieldsBefore(key)),
                                 fields.end());
-        if (!answer.arguments.empty() && answer.arguments.back().empty()) answer.arguments.pop_back();
+        if (!answer.arguments.empty() && answer.arguments.back().empty())
+            answer.arguments.pop_back();
         return answer;
     }
     return std::nullopt;
@@ -56,17 +58,17 @@ bool LXNAVLink::send(const std::string& command) {
 
 std::optional<LXNAVAnswer> LXNAVLink::await(std::initializer_list<std::string_view> keys,
                                             Milliseconds within) {
-    const auto sentence =
-        m_nmea.await([keys](const NmeaSentence& s) { return answerOf(s, keys).has_value(); }, within);
+    const auto sentence = m_nmea.await(
+        [keys](const NmeaSentence& s) { return answerOf(s, keys).has_value(); }, within);
     return sentence ? answerOf(*sentence, keys) : std::nullopt;
 }
 
 std::optional<LXNAVAnswer> LXNAVLink::ask(const std::string& command,
                                           std::initializer_list<std::string_view> keys,
                                           Milliseconds within) {
-    const auto sentence =
-        m_nmea.ask(NmeaSentence(std::string(kTalker) + command),
-                   [keys](const NmeaSentence& s) { return answerOf(s, keys).has_value(); }, within);
+    const auto sentence = m_nmea.ask(
+        NmeaSentence(std::string(kTalker) + command),
+        [keys](const NmeaSentence& s) { return answerOf(s, keys).has_value(); }, within);
     return sentence ? answerOf(*sentence, keys) : std::nullopt;
 }
 

@@ -28,7 +28,17 @@ constexpr auto kIdentifyWait = 500ms;
 
 // The INFO answer: product, software version, build date, serial, battery voltage, backup
 // battery voltage, pressure altitude, engine noise level and logger status.
-enum InfoField { Product, Software, BuildDate, Serial, Battery, BackupBattery, Altitude, Noise, Status };
+enum InfoField {
+    Product,
+    Software,
+    BuildDate,
+    Serial,
+    Battery,
+    BackupBattery,
+    Altitude,
+    Noise,
+    Status
+};
 
 std::string statusName(const std::string& status) {
     if (status == "0") return "stopped";
@@ -108,11 +118,13 @@ Outcome LXNAVLogger::connect(const std::string& path) {
 
 Outcome LXNAVLogger::readInfo() {
     const auto info = identify();
-    if (!info) return concluded(Outcome::failure("no answer from the recorder to the question "
-                                                       "for its identity"));
+    if (!info)
+        return concluded(
+            Outcome::failure("no answer from the recorder to the question "
+                             "for its identity"));
     auto field = [&info](InfoField index) {
         return info->size() > static_cast<std::size_t>(index) ? std::optional((*info)[index])
-                                                                : std::nullopt;
+                                                              : std::nullopt;
     };
     m_recording = field(Status) == "2";
     loggerData().setLoggerInfoObject(field(Product), "Product");
@@ -156,7 +168,8 @@ Outcome LXNAVLogger::readFile(const std::filesystem::path& path, int key, bool /
     }
     if (m_recording) {
         logLine("The recorder is recording a flight; the download may slow it down.");
-        reportProgress(Progress{0.0, 0, "The recorder is recording a flight; downloading " + flight->file});
+        reportProgress(
+            Progress{0.0, 0, "The recorder is recording a flight; downloading " + flight->file});
     }
     std::string contents;
     std::optional<Outcome> outcome;
@@ -175,18 +188,20 @@ Outcome LXNAVLogger::readFile(const std::filesystem::path& path, int key, bool /
         }
     }
     if (!outcome) {
-        outcome = m_rows->fetch(flight->file, contents,
-                                [this, flight](std::uint64_t bytes, std::size_t rows, std::size_t count) {
-                                    reportProgress(Progress{count ? std::optional(double(rows) / double(count))
-                                                                  : std::nullopt,
-                                                            bytes, flight->file});
-                                });
+        outcome = m_rows->fetch(
+            flight->file, contents,
+            [this, flight](std::uint64_t bytes, std::size_t rows, std::size_t count) {
+                reportProgress(
+                    Progress{count ? std::optional(double(rows) / double(count)) : std::nullopt,
+                             bytes, flight->file});
+            });
     }
     if (!*outcome) return concluded(*outcome);
     if (!writeFileAtomically(path, contents)) {
         return concluded(Outcome::failure("could not write " + path.string()));
     }
-    logf("%s: %zu bytes written to %s.", flight->file.c_str(), contents.size(), path.string().c_str());
+    logf("%s: %zu bytes written to %s.", flight->file.c_str(), contents.size(),
+         path.string().c_str());
     return Outcome::success();
 }
 

@@ -42,8 +42,8 @@ class LXNAVLogger : public Logger {
     Outcome readInfo() override;
     Outcome readDirectory(bool reload) override;
     Outcome clearDirectory() override;
-    Outcome readFile(const std::filesystem::path& path, int key, bool secure,
-                     bool translateToIGC, const FlightEntry* entry) override;
+    Outcome readFile(const std::filesystem::path& path, int key, bool secure, bool translateToIGC,
+                     const FlightEntry* entry) override;
     Outcome readDeclaration(bool reload) override;
     std::optional<DeclarationLimits> declarationLimits() const override;
     void disconnect() override;

@@ -16,8 +16,8 @@ class LXNAVRowLayout {
     bool fits(std::string_view row) const;
 
   private:
-    std::size_t m_fixLength = 35;    // "B" HHMMSS DDMMmmmN DDDMMmmmE V PPPPP GGGGG
-    std::size_t m_eventLength = 7;   // "K" HHMMSS
+    std::size_t m_fixLength = 35;   // "B" HHMMSS DDMMmmmN DDDMMmmmE V PPPPP GGGGG
+    std::size_t m_eventLength = 7;  // "K" HHMMSS
 };
 
 }  // namespace kelvo

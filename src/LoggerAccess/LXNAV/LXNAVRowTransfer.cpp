@@ -41,9 +41,10 @@ Outcome LXNAVRowTransfer::fetch(const std::string& file, std::string& contents,
             fruitless = 0;
             if (progress) progress(m_bytes, m_rows.size(), m_count);
         } else if (++fruitless >= kRequestsWithoutProgress) {
-            return Outcome::failure(stringf("the recorder did not send row %zu of %s intact after %d "
-                                            "requests; the download stopped there",
-                                            m_rows.size() + 1, file.c_str(), fruitless));
+            return Outcome::failure(
+                stringf("the recorder did not send row %zu of %s intact after %d "
+                        "requests; the download stopped there",
+                        m_rows.size() + 1, file.c_str(), fruitless));
         }
     }
     contents.clear();
@@ -56,8 +57,7 @@ Outcome LXNAVRowTransfer::fetch(const std::string& file, std::string& contents,
 bool LXNAVRowTransfer::requestRange(const std::string& file) {
     const std::size_t first = m_rows.size() + 1;
     const bool opening = m_rows.empty();
-    const std::size_t end =
-        opening ? first + 1 : std::min(first + kRowsPerRequest, m_count + 1);
+    const std::size_t end = opening ? first + 1 : std::min(first + kRowsPerRequest, m_count + 1);
     m_link.send(stringf("FLIGHT,R,%s,%zu,%zu", file.c_str(), first, end));
     // Rows of an earlier request that a Bluetooth link delivers late are passed over, as
     // many as one request brings.

@@ -62,8 +62,8 @@ TEST(LXNAVFraming, Base64DecodesWhatTheRecorderEncodesAndRefusesTheRest) {
 
 TEST(LXNAVFraming, AnswersTakeTheirArgumentsAndRowTextsKeepTheirCommas) {
     // A doubled "$" and a trailing comma, as some firmware sends them.
-    const auto count = NmeaSentence::parse("$$PLXVC,LOGBOOKSIZE,A,5,*" +
-                                           std::string("00"));  // checksum set below
+    const auto count =
+        NmeaSentence::parse("$$PLXVC,LOGBOOKSIZE,A,5,*" + std::string("00"));  // checksum set below
     EXPECT_FALSE(count);  // a wrong checksum is no answer
     const std::string body = "PLXVC,LOGBOOKSIZE,A,5,";
     char checksum[3];
@@ -75,7 +75,8 @@ TEST(LXNAVFraming, AnswersTakeTheirArgumentsAndRowTextsKeepTheirCommas) {
     EXPECT_EQ(answer->key, "LOGBOOKSIZE,A");
     EXPECT_EQ(answer->arguments, std::vector<std::string>{"5"});
 
-    const auto row = LXNAVLink::answerOf(NmeaSentence("PLXVC,FLIGHT,A,,7,90,LXVTSK,a,b,"), {"FLIGHT,A"});
+    const auto row =
+        LXNAVLink::answerOf(NmeaSentence("PLXVC,FLIGHT,A,,7,90,LXVTSK,a,b,"), {"FLIGHT,A"});
     ASSERT_TRUE(row);
     EXPECT_EQ(row->textFrom(3), "LXVTSK,a,b,");
     EXPECT_FALSE(LXNAVLink::answerOf(NmeaSentence("PLXVC,FLIGHTS,A,1"), {"FLIGHT,A"}));
@@ -109,12 +110,18 @@ TEST(LXNAVList, EntriesKeepUnknownDatesAndLandings) {
     };
     const Case cases[] = {
         {{"3", "9", "65EL3F11.IGC", "14.05.2026", "10:38:30", "12:41:00", "6047"},
-         "2026-05-14T10:38:30Z", "02:02:30", 6047},
-        {{"4", "9", "65FL3F11.IGC", "15.05.2026", "23:30:00", "01:00:00"}, "2026-05-15T23:30:00Z",
-         "01:30:00", std::nullopt},
+         "2026-05-14T10:38:30Z",
+         "02:02:30",
+         6047},
+        {{"4", "9", "65FL3F11.IGC", "15.05.2026", "23:30:00", "01:00:00"},
+         "2026-05-15T23:30:00Z",
+         "01:30:00",
+         std::nullopt},
         {{"5", "9", "NOCLOCK.IGC", "00.00.1980", "10:00:00", "11:00:00", "100"}, "", "", 100},
-        {{"6", "9", "S10.IGC", "01.06.2026", "10:00:00", "00:00:00", "100"}, "2026-06-01T10:00:00Z",
-         "", 100},
+        {{"6", "9", "S10.IGC", "01.06.2026", "10:00:00", "00:00:00", "100"},
+         "2026-06-01T10:00:00Z",
+         "",
+         100},
     };
     for (const Case& c : cases) {
         const auto entry = LXNAVFlightList::entryOf(c.arguments);
@@ -125,7 +132,8 @@ TEST(LXNAVList, EntriesKeepUnknownDatesAndLandings) {
         EXPECT_EQ(entry->lasttime.has_value(), *c.duration != '\0');
         EXPECT_EQ(std::any_cast<LXNAVFlight>(entry->driverRecord).size, c.size);
     }
-    EXPECT_FALSE(LXNAVFlightList::entryOf({"x", "9", "A.IGC", "01.06.2026", "10:00:00", "11:00:00"}));
+    EXPECT_FALSE(
+        LXNAVFlightList::entryOf({"x", "9", "A.IGC", "01.06.2026", "10:00:00", "11:00:00"}));
     EXPECT_FALSE(LXNAVFlightList::entryOf({"1", "9", "", "01.06.2026", "10:00:00", "11:00:00"}));
 }
 
@@ -190,8 +198,9 @@ TEST_F(LXNAVRig, AListThatStopsPartWayFailsSayingHowMuchCame) {
     device->dropLineInTransferAfter(1000);
     const Outcome listed = logger.readDirectory(true);
     EXPECT_FALSE(listed);
-    EXPECT_EQ(listed.reason(), "the flight list arrived in part: 8 of its 20 entries came, then "
-                               "the recorder stopped answering");
+    EXPECT_EQ(listed.reason(),
+              "the flight list arrived in part: 8 of its 20 entries came, then "
+              "the recorder stopped answering");
     EXPECT_TRUE(logger.loggerData().flightDirectory().empty());
 }
 
@@ -212,7 +221,8 @@ TEST_F(LXNAVRig, FindsTheRecorderAtItsSpeedNeverAsking4800AndNamesRecording) {
     EXPECT_EQ(logger.loggerData().loggerInfoForKey("Product"), "NANO3");
 
     std::vector<std::string> texts;
-    logger.setProgressHandler([&texts](const Progress& progress) { texts.push_back(progress.text); });
+    logger.setProgressHandler(
+        [&texts](const Progress& progress) { texts.push_back(progress.text); });
     ASSERT_TRUE(download(1, folder.path() / "f.igc"));
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts.front().rfind("The recorder is recording a flight", 0), 0u) << texts.front();
@@ -262,7 +272,8 @@ INSTANTIATE_TEST_SUITE_P(
         TransferCase{"LostBlock", false, [](sim::LXNAVEmulator& d) { d.setLostBlock(true); }, true},
         TransferCase{"Rows", true, [](sim::LXNAVEmulator&) {}, false},
         TransferCase{"StaleRows", true, [](sim::LXNAVEmulator& d) { d.setStaleRows(true); }, false},
-        TransferCase{"SplicedRow", true, [](sim::LXNAVEmulator& d) { d.setSplicedRow(true); }, false}),
+        TransferCase{"SplicedRow", true, [](sim::LXNAVEmulator& d) { d.setSplicedRow(true); },
+                     false}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(LXNAVRig, ADroppedLineFailsNamingTheRowAndTheNextAttemptResumes) {
@@ -322,8 +333,9 @@ TEST(LXNAVDeclarationRows, HoldWhatWasMeantWithZones) {
     EXPECT_EQ(rows[7], "C0000000N00000000ETAKEOFF");
     EXPECT_EQ(rows[9], "C4829814N00938418ELAICHING");
     EXPECT_EQ(rows[13], "C0000000N00000000ELANDING");
-    EXPECT_EQ(rows[14], "LLXVOZ=-1,Style=2,R1=100m,A1=90,R2=0m,A2=0,A12=0,Maxa=0m,Line=1,"
-                        "Autonext=1,Lat=4806.450N,Lon=00845.798E");
+    EXPECT_EQ(rows[14],
+              "LLXVOZ=-1,Style=2,R1=100m,A1=90,R2=0m,A2=0,A12=0,Maxa=0m,Line=1,"
+              "Autonext=1,Lat=4806.450N,Lon=00845.798E");
     EXPECT_EQ(rows.back(), "LLXVTSK,StartOnEntry=false,Short=false,Near=true");
     const Declaration held = LXNAVDeclaration::declarationOf(rows);
     EXPECT_EQ(DeclarationCheck::compare(meant, held, LXNAVDeclaration::limits()),
