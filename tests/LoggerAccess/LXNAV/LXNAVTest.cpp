@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../TempFolder.h"
@@ -16,6 +17,7 @@
 #include "LoggerAccess/LXNAV/LXNAVLink.h"
 #include "LoggerAccess/LXNAV/LXNAVLogger.h"
 #include "LoggerAccess/LXNAV/LXNAVRowLayout.h"
+#include "base/Cancellation.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 #include "base/UtcDate.h"
@@ -275,6 +277,40 @@ INSTANTIATE_TEST_SUITE_P(
         TransferCase{"SplicedRow", true, [](sim::LXNAVEmulator& d) { d.setSplicedRow(true); },
                      false}),
     [](const auto& info) { return info.param.name; });
+
+// Cancelled half-way at the line's real pace, a download by blocks or by rows ends within a
+// second, keeps the earlier file, and the recorder then delivers the whole file. The waits
+// keep their real length: at the line's pace a block takes a tenth of a second.
+TEST_F(LXNAVRig, ACancelledDownloadEndsSoonAndTheRecorderStaysUsable) {
+    const ScopedDelayScale realWaits(1.0);
+    for (const bool oldFirmware : {false, true}) {
+        sim::PseudoTerminal line;
+        sim::LXNAVEmulatorConfig config = demo();
+        config.oldFirmware = oldFirmware;
+        config.fileOpenTime = 100ms;
+        sim::LXNAVEmulator paced(line, config);
+        paced.setLineRate(true);
+        LXNAVLogger recorder;
+        ASSERT_TRUE(recorder.connect(line.slavePath()));
+        ASSERT_TRUE(recorder.readDirectory(true));
+        const auto target = folder.write("flight.igc", "EARLIER");
+        std::chrono::steady_clock::time_point requestedAt;
+        std::thread canceller([&requestedAt] {
+            std::this_thread::sleep_for(1s);
+            requestedAt = std::chrono::steady_clock::now();
+            requestCancellation();
+        });
+        const Outcome cancelled = recorder.readFile(target, 1, true, true, nullptr);
+        const auto endedAt = std::chrono::steady_clock::now();
+        canceller.join();
+        EXPECT_EQ(cancelled.kind(), Outcome::Kind::Cancelled) << cancelled.reason();
+        EXPECT_LT(endedAt - requestedAt, 1s);
+        EXPECT_EQ(contents(target), "EARLIER");
+        paced.setLineRate(false);
+        ASSERT_TRUE(recorder.readFile(target, 1, true, true, nullptr)) << oldFirmware;
+        EXPECT_EQ(contents(target), config.flights.front().igc);
+    }
+}
 
 TEST_F(LXNAVRig, ADroppedLineFailsNamingTheRowAndTheNextAttemptResumes) {
     sim::LXNAVEmulatorConfig config = demo();
