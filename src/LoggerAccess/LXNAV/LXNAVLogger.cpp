@@ -118,10 +118,9 @@ Outcome LXNAVLogger::connect(const std::string& path) {
 
 Outcome LXNAVLogger::readInfo() {
     const auto info = identify();
-    if (!info)
-        return concluded(
-            Outcome::failure("no answer from the recorder to the question "
-                             "for its identity"));
+    if (!info) {
+        return concluded(Outcome::failure("no answer from the recorder to its identity question"));
+    }
     auto field = [&info](InfoField index) {
         return info->size() > static_cast<std::size_t>(index) ? std::optional((*info)[index])
                                                               : std::nullopt;
