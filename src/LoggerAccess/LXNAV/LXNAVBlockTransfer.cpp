@@ -170,7 +170,8 @@ Outcome LXNAVBlockTransfer::finish(const std::string& file, std::uint64_t size,
 
 Outcome LXNAVBlockTransfer::abandon(Outcome outcome) {
     m_link.send("FILE_CANCEL,R");
-    m_link.drainUntilQuiet();
+    // A cancel ends at once: the next question drops what is still on the way.
+    if (!cancellationRequested()) m_link.drainUntilQuiet();
     return outcome;
 }
 

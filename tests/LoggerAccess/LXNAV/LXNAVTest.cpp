@@ -162,7 +162,7 @@ class LXNAVRig : public ::testing::Test {
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
-    ScopedDelayScale fast{0.05};
+    ScopedDelayScale fast{0.2};
     sim::PseudoTerminal terminal;
     std::unique_ptr<sim::LXNAVEmulator> device;
     LXNAVLogger logger;
