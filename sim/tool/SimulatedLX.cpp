@@ -23,6 +23,8 @@ class SimulatedLX : public SimulatedRecorder {
             case Fault::None:
             case Fault::NewTask:
             case Fault::Licence:
+            case Fault::StaleRows:
+            case Fault::SplicedRow:
                 break;
             case Fault::Silent:
                 m_emulator.setSilent(true);

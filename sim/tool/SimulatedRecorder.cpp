@@ -10,6 +10,8 @@ std::unique_ptr<SimulatedRecorder> SimulatedRecorder::start(const SimulatorOptio
             return startSimulatedFlarm(options, content, terminal);
         case RecorderFamily::Volkslogger:
             return startSimulatedVolkslogger(options, content, terminal);
+        case RecorderFamily::LXNAV:
+            return startSimulatedLXNAV(options, content, terminal);
         case RecorderFamily::LX:
             return startSimulatedLX(options, content, terminal);
     }

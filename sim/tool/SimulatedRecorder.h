@@ -25,6 +25,9 @@ std::unique_ptr<SimulatedRecorder> startSimulatedLX(const SimulatorOptions& opti
 std::unique_ptr<SimulatedRecorder> startSimulatedVolkslogger(const SimulatorOptions& options,
                                                              const DemoContent& content,
                                                              PseudoTerminal& terminal);
+std::unique_ptr<SimulatedRecorder> startSimulatedLXNAV(const SimulatorOptions& options,
+                                                       const DemoContent& content,
+                                                       PseudoTerminal& terminal);
 std::unique_ptr<SimulatedRecorder> startSimulatedFlarm(const SimulatorOptions& options,
                                                        const DemoContent& content,
                                                        PseudoTerminal& terminal);

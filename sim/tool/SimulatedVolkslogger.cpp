@@ -13,6 +13,8 @@ VolksloggerEmulator::Fault emulatorFault(Fault fault) {
         case Fault::Database:
         case Fault::NewTask:
         case Fault::Licence:
+        case Fault::StaleRows:
+        case Fault::SplicedRow:
             return VolksloggerEmulator::Fault::None;
         case Fault::Silent:
             return VolksloggerEmulator::Fault::Silent;

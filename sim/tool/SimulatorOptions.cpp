@@ -10,6 +10,7 @@ std::optional<RecorderFamily> familyNamed(const std::string& name) {
     if (name == "lx") return RecorderFamily::LX;
     if (name == "volkslogger") return RecorderFamily::Volkslogger;
     if (name == "flarm") return RecorderFamily::Flarm;
+    if (name == "lxnav") return RecorderFamily::LXNAV;
     return std::nullopt;
 }
 
@@ -21,6 +22,8 @@ std::optional<Fault> faultNamed(const std::string& name) {
     if (name == "database") return Fault::Database;
     if (name == "newtask") return Fault::NewTask;
     if (name == "licence") return Fault::Licence;
+    if (name == "stale-rows") return Fault::StaleRows;
+    if (name == "spliced-row") return Fault::SplicedRow;
     return std::nullopt;
 }
 
@@ -43,11 +46,16 @@ std::optional<int> baudOf(const std::string& text) {
 }  // namespace
 
 const char* SimulatorOptions::usage() {
-    return "usage: kelvo-sim lx|volkslogger|flarm [--speed BAUD] "
-           "[--fault silent|crc|drop|declaration|database|newtask|licence] "
-           "[--small] [--flights N] [--line-rate] [--stats FILE] [--verbose]\n"
+    return "usage: kelvo-sim lx|volkslogger|flarm|lxnav [--speed BAUD] "
+           "[--fault silent|crc|drop|declaration|database|newtask|licence|stale-rows|spliced-row] "
+           "[--small] [--flights N] [--line-rate] [--old-firmware] [--no-clock] [--stats FILE] "
+           "[--verbose]\n"
            "  --fault       newtask and licence are a Flarm's: it refuses the task, or has no\n"
-           "                IGC licence and takes no declaration\n"
+           "                IGC licence and takes no declaration; stale-rows and spliced-row an\n"
+           "                LXNAV's: it loses a row and then sends old rows late, or splices two\n"
+           "                rows into one, once each (in the row transfer, which it then uses)\n"
+           "  --old-firmware  an LXNAV before 2.10: old count answer, no sizes, no block transfer\n"
+           "  --no-clock    an LXNAV without a clock: flights dated 00.00.1980, landing unknown\n"
            "  --flights N   hold N demo flights (1 to 100) instead of four\n"
            "  --line-rate   send no faster than the line speed the host set\n"
            "  --stats FILE  on stopping, write the bytes sent and their least line time to FILE";
@@ -85,6 +93,10 @@ std::optional<SimulatorOptions> SimulatorOptions::parse(const std::vector<std::s
             options.stats = arguments[++i];
         } else if (argument == "--line-rate") {
             options.lineRate = true;
+        } else if (argument == "--old-firmware") {
+            options.oldFirmware = true;
+        } else if (argument == "--no-clock") {
+            options.noClock = true;
         } else if (argument == "--small") {
             options.size = DemoSize::Small;
         } else if (argument == "--verbose") {
@@ -98,12 +110,18 @@ std::optional<SimulatorOptions> SimulatorOptions::parse(const std::vector<std::s
         }
     }
     if (!haveFamily) {
-        error = "which recorder? lx, volkslogger or flarm";
+        error = "which recorder? lx, volkslogger, flarm or lxnav";
         return std::nullopt;
     }
     if ((options.fault == Fault::NewTask || options.fault == Fault::Licence) &&
         options.family != RecorderFamily::Flarm) {
         error = "the newtask and licence faults are a Flarm's";
+        return std::nullopt;
+    }
+    const bool lxnav = options.family == RecorderFamily::LXNAV;
+    if (!lxnav && (options.fault == Fault::StaleRows || options.fault == Fault::SplicedRow ||
+                   options.oldFirmware || options.noClock)) {
+        error = "stale-rows, spliced-row, --old-firmware and --no-clock are an LXNAV's";
         return std::nullopt;
     }
     if (options.family == RecorderFamily::Volkslogger && options.speed) {
@@ -121,6 +139,8 @@ std::string portName(RecorderFamily family) {
             return "Simulated Volkslogger";
         case RecorderFamily::Flarm:
             return "Simulated Flarm";
+        case RecorderFamily::LXNAV:
+            return "Simulated LXNAV";
     }
     return "Simulated recorder";
 }

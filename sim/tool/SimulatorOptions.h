@@ -9,12 +9,13 @@
 
 namespace kelvo::sim {
 
-enum class RecorderFamily { LX, Volkslogger, Flarm };
+enum class RecorderFamily { LX, Volkslogger, Flarm, LXNAV };
 // Declaration: a written declaration is kept with its pilot's first letter changed.
 // Database (LX): a written database is kept with its last waypoint 100 m lower.
 // NewTask: a Flarm refuses the task of a declaration; Licence: a Flarm without the IGC
-// licence, which takes no declaration.
-enum class Fault { None, Silent, Crc, Drop, Declaration, Database, NewTask, Licence };
+// licence, which takes no declaration. StaleRows: an LXNAV loses a row once and then sends
+// rows of the earlier request late; SplicedRow: it splices two rows into one once.
+enum class Fault { None, Silent, Crc, Drop, Declaration, Database, NewTask, Licence, StaleRows, SplicedRow };
 
 // The most demo flights a simulated recorder is loaded with; enough for a season or two.
 constexpr std::size_t kMaxSimulatedFlights = 100;
@@ -29,6 +30,8 @@ struct SimulatorOptions {
     bool lineRate = false;  // send at the line speed instead of as fast as possible
     std::filesystem::path stats;  // where what was sent is written on stopping; none if empty
     bool verbose = false;  // the emulator's diagnostics on standard error
+    bool oldFirmware = false;  // an LXNAV before firmware 2.10
+    bool noClock = false;      // an LXNAV without a clock: flights dated 1980
 
     // The options of the arguments after the program name; nothing (and the reason in
     // error) when they make no sense.

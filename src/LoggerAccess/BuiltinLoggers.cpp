@@ -4,6 +4,7 @@
 
 #include "LoggerAccess/Flarm/Flarm.h"
 #include "LoggerAccess/LX/LXLogger.h"
+#include "LoggerAccess/LXNAV/LXNAVLogger.h"
 #include "LoggerAccess/Volkslogger/Volkslogger.h"
 
 namespace kelvo {
@@ -12,6 +13,7 @@ void LoggerFactory::registerBuiltinLoggers() {
     registerLogger<LXLogger>();
     registerLogger<Volkslogger>();
     registerLogger<Flarm>();
+    registerLogger<LXNAVLogger>();
 }
 
 }  // namespace kelvo

@@ -86,6 +86,8 @@ class Logger {
     static std::vector<int> lineSpeeds() { return {}; }
     // The extensions the family's native flights may carry besides its own; none here.
     static std::vector<std::string> otherNativeExtensions() { return {}; }
+    // The recorder models a user may name the family by ("Nano"); none here.
+    static std::vector<std::string> makes() { return {}; }
     // How the family's native flights become IGC; none here (its flights are IGC already).
     static NativeToIGC nativeToIGC() { return {}; }
 

@@ -23,6 +23,7 @@ struct LoggerDescriptor {
     std::vector<std::string> otherNativeExtensions{};  // further extensions of its native flights
     NativeToIGC nativeToIGC{};                         // none when its flights are IGC already
     std::vector<int> lineSpeeds{};                     // [baud] it talks at, in search order
+    std::vector<std::string> makes{};                  // models that name the family too
 
     // Whether the family's native flights carry the extension (any letter case, with or
     // without the dot).
@@ -38,7 +39,8 @@ struct LoggerDescriptor {
                 [] { return std::make_unique<Driver>(); },
                 Driver::otherNativeExtensions(),
                 Driver::nativeToIGC(),
-                Driver::lineSpeeds()};
+                Driver::lineSpeeds(),
+                Driver::makes()};
     }
 };
 

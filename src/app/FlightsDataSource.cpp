@@ -34,7 +34,9 @@ QString cellText(const FlightColumn::Value& value, const FlightColumn& column) {
                            ? KelvoPrefsBasedFormatter::getDateDescription(field)
                            : KelvoPrefsBasedFormatter::getTimeDescription(field);
             else
-                return QStringLiteral(" ");
+                // A recorder without a clock dates its flights to no day at all.
+                return &column == &FlightColumn::date ? QStringLiteral("unknown date")
+                                                      : QStringLiteral(" ");
         },
         value);
 }

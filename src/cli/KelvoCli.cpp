@@ -133,7 +133,7 @@ struct TextColumn {
 
 std::string flightListLine(const FlightEntry& entry) {
     static const TextColumn kColumns[] = {{&FlightColumn::number, 3, "-"},
-                                          {&FlightColumn::date, 20, "-"},
+                                          {&FlightColumn::date, 20, "unknown date"},
                                           {&FlightColumn::duration, 8, "-"},
                                           {&FlightColumn::fileName, 13, "-"},
                                           {&FlightColumn::pilot, 0, ""}};

@@ -1,5 +1,6 @@
 #include "cli/LoggerSession.h"
 
+#include <algorithm>
 #include <ranges>
 #include <set>
 #include <string_view>
@@ -21,15 +22,16 @@ namespace {
 constexpr int kConnectAttempts = 3;
 constexpr double kSecondsBetweenAttempts = 2.0;
 
-// Whether the --type value names the family: its whole name or one of the makes the name
-// lists ("LX/SDI/Filser": lx, sdi or filser), in any case.
-bool typeNamesFamily(const std::string& type, const std::string& name) {
+// Whether the --type value names the family: its whole name, one of the makes the name
+// lists ("LX/SDI/Filser": lx, sdi or filser) or one of its models ("Nano"), in any case.
+bool typeNamesFamily(const std::string& type, const LoggerDescriptor& family) {
     const std::string wanted = toUpperAscii(type);
-    if (wanted == toUpperAscii(name)) return true;
-    for (const auto make : std::views::split(name, '/')) {
+    if (wanted == toUpperAscii(family.name)) return true;
+    for (const auto make : std::views::split(family.name, '/')) {
         if (wanted == toUpperAscii(std::string_view(make.begin(), make.end()))) return true;
     }
-    return false;
+    return std::ranges::any_of(family.makes,
+                               [&wanted](const std::string& make) { return wanted == toUpperAscii(make); });
 }
 
 // The --speed value, when given: a line speed that some family talks at.
@@ -62,7 +64,7 @@ LoggerFactory& LoggerSession::registry() {
 std::string LoggerSession::loggerNameOf(const std::string& type) {
     if (LoggerDetector::isAutomatic(type)) return LoggerDetector::kAutomatic;
     for (const auto& name : registry().registeredLoggers()) {
-        if (typeNamesFamily(type, name)) return name;
+        if (typeNamesFamily(type, *registry().loggerClassWithName(name))) return name;
     }
     std::string known;
     for (const auto& name : registry().registeredLoggers()) known += " \"" + name + "\"";

@@ -1,10 +1,14 @@
 // The sim headers come before Qt's.
 #include "sim/Flarm/FlarmEmulator.h"
+#include "sim/LXNAV/LXNAVEmulator.h"
 #include "sim/PseudoTerminal.h"
 #include "sim/Volkslogger/VolksloggerEmulator.h"
+#include "sim/demo/DemoLXNAV.h"
 #include "support/LXFlights.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,6 +17,7 @@
 
 #include "LoggerAccess/LoggerFactory.h"
 #include "app/EditorLimits.h"
+#include "app/FlightDownloads.h"
 #include "app/FlightsDataSource.h"
 #include "app/KelvoPrefs.h"
 #include "app/LoggerInfoDataSource.h"
@@ -48,6 +53,10 @@ const Family kFamilies[] = {
     {"Flarm", "LX/SDI/Filser",
      [](sim::PseudoTerminal& line) {
          return std::make_shared<sim::FlarmEmulator>(line, sim::FlarmEmulatorConfig{});
+     }},
+    {"LXNAV", "Flarm",
+     [](sim::PseudoTerminal& line) {
+         return std::make_shared<sim::LXNAVEmulator>(line, sim::LXNAVEmulatorConfig{});
      }},
 };
 
@@ -156,6 +165,56 @@ class RecorderEndToEndTest : public QObject {
 
         fixture.controller.connection().connect();
         QVERIFY(!fixture.controller.isConnected());
+    }
+
+    // An LXNAV recorder lists, downloads, declares and verifies as the others do.
+    void listsDownloadsDeclaresAndVerifiesAnLXNAV() {
+        QTemporaryDir scratch;
+        qputenv("XDG_CACHE_HOME", scratch.filePath("cache").toUtf8());
+        KelvoPrefs::setFlightsFolder(scratch.filePath("Flights"));
+        sim::PseudoTerminal line;
+        sim::LXNAVEmulatorConfig config =
+            sim::demoLXNAVConfig(sim::DemoContent::make(sim::DemoSize::Small, 3));
+        config.fileOpenTime = std::chrono::milliseconds(100);
+        sim::LXNAVEmulator recorder(line, config);
+        test::ControllerFixture fixture({{"Simulated LXNAV", line.slavePath()}}, 0.2);
+        fixture.chooseLoggerType("LXNAV");
+        QVERIFY(fixture.connectAndSelect(LoggerWindow::FlightsTab));
+        FlightsDataSource& flights = *fixture.controller.flightsDataSource();
+        QCOMPARE(flights.rowCount(), 3);
+        QVERIFY(*flights.getFlightAtRow(0)->date > *flights.getFlightAtRow(2)->date);
+
+        FlightDownloads& downloads = fixture.controller.flightDownloads();
+        fixture.selectFlightRows({2});
+        downloads.downloadFlights(scratch.filePath("oldest.igc"), false, true);
+        QVERIFY(fixture.waitForOperation());
+        QFile oldest(scratch.filePath("oldest.igc"));
+        QVERIFY(oldest.open(QIODevice::ReadOnly));
+        QCOMPARE(oldest.readAll().toStdString(), config.flights.front().igc);
+
+        downloads.downloadNewFlights();
+        QVERIFY(fixture.waitForOperation());
+        QVERIFY2(downloads.newFlightsSummary().startsWith("Downloaded 3 flight(s)"),
+                 qPrintable(downloads.newFlightsSummary()));
+
+        QVERIFY(fixture.selectTab(LoggerWindow::DeclarationTab));
+        QCOMPARE(fixture.window.pilot1Field->text(), QString("Anna Keller"));
+        QVERIFY(fixture.window.databaseNote->text().startsWith(
+            "The LXNAV keeps no waypoints or routes"));
+        const test::MessageBoxAnswerer yes("Yes");
+        fixture.window.pilot1Field->setText("Erika Muster");
+        fixture.controller.databaseTransfer().saveToLogger();
+        QVERIFY(fixture.waitForOperation());
+        QVERIFY2(fixture.window.statusLine->text().contains("written and verified"),
+                 qPrintable(fixture.window.statusLine->text()));
+        QCOMPARE(recorder.declaration().front(), std::string("HFPLTPILOT:Erika Muster"));
+
+        recorder.setAlteredDeclaration(true);
+        fixture.controller.databaseTransfer().saveToLogger();
+        QVERIFY(fixture.waitForOperation());
+        QVERIFY2(fixture.window.statusLine->text().contains(
+                     "Pilot 1 meant \"Erika Muster\", recorder holds \"Frika Muster\""),
+                 qPrintable(fixture.window.statusLine->text()));
     }
 
     // A Flarm keeps a declaration but no waypoints: the declaration tab takes what it keeps,

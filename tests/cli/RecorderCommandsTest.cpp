@@ -451,5 +451,32 @@ TEST_P(RecorderCommands, SecondProgramOnABusyPortIsToldAtOnce) {
 INSTANTIATE_TEST_SUITE_P(EveryFamily, RecorderCommands, testing::ValuesIn(kFamilies),
                          [](const auto& info) { return info.param.alias; });
 
+// An LXNAV, named by its model, lists its flights newest first and delivers a file that
+// passes the IGC check; a declaration written to it is verified by reading it back.
+TEST(LXNAVCommands, ListsDownloadsAndDeclaresByItsModelsName) {
+    ToolEnvironment environment;
+    SimulatorProcess simulator({"lxnav", "--small"});
+    ASSERT_FALSE(simulator.devicePath().empty());
+    const auto cli = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), {"--type", "nano3", "--port", "Simulated LXNAV"});
+        return environment.cli(arguments);
+    };
+    const CliRun flights = cli({"flights", "--json"});
+    ASSERT_EQ(flights.status, 0) << flights.err;
+    const json list = json::parse(flights.out);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0]["number"], "3");
+    EXPECT_EQ(list[2]["date"], "2026-05-14T10:38:30Z");
+
+    const CliRun download = cli({"download", "--flight", "1", "--output", "oldest.igc"});
+    ASSERT_EQ(download.status, 0) << download.err;
+    EXPECT_EQ(environment.cli({"check", "oldest.igc"}).out, "oldest.igc: ok\n");
+
+    writeFile(environment.file("declaration.json"), R"({"pilot1": "Ben Ott"})");
+    const CliRun upload = cli({"upload", "--declaration", "declaration.json"});
+    EXPECT_EQ(upload.status, 0) << upload.err;
+    EXPECT_NE(upload.out.find("written and verified"), std::string::npos) << upload.out;
+}
+
 }  // namespace
 }  // namespace kelvo::cli::test

@@ -19,6 +19,7 @@
 #include "../LoggerAccess/TempFolder.h"
 #include "LoggerAccess/Flarm/Flarm.h"
 #include "LoggerAccess/LX/LXLogger.h"
+#include "LoggerAccess/LXNAV/LXNAVLogger.h"
 #include "LoggerAccess/Outcome.h"
 #include "LoggerAccess/Volkslogger/Volkslogger.h"
 #include "base/Cancellation.h"
@@ -32,8 +33,10 @@
 #include "geo/Waypoint.h"
 #include "sim/LX/LXNativeFlightEncoder.h"
 #include "sim/LX/LXRecorderEmulator.h"
+#include "sim/LXNAV/LXNAVEmulator.h"
 #include "sim/PseudoTerminal.h"
 #include "sim/Volkslogger/VolksloggerEmulator.h"
+#include "sim/demo/DemoLXNAV.h"
 
 // The fault matrix: every operation of every driver against its emulator under each line
 // fault. Every case must end within the operation's bound, answer a failure with its reason
@@ -47,8 +50,8 @@ using Clock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::milliseconds;
 using Seconds = std::chrono::seconds;
 
-enum class Family { Flarm, LX, Volkslogger };
-constexpr const char* kFamilyNames[] = {"Flarm", "LX", "Volkslogger"};
+enum class Family { Flarm, LX, Volkslogger, LXNAV };
+constexpr const char* kFamilyNames[] = {"Flarm", "LX", "Volkslogger", "LXNAV"};
 
 enum class Operation {
     connect,
@@ -113,6 +116,14 @@ constexpr std::uint8_t kFirstFlightBlock = 0xE6, kMemoryInfo = 0xD1, kDatabase =
 // reads; a block read waits 0.1 s per missing byte once; the declaration write tries 15
 // synchronisations a second apart. The identification reply carries nothing to check it by;
 // the directory's records are checked one by one; a written database is read back.
+// LXNAV: every answer is a checksummed sentence, so a wrong checksum is silence. The speed
+// search asks 0.5 s at each of five speeds; the flight count and each logbook entry are
+// awaited 2 s, a page asked twice with a drain of at most 2 s between. A download waits 5 s
+// for its first block and 2 s for each further one (a missing one asked for twice), then
+// falls back to rows: 20 s for the first (the recorder opens the file) until one came, 2 s
+// for each further one, two requests without progress. A declaration row is confirmed within 2 s of
+// each of its two sends; the read-back waits 2 s a row, asked twice. The drop strikes
+// inside the list and the download.
 // Volkslogger: a silent recorder is given up after the 4 and 10 second wake-up attempts of
 // each operation, a command reply after 4 s, a block after 20 s of silence; erasing waits
 // 15 s. Writing adds the paced upload of the 16 kB image, which no delay scale shortens. Every
@@ -139,6 +150,12 @@ const Row kMatrix[] = {
     {Volkslogger, readWaypoints, Seconds(60), Exact, "SCD"},
     {Volkslogger, readDeclaration, Seconds(60), Exact, "SCD"},
     {Volkslogger, writeDatabaseAndDeclaration, Seconds(120), Exact, "SCD"},
+    {LXNAV, connect, Seconds(5), Exact, "SC"},
+    {LXNAV, readInfo, Seconds(2), Exact, "SC"},
+    {LXNAV, readDirectory, Seconds(10), Exact, "SCD", 150},
+    {LXNAV, readFile, Seconds(50), Exact, "SCD", 2000},
+    {LXNAV, readDeclaration, Seconds(8), Exact, "SC"},
+    {LXNAV, writeDatabaseAndDeclaration, Seconds(6), Exact, "SC"},
 };
 
 // Every device wait of the matrix runs at this fraction of its real length, so the bounds
@@ -470,17 +487,62 @@ class VolksloggerRig : public Rig {
     kelvo::Volkslogger vl;
 };
 
+// An LXNAV Nano3 holding two small demo flights and the demo declaration.
+class LXNAVRig : public Rig {
+  public:
+    void applyFault(Fault fault, const Row& row) override {
+        if (fault == Fault::Silence) recorder.setSilent(true);
+        if (fault == Fault::WrongCrc) recorder.setWrongChecksum(true);
+        if (fault == Fault::DroppedLine) recorder.dropLineInTransferAfter(row.dropAfter);
+    }
+
+  private:
+    static sim::LXNAVEmulatorConfig config() {
+        sim::LXNAVEmulatorConfig config =
+            sim::demoLXNAVConfig(sim::DemoContent::make(sim::DemoSize::Small, 2));
+        config.fileOpenTime = Milliseconds(100);
+        return config;
+    }
+    Logger& logger() override { return lxnav; }
+    void readBefore(Operation operation) override {
+        if (operation == readFile) {
+            EXPECT_TRUE(lxnav.readDirectory(false).ok());
+        }
+        if (operation == writeDatabaseAndDeclaration) {
+            EXPECT_TRUE(lxnav.readDeclaration(false).ok());
+        }
+    }
+    kelvo::Outcome download(const std::filesystem::path& target) override {
+        return lxnav.readFile(target, 2, true, true, nullptr);
+    }
+    std::shared_ptr<Declaration> declarationToWrite() override { return lxDeclaration(); }
+    // The task's first row carries the time it was declared: it is left out.
+    std::string recorderHolds() override {
+        std::string rows;
+        for (const std::string& row : recorder.declaration()) {
+            if (!(row.size() == 25 && row[0] == 'C' && row.find('N') == std::string::npos))
+                rows += row + '|';
+        }
+        return rows;
+    }
+
+    sim::LXNAVEmulator recorder{line, config()};
+    LXNAVLogger lxnav;
+};
+
 std::unique_ptr<Rig> makeRig(Family family, Operation operation) {
     std::unique_ptr<Rig> rig;
     if (family == Flarm) rig = std::make_unique<FlarmRig>();
     if (family == LX) rig = std::make_unique<LXRig>();
     if (family == Volkslogger) rig = std::make_unique<VolksloggerRig>();
+    if (family == LXNAV) rig = std::make_unique<LXNAVRig>();
     rig->prepare(operation);
     return rig;
 }
 
 const char* fileNameOf(Family family) {
-    constexpr const char* kNames[] = {"87JX0014.IGC", "9A7L0023.LXN", "57EA0YA2.IGC"};
+    constexpr const char* kNames[] = {"87JX0014.IGC", "9A7L0023.LXN", "57EA0YA2.IGC",
+                                      "662L3F11.IGC"};
     return kNames[static_cast<int>(family)];
 }
 
@@ -620,9 +682,10 @@ TEST_P(Cancellation, StopsInOrderAndLeavesTheRecorderUsable) {
 
 std::vector<CancelledCase> cancelledCases() {
     std::vector<CancelledCase> cases;
-    for (const Family family : {Flarm, LX, Volkslogger}) {
+    for (const Family family : {Flarm, LX, Volkslogger, LXNAV}) {
         for (const Operation operation : {readDirectory, readFile, readWaypoints}) {
-            if (family == Flarm && operation == readWaypoints) continue;  // Flarm holds none
+            // Flarm and LXNAV hold none
+            if ((family == Flarm || family == LXNAV) && operation == readWaypoints) continue;
             for (const int after : {30, 120}) cases.push_back({family, operation, Milliseconds(after)});
         }
     }
