@@ -22,8 +22,8 @@ namespace kelvo::sim {
 // bytes to send back; sendToHost() sends unasked. Faults: silence (answers are heard and
 // withheld), a flipped byte at an offset of what is sent to the host, a line that goes
 // dead after a number of bytes, pacing at a line rate and a link (USB, Bluetooth) after it,
-// so that a read gets only the bytes that have arrived by its deadline. Everything the host writes and every speed it
-// sets is recorded.
+// so that a read gets only the bytes that have arrived by its deadline. Everything the host
+// writes and every speed it sets is recorded.
 //
 // One host thread and the test thread may use it at once; the responder runs on the host
 // thread, outside the port's lock.

@@ -101,8 +101,8 @@ std::chrono::nanoseconds transmissionTime(std::size_t bytes, int baud) {
 
 void PseudoTerminal::setLink(LinkKind kind, std::uint64_t seed) {
     if (kind == LinkKind::Plain || m_link) return;
-    m_link = std::make_unique<LinkShaper>(LinkProfile::of(kind), seed,
-                                          std::chrono::steady_clock::now());
+    m_link =
+        std::make_unique<LinkShaper>(LinkProfile::of(kind), seed, std::chrono::steady_clock::now());
     m_delivery = std::thread([this] { deliverPackets(); });
 }
 

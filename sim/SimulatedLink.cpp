@@ -53,8 +53,8 @@ LinkShaper::Clock::time_point LinkShaper::deliveryTime(Clock::time_point sent) {
         m_profile.packetInterval > 0ms ? (sent - m_start) / m_profile.packetInterval : -1;
     if (packet < 0 || packet != m_packet) {
         m_packet = packet;
-        const auto due = departureOf(sent) + draw(m_delays, m_profile.shortestDelay,
-                                                  m_profile.longestDelay);
+        const auto due =
+            departureOf(sent) + draw(m_delays, m_profile.shortestDelay, m_profile.longestDelay);
         m_packetArrival = std::max(afterStalls(due), m_lastArrival);
         m_lastArrival = m_packetArrival;
     }

@@ -115,8 +115,8 @@ std::string accessProblem(const fs::path& device, const PortUser& user) {
     const bool inGroup =
         std::find(user.groups.begin(), user.groups.end(), status.st_gid) != user.groups.end();
     const mode_t needed = status.st_uid == user.uid ? S_IRUSR | S_IWUSR
-                          : inGroup                ? S_IRGRP | S_IWGRP
-                                                   : S_IROTH | S_IWOTH;
+                          : inGroup                 ? S_IRGRP | S_IWGRP
+                                                    : S_IROTH | S_IWOTH;
     if ((status.st_mode & needed) == needed) return {};
     if (!inGroup && (status.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP)) {
         return "join the group " + groupName(status.st_gid);
@@ -218,7 +218,8 @@ std::map<std::string, std::string> SerialPortDictionary::rfcommAddresses() {
     if (::ioctl(control, kRfcommGetDeviceList, &list) == 0) {
         for (std::size_t i = 0; i < std::min<std::size_t>(list.count, kMostRfcommPorts); ++i) {
             const RfcommPortInfo& port = list.ports[i];
-            addresses.emplace("rfcomm" + std::to_string(port.id), bluetoothAddress(port.destination));
+            addresses.emplace("rfcomm" + std::to_string(port.id),
+                              bluetoothAddress(port.destination));
         }
     }
     ::close(control);

@@ -302,9 +302,8 @@ void ConnectionController::loggerTypeChanged() {
 void ConnectionController::serialPortChanged() {
     QComboBox* types = m_controller.window().loggerTypesMenu;
     const auto port = m_loggerLocations.find(selectedPortName().toStdString());
-    const int remembered = port == m_loggerLocations.end()
-                               ? -1
-                               : types->findText(rememberedType(port->second));
+    const int remembered =
+        port == m_loggerLocations.end() ? -1 : types->findText(rememberedType(port->second));
     types->setCurrentIndex(std::max(remembered, 0));  // the first item is Automatic
 }
 

@@ -252,8 +252,8 @@ void KelvoCli::ports() {
         return printJson(m_out, list);
     }
     for (const auto& [name, port] : ports) {
-        m_out << name << '\t' << port.path << (port.problem.empty() ? "" : " (" + port.problem + ")")
-              << '\n';
+        m_out << name << '\t' << port.path
+              << (port.problem.empty() ? "" : " (" + port.problem + ")") << '\n';
     }
 }
 

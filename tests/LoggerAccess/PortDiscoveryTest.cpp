@@ -44,14 +44,17 @@ void makeTtyClass(TempFolder& tree, const std::string& adapterTty = "ttyUSB0") {
     tree.folder("sys/class/tty/tty0");
     tree.folder("sys/class/tty/ptmx");
     for (const std::string& node : {adapterTty, std::string("ttyACM0"), std::string("ttyS0"),
-                                   std::string("ttyS1"), std::string("rfcomm0")}) {
+                                    std::string("ttyS1"), std::string("rfcomm0")}) {
         ::chmod(tree.write("dev/" + node, "").c_str(), 0666);
     }
 }
 
 PortSystem fabricated(TempFolder& tree) {
-    return {tree.path() / "sys", tree.path() / "dev", tree.path() / "ports",
-            {{"rfcomm0", "00:1A:7D:DA:71:13"}}, PortUser{4242, {4242}}};
+    return {tree.path() / "sys",
+            tree.path() / "dev",
+            tree.path() / "ports",
+            {{"rfcomm0", "00:1A:7D:DA:71:13"}},
+            PortUser{4242, {4242}}};
 }
 
 PortEntry port(const fs::path& path, std::string identity = {}, std::string description = {},
@@ -114,8 +117,8 @@ TEST(SerialPortDictionary, ListsPortsAsThePilotKnowsThemAndSimulatorLinks) {
     const PortDictionary expected{
         {"FT232R USB UART - ttyUSB0",
          port(adapter, "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "FT232R USB UART",
-              "join the group " + (owners ? std::string(owners->gr_name)
-                                          : std::to_string(status.st_gid)))},
+              "join the group " +
+                  (owners ? std::string(owners->gr_name) : std::to_string(status.st_gid)))},
         {"Nano3 - ttyACM0", port(dev / "ttyACM0", "usb-LXNAV_Nano3_1234-if00", "Nano3")},
         {"Simulated LX", port(tree.path() / "ports/Simulated LX")},
         {"rfcomm0", port(dev / "rfcomm0", "00:1A:7D:DA:71:13")},
@@ -137,9 +140,9 @@ TEST(SerialPortDictionary, RememberedSpeedsFollowAnAdapterToAnotherNumber) {
     const PortDictionary first = SerialPortDictionary::serialPortDictionary(fabricated(before));
     const PortDictionary second = SerialPortDictionary::serialPortDictionary(fabricated(after));
     // What an earlier version kept under the path is read, and kept under the identity after.
-    const fs::path file = before.write("line-speeds", "38400\t" + first.at("ttyS0").path + "\n" +
-                                                          "9600\t" +
-                                                          first.at("Nano3 - ttyACM0").path + "\n");
+    const fs::path file =
+        before.write("line-speeds", "38400\t" + first.at("ttyS0").path + "\n" + "9600\t" +
+                                        first.at("Nano3 - ttyACM0").path + "\n");
     const LineSpeedMemory speeds(file);
     EXPECT_EQ(speeds.speedFor(first.at("Nano3 - ttyACM0")), 9600);
     speeds.remember(first.at("FT232R USB UART - ttyUSB0"), 57600);

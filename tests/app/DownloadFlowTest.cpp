@@ -138,7 +138,9 @@ class DownloadFlowTest : public QObject {
         std::string reason;
         QVERIFY2(simulators.prepare(reason), reason.c_str());
         const PortSystem system{base.filePath("sys").toStdString(),
-                                base.filePath("dev").toStdString(), simulators.path(), {},
+                                base.filePath("dev").toStdString(),
+                                simulators.path(),
+                                {},
                                 PortUser::current()};
         controller.connection().setPortSource([system](int type) -> std::optional<PortDictionary> {
             if (type != ConnectionController::kSerialPorts) return std::nullopt;

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "LoggerAccess/LoggerData.h"
@@ -81,7 +81,8 @@ class RecorderCommands : public testing::TestWithParam<Family> {
 TEST_P(RecorderCommands, ListsTheFlightsAndDownloadsOneAsIgc) {
     startSimulator();
     const json ports = json::parse(m_environment.cli({"ports", "--json"}).out);
-    const std::string link = (m_environment.folder() / "kelvo/ports" / GetParam().portName).string();
+    const std::string link =
+        (m_environment.folder() / "kelvo/ports" / GetParam().portName).string();
     EXPECT_NE(std::find(ports.begin(), ports.end(),
                         json{{"name", GetParam().portName}, {"path", link}, {"identity", link}}),
               ports.end())
