@@ -284,7 +284,8 @@ QString ConnectionController::rememberedType(const PortEntry& port) {
     return KelvoPrefs::loggerTypeForPort(QString::fromStdString(port.identity), formerNameOf(port));
 }
 
-bool ConnectionController::choosePort(const QString& name) {
+bool ConnectionController::choosePort(const QString& name, const QString& type) {
+    m_controller.window().loggerTypesMenu->setCurrentText(type);  // whose ports the menu lists
     loadSerialPorts();
     QComboBox* menu = m_controller.window().serialPortsMenu;
     int index = menu->findData(name);

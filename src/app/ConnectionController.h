@@ -55,9 +55,8 @@ class ConnectionController : public QObject {
     void operationDidFinish();
     void loadLoggerTypes();
     void loadSerialPorts();
-    // Chooses the listed port, and with it the type that answered there last; false when the
-    // port is not listed.
-    bool choosePort(const QString& name);
+    // Chooses the type and the port, which the type's port menu lists; false when it does not.
+    bool choosePort(const QString& name, const QString& type);
     // The serial ports there now, whatever the chosen type.
     std::optional<PortDictionary> serialPorts() const { return m_portSource(kSerialPorts); }
     // The type that answered on the port last; empty for a port never used.

@@ -19,49 +19,51 @@ void HotPlugDownload::notePresentPorts() {
     appearedRecorderPort();
 }
 
-QString HotPlugDownload::appearedRecorderPort() {
+HotPlugDownload::Appeared HotPlugDownload::appearedRecorderPort() {
     const std::optional<PortDictionary> ports = m_controller.connection().serialPorts();
     if (!ports) return {};
-    QString appeared;
+    Appeared appeared;
     std::map<std::string, std::string> present;
     for (const auto& [name, port] : *ports) {
         present.emplace(name, port.path);
         const auto known = m_present.find(name);
         const bool isNew = known == m_present.end() || known->second != port.path;
-        if (isNew && appeared.isEmpty() && !ConnectionController::rememberedType(port).isEmpty())
-            appeared = QString::fromStdString(name);
+        if (!isNew || !appeared.port.isEmpty()) continue;
+        const QString type = ConnectionController::rememberedType(port);
+        if (!type.isEmpty()) appeared = {QString::fromStdString(name), type};
     }
     m_present = std::move(present);
     return appeared;
 }
 
 void HotPlugDownload::portsDidChange() {
-    const QString port = appearedRecorderPort();
+    const Appeared recorder = appearedRecorderPort();
+    const QString& port = recorder.port;
     if (port.isEmpty() || !KelvoPrefs::downloadNewFlightsOnConnect()) return;
     if (m_step != Step::Idle) {
         m_controller.setStatus(
             tr("A recorder appeared on %1; Kelvo is busy with the one on %2 and leaves it.")
-                .arg(port, m_port));
+                .arg(port, m_recorder.port));
     } else if (m_controller.isConnected()) {
         m_controller.setStatus(
             tr("A recorder appeared on %1; Kelvo stays with the recorder connected now.")
                 .arg(port));
     } else if (m_controller.runner().isOperationRunning()) {
         m_step = Step::Waiting;
-        m_port = port;
+        m_recorder = recorder;
         m_controller.setStatus(
             tr("A recorder appeared on %1; its new flights download when the running "
                "operation ends.")
                 .arg(port));
     } else {
-        begin(port);
+        begin(recorder);
     }
 }
 
-void HotPlugDownload::begin(const QString& port) {
-    m_port = port;
-    if (!m_controller.connection().choosePort(port))
-        return end(tr("The recorder on %1 went away again.").arg(port));
+void HotPlugDownload::begin(const Appeared& recorder) {
+    m_recorder = recorder;
+    if (!m_controller.connection().choosePort(recorder.port, recorder.type))
+        return end(tr("The recorder on %1 went away again.").arg(recorder.port));
     m_step = Step::Connecting;
     m_controller.connection().connect();
 }
@@ -73,8 +75,8 @@ void HotPlugDownload::operationDidFinish() {
         case Step::Waiting:
             if (m_controller.isConnected())
                 return end(tr("A recorder was connected meanwhile; Kelvo leaves the one on %1.")
-                               .arg(m_port));
-            return begin(m_port);
+                               .arg(m_recorder.port));
+            return begin(m_recorder);
         case Step::Connecting:
             return afterConnect();
         case Step::Reading:
@@ -109,7 +111,7 @@ void HotPlugDownload::afterReading() {
 void HotPlugDownload::end(const QString& status) {
     if (!status.isEmpty()) m_controller.setStatus(status);
     m_step = Step::Idle;
-    m_port.clear();
+    m_recorder = {};
     Q_EMIT didEnd();
 }
 

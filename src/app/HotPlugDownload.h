@@ -37,9 +37,14 @@ class HotPlugDownload : public QObject {
   private:
     enum class Step { Idle, Waiting, Connecting, Reading, Downloading };
 
+    struct Appeared {
+        QString port;
+        QString type;  // that answered there last
+    };
+
     // The first port that appeared since the last look and has a remembered type.
-    QString appearedRecorderPort();
-    void begin(const QString& port);
+    Appeared appearedRecorderPort();
+    void begin(const Appeared& recorder);
     void afterConnect();
     void afterReading();
     void end(const QString& status = {});
@@ -47,7 +52,7 @@ class HotPlugDownload : public QObject {
     LoggerController& m_controller;
     std::map<std::string, std::string> m_present;  // name to path
     Step m_step = Step::Idle;
-    QString m_port;
+    Appeared m_recorder;
 };
 
 }  // namespace kelvo
