@@ -117,6 +117,11 @@ void MemoryPort::setLineRate(int bytesPerSecond) {
     m_lineRate = std::max(bytesPerSecond, 0);
 }
 
+void MemoryPort::setLink(LinkKind kind, std::uint64_t seed) {
+    const std::lock_guard lock(m_mutex);
+    m_link = std::make_unique<LinkShaper>(LinkProfile::of(kind), seed, Clock::now());
+}
+
 Bytes MemoryPort::written() const {
     const std::lock_guard lock(m_mutex);
     return m_written;
@@ -132,17 +137,18 @@ std::string MemoryPort::openedPath() const {
     return m_path;
 }
 
-// Each byte arrives one byte time after the one before it, or at once without a rate.
+// Each byte is sent one byte time after the one before it, or at once without a rate, and
+// arrives when the link delivers it.
 void MemoryPort::queueLocked(ByteSpan bytes) {
     if (m_silent) return;
-    const auto now = Clock::now();
     const auto byteTime = m_lineRate > 0 ? std::chrono::nanoseconds(1'000'000'000 / m_lineRate)
                                          : std::chrono::nanoseconds(0);
+    m_lineFreeAt = std::max(m_lineFreeAt, Clock::now());
     for (std::uint8_t byte : bytes) {
         if (m_dropAfter && m_sentToHost >= *m_dropAfter) return;
         if (m_sentToHost == m_corruptOffset) byte ^= 0xFF;
-        const auto start = m_toHost.empty() ? now : std::max(now, m_toHost.back().at);
-        m_toHost.push_back({byte, start + byteTime});
+        m_lineFreeAt += byteTime;
+        m_toHost.push_back({byte, m_link ? m_link->deliveryTime(m_lineFreeAt) : m_lineFreeAt});
         ++m_sentToHost;
     }
 }

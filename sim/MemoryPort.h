@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "LoggerAccess/SerialPort.h"
+#include "sim/SimulatedLink.h"
 
 namespace kelvo::sim {
 
@@ -19,9 +21,9 @@ namespace kelvo::sim {
 // device side is a responder that hears each chunk the host writes and answers with the
 // bytes to send back; sendToHost() sends unasked. Faults: silence (answers are heard and
 // withheld), a flipped byte at an offset of what is sent to the host, a line that goes
-// dead after a number of bytes, and pacing at a line rate, so that a read gets only the
-// bytes that have arrived by its deadline. Everything the host writes and every speed it
-// sets is recorded.
+// dead after a number of bytes, pacing at a line rate and a link (USB, Bluetooth) after it,
+// so that a read gets only the bytes that have arrived by its deadline. Everything the host
+// writes and every speed it sets is recorded.
 //
 // One host thread and the test thread may use it at once; the responder runs on the host
 // thread, outside the port's lock.
@@ -48,6 +50,7 @@ class MemoryPort : public SerialPort {
     void corruptAt(std::size_t offset);    // of the bytes sent to the host since the start
     void dropAfter(std::size_t count);     // bytes sent to the host since the start
     void setLineRate(int bytesPerSecond);  // 0: every byte arrives at once
+    void setLink(LinkKind kind, std::uint64_t seed);
 
     // What the host did.
     Bytes written() const;
@@ -75,6 +78,8 @@ class MemoryPort : public SerialPort {
     std::optional<std::size_t> m_corruptOffset;
     std::optional<std::size_t> m_dropAfter;
     int m_lineRate = 0;
+    Clock::time_point m_lineFreeAt{};  // when the device's UART has sent what it was given
+    std::unique_ptr<LinkShaper> m_link;
     std::size_t m_sentToHost = 0;
     std::deque<Arrival> m_toHost;
     Bytes m_written;

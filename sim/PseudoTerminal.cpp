@@ -47,6 +47,14 @@ PseudoTerminal::PseudoTerminal() {
 }
 
 PseudoTerminal::~PseudoTerminal() {
+    if (m_delivery.joinable()) {
+        {
+            const std::lock_guard lock(m_linkMutex);
+            m_closing = true;
+        }
+        m_linkChanged.notify_all();
+        m_delivery.join();
+    }
     if (m_slaveKeeper >= 0) ::close(m_slaveKeeper);
     if (m_master >= 0) ::close(m_master);
 }
@@ -91,10 +99,19 @@ std::chrono::nanoseconds transmissionTime(std::size_t bytes, int baud) {
 
 }  // namespace
 
+void PseudoTerminal::setLink(LinkKind kind, std::uint64_t seed) {
+    if (kind == LinkKind::Plain || m_link) return;
+    m_link =
+        std::make_unique<LinkShaper>(LinkProfile::of(kind), seed, std::chrono::steady_clock::now());
+    m_delivery = std::thread([this] { deliverPackets(); });
+}
+
 bool PseudoTerminal::write(ByteSpan bytes) {
     const int baud = lineSpeed();
     if (baud > 0) m_lineTime += transmissionTime(bytes.size(), baud).count();
-    return m_paced && baud > 0 ? writePaced(bytes, baud) : writeNow(bytes);
+    m_bytesSent += bytes.size();
+    return m_paced && baud > 0 ? writePaced(bytes, baud)
+                               : send(bytes, std::chrono::steady_clock::now());
 }
 
 // Each chunk is handed over when its last bit would have arrived, on a schedule that runs on
@@ -107,9 +124,47 @@ bool PseudoTerminal::writePaced(ByteSpan bytes, int baud) {
         const ByteSpan part = bytes.subspan(done, std::min(chunk, bytes.size() - done));
         m_lineFreeAt += transmissionTime(part.size(), baud);
         std::this_thread::sleep_until(m_lineFreeAt);
-        if (!writeNow(part)) return false;
+        if (!send(part, m_lineFreeAt)) return false;
     }
     return true;
+}
+
+bool PseudoTerminal::send(ByteSpan bytes, std::chrono::steady_clock::time_point sentAt) {
+    if (!m_link) return writeNow(bytes);
+    {
+        const std::lock_guard lock(m_linkMutex);
+        const auto arrival = m_link->deliveryTime(sentAt);
+        if (!m_inFlight.empty() && m_inFlight.back().arrival == arrival) {
+            m_inFlight.back().bytes.insert(m_inFlight.back().bytes.end(), bytes.begin(),
+                                           bytes.end());
+        } else {
+            m_inFlight.push_back({arrival, Bytes(bytes.begin(), bytes.end())});
+        }
+    }
+    m_linkChanged.notify_all();
+    return true;
+}
+
+// The link's own thread: each packet goes onto the line when it arrives. What is still in
+// flight when the terminal closes is lost, as on a link that is cut.
+void PseudoTerminal::deliverPackets() {
+    std::unique_lock lock(m_linkMutex);
+    while (!m_closing) {
+        if (m_inFlight.empty()) {
+            m_linkChanged.wait(lock);
+            continue;
+        }
+        const auto arrival = m_inFlight.front().arrival;
+        if (std::chrono::steady_clock::now() < arrival) {
+            m_linkChanged.wait_until(lock, arrival);
+            continue;
+        }
+        const Bytes packet = std::move(m_inFlight.front().bytes);
+        m_inFlight.pop_front();
+        lock.unlock();
+        writeNow(packet);
+        lock.lock();
+    }
 }
 
 bool PseudoTerminal::writeNow(ByteSpan bytes) {
@@ -118,7 +173,6 @@ bool PseudoTerminal::writeNow(ByteSpan bytes) {
         const ssize_t count = ::write(m_master, bytes.data() + done, bytes.size() - done);
         if (count < 0) return false;
         done += static_cast<std::size_t>(count);
-        m_bytesSent += static_cast<std::uint64_t>(count);
     }
     return true;
 }

@@ -2,11 +2,17 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "base/Bytes.h"
+#include "sim/SimulatedLink.h"
 
 namespace kelvo::sim {
 
@@ -37,20 +43,38 @@ public:
     // Paced, the bytes reach the host no sooner than a UART at lineSpeed() would deliver
     // them (ten bits a byte); otherwise as fast as the pseudo-terminal takes them.
     void setPaced(bool paced) { m_paced = paced; }
+    // What the recorder sends reaches the host as over this link (after the pacing, which
+    // is the recorder's own UART); a link other than Plain hands the bytes to a thread that
+    // delivers them when the link would. Set before the recorder sends.
+    void setLink(LinkKind kind, std::uint64_t seed);
     // Bytes sent to the host so far, and the least time a UART needs for them at the line
     // speeds in force when each was sent.
     std::uint64_t bytesSent() const { return m_bytesSent; }
     std::chrono::nanoseconds lineTime() const { return std::chrono::nanoseconds(m_lineTime); }
 
 private:
+    struct Packet {
+        std::chrono::steady_clock::time_point arrival;
+        Bytes bytes;
+    };
+
     bool writeNow(ByteSpan bytes);
     bool writePaced(ByteSpan bytes, int baud);
+    // Onto the line at once, or through the link when it was sent at that time.
+    bool send(ByteSpan bytes, std::chrono::steady_clock::time_point sentAt);
+    void deliverPackets();
 
     std::atomic<bool> m_paced{false};
     std::atomic<std::uint64_t> m_bytesSent{0};
     std::atomic<std::int64_t> m_lineTime{0};  // [ns]
     // When the last byte given to the paced line has been delivered.
     std::chrono::steady_clock::time_point m_lineFreeAt{};
+    std::unique_ptr<LinkShaper> m_link;
+    std::mutex m_linkMutex;
+    std::condition_variable m_linkChanged;
+    std::deque<Packet> m_inFlight;
+    bool m_closing = false;
+    std::thread m_delivery;
     int m_master = -1;
     int m_slaveKeeper = -1;  // keeps the slave side alive between host opens
     std::string m_slavePath;

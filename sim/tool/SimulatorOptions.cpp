@@ -48,8 +48,8 @@ std::optional<int> baudOf(const std::string& text) {
 const char* SimulatorOptions::usage() {
     return "usage: kelvo-sim lx|volkslogger|flarm|lxnav [--speed BAUD] "
            "[--fault silent|crc|drop|declaration|database|newtask|licence|stale-rows|spliced-row] "
-           "[--small] [--flights N] [--line-rate] [--old-firmware] [--no-clock] [--stats FILE] "
-           "[--verbose]\n"
+           "[--small] [--flights N] [--line-rate] [--link plain|usb|bluetooth] [--seed N] "
+           "[--old-firmware] [--no-clock] [--stats FILE] [--verbose]\n"
            "  --fault       newtask and licence are a Flarm's: it refuses the task, or has no\n"
            "                IGC licence and takes no declaration; stale-rows and spliced-row an\n"
            "                LXNAV's: it loses a row and then sends old rows late, or splices two\n"
@@ -58,6 +58,10 @@ const char* SimulatorOptions::usage() {
            "  --no-clock    an LXNAV without a clock: flights dated 00.00.1980, landing unknown\n"
            "  --flights N   hold N demo flights (1 to 100) instead of four\n"
            "  --line-rate   send no faster than the line speed the host set\n"
+           "  --link usb    deliver what the recorder sends in chunks every 16 ms, as a USB "
+           "adapter does\n"
+           "  --link bluetooth  delay it by 20-80 ms and stall 300-600 ms every few seconds\n"
+           "  --seed N      seed of the Bluetooth link's delays and stalls (1 by default)\n"
            "  --stats FILE  on stopping, write the bytes sent and their least line time to FILE";
 }
 
@@ -89,6 +93,20 @@ std::optional<SimulatorOptions> SimulatorOptions::parse(const std::vector<std::s
                 return std::nullopt;
             }
             options.flights = static_cast<std::size_t>(*count);
+        } else if (argument == "--link" && hasValue) {
+            const auto link = linkNamed(arguments[++i]);
+            if (!link) {
+                error = "unknown link: " + arguments[i];
+                return std::nullopt;
+            }
+            options.link = *link;
+        } else if (argument == "--seed" && hasValue) {
+            const auto seed = numberOf(arguments[++i]);
+            if (!seed || *seed < 0) {
+                error = "not a seed: " + arguments[i];
+                return std::nullopt;
+            }
+            options.seed = static_cast<std::uint64_t>(*seed);
         } else if (argument == "--stats" && hasValue) {
             options.stats = arguments[++i];
         } else if (argument == "--line-rate") {

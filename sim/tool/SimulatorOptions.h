@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/SimulatedLink.h"
 #include "sim/demo/DemoContent.h"
 
 namespace kelvo::sim {
@@ -28,6 +29,8 @@ struct SimulatorOptions {
     DemoSize size = DemoSize::Realistic;
     std::optional<std::size_t> flights;  // the demo's own number when not given
     bool lineRate = false;  // send at the line speed instead of as fast as possible
+    LinkKind link = LinkKind::Plain;  // what the bytes cross after the recorder's line
+    std::uint64_t seed = 1;           // of the link's random delays and stalls
     std::filesystem::path stats;  // where what was sent is written on stopping; none if empty
     bool verbose = false;  // the emulator's diagnostics on standard error
     bool oldFirmware = false;  // an LXNAV before firmware 2.10

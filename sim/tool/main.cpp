@@ -42,6 +42,7 @@ int run(const SimulatorOptions& options) {
     const sigset_t stopSignals = blockStopSignals();
     kelvo::ConsoleOutput console(options.verbose);
     PseudoTerminal terminal;
+    terminal.setLink(options.link, options.seed);
     const DemoContent content = DemoContent::make(options.size, options.flights);
     auto recorder = SimulatedRecorder::start(options, content, terminal);
     const PublishedPort port(kelvo::SerialPortDictionary::defaultSimulatorPortFolder(),

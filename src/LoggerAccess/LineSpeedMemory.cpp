@@ -39,17 +39,21 @@ std::filesystem::path LineSpeedMemory::defaultFile() {
     return xdgStateFolder() / "kelvo" / "line-speeds";
 }
 
-int LineSpeedMemory::speedFor(const std::string& port) const {
+int LineSpeedMemory::speedFor(const PortEntry& port) const {
     const auto speeds = readSpeeds(m_file);
-    const auto found = speeds.find(port);
-    return found == speeds.end() ? 0 : found->second;
+    for (const std::string& key : {port.identity, port.path}) {
+        if (const auto found = speeds.find(key); found != speeds.end()) return found->second;
+    }
+    return 0;
 }
 
-void LineSpeedMemory::remember(const std::string& port, int speed) const {
-    if (speed <= 0 || port.find('\n') != std::string::npos) return;
+void LineSpeedMemory::remember(const PortEntry& port, int speed) const {
+    if (speed <= 0 || port.identity.find('\n') != std::string::npos) return;
     auto speeds = readSpeeds(m_file);
-    if (speeds[port] == speed) return;
-    speeds[port] = speed;
+    const bool kept = speeds[port.identity] == speed;
+    const bool formerEntry = port.path != port.identity && speeds.erase(port.path) > 0;
+    if (kept && !formerEntry) return;
+    speeds[port.identity] = speed;
     std::string text;
     for (const auto& [name, baud] : speeds) text += std::to_string(baud) + '\t' + name + '\n';
     std::error_code error;

@@ -30,6 +30,12 @@ namespace kelvo {
 
 namespace {
 
+// The name earlier versions listed a port by, and kept its speed and type under: the file
+// name of its device or simulator link.
+QString formerNameOf(const PortEntry& port) {
+    return QFileInfo(QString::fromStdString(port.path)).fileName();
+}
+
 std::optional<PortDictionary> platformPorts(int connectionType) {
     switch (connectionType) {
         case ConnectionController::kSerialPorts:
@@ -103,15 +109,18 @@ void ConnectionController::threadedConnect() {
     QString portName;
     std::string typeName;
     std::string path;
+    int rememberedSpeed = 0;
     runner.onGui([&] {
         portName = selectedPortName();
         typeName = selectedLoggerName().toStdString();
         const auto location = m_loggerLocations.find(portName.toStdString());
-        if (location != m_loggerLocations.end()) path = location->second;
+        if (location == m_loggerLocations.end()) return;
+        path = location->second.path;
+        rememberedSpeed = KelvoPrefs::lineSpeedForPort(
+            QString::fromStdString(location->second.identity), formerNameOf(location->second));
     });
 
     const LoggerDetector detector(LoggerFactory::shared());
-    const int rememberedSpeed = KelvoPrefs::lineSpeedForPort(portName);
     Outcome outcome;
     for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
         LoggerDetector::Result found = detector.connect(typeName, path, rememberedSpeed);
@@ -162,9 +171,9 @@ bool ConnectionController::adoptConnectedLogger(LoggerDetector::Result found,
         m_controller.window().connectButton->setText(tr("Disconnect"));
         m_controller.window().loggerTypesMenu->setCurrentText(family);
         KelvoPrefs::setLastUsedSerialPortName(portName);
-        KelvoPrefs::setLineSpeedForPort(portName, lineSpeed);
+        KelvoPrefs::setLineSpeedForPort(identityOf(portName), lineSpeed);
         KelvoPrefs::setLastUsedLoggerName(family);
-        KelvoPrefs::setLoggerTypeForPort(portName, family);
+        KelvoPrefs::setLoggerTypeForPort(identityOf(portName), family);
     });
     if (connected) return true;
     logLine("Connect was not so very succesful ...");
@@ -241,6 +250,7 @@ void ConnectionController::loadSerialPorts() {
     for (const auto& [name, path] : m_loggerLocations) names << QString::fromStdString(name);
     replaceItems(w.serialPortsMenu, sortedCaseInsensitively(names),
                  {remembered, KelvoPrefs::lastUsedSerialPortName()});
+    showPortProblems();
     // The port the user chose stays chosen while it is away.
     if (!remembered.isEmpty() && !names.contains(remembered)) {
         const QSignalBlocker blocker(w.serialPortsMenu);
@@ -251,13 +261,50 @@ void ConnectionController::loadSerialPorts() {
     w.connectButton->setEnabled(m_portsLoaded);
 }
 
+// A port this user may not open says so in the menu; its item keeps the port's name.
+void ConnectionController::showPortProblems() {
+    QComboBox* menu = m_controller.window().serialPortsMenu;
+    const QSignalBlocker blocker(menu);
+    for (int i = 0; i < menu->count(); ++i) {
+        const auto port = m_loggerLocations.find(menu->itemText(i).toStdString());
+        if (port == m_loggerLocations.end() || port->second.problem.empty()) continue;
+        menu->setItemData(i, menu->itemText(i));
+        menu->setItemText(i, QStringLiteral("%1 (%2)").arg(
+                                 menu->itemText(i), QString::fromStdString(port->second.problem)));
+    }
+}
+
+QString ConnectionController::identityOf(const QString& portName) const {
+    const auto port = m_loggerLocations.find(portName.toStdString());
+    return port == m_loggerLocations.end() ? portName
+                                           : QString::fromStdString(port->second.identity);
+}
+
+QString ConnectionController::rememberedType(const PortEntry& port) {
+    return KelvoPrefs::loggerTypeForPort(QString::fromStdString(port.identity), formerNameOf(port));
+}
+
+bool ConnectionController::choosePort(const QString& name, const QString& type) {
+    m_controller.window().loggerTypesMenu->setCurrentText(type);  // whose ports the menu lists
+    loadSerialPorts();
+    QComboBox* menu = m_controller.window().serialPortsMenu;
+    int index = menu->findData(name);
+    if (index < 0) index = menu->findText(name);
+    if (index < 0 || !m_loggerLocations.contains(name.toStdString())) return false;
+    menu->setCurrentIndex(index);
+    serialPortChanged();
+    return true;
+}
+
 void ConnectionController::loggerTypeChanged() {
     loadSerialPorts();
 }
 
 void ConnectionController::serialPortChanged() {
     QComboBox* types = m_controller.window().loggerTypesMenu;
-    const int remembered = types->findText(KelvoPrefs::loggerTypeForPort(selectedPortName()));
+    const auto port = m_loggerLocations.find(selectedPortName().toStdString());
+    const int remembered =
+        port == m_loggerLocations.end() ? -1 : types->findText(rememberedType(port->second));
     types->setCurrentIndex(std::max(remembered, 0));  // the first item is Automatic
 }
 

@@ -55,6 +55,12 @@ class ConnectionController : public QObject {
     void operationDidFinish();
     void loadLoggerTypes();
     void loadSerialPorts();
+    // Chooses the type and the port, which the type's port menu lists; false when it does not.
+    bool choosePort(const QString& name, const QString& type);
+    // The serial ports there now, whatever the chosen type.
+    std::optional<PortDictionary> serialPorts() const { return m_portSource(kSerialPorts); }
+    // The type that answered on the port last; empty for a port never used.
+    static QString rememberedType(const PortEntry& port);
     void setConnectedControls(bool connected);
     // The logger menu is there for a connected logger while no operation runs.
     void updateLoggerMenu();
@@ -87,6 +93,9 @@ class ConnectionController : public QObject {
     void reportFailedConnection(const std::string& path, const Outcome& outcome);
     QString selectedLoggerName() const;
     QString selectedPortName() const;
+    void showPortProblems();
+    // The key a listed port's speed and type are kept under (see PortEntry).
+    QString identityOf(const QString& portName) const;
 
     LoggerController& m_controller;
     std::unique_ptr<Logger> m_logger;

@@ -26,6 +26,7 @@ const QString kLoggerTypeOfPort = QStringLiteral("LoggerType:");
 const QString kTimeZoneName = QStringLiteral("TimeZoneName");
 const QString kLastUsedLoggerName = QStringLiteral("LastUsedLoggerName");
 const QString kFlightsFolder = QStringLiteral("FlightsFolder");
+const QString kDownloadNewFlightsOnConnect = QStringLiteral("DownloadNewFlightsOnConnect");
 const QString kAllowInternalDebugFeatures = QStringLiteral("AllowInternalDebugFeatures");
 
 }  // namespace
@@ -116,19 +117,24 @@ bool KelvoPrefs::setLastUsedSerialPortName(const QString& name) {
     return setString(kLastUsedSerialPortName, name);
 }
 
-int KelvoPrefs::lineSpeedForPort(const QString& port) {
-    return integerValue(kLineSpeedOfPort + port, 0);
+int KelvoPrefs::lineSpeedForPort(const QString& identity, const QString& formerName) {
+    const int speed = integerValue(kLineSpeedOfPort + identity, 0);
+    return speed == 0 && !formerName.isEmpty() ? integerValue(kLineSpeedOfPort + formerName, 0)
+                                               : speed;
 }
-bool KelvoPrefs::setLineSpeedForPort(const QString& port, int speed) {
-    if (speed <= 0 || lineSpeedForPort(port) == speed) return true;
-    return PreferencesStore::setValue(kLineSpeedOfPort + port, speed);
+bool KelvoPrefs::setLineSpeedForPort(const QString& identity, int speed) {
+    if (speed <= 0 || lineSpeedForPort(identity) == speed) return true;
+    return PreferencesStore::setValue(kLineSpeedOfPort + identity, speed);
 }
 
-QString KelvoPrefs::loggerTypeForPort(const QString& port) {
-    return stringValue(kLoggerTypeOfPort + port, QString());
+QString KelvoPrefs::loggerTypeForPort(const QString& identity, const QString& formerName) {
+    const QString type = stringValue(kLoggerTypeOfPort + identity, QString());
+    return type.isEmpty() && !formerName.isEmpty()
+               ? stringValue(kLoggerTypeOfPort + formerName, QString())
+               : type;
 }
-bool KelvoPrefs::setLoggerTypeForPort(const QString& port, const QString& type) {
-    return setString(kLoggerTypeOfPort + port, type);
+bool KelvoPrefs::setLoggerTypeForPort(const QString& identity, const QString& type) {
+    return setString(kLoggerTypeOfPort + identity, type);
 }
 
 QString KelvoPrefs::flightsFolder() {
@@ -159,6 +165,13 @@ QString KelvoPrefs::lastUsedLoggerName() {
 }
 bool KelvoPrefs::setLastUsedLoggerName(const QString& name) {
     return setString(kLastUsedLoggerName, name);
+}
+
+bool KelvoPrefs::downloadNewFlightsOnConnect() {
+    return booleanValue(kDownloadNewFlightsOnConnect, defaultDownloadNewFlightsOnConnect());
+}
+bool KelvoPrefs::setDownloadNewFlightsOnConnect(bool download) {
+    return PreferencesStore::setValue(kDownloadNewFlightsOnConnect, download);
 }
 
 bool KelvoPrefs::allowInternalDebugFeatures() {

@@ -50,11 +50,13 @@ class KelvoPrefs {
     static bool setLastUsedSerialPortName(const QString& name);
 
     // The line speed that last worked on a port (0: none), tried first on the next connect.
-    static int lineSpeedForPort(const QString& port);
-    static bool setLineSpeedForPort(const QString& port, int speed);
+    // Ports are kept under their identity (see PortEntry); what earlier versions kept under
+    // a port's former name (its device name) is read while its identity has nothing.
+    static int lineSpeedForPort(const QString& identity, const QString& formerName = {});
+    static bool setLineSpeedForPort(const QString& identity, int speed);
     // The logger type that last answered on a port (empty: none yet), chosen again with it.
-    static QString loggerTypeForPort(const QString& port);
-    static bool setLoggerTypeForPort(const QString& port, const QString& type);
+    static QString loggerTypeForPort(const QString& identity, const QString& formerName = {});
+    static bool setLoggerTypeForPort(const QString& identity, const QString& type);
     static QString defaultLastUsedSerialPortName() { return QString(""); }
 
     static QString timeZoneName();
@@ -69,6 +71,13 @@ class KelvoPrefs {
     static QString flightsFolder();
     static bool setFlightsFolder(const QString& folder);
     static QString defaultFlightsFolder();
+
+    // "Download new flights when a recorder is connected": a recorder's port that appears
+    // while the application runs is connected with its remembered type and the recorder's
+    // new flights go to the flights folder.
+    static bool downloadNewFlightsOnConnect();
+    static bool setDownloadNewFlightsOnConnect(bool download);
+    static bool defaultDownloadNewFlightsOnConnect() { return false; }
 
     static bool allowInternalDebugFeatures();
     static bool setAllowInternalDebugFeatures(bool allow);

@@ -24,6 +24,7 @@
 #include "app/FlightDownloads.h"
 #include "app/FlightList.h"
 #include "app/FlightsDataSource.h"
+#include "app/HotPlugDownload.h"
 #include "app/ImportExportFlow.h"
 #include "app/KelvoPrefs.h"
 #include "app/KelvoPrefsBasedFormatter.h"
@@ -66,6 +67,7 @@ LoggerController::LoggerController(LoggerWindow& window)
       m_declarationForm(std::make_unique<DeclarationForm>(*this)),
       m_flightList(std::make_unique<FlightList>(*this)),
       m_flightDownloads(std::make_unique<FlightDownloads>(*this)),
+      m_hotPlugDownload(std::make_unique<HotPlugDownload>(*this)),
       m_databaseTransfer(std::make_unique<DatabaseTransfer>(*this)),
       m_editor(std::make_unique<WaypointRouteTaskEditor>(*this)),
       m_importExport(std::make_unique<ImportExportFlow>(*this)),
@@ -137,13 +139,18 @@ void LoggerController::wireWindow() {
     on(w.quitAction, &QAction::triggered, [this] { m_window.close(); });
     on(m_preferencesPanel, &QDialog::finished, [this] { preferencesPanelDidEnd(); });
     on(w.importAction, &QAction::triggered, [this] { m_importExport->importFile(); });
-    on(m_portWatcher, &PortWatcher::portsMayHaveChanged,
-       [connection] { connection->portsDidChange(); });
+    HotPlugDownload* hotPlug = m_hotPlugDownload.get();
+    on(m_portWatcher, &PortWatcher::portsMayHaveChanged, [connection, hotPlug] {
+        connection->portsDidChange();
+        hotPlug->portsDidChange();
+    });
     on(w.exportAction, &QAction::triggered, [this] { m_importExport->exportFile(); });
     on(m_runner.get(), &DeviceOperationRunner::progressWindowChanged,
        [connection] { connection->updateLoggerMenu(); });
-    on(m_runner.get(), &DeviceOperationRunner::operationFinished,
-       [connection] { connection->operationDidFinish(); });
+    on(m_runner.get(), &DeviceOperationRunner::operationFinished, [connection, hotPlug] {
+        connection->operationDidFinish();
+        hotPlug->operationDidFinish();
+    });
 }
 
 template <class Action>
@@ -206,6 +213,7 @@ void LoggerController::windowDidBecomeMain() {
     m_connection->loadLoggerTypes();
     m_importExport->loadFileTypes();
     m_connection->loadSerialPorts();
+    m_hotPlugDownload->notePresentPorts();
     m_window.connectButton->setEnabled(m_connection->portsLoaded());
     m_flightList->flightsSelectionDidChange();
     m_window.viewFlightButton->setVisible(KelvoPrefs::allowInternalDebugFeatures());

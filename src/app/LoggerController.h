@@ -19,6 +19,7 @@ class DeclarationForm;
 class DeviceOperationRunner;
 class FlightDownloads;
 class FlightList;
+class HotPlugDownload;
 class FlightsDataSource;
 class ImportExportFlow;
 class Logger;
@@ -78,6 +79,7 @@ class LoggerController : public QObject {
     DeclarationForm& declarationForm() const { return *m_declarationForm; }
     FlightList& flightList() const { return *m_flightList; }
     FlightDownloads& flightDownloads() const { return *m_flightDownloads; }
+    HotPlugDownload& hotPlugDownload() const { return *m_hotPlugDownload; }
     DatabaseTransfer& databaseTransfer() const { return *m_databaseTransfer; }
     WaypointRouteTaskEditor& waypointRouteTaskEditor() const { return *m_editor; }
     ImportExportFlow& importExport() const { return *m_importExport; }
@@ -135,6 +137,7 @@ class LoggerController : public QObject {
     std::unique_ptr<DeclarationForm> m_declarationForm;
     std::unique_ptr<FlightList> m_flightList;
     std::unique_ptr<FlightDownloads> m_flightDownloads;
+    std::unique_ptr<HotPlugDownload> m_hotPlugDownload;
     std::unique_ptr<DatabaseTransfer> m_databaseTransfer;
     std::unique_ptr<WaypointRouteTaskEditor> m_editor;
     std::unique_ptr<ImportExportFlow> m_importExport;

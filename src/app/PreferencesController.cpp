@@ -1,6 +1,7 @@
 #include "app/PreferencesController.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -92,6 +93,9 @@ PreferencesController::PreferencesController(QWidget* parent) : QDialog(parent) 
     flightsFolder = new QLineEdit(this);
     folderForm->addRow(tr("Flights folder:"), flightsFolder);
     layout->addLayout(folderForm);
+    downloadNewFlightsOnConnect =
+        new QCheckBox(tr("Download new flights when a recorder is connected"), this);
+    layout->addWidget(downloadNewFlightsOnConnect);
 
     auto* zoneLayout = new QHBoxLayout;
     displayTimeZone = addRadioGroup(this, zoneLayout, tr("Show times in"),
@@ -142,6 +146,7 @@ void PreferencesController::windowDidBecomeKey() {
     defaultCylinderRadius->setText(QString::number(KelvoPrefs::defaultCylinderRadius()));
     defaultSectorRadius->setText(QString::number(KelvoPrefs::defaultSectorRadius()));
     flightsFolder->setText(KelvoPrefs::flightsFolder());
+    downloadNewFlightsOnConnect->setChecked(KelvoPrefs::downloadNewFlightsOnConnect());
 }
 
 void PreferencesController::doTimeZone() {
@@ -182,6 +187,7 @@ void PreferencesController::okButtonClick() {
     written &= KelvoPrefs::setDefaultCylinderRadius(integerValue(defaultCylinderRadius));
     written &= KelvoPrefs::setTimeZoneName(chosenTimeZoneName());
     written &= KelvoPrefs::setFlightsFolder(flightsFolder->text().trimmed());
+    written &= KelvoPrefs::setDownloadNewFlightsOnConnect(downloadNewFlightsOnConnect->isChecked());
     written &= KelvoPrefs::flush();
     if (!written) {
         logLine("Writing Preferences failed.");
@@ -202,6 +208,7 @@ void PreferencesController::defaultsButtonClick() {
     defaultCylinderRadius->setText(QString::number(KelvoPrefs::defaultDefaultCylinderRadius()));
     defaultSectorRadius->setText(QString::number(KelvoPrefs::defaultDefaultSectorRadius()));
     flightsFolder->setText(KelvoPrefs::defaultFlightsFolder());
+    downloadNewFlightsOnConnect->setChecked(KelvoPrefs::defaultDownloadNewFlightsOnConnect());
     selectRow(displayTimeZone, GmtRow);
 }
 

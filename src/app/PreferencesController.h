@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -43,6 +44,7 @@ class PreferencesController : public QDialog {
     QLineEdit* defaultCylinderRadius = nullptr;
     QLineEdit* defaultSectorRadius = nullptr;
     QLineEdit* flightsFolder = nullptr;
+    QCheckBox* downloadNewFlightsOnConnect = nullptr;
     QComboBox* timeZonesMenu = nullptr;
     QPushButton* okButton = nullptr;
 

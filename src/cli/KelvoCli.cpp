@@ -252,8 +252,20 @@ void KelvoCli::dispatch() {
 
 void KelvoCli::ports() {
     const PortDictionary ports = SerialPortDictionary::serialPortDictionary();
-    if (json()) return printJson(m_out, Json(ports));
-    for (const auto& [name, path] : ports) m_out << name << '\t' << path << '\n';
+    if (json()) {
+        Json list = Json::array();
+        for (const auto& [name, port] : ports) {
+            Json entry{{"name", name}, {"path", port.path}, {"identity", port.identity}};
+            if (!port.description.empty()) entry["description"] = port.description;
+            if (!port.problem.empty()) entry["problem"] = port.problem;
+            list.push_back(entry);
+        }
+        return printJson(m_out, list);
+    }
+    for (const auto& [name, port] : ports) {
+        m_out << name << '\t' << port.path
+              << (port.problem.empty() ? "" : " (" + port.problem + ")") << '\n';
+    }
 }
 
 void KelvoCli::info() {

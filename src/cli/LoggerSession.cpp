@@ -74,9 +74,7 @@ std::string LoggerSession::loggerNameOf(const std::string& type) {
 }
 
 std::string LoggerSession::devicePathOf(const std::string& port) {
-    const PortDictionary ports = SerialPortDictionary::serialPortDictionary();
-    const auto found = ports.find(port);
-    return found == ports.end() ? port : found->second;
+    return SerialPortDictionary::portNamed(SerialPortDictionary::serialPortDictionary(), port).path;
 }
 
 LoggerSession::LoggerSession(const CliArguments& arguments)
@@ -86,20 +84,22 @@ LoggerSession::LoggerSession(const CliArguments& arguments)
 LoggerSession::LoggerSession(const std::string& type, const std::string& port,
                              std::optional<int> speed) {
     const std::string wanted = loggerNameOf(type);
-    const std::string path = devicePathOf(port);
+    const PortEntry chosen =
+        SerialPortDictionary::portNamed(SerialPortDictionary::serialPortDictionary(), port);
+    const std::string& path = chosen.path;
     const LineSpeedMemory speeds;
     const LoggerDetector detector(registry());
     LoggerDetector::Result result;
     for (int attempt = 1; attempt <= kConnectAttempts; ++attempt) {
         result = speed ? detector.connectAtSpeed(wanted, path, *speed)
-                       : detector.connect(wanted, path, speeds.speedFor(path));
+                       : detector.connect(wanted, path, speeds.speedFor(chosen));
         if (result.outcome || !result.outcome.retryable()) break;
         if (attempt < kConnectAttempts) delaySeconds(kSecondsBetweenAttempts);
     }
     if (!result.outcome) throw OperationFailure(result.outcome.reason());
     m_family = *registry().loggerClassWithName(result.loggerName);
     m_logger = std::move(result.logger);
-    speeds.remember(path, m_logger->lineSpeed());
+    speeds.remember(chosen, m_logger->lineSpeed());
 }
 
 LoggerSession::~LoggerSession() {

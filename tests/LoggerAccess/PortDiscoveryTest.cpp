@@ -1,3 +1,4 @@
+#include <grp.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -5,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "LoggerAccess/LineSpeedMemory.h"
 #include "LoggerAccess/SerialPortDictionary.h"
 #include "LoggerAccess/SimulatorPortFolder.h"
 #include "LoggerAccess/VolumeDictionary.h"
@@ -17,19 +19,51 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A kernel tty class: USB, ACM and a real UART sit on devices; the 8250 placeholder has no
-// UART, virtual terminals and the pseudo-terminal multiplexer have no device.
-void makeTtyClass(TempFolder& tree) {
-    tree.folder("sys/devices/usb1/1-1/1-1:1.0/ttyUSB0/tty/ttyUSB0");
-    tree.link("sys/class/tty/ttyUSB0/device", "../../../devices/usb1/1-1/1-1:1.0/ttyUSB0");
-    tree.folder("sys/devices/usb1/1-2/1-2:1.0/tty/ttyACM0/device");
+// A kernel tty class and its device nodes: an FTDI adapter and an LXNAV Nano3 (an ACM modem)
+// on USB, a real UART, the 8250 placeholder without a UART, a bound Bluetooth port and one
+// released (no node), virtual terminals and the pseudo-terminal multiplexer (no device).
+void makeTtyClass(TempFolder& tree, const std::string& adapterTty = "ttyUSB0") {
+    tree.write("sys/devices/usb1/1-1/idVendor", "0403\n");
+    tree.write("sys/devices/usb1/1-1/product", "FT232R USB UART\n");
+    tree.folder("sys/devices/usb1/1-1/1-1:1.0/" + adapterTty + "/tty/" + adapterTty);
+    tree.link("sys/class/tty/" + adapterTty + "/device",
+              "../../../devices/usb1/1-1/1-1:1.0/" + adapterTty);
+    tree.link("dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0",
+              "../../" + adapterTty);
+    tree.write("sys/devices/usb1/1-2/idVendor", "1d50\n");
+    tree.write("sys/devices/usb1/1-2/product", " Nano3\x01 \n");
+    tree.link("sys/devices/usb1/1-2/1-2:1.0/tty/ttyACM0/device", "../../../1-2:1.0");
     tree.link("sys/class/tty/ttyACM0", "../../devices/usb1/1-2/1-2:1.0/tty/ttyACM0");
+    tree.link("dev/serial/by-id/usb-LXNAV_Nano3_1234-if00", "../../ttyACM0");
     tree.write("sys/class/tty/ttyS0/type", "4\n");
     tree.link("sys/class/tty/ttyS0/device", "../../../devices/platform/serial8250");
     tree.write("sys/class/tty/ttyS1/type", "0\n");
     tree.link("sys/class/tty/ttyS1/device", "../../../devices/platform/serial8250");
+    tree.folder("sys/class/tty/rfcomm0");
+    tree.folder("sys/class/tty/rfcomm1");
     tree.folder("sys/class/tty/tty0");
     tree.folder("sys/class/tty/ptmx");
+    for (const std::string& node : {adapterTty, std::string("ttyACM0"), std::string("ttyS0"),
+                                    std::string("ttyS1"), std::string("rfcomm0")}) {
+        ::chmod(tree.write("dev/" + node, "").c_str(), 0666);
+    }
+}
+
+PortSystem fabricated(TempFolder& tree) {
+    return {tree.path() / "sys",
+            tree.path() / "dev",
+            tree.path() / "ports",
+            {{"rfcomm0", "00:1A:7D:DA:71:13"}},
+            PortUser{4242, {4242}}};
+}
+
+PortEntry port(const fs::path& path, std::string identity = {}, std::string description = {},
+               std::string problem = {}) {
+    PortEntry entry(path.string());
+    if (!identity.empty()) entry.identity = std::move(identity);
+    entry.description = std::move(description);
+    entry.problem = std::move(problem);
+    return entry;
 }
 
 // This process publishes a simulator's port.
@@ -59,34 +93,79 @@ struct EndedSimulator {
 };
 
 PortDictionary simulatorPorts(TempFolder& tree, const fs::path& folder) {
-    return SerialPortDictionary::serialPortDictionary(tree.folder("no-ttys"), "/dev", folder);
+    PortSystem system = fabricated(tree);
+    system.sysRoot = tree.folder("no-sys");
+    tree.folder("no-sys/class/tty");
+    system.simulatorPorts = folder;
+    return SerialPortDictionary::serialPortDictionary(system);
 }
 
-TEST(SerialPortDictionary, ListsTtysOnDevicesAndSimulatorLinks) {
+TEST(SerialPortDictionary, ListsPortsAsThePilotKnowsThemAndSimulatorLinks) {
     TempFolder tree;
     makeTtyClass(tree);
     publish(tree, "Simulated LX");
     tree.write("ports/readme", "not a port");
+    // Only the group may use the adapter.
+    const fs::path adapter = tree.path() / "dev/ttyUSB0";
+    ::chmod(adapter.c_str(), 0660);
+    struct stat status {};
+    ::stat(adapter.c_str(), &status);
+    const group* owners = ::getgrgid(status.st_gid);
 
-    const PortDictionary ports = SerialPortDictionary::serialPortDictionary(
-        tree.path() / "sys/class/tty", "/dev", tree.path() / "ports");
+    const PortDictionary ports = SerialPortDictionary::serialPortDictionary(fabricated(tree));
+    const fs::path dev = tree.path() / "dev";
     const PortDictionary expected{
-        {"Simulated LX", (tree.path() / "ports/Simulated LX").string()},
-        {"ttyACM0", "/dev/ttyACM0"},
-        {"ttyS0", "/dev/ttyS0"},
-        {"ttyUSB0", "/dev/ttyUSB0"},
+        {"FT232R USB UART - ttyUSB0",
+         port(adapter, "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "FT232R USB UART",
+              "join the group " +
+                  (owners ? std::string(owners->gr_name) : std::to_string(status.st_gid)))},
+        {"Nano3 - ttyACM0", port(dev / "ttyACM0", "usb-LXNAV_Nano3_1234-if00", "Nano3")},
+        {"Simulated LX", port(tree.path() / "ports/Simulated LX")},
+        {"rfcomm0", port(dev / "rfcomm0", "00:1A:7D:DA:71:13")},
+        {"ttyS0", port(dev / "ttyS0")},
     };
     EXPECT_EQ(ports, expected);
+    // Any of a port's names finds it; anything else is taken as a path.
+    for (const char* name : {"Nano3 - ttyACM0", "ttyACM0", "usb-LXNAV_Nano3_1234-if00"}) {
+        EXPECT_EQ(SerialPortDictionary::portNamed(ports, name), expected.at("Nano3 - ttyACM0"));
+    }
+    EXPECT_EQ(SerialPortDictionary::portNamed(ports, "/dev/ttyUSB7"), PortEntry("/dev/ttyUSB7"));
+}
+
+TEST(SerialPortDictionary, RememberedSpeedsFollowAnAdapterToAnotherNumber) {
+    TempFolder before;
+    TempFolder after;
+    makeTtyClass(before, "ttyUSB0");
+    makeTtyClass(after, "ttyUSB1");
+    const PortDictionary first = SerialPortDictionary::serialPortDictionary(fabricated(before));
+    const PortDictionary second = SerialPortDictionary::serialPortDictionary(fabricated(after));
+    // What an earlier version kept under the path is read, and kept under the identity after.
+    const fs::path file =
+        before.write("line-speeds", "38400\t" + first.at("ttyS0").path + "\n" + "9600\t" +
+                                        first.at("Nano3 - ttyACM0").path + "\n");
+    const LineSpeedMemory speeds(file);
+    EXPECT_EQ(speeds.speedFor(first.at("Nano3 - ttyACM0")), 9600);
+    speeds.remember(first.at("FT232R USB UART - ttyUSB0"), 57600);
+    speeds.remember(first.at("Nano3 - ttyACM0"), 9600);
+
+    EXPECT_EQ(speeds.speedFor(second.at("FT232R USB UART - ttyUSB1")), 57600);
+    EXPECT_EQ(speeds.speedFor(second.at("Nano3 - ttyACM0")), 9600);
+    EXPECT_EQ(speeds.speedFor(second.at("ttyS0")), 0);  // another tree's path
+    EXPECT_EQ(readText(file), "38400\t" + first.at("ttyS0").path +
+                                  "\n57600\tusb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\n"
+                                  "9600\tusb-LXNAV_Nano3_1234-if00\n");
 }
 
 TEST(SerialPortDictionary, IsEmptyWithoutHardwareOrSimulator) {
     TempFolder tree;
+    PortSystem system = fabricated(tree);
+    system.sysRoot = tree.path() / "no-sysfs";
+    system.simulatorPorts = tree.path() / "no-ports";
     testing::internal::CaptureStdout();
-    const PortDictionary none = SerialPortDictionary::serialPortDictionary(
-        tree.path() / "no-sysfs", "/dev", tree.path() / "no-ports");
+    const PortDictionary none = SerialPortDictionary::serialPortDictionary(system);
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_TRUE(none.empty());
-    EXPECT_NE(printed.find("no-sysfs returned"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("no-sysfs/class/tty returned"), std::string::npos) << printed;
 }
 
 TEST(SerialPortDictionary, ListsOnlyRunningSimulatorsAndRemovesWhatEndedOnesLeft) {

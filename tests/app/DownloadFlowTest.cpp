@@ -5,14 +5,20 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <memory>
 
 #include "LoggerAccess/LX/LXTrackFile.h"
+#include "LoggerAccess/SimulatorPortFolder.h"
 #include "app/FlightsDataSource.h"
+#include "app/HotPlugDownload.h"
+#include "app/KelvoPrefs.h"
+#include "app/PortWatcher.h"
 #include "app/SaveIGCPanelController.h"
 #include "support/AppTestMain.h"
 #include "support/ControllerFixture.h"
@@ -118,6 +124,54 @@ class DownloadFlowTest : public QObject {
             const Bytes native = secure ? flight.secureBytes() : flight.bytes();
             QCOMPARE(contents(file), extension == "IGC" ? igcOf(native) : bytes(native));
         }
+    }
+
+    // The recorder's port appears after start, as a simulator publishes it: nothing happens
+    // while the preference is off; with it on, the recorder is connected with the type that
+    // answered there before and its flights land in the flights folder.
+    void newFlightsDownloadWhenARecorderIsPluggedIn() {
+        LoggerController& controller = m_fixture->controller;
+        controller.connection().connect();  // disconnects
+        QTemporaryDir base;
+        QVERIFY(QDir().mkpath(base.filePath("sys/class/tty")));
+        const SimulatorPortFolder simulators(base.filePath("ports").toStdString());
+        std::string reason;
+        QVERIFY2(simulators.prepare(reason), reason.c_str());
+        const PortSystem system{base.filePath("sys").toStdString(),
+                                base.filePath("dev").toStdString(),
+                                simulators.path(),
+                                {},
+                                PortUser::current()};
+        controller.connection().setPortSource([system](int type) -> std::optional<PortDictionary> {
+            if (type != ConnectionController::kSerialPorts) return std::nullopt;
+            return SerialPortDictionary::serialPortDictionary(system);
+        });
+        controller.portWatcher()->setFolders({QString::fromStdString(simulators.path())});
+        controller.windowDidBecomeMain();
+        const QString link = QString::fromStdString(simulators.path() / "Simulated LX");
+        KelvoPrefs::setLoggerTypeForPort(link, "LX/SDI/Filser");
+        KelvoPrefs::setFlightsFolder(base.filePath("Flights"));
+        QSignalSpy portsChanged(controller.portWatcher(), &PortWatcher::portsMayHaveChanged);
+        const auto plugIn = [&] {
+            return simulators.publish("Simulated LX", m_line->slavePath(), reason) ==
+                   "Simulated LX";
+        };
+
+        QVERIFY2(plugIn(), reason.c_str());
+        QVERIFY(portsChanged.wait(10000));
+        QVERIFY(!controller.runner().isOperationRunning());
+        QVERIFY(!controller.isConnected());
+        simulators.release("Simulated LX");
+        QVERIFY(portsChanged.wait(10000));
+
+        KelvoPrefs::setDownloadNewFlightsOnConnect(true);
+        QSignalSpy ended(&controller.hotPlugDownload(), &HotPlugDownload::didEnd);
+        QVERIFY2(plugIn(), reason.c_str());
+        QVERIFY(ended.wait(60000));
+        QVERIFY(controller.isConnected());
+        QVERIFY2(controller.flightDownloads().newFlightsSummary().startsWith("Downloaded 2 flight"),
+                 qPrintable(controller.flightDownloads().newFlightsSummary()));
+        QCOMPARE(QDir(base.filePath("Flights")).entryList({"*.IGC"}, QDir::Files).size(), 2);
     }
 
     void cancelledPanelDownloadsNothing() {

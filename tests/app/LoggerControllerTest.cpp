@@ -716,7 +716,7 @@ class LoggerControllerTest : public QObject {
         LoggerController controller(window);
         controller.connection().setPortSource([root = base.path().toStdString(), &simulators](int) {
             return std::optional(SerialPortDictionary::serialPortDictionary(
-                root + "/no-tty-class", root + "/no-dev", simulators.path()));
+                {root + "/no-sys", root + "/no-dev", simulators.path(), {}, PortUser::current()}));
         });
         controller.portWatcher()->setFolders({QString::fromStdString(simulators.path())});
         window.show();

@@ -322,7 +322,10 @@ class RecorderEndToEndTest : public QObject {
         fixture.controller.connection().connect();  // disconnects
         fixture.chooseLoggerType(f.wrongType);
         QCOMPARE(typeChosenWithThePort(fixture), QString(f.name));
-        QCOMPARE(KelvoPrefs::loggerTypeForPort("Simulated"), QString(f.name));
+        // Kept under the port's identity, here its path.
+        const PortEntry& port = fixture.controller.connection().loggerLocations().at("Simulated");
+        QCOMPARE(KelvoPrefs::loggerTypeForPort(QString::fromStdString(port.identity)),
+                 QString(f.name));
     }
 };
 
