@@ -159,7 +159,10 @@ void printStatisticsText(std::ostream& out, const FlightStatistics& statistics) 
         << stringf("Altitude gained: %.0f m\n", statistics.altitudeGained) << "Best 30 s climb: "
         << (statistics.bestClimb ? stringf("%.1f m/s", *statistics.bestClimb) : "-") << '\n'
         << "Task distance: "
-        << (statistics.taskDistance ? stringf("%.1f km", *statistics.taskDistance) : "-") << '\n';
+        << (statistics.taskDistance ? stringf("%.1f km", *statistics.taskDistance) : "-") << '\n'
+        << "Free distance: "
+        << (statistics.freeDistance ? stringf("%.1f km", statistics.freeDistance->distance) : "-")
+        << '\n';
 }
 
 // Progress on standard error while a scan reads many files, when a person watches it.
@@ -550,13 +553,13 @@ void KelvoCli::logbook() {
 
 void KelvoCli::printLogbookText(const fs::path& folder, const std::vector<LogbookEntry>& entries) {
     for (const auto& entry : entries) {
-        m_out << stringf("%-10s %-5s %-5s %6s %-20s %-12s %-8s %-4s %7.1f km %6s  %s",
+        m_out << stringf("%-10s %-5s %-5s %6s %-20s %-12s %-8s %-4s %7.1f km %7.1f km %6s  %s",
                          entry.date ? isoUtc(*entry.date).substr(0, 10).c_str() : "-",
                          entry.takeoff ? isoUtc(*entry.takeoff).substr(11, 5).c_str() : "-",
                          entry.landing ? isoUtc(*entry.landing).substr(11, 5).c_str() : "-",
                          durationText(entry.flightTime).c_str(), entry.pilot.c_str(),
                          entry.gliderType.c_str(), entry.registration.c_str(),
-                         entry.competitionId.c_str(), entry.distance,
+                         entry.competitionId.c_str(), entry.distance, entry.freeDistance,
                          altitudeText(entry.highestAltitude).c_str(), entry.file.c_str())
               << '\n';
     }

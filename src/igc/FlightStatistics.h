@@ -3,6 +3,8 @@
 #include <chrono>
 #include <optional>
 
+#include "igc/FreeDistance.h"
+
 namespace kelvo {
 
 class KelvoTrace;
@@ -35,6 +37,8 @@ struct FlightStatistics {
     // [km] from the start over the turnpoints to the finish of the declared task (the C
     // records between take-off and landing); nothing without a start and a finish.
     std::optional<double> taskDistance;
+    // The scored distance of the flight between take-off and landing; indices into the trace.
+    std::optional<FreeDistance> freeDistance;
 };
 
 }  // namespace kelvo

@@ -23,8 +23,8 @@ using namespace std::chrono;
 
 namespace {
 
-constexpr std::string_view kIndexHeader = "kelvo logbook index 1";
-constexpr std::size_t kIndexFields = 13;
+constexpr std::string_view kIndexHeader = "kelvo logbook index 2";
+constexpr std::size_t kIndexFields = 14;
 // Files that one reading thread takes before another one pays for itself.
 constexpr std::size_t kFilesPerThread = 8;
 
@@ -90,14 +90,15 @@ std::optional<sys_seconds> timeOfField(const std::string& field) {
 }
 
 std::string indexLine(const LogbookEntry& entry) {
-    return stringf("%s\t%ju\t%lld\t%s\t%s\t%s\t%lld\t%s\t%s\t%s\t%s\t%.6f\t%s\n",
+    return stringf("%s\t%ju\t%lld\t%s\t%s\t%s\t%lld\t%s\t%s\t%s\t%s\t%.6f\t%s\t%.6f\n",
                    escaped(entry.file).c_str(), entry.size, static_cast<long long>(entry.modified),
                    timeField(entry.date).c_str(), timeField(entry.takeoff).c_str(),
                    timeField(entry.landing).c_str(),
                    static_cast<long long>(entry.flightTime.count()), escaped(entry.pilot).c_str(),
                    escaped(entry.gliderType).c_str(), escaped(entry.registration).c_str(),
                    escaped(entry.competitionId).c_str(), entry.distance,
-                   entry.highestAltitude ? stringf("%.1f", *entry.highestAltitude).c_str() : "-");
+                   entry.highestAltitude ? stringf("%.1f", *entry.highestAltitude).c_str() : "-",
+                   entry.freeDistance);
 }
 
 std::optional<LogbookEntry> entryOfIndexLine(const std::string& line) {
@@ -117,6 +118,7 @@ std::optional<LogbookEntry> entryOfIndexLine(const std::string& line) {
     entry.competitionId = unescaped(fields[10]);
     entry.distance = leadingDouble(fields[11]);
     if (fields[12] != "-") entry.highestAltitude = leadingDouble(fields[12]);
+    entry.freeDistance = leadingDouble(fields[13]);
     return entry;
 }
 
@@ -199,6 +201,7 @@ LogbookEntry LogbookEntry::of(const KelvoTrace& trace) {
     entry.competitionId = headerText(trace, "CID");
     entry.distance = statistics.distanceFlown;
     entry.highestAltitude = statistics.highestAltitude;
+    if (statistics.freeDistance) entry.freeDistance = statistics.freeDistance->distance;
     return entry;
 }
 

@@ -28,6 +28,7 @@ struct LogbookEntry {
     std::string competitionId;
     double distance = 0.0;                  // [km] flown
     std::optional<double> highestAltitude;  // [m]
+    double freeDistance = 0.0;              // [km] scored, see FreeDistance
     // Why the file could not be read; empty for a flight that was read.
     std::string problem;
 

@@ -70,6 +70,9 @@ TEST(IgcCommand, DescribesTheTraceAsOneJsonDocument) {
     EXPECT_GT(statistics["flightTime"], 0);
     EXPECT_GT(statistics["distanceFlown"], statistics["greatestDistanceFromTakeoff"]);
     EXPECT_GT(statistics["highestAltitude"], statistics["lowestAltitude"]);
+    EXPECT_GE(statistics["freeDistance"], statistics["greatestDistanceFromTakeoff"]);
+    ASSERT_EQ(statistics["freeDistancePoints"].size(), 5u);
+    EXPECT_GE(statistics["freeDistancePoints"][4]["time"], statistics["freeDistancePoints"][0]["time"]);
 }
 
 // The values themselves are tested on the logbook of the core; here the command's shape.
@@ -90,7 +93,8 @@ TEST(LogbookCommand, ListsTheFolderNewestFirstAgainFromItsIndex) {
         EXPECT_EQ(entries[0]["file"], names.back());  // the demo flights are in date order
         EXPECT_EQ(entries[0]["pilot"], "Anna Keller");
         EXPECT_EQ(entries[0]["registration"], smallDemo().flights.back().gliderId);
-        EXPECT_GT(entries[0]["distance"], 0);
+        EXPECT_GT(entries[0]["distance"], entries[0]["freeDistance"]);
+        EXPECT_GT(entries[0]["freeDistance"], 0);
     }
     EXPECT_EQ(
         std::distance(std::filesystem::directory_iterator(environment.file("cache/kelvo")), {}), 1);
