@@ -44,6 +44,7 @@ const std::vector<CommandSyntax>& commands() {
          {"--truncate", "--replace-all"}, 0},
         {"convert", {}, {}, {"--partial"}, 2},
         {"igc", {}, {}, {"--fixes"}, 1},
+        {"export", {"--to"}, {"--output"}, {"--replace"}, 1},
         {"logbook", {}, {}, {}, 0, 1},
         {"check", {}, {}, {}, 1, kAnyNumberOfFiles},
     };
@@ -71,6 +72,7 @@ const char* CliArguments::usage() {
            "              [--truncate] [--replace-all]\n"
            "  convert     IN OUT [--partial]\n"
            "  igc         FILE [--fixes]\n"
+           "  export      FILE.igc --to kml|gpx [--output FILE] [--replace]\n"
            "  logbook     [DIR]   (the flights folder's flights, newest first)\n"
            "  check       FILE...\n"
            "T: a family below, by its name or a make the name lists (any case), or\n"

@@ -25,6 +25,7 @@
 #include "geo/Declaration.h"
 #include "geo/Task.h"
 #include "geo/Turnpoint.h"
+#include "igc/FlightExport.h"
 #include "igc/FlightStatistics.h"
 #include "igc/IGCCheck.h"
 #include "igc/KelvoTrace.h"
@@ -228,6 +229,7 @@ void KelvoCli::dispatch() {
     if (command == "upload") return upload();
     if (command == "convert") return convert();
     if (command == "igc") return igc();
+    if (command == "export") return exportFlight();
     if (command == "logbook") return logbook();
     if (command == "check") return check();
 }
@@ -523,6 +525,27 @@ void KelvoCli::igc() {
                   << '\n';
         }
     }
+}
+
+// Next to the flight under its name unless --output names the file; a file already there
+// is replaced only with --replace.
+void KelvoCli::exportFlight() {
+    const fs::path input = m_arguments.positionals()[0];
+    const std::string formatName = m_arguments.required("--to");
+    const auto format = FlightExport::formatNamed(formatName);
+    if (!format) throw UsageError("export writes --to kml or --to gpx, not " + formatName);
+    const fs::path output = m_arguments.value("--output").value_or(
+        fs::path(input).replace_extension(toLowerAscii(formatName)).string());
+    std::error_code error;
+    if (fs::exists(output, error) && !m_arguments.flag("--replace")) {
+        throw OperationFailure(output.string() + " exists; --replace replaces it");
+    }
+    const KelvoTrace trace(readWholeFile(input), input.filename().string());
+    if (trace.points().empty()) throw OperationFailure(input.string() + " holds no fixes");
+    if (!FlightExport::write(trace, *format, output)) {
+        throw OperationFailure("could not write " + output.string());
+    }
+    m_out << output.string() << '\n';
 }
 
 void KelvoCli::logbook() {

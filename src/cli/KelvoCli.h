@@ -39,6 +39,7 @@ class KelvoCli {
     void convertNativeFlight(const LoggerDescriptor& family, const std::filesystem::path& input,
                              const std::filesystem::path& output);
     void igc();
+    void exportFlight();
     void logbook();
     void printLogbookText(const std::filesystem::path& folder,
                           const std::vector<LogbookEntry>& entries);
