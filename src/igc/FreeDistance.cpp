@@ -233,6 +233,7 @@ class FreeDistanceSearch {
         }
         std::vector<std::size_t> sources(m_blockCount);
         for (std::size_t point = 1; point < FreeDistance::kPoints; ++point) {
+            const std::vector<double> mostToAnchor = mostToAnchors(reach[point - 1]);
             std::vector<double> bestNext(m_blockCount, kUnreached);
             for (std::size_t to = 0; to < m_blockCount; ++to) {
                 const double after = m_after[point][to];
@@ -246,7 +247,7 @@ class FreeDistanceSearch {
                 });
                 for (const std::size_t from : sources) {
                     if (bestInBlock[from] + blockBound(from, to) + after < mark) break;
-                    extend(point, from, to, after, mark, reach, previous);
+                    extend(point, {from, to, mostToAnchor[from], after, mark}, reach, previous);
                 }
                 for (std::size_t j = blockBegin(to); j < blockEnd(to); ++j)
                     bestNext[to] = std::max(bestNext[to], reach[point][j]);
@@ -266,17 +267,42 @@ class FreeDistanceSearch {
         return path;
     }
 
-    void extend(std::size_t point, std::size_t fromBlock, std::size_t toBlock, double after,
-                double mark, std::vector<std::vector<double>>& reach,
+    // The last fix of a block anchors it: the longest path to any of its fixes plus the leg
+    // on to the anchor bounds, with the anchor's distance to a fix j, every path from the
+    // block to j (the triangle inequality). Unlike a bound by the block's radius, it is
+    // tight on a straight glide, where the anchor's own path to j is as long.
+    std::size_t anchor(std::size_t block) const { return blockEnd(block) - 1; }
+    std::vector<double> mostToAnchors(const std::vector<double>& reach) const {
+        std::vector<double> most(m_blockCount, kUnreached);
+        for (std::size_t block = 0; block < m_blockCount; ++block) {
+            for (std::size_t i = blockBegin(block); i < blockEnd(block); ++i) {
+                if (reach[i] == kUnreached) continue;
+                most[block] = std::max(most[block], reach[i] + bound(i, anchor(block)));
+            }
+        }
+        return most;
+    }
+
+    struct BlockPair {
+        std::size_t from;
+        std::size_t to;
+        double mostToAnchor;  // of the block `from`
+        double after;         // at most the length from a fix of `to` on to a finish
+        double mark;
+    };
+
+    void extend(std::size_t point, const BlockPair& blocks, std::vector<std::vector<double>>& reach,
                 std::vector<std::vector<std::size_t>>& previous) const {
         const auto& from = reach[point - 1];
         auto& to = reach[point];
-        for (std::size_t j = blockBegin(toBlock); j < blockEnd(toBlock); ++j) {
-            const std::size_t lastSource = std::min(blockEnd(fromBlock), j + 1);
-            for (std::size_t i = blockBegin(fromBlock); i < lastSource; ++i) {
+        for (std::size_t j = blockBegin(blocks.to); j < blockEnd(blocks.to); ++j) {
+            const double blockMost = blocks.mostToAnchor + bound(anchor(blocks.from), j);
+            if (blockMost <= to[j] || blockMost + blocks.after < blocks.mark) continue;
+            const std::size_t lastSource = std::min(blockEnd(blocks.from), j + 1);
+            for (std::size_t i = blockBegin(blocks.from); i < lastSource; ++i) {
                 if (from[i] == kUnreached) continue;
                 const double most = from[i] + bound(i, j);
-                if (most <= to[j] || most + after < mark) continue;
+                if (most <= to[j] || most + blocks.after < blocks.mark) continue;
                 const double length = from[i] + distance(i, j);
                 if (length > to[j]) {
                     to[j] = length;
