@@ -1,6 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -36,7 +37,7 @@ std::vector<TracePosition> tenHourFlight(bool straight) {
         }
         latitude += kSpeed * std::cos(heading) / kMetresPerDegree;
         longitude +=
-            kSpeed * std::sin(heading) / (kMetresPerDegree * std::cos(latitude * M_PI / 180.0));
+            kSpeed * std::sin(heading) / (kMetresPerDegree * std::cos(latitude * std::numbers::pi / 180.0));
     }
     return fixes;
 }

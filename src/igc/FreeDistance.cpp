@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numeric>
 #include <vector>
 
 namespace kelvo {
@@ -100,7 +99,7 @@ class FreeDistanceSearch {
         return (blockBegin(block) + blockEnd(block) - 1) / 2;
     }
     // Bounds every distance from a fix of one block to a fix of the other.
-    double& blockBound(std::size_t from, std::size_t to) {
+    double blockBound(std::size_t from, std::size_t to) const {
         return m_blockBounds[from * m_blockCount + to];
     }
 
@@ -113,9 +112,8 @@ class FreeDistanceSearch {
         }
         m_blockBounds.assign(m_blockCount * m_blockCount, 0.0);
         for (std::size_t from = 0; from < m_blockCount; ++from) {
-            blockBound(from, from) = 2.0 * m_radii[from];
-            for (std::size_t to = from + 1; to < m_blockCount; ++to) {
-                blockBound(from, to) =
+            for (std::size_t to = from; to < m_blockCount; ++to) {
+                m_blockBounds[from * m_blockCount + to] =
                     bound(centre(from), centre(to)) + m_radii[from] + m_radii[to];
             }
         }
@@ -130,8 +128,8 @@ class FreeDistanceSearch {
         for (std::size_t point = 1; point < FreeDistance::kPoints; ++point) {
             for (std::size_t to = 0; to < m_blockCount; ++to) {
                 for (std::size_t from = 0; from <= to; ++from) {
-                    const double length =
-                        reach[point - 1][from] + bound(centre(from), centre(to));
+                    const double centres = blockBound(from, to) - m_radii[from] - m_radii[to];
+                    const double length = reach[point - 1][from] + centres;
                     if (length > reach[point][to]) {
                         reach[point][to] = length;
                         previous[point][to] = from;
@@ -231,22 +229,24 @@ class FreeDistanceSearch {
                       reach[0].begin() + static_cast<std::ptrdiff_t>(blockEnd(block)), 0.0);
             bestInBlock[block] = 0.0;
         }
-        std::vector<std::size_t> sources(m_blockCount);
+        std::vector<std::size_t> sources;
         for (std::size_t point = 1; point < FreeDistance::kPoints; ++point) {
             const std::vector<double> mostToAnchor = mostToAnchors(reach[point - 1]);
             std::vector<double> bestNext(m_blockCount, kUnreached);
             for (std::size_t to = 0; to < m_blockCount; ++to) {
                 const double after = m_after[point][to];
                 if (m_before[point][to] + after < mark) continue;
-                // The likeliest source blocks first, so that the fixes' lengths grow early
-                // and spare the measurements of the rest.
-                sources.resize(to + 1);
-                std::iota(sources.begin(), sources.end(), 0);
+                // The source blocks that could reach the mark, the likeliest first, so that
+                // the fixes' lengths grow early and spare the measurements of the rest.
+                sources.clear();
+                for (std::size_t from = 0; from <= to; ++from) {
+                    if (bestInBlock[from] + blockBound(from, to) + after >= mark)
+                        sources.push_back(from);
+                }
                 std::sort(sources.begin(), sources.end(), [&](std::size_t a, std::size_t b) {
                     return bestInBlock[a] + blockBound(a, to) > bestInBlock[b] + blockBound(b, to);
                 });
                 for (const std::size_t from : sources) {
-                    if (bestInBlock[from] + blockBound(from, to) + after < mark) break;
                     extend(point, {from, to, mostToAnchor[from], after, mark}, reach, previous);
                 }
                 for (std::size_t j = blockBegin(to); j < blockEnd(to); ++j)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -73,7 +74,7 @@ std::vector<TracePosition> wanderingFlight(unsigned seed, int fixCount, double s
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     double latitude = 20.0 + 40.0 * unit(random);
     double longitude = -10.0 + 30.0 * unit(random);
-    double heading = 2.0 * M_PI * unit(random);
+    double heading = 2.0 * std::numbers::pi * unit(random);
     double turn = 0.0;
     std::vector<Position> positions;
     for (int i = 0; i < fixCount; ++i) {
@@ -81,11 +82,11 @@ std::vector<TracePosition> wanderingFlight(unsigned seed, int fixCount, double s
         const double choice = unit(random);
         if (choice < 0.05) turn = (unit(random) < 0.5 ? -1.0 : 1.0) * 0.4;  // circling
         if (choice > 0.93) turn = 0.0;
-        if (choice > 0.995) heading += M_PI;  // back home
+        if (choice > 0.995) heading += std::numbers::pi;  // back home
         heading += turn + 0.2 * (unit(random) - 0.5);
         latitude += stepMetres * std::cos(heading) / kMetresPerDegree;
         longitude += stepMetres * std::sin(heading) /
-                     (kMetresPerDegree * std::cos(latitude * M_PI / 180.0));
+                     (kMetresPerDegree * std::cos(latitude * std::numbers::pi / 180.0));
     }
     return fixesAt(positions);
 }
