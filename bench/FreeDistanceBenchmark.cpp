@@ -10,8 +10,8 @@
 namespace kelvo {
 namespace {
 
-constexpr int kTenHours = 10 * 3600;   // fixes, one a second
-constexpr double kSpeed = 25.0;        // [m/s]
+constexpr int kTenHours = 10 * 3600;  // fixes, one a second
+constexpr double kSpeed = 25.0;       // [m/s]
 constexpr double kMetresPerDegree = 111195.0;
 
 // Ten hours at one fix a second from the Alps north-east: on a line that bends gently, the
@@ -36,8 +36,8 @@ std::vector<TracePosition> tenHourFlight(bool straight) {
             heading += turn + 0.02 * (unit(random) - 0.5) + 0.0005 * (1.0 - heading);
         }
         latitude += kSpeed * std::cos(heading) / kMetresPerDegree;
-        longitude +=
-            kSpeed * std::sin(heading) / (kMetresPerDegree * std::cos(latitude * std::numbers::pi / 180.0));
+        longitude += kSpeed * std::sin(heading) /
+                     (kMetresPerDegree * std::cos(latitude * std::numbers::pi / 180.0));
     }
     return fixes;
 }

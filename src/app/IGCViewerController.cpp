@@ -169,8 +169,8 @@ bool IGCViewerController::exportShownFlightTo(const QString& path) {
     const auto format = FlightExport::formatNamed(QFileInfo(path).suffix().toStdString())
                             .value_or(FlightExport::Format::Kml);
     const bool written = FlightExport::write(*trace, format, path.toStdString());
-    m_viewerWindow->statusBar()->showMessage(
-        written ? tr("Exported the flight to %1").arg(path) : tr("Could not write %1").arg(path));
+    m_viewerWindow->statusBar()->showMessage(written ? tr("Exported the flight to %1").arg(path)
+                                                     : tr("Could not write %1").arg(path));
     if (!written) beep();
     return written;
 }

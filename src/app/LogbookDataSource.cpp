@@ -113,10 +113,10 @@ QVariant LogbookDataSource::data(const QModelIndex& index, int role) const {
 
 QVariant LogbookDataSource::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const QStringList titles = {tr("Date"),         tr("Take-off"), tr("Landing"),
-                                       tr("Flight time"),  tr("Pilot"),    tr("Glider"),
-                                       tr("Registration"), tr("Comp. ID"), tr("Distance"),
-                                       tr("Free distance"), tr("Highest"), tr("File")};
+    static const QStringList titles = {tr("Date"),          tr("Take-off"), tr("Landing"),
+                                       tr("Flight time"),   tr("Pilot"),    tr("Glider"),
+                                       tr("Registration"),  tr("Comp. ID"), tr("Distance"),
+                                       tr("Free distance"), tr("Highest"),  tr("File")};
     return titles.value(section);
 }
 

@@ -534,8 +534,9 @@ void KelvoCli::exportFlight() {
     const std::string formatName = m_arguments.required("--to");
     const auto format = FlightExport::formatNamed(formatName);
     if (!format) throw UsageError("export writes --to kml or --to gpx, not " + formatName);
-    const fs::path output = m_arguments.value("--output").value_or(
-        fs::path(input).replace_extension(toLowerAscii(formatName)).string());
+    const fs::path output =
+        m_arguments.value("--output")
+            .value_or(fs::path(input).replace_extension(toLowerAscii(formatName)).string());
     std::error_code error;
     if (fs::exists(output, error) && !m_arguments.flag("--replace")) {
         throw OperationFailure(output.string() + " exists; --replace replaces it");

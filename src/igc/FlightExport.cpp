@@ -66,10 +66,16 @@ std::string kml(const KelvoTrace& trace) {
     const std::string name = trackName(trace);
     std::string text =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<kml xmlns=\"http://www.opengis.net/kml/2.2\" xmlns:gx=\"http://www.google.com/kml/ext/2.2\">\n"
-        "<Document>\n<name>" + name + "</name>\n"
-        "<Style id=\"track\"><LineStyle><color>ff0000ff</color><width>2</width></LineStyle></Style>\n"
-        "<Placemark>\n<name>" + name + "</name>\n<styleUrl>#track</styleUrl>\n"
+        "<kml xmlns=\"http://www.opengis.net/kml/2.2\" "
+        "xmlns:gx=\"http://www.google.com/kml/ext/2.2\">\n"
+        "<Document>\n<name>" +
+        name +
+        "</name>\n"
+        "<Style "
+        "id=\"track\"><LineStyle><color>ff0000ff</color><width>2</width></LineStyle></Style>\n"
+        "<Placemark>\n<name>" +
+        name +
+        "</name>\n<styleUrl>#track</styleUrl>\n"
         "<gx:Track>\n<altitudeMode>absolute</altitudeMode>\n";
     std::string coordinates;
     for (const auto& fix : trace.points()) {
@@ -86,7 +92,8 @@ std::string gpx(const KelvoTrace& trace) {
     std::string text =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<gpx version=\"1.1\" creator=\"Kelvo\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
-        "<trk>\n<name>" + trackName(trace) + "</name>\n<trkseg>\n";
+        "<trk>\n<name>" +
+        trackName(trace) + "</name>\n<trkseg>\n";
     for (const auto& fix : trace.points()) {
         if (!fix.isValid()) continue;
         const Position position = fix.position();
@@ -110,7 +117,8 @@ std::string FlightExport::text(const KelvoTrace& trace, Format format) {
     return format == Format::Kml ? kml(trace) : gpx(trace);
 }
 
-bool FlightExport::write(const KelvoTrace& trace, Format format, const std::filesystem::path& path) {
+bool FlightExport::write(const KelvoTrace& trace, Format format,
+                         const std::filesystem::path& path) {
     return writeFileAtomically(path, text(trace, format));
 }
 

@@ -48,7 +48,8 @@ double geodesicBound(const Point3& a, const Point3& b) {
     const double dy = a.y - b.y;
     const double dz = a.z - b.z;
     const double halfChord = std::sqrt(dx * dx + dy * dy + dz * dz) / 2.0;
-    return 2.0 * kLeastCurvatureRadius * std::asin(std::min(1.0, halfChord / kLeastCurvatureRadius)) +
+    return 2.0 * kLeastCurvatureRadius *
+               std::asin(std::min(1.0, halfChord / kLeastCurvatureRadius)) +
            kBoundMargin;
 }
 
@@ -123,8 +124,8 @@ class FreeDistanceSearch {
     Path pathThroughCentres() const {
         std::vector<std::vector<double>> reach(FreeDistance::kPoints,
                                                std::vector<double>(m_blockCount, 0.0));
-        std::vector<std::vector<std::size_t>> previous(
-            FreeDistance::kPoints, std::vector<std::size_t>(m_blockCount, 0));
+        std::vector<std::vector<std::size_t>> previous(FreeDistance::kPoints,
+                                                       std::vector<std::size_t>(m_blockCount, 0));
         for (std::size_t point = 1; point < FreeDistance::kPoints; ++point) {
             for (std::size_t to = 0; to < m_blockCount; ++to) {
                 for (std::size_t from = 0; from <= to; ++from) {
@@ -138,8 +139,8 @@ class FreeDistanceSearch {
             }
         }
         const auto& last = reach.back();
-        std::size_t block = static_cast<std::size_t>(
-            std::max_element(last.begin(), last.end()) - last.begin());
+        std::size_t block =
+            static_cast<std::size_t>(std::max_element(last.begin(), last.end()) - last.begin());
         Path path;
         for (std::size_t point = FreeDistance::kPoints; point-- > 0;) {
             path.fixes[point] = centre(block);
@@ -198,8 +199,8 @@ class FreeDistanceSearch {
         for (std::size_t point = 1; point < FreeDistance::kPoints; ++point) {
             for (std::size_t to = 0; to < m_blockCount; ++to) {
                 for (std::size_t from = 0; from <= to; ++from) {
-                    m_before[point][to] = std::max(m_before[point][to],
-                                                   m_before[point - 1][from] + blockBound(from, to));
+                    m_before[point][to] = std::max(
+                        m_before[point][to], m_before[point - 1][from] + blockBound(from, to));
                 }
             }
         }
@@ -328,7 +329,8 @@ std::optional<FreeDistance> FreeDistance::of(std::span<const TracePosition> fixe
     if (fixes.empty()) return std::nullopt;
     const Path path = FreeDistanceSearch(fixes).run();
     FreeDistance free{path.distance, path.fixes, {}};
-    for (std::size_t point = 0; point < kPoints; ++point) free.points[point] = fixes[path.fixes[point]];
+    for (std::size_t point = 0; point < kPoints; ++point)
+        free.points[point] = fixes[path.fixes[point]];
     return free;
 }
 

@@ -8,9 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMainWindow>
-#include <QStatusBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -153,8 +153,9 @@ class LogbookTest : public QObject {
                  KelvoPrefsBasedFormatter::getTimeDescription(*statistics.takeoff));
         QCOMPARE(panel.valueOf("Distance flown"),
                  KelvoPrefsBasedFormatter::getDistanceDescription(statistics.distanceFlown));
-        QCOMPARE(panel.valueOf("Free distance (3 turnpoints)"),
-                 KelvoPrefsBasedFormatter::getDistanceDescription(statistics.freeDistance->distance));
+        QCOMPARE(
+            panel.valueOf("Free distance (3 turnpoints)"),
+            KelvoPrefsBasedFormatter::getDistanceDescription(statistics.freeDistance->distance));
         QCOMPARE(viewer.flightView()->freeDistance()->fixIndices,
                  statistics.freeDistance->fixIndices);
         QTemporaryDir folder;

@@ -72,7 +72,8 @@ TEST(IgcCommand, DescribesTheTraceAsOneJsonDocument) {
     EXPECT_GT(statistics["highestAltitude"], statistics["lowestAltitude"]);
     EXPECT_GE(statistics["freeDistance"], statistics["greatestDistanceFromTakeoff"]);
     ASSERT_EQ(statistics["freeDistancePoints"].size(), 5u);
-    EXPECT_GE(statistics["freeDistancePoints"][4]["time"], statistics["freeDistancePoints"][0]["time"]);
+    EXPECT_GE(statistics["freeDistancePoints"][4]["time"],
+              statistics["freeDistancePoints"][0]["time"]);
 }
 
 // The files' contents are tested in the core; here the names and an existing target.
@@ -90,7 +91,8 @@ TEST(ExportCommand, WritesBesideTheFlightAndReplacesOnlyWhenAsked) {
     EXPECT_NE(refused.err.find("--replace"), std::string::npos) << refused.err;
     EXPECT_EQ(readFile(environment.file("taken.gpx")), "mine");
     EXPECT_EQ(
-        environment.cli({"export", "flight.igc", "--to", "gpx", "--output", "taken.gpx", "--replace"})
+        environment
+            .cli({"export", "flight.igc", "--to", "gpx", "--output", "taken.gpx", "--replace"})
             .status,
         0);
     EXPECT_NE(readFile(environment.file("taken.gpx")).find("<trkpt"), std::string::npos);

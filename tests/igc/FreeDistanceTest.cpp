@@ -48,8 +48,8 @@ double exhaustiveFreeDistance(const std::vector<TracePosition>& fixes) {
         std::vector<double> next(fixes.size(), 0.0);
         for (std::size_t j = 0; j < fixes.size(); ++j) {
             for (std::size_t i = 0; i <= j; ++i) {
-                next[j] = std::max(
-                    next[j], reach[i] + fixes[i].position().distanceTo(fixes[j].position()));
+                next[j] = std::max(next[j],
+                                   reach[i] + fixes[i].position().distanceTo(fixes[j].position()));
             }
         }
         reach = std::move(next);
