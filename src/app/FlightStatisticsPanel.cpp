@@ -39,6 +39,9 @@ void FlightStatisticsPanel::setTrace(const std::shared_ptr<const KelvoTrace>& tr
         {tr("Greatest distance from take-off"), distance(statistics.greatestDistanceFromTakeoff)},
         {tr("Task distance"),
          statistics.taskDistance ? distance(*statistics.taskDistance) : QStringLiteral("–")},
+        {tr("Free distance (3 turnpoints)"), statistics.freeDistance
+                                                 ? distance(statistics.freeDistance->distance)
+                                                 : QStringLiteral("–")},
         {tr("Highest altitude"), altitudeText(statistics.highestAltitude)},
         {tr("Lowest altitude"), altitudeText(statistics.lowestAltitude)},
         {tr("Altitude gained"), altitudeText(statistics.altitudeGained)},

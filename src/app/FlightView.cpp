@@ -10,6 +10,7 @@
 
 #include "app/KelvoPrefsBasedFormatter.h"
 #include "app/TrackProjection.h"
+#include "igc/FlightStatistics.h"
 #include "igc/KelvoTrace.h"
 
 namespace kelvo {
@@ -25,6 +26,7 @@ constexpr double kHoverReach = 24;       // [px] from the track to a hovered fix
 
 const QColor kTrackColour(30, 90, 200);
 const QColor kTaskColour(200, 40, 40);
+const QColor kFreeDistanceColour(20, 150, 60);
 const QColor kBarogramColour(20, 120, 60);
 const QColor kTakeoffColour(20, 150, 60);
 const QColor kHoverColour(240, 140, 0);
@@ -103,6 +105,7 @@ FlightView::FlightView(QWidget* parent) : QWidget(parent) {
 
 void FlightView::setTrace(std::shared_ptr<const KelvoTrace> trace) {
     m_trace = std::move(trace);
+    m_freeDistance = m_trace ? FlightStatistics::of(*m_trace).freeDistance : std::nullopt;
     m_hovered.reset();
     resetView();
 }
@@ -249,6 +252,7 @@ void FlightView::paintEvent(QPaintEvent*) {
     painter.setClipRect(track);
     drawTask(painter, projection);
     drawTrack(painter, projection);
+    drawFreeDistance(painter, projection);
     painter.restore();
     drawScaleBar(painter, projection, track);
     drawBarogram(painter, barogram);
@@ -285,6 +289,16 @@ void FlightView::drawTask(QPainter& painter, const TrackProjection& projection) 
     }
     painter.setPen(QPen(kTaskColour, 1, Qt::DashLine));
     painter.drawPolyline(legs);
+}
+
+void FlightView::drawFreeDistance(QPainter& painter, const TrackProjection& projection) const {
+    if (!m_freeDistance) return;
+    QPolygonF legs;
+    for (const TracePosition& point : m_freeDistance->points)
+        legs << projection.map(point.position());
+    painter.setPen(QPen(kFreeDistanceColour, 2));
+    painter.drawPolyline(legs);
+    for (const QPointF& at : legs) painter.drawRect(QRectF(at - QPointF(3, 3), QSizeF(6, 6)));
 }
 
 void FlightView::drawScaleBar(QPainter& painter, const TrackProjection& projection,

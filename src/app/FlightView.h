@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "igc/FreeDistance.h"
+
 namespace kelvo {
 
 class KelvoTrace;
@@ -35,6 +37,8 @@ class FlightView : public QWidget {
     // Null shows an empty surface. A new flight is shown whole.
     void setTrace(std::shared_ptr<const KelvoTrace> trace);
     const std::shared_ptr<const KelvoTrace>& trace() const { return m_trace; }
+    // The scored distance drawn over the track: its four legs.
+    const std::optional<FreeDistance>& freeDistance() const { return m_freeDistance; }
 
     // The barogram's lines: time from the left edge (first fix) to the right edge (last
     // fix), altitude from the bottom (lowest) to the top (highest valid fix). An invalid fix
@@ -76,6 +80,7 @@ class FlightView : public QWidget {
   private:
     void drawTrack(QPainter& painter, const TrackProjection& projection) const;
     void drawTask(QPainter& painter, const TrackProjection& projection) const;
+    void drawFreeDistance(QPainter& painter, const TrackProjection& projection) const;
     void drawScaleBar(QPainter& painter, const TrackProjection& projection,
                       const QRectF& area) const;
     void drawBarogram(QPainter& painter, const QRectF& area) const;
@@ -86,6 +91,7 @@ class FlightView : public QWidget {
     std::optional<std::size_t> fixAtBarogramX(double x, const QRectF& area) const;
 
     std::shared_ptr<const KelvoTrace> m_trace;
+    std::optional<FreeDistance> m_freeDistance;
     double m_zoom = 1;  // over the fitted view
     QPointF m_offset;   // [px] panned from the fitted view
     std::optional<QPointF> m_dragFrom;

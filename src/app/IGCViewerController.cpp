@@ -20,6 +20,7 @@
 #include "app/IGCTaskDataSource.h"
 #include "base/Beep.h"
 #include "base/InputFile.h"
+#include "igc/FlightExport.h"
 #include "igc/IGCCheck.h"
 #include "igc/KelvoTrace.h"
 
@@ -97,6 +98,7 @@ void IGCViewerController::makeWindow() {
     toolBar->setObjectName(QStringLiteral("flightsToolBar"));
     toolBar->addAction(tr("Add IGC File…"), this, &IGCViewerController::addIGCFile);
     toolBar->addAction(tr("Remove"), this, &IGCViewerController::removeIGCFile);
+    toolBar->addAction(tr("Export Flight…"), this, &IGCViewerController::exportFlight);
     toolBar->addAction(m_drawer->toggleViewAction());
     m_viewerWindow->resizeDocks({m_drawer}, {170}, Qt::Horizontal);
     m_viewerWindow->resize(1240, 800);
@@ -140,6 +142,37 @@ void IGCViewerController::addTrace(const std::shared_ptr<KelvoTrace>& trace) {
     m_traces.push_back(trace);
     m_igcFilesDataSource->setData(m_traces);
     showTrace(trace);
+}
+
+void IGCViewerController::exportFlight() {
+    const auto& trace = m_flightView->trace();
+    if (!trace) return beep();
+    const QString kml = tr("Google Earth (*.kml)");
+    auto* panel = new QFileDialog(m_viewerWindow, tr("Export Flight"));
+    panel->setAcceptMode(QFileDialog::AcceptSave);
+    panel->setNameFilters({kml, tr("GPS exchange (*.gpx)")});
+    panel->selectFile(QFileInfo(QString::fromStdString(trace->fileName())).completeBaseName());
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    connect(panel, &QFileDialog::finished, this, [this, panel, kml](int result) {
+        if (result != QDialog::Accepted || panel->selectedFiles().isEmpty()) return;
+        QString path = panel->selectedFiles().first();
+        const QString suffix = panel->selectedNameFilter() == kml ? "kml" : "gpx";
+        if (QFileInfo(path).suffix().isEmpty()) path += "." + suffix;
+        exportShownFlightTo(path);
+    });
+    panel->open();
+}
+
+bool IGCViewerController::exportShownFlightTo(const QString& path) {
+    const auto& trace = m_flightView->trace();
+    if (!trace) return false;
+    const auto format = FlightExport::formatNamed(QFileInfo(path).suffix().toStdString())
+                            .value_or(FlightExport::Format::Kml);
+    const bool written = FlightExport::write(*trace, format, path.toStdString());
+    m_viewerWindow->statusBar()->showMessage(written ? tr("Exported the flight to %1").arg(path)
+                                                     : tr("Could not write %1").arg(path));
+    if (!written) beep();
+    return written;
 }
 
 void IGCViewerController::removeIGCFile() {

@@ -42,6 +42,11 @@ class IGCViewerController : public QObject {
     void addIGCFileWithPath(const QString& path);
     // Appends the flight and shows it at once, whatever row the files table selects.
     void addIGCFileWithData(const QByteArray& data, const QString& name);
+    // Opens the save chooser for the shown flight, as KML or GPX; no flight shown: a beep.
+    void exportFlight();
+    // Writes the shown flight as KML or GPX, by the path's extension (KML otherwise); the
+    // status line says where the flight went or why it did not.
+    bool exportShownFlightTo(const QString& path);
     // Flights cannot be removed: a beep.
     void removeIGCFile();
 

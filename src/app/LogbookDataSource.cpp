@@ -51,6 +51,8 @@ QVariant displayText(const LogbookEntry& entry, int column) {
             return QString::fromStdString(entry.competitionId);
         case LogbookDataSource::DistanceColumn:
             return KelvoPrefsBasedFormatter::getDistanceDescription(entry.distance);
+        case LogbookDataSource::FreeDistanceColumn:
+            return KelvoPrefsBasedFormatter::getDistanceDescription(entry.freeDistance);
         case LogbookDataSource::HighestAltitudeColumn:
             return entry.highestAltitude
                        ? QStringLiteral("%1 m").arg(*entry.highestAltitude, 0, 'f', 0)
@@ -76,6 +78,8 @@ QVariant sortValue(const LogbookEntry& entry, int column) {
             return qint64(entry.flightTime.count());
         case LogbookDataSource::DistanceColumn:
             return entry.distance;
+        case LogbookDataSource::FreeDistanceColumn:
+            return entry.freeDistance;
         case LogbookDataSource::HighestAltitudeColumn:
             return entry.highestAltitude.value_or(0.0);
         default:
@@ -109,10 +113,10 @@ QVariant LogbookDataSource::data(const QModelIndex& index, int role) const {
 
 QVariant LogbookDataSource::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const QStringList titles = {tr("Date"),         tr("Take-off"), tr("Landing"),
-                                       tr("Flight time"),  tr("Pilot"),    tr("Glider"),
-                                       tr("Registration"), tr("Comp. ID"), tr("Distance"),
-                                       tr("Highest"),      tr("File")};
+    static const QStringList titles = {tr("Date"),          tr("Take-off"), tr("Landing"),
+                                       tr("Flight time"),   tr("Pilot"),    tr("Glider"),
+                                       tr("Registration"),  tr("Comp. ID"), tr("Distance"),
+                                       tr("Free distance"), tr("Highest"),  tr("File")};
     return titles.value(section);
 }
 

@@ -26,6 +26,7 @@ class LogbookDataSource : public QAbstractTableModel {
         RegistrationColumn,
         CompetitionIdColumn,
         DistanceColumn,
+        FreeDistanceColumn,
         HighestAltitudeColumn,
         FileColumn,
         ColumnCount

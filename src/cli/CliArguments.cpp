@@ -45,6 +45,7 @@ const std::vector<CommandSyntax>& commands() {
          {"--truncate", "--replace-all", "--clear-task", "--no-restart", "--skip-bad-lines"}, 0},
         {"convert", {}, {}, {"--partial", "--skip-bad-lines", "--replace", "--keep-both"}, 2},
         {"igc", {}, {}, {"--fixes"}, 1},
+        {"export", {"--to"}, {"--output"}, {"--replace"}, 1},
         {"logbook", {}, {}, {}, 0, 1},
         {"check", {}, {}, {}, 1, kAnyNumberOfFiles},
     };
@@ -76,6 +77,7 @@ const char* CliArguments::usage() {
            "              content under the name is replaced, or the new one written beside it\n"
            "              as \"NAME (2).EXT\"; without either, exit 1 (the same content: exit 0)\n"
            "  igc         FILE [--fixes]\n"
+           "  export      FILE.igc --to kml|gpx [--output FILE] [--replace]\n"
            "  logbook     [DIR]   (the flights folder's flights, newest first)\n"
            "  check       FILE...\n"
            "T: a family below, by its name or a make the name lists (any case), or\n"

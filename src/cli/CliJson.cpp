@@ -295,6 +295,18 @@ Json statisticsJson(const FlightStatistics& statistics) {
         {"bestClimb", orNull(statistics.bestClimb)}};
     if (statistics.taskDistance)
         document["taskDistance"] = roundedKilometres(*statistics.taskDistance);
+    document["freeDistance"] = Json();
+    document["freeDistancePoints"] = Json::array();
+    if (statistics.freeDistance) {
+        Json points = Json::array();
+        for (const TracePosition& point : statistics.freeDistance->points) {
+            points.push_back({{"time", isoUtc(point.timeStamp())},
+                              {"latitude", roundedDegrees(point.position().latitudeDegrees())},
+                              {"longitude", roundedDegrees(point.position().longitudeDegrees())}});
+        }
+        document["freeDistance"] = roundedKilometres(statistics.freeDistance->distance);
+        document["freeDistancePoints"] = std::move(points);
+    }
     return document;
 }
 
@@ -309,6 +321,7 @@ Json logbookEntryJson(const LogbookEntry& entry) {
                 {"registration", entry.registration},
                 {"competitionId", entry.competitionId},
                 {"distance", roundedKilometres(entry.distance)},
+                {"freeDistance", roundedKilometres(entry.freeDistance)},
                 {"highestAltitude", orNull(entry.highestAltitude)}};
 }
 

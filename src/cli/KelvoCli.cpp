@@ -29,6 +29,7 @@
 #include "geo/Route.h"
 #include "geo/Task.h"
 #include "geo/Turnpoint.h"
+#include "igc/FlightExport.h"
 #include "igc/FlightStatistics.h"
 #include "igc/IGCCheck.h"
 #include "igc/KelvoTrace.h"
@@ -180,7 +181,10 @@ void printStatisticsText(std::ostream& out, const FlightStatistics& statistics) 
         << stringf("Altitude gained: %.0f m\n", statistics.altitudeGained) << "Best 30 s climb: "
         << (statistics.bestClimb ? stringf("%.1f m/s", *statistics.bestClimb) : "-") << '\n'
         << "Task distance: "
-        << (statistics.taskDistance ? stringf("%.1f km", *statistics.taskDistance) : "-") << '\n';
+        << (statistics.taskDistance ? stringf("%.1f km", *statistics.taskDistance) : "-") << '\n'
+        << "Free distance: "
+        << (statistics.freeDistance ? stringf("%.1f km", statistics.freeDistance->distance) : "-")
+        << '\n';
 }
 
 // Progress on standard error while a scan reads many files, when a person watches it.
@@ -246,6 +250,7 @@ void KelvoCli::dispatch() {
     if (command == "upload") return upload();
     if (command == "convert") return convert();
     if (command == "igc") return igc();
+    if (command == "export") return exportFlight();
     if (command == "logbook") return logbook();
     if (command == "check") return check();
 }
@@ -637,6 +642,28 @@ void KelvoCli::igc() {
     }
 }
 
+// Next to the flight under its name unless --output names the file; a file already there
+// is replaced only with --replace.
+void KelvoCli::exportFlight() {
+    const fs::path input = m_arguments.positionals()[0];
+    const std::string formatName = m_arguments.required("--to");
+    const auto format = FlightExport::formatNamed(formatName);
+    if (!format) throw UsageError("export writes --to kml or --to gpx, not " + formatName);
+    const fs::path output =
+        m_arguments.value("--output")
+            .value_or(fs::path(input).replace_extension(toLowerAscii(formatName)).string());
+    std::error_code error;
+    if (fs::exists(output, error) && !m_arguments.flag("--replace")) {
+        throw OperationFailure(output.string() + " exists; --replace replaces it");
+    }
+    const KelvoTrace trace(readWholeFile(input), input.filename().string());
+    if (trace.points().empty()) throw OperationFailure(input.string() + " holds no fixes");
+    if (!FlightExport::write(trace, *format, output)) {
+        throw OperationFailure("could not write " + output.string());
+    }
+    m_out << output.string() << '\n';
+}
+
 void KelvoCli::logbook() {
     const fs::path folder = m_arguments.positionals().empty()
                                 ? Logbook::defaultFlightsFolder()
@@ -667,13 +694,13 @@ void KelvoCli::logbook() {
 
 void KelvoCli::printLogbookText(const fs::path& folder, const std::vector<LogbookEntry>& entries) {
     for (const auto& entry : entries) {
-        m_out << stringf("%-10s %-5s %-5s %6s %-20s %-12s %-8s %-4s %7.1f km %6s  %s",
+        m_out << stringf("%-10s %-5s %-5s %6s %-20s %-12s %-8s %-4s %7.1f km %7.1f km %6s  %s",
                          entry.date ? isoUtc(*entry.date).substr(0, 10).c_str() : "-",
                          entry.takeoff ? isoUtc(*entry.takeoff).substr(11, 5).c_str() : "-",
                          entry.landing ? isoUtc(*entry.landing).substr(11, 5).c_str() : "-",
                          durationText(entry.flightTime).c_str(), entry.pilot.c_str(),
                          entry.gliderType.c_str(), entry.registration.c_str(),
-                         entry.competitionId.c_str(), entry.distance,
+                         entry.competitionId.c_str(), entry.distance, entry.freeDistance,
                          altitudeText(entry.highestAltitude).c_str(), entry.file.c_str())
               << '\n';
     }

@@ -41,6 +41,7 @@ class KelvoCli {
     std::string convertNativeFlight(const LoggerDescriptor& family,
                                     const std::filesystem::path& input);
     void igc();
+    void exportFlight();
     void logbook();
     void printLogbookText(const std::filesystem::path& folder,
                           const std::vector<LogbookEntry>& entries);

@@ -203,7 +203,10 @@ FlightStatistics FlightStatistics::of(const KelvoTrace& trace) {
     for (std::size_t i = takeoff; i < landing; ++i)
         statistics.distanceFlown += track.distance(i, i + 1);
     statistics.greatestDistanceFromTakeoff = greatestDistanceFrom(track, fixes, takeoff, landing);
-    addAltitudeFigures(std::span(fixes).subspan(takeoff, landing - takeoff + 1), statistics);
+    const auto flown = std::span(fixes).subspan(takeoff, landing - takeoff + 1);
+    addAltitudeFigures(flown, statistics);
+    statistics.freeDistance = FreeDistance::of(flown);
+    for (auto& index : statistics.freeDistance->fixIndices) index += takeoff;
     return statistics;
 }
 

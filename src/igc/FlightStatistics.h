@@ -3,6 +3,8 @@
 #include <chrono>
 #include <optional>
 
+#include "igc/FreeDistance.h"
+
 namespace kelvo {
 
 class KelvoTrace;
@@ -36,6 +38,8 @@ struct FlightStatistics {
     // records between take-off and landing, zero placeholders left out); nothing without a
     // start and a finish.
     std::optional<double> taskDistance;
+    // The scored distance of the flight between take-off and landing; indices into the trace.
+    std::optional<FreeDistance> freeDistance;
 };
 
 }  // namespace kelvo

@@ -28,8 +28,8 @@ using namespace std::chrono;
 
 namespace {
 
-constexpr std::string_view kIndexHeader = "kelvo logbook index 2";
-constexpr std::size_t kIndexFields = 15;
+constexpr std::string_view kIndexHeader = "kelvo logbook index 3";
+constexpr std::size_t kIndexFields = 16;
 // Files that one reading thread takes before another one pays for itself.
 constexpr std::size_t kFilesPerThread = 8;
 
@@ -114,7 +114,7 @@ bool readTime(std::string_view field, std::optional<sys_seconds>& time) {
 }
 
 std::string indexLine(const LogbookEntry& entry) {
-    return stringf("%s\t%ju\t%lld\t%llu\t%lld\t%s\t%s\t%s\t%lld\t%s\t%s\t%s\t%s\t%.6f\t%s\n",
+    return stringf("%s\t%ju\t%lld\t%llu\t%lld\t%s\t%s\t%s\t%lld\t%s\t%s\t%s\t%s\t%.6f\t%s\t%.6f\n",
                    escaped(entry.file).c_str(), entry.size, static_cast<long long>(entry.modified),
                    static_cast<unsigned long long>(entry.inode),
                    static_cast<long long>(entry.changed), timeField(entry.date).c_str(),
@@ -122,7 +122,8 @@ std::string indexLine(const LogbookEntry& entry) {
                    static_cast<long long>(entry.flightTime.count()), escaped(entry.pilot).c_str(),
                    escaped(entry.gliderType).c_str(), escaped(entry.registration).c_str(),
                    escaped(entry.competitionId).c_str(), entry.distance,
-                   entry.highestAltitude ? stringf("%.1f", *entry.highestAltitude).c_str() : "-");
+                   entry.highestAltitude ? stringf("%.1f", *entry.highestAltitude).c_str() : "-",
+                   entry.freeDistance);
 }
 
 std::optional<LogbookEntry> entryOfIndexLine(std::string_view line) {
@@ -136,7 +137,8 @@ std::optional<LogbookEntry> entryOfIndexLine(std::string_view line) {
     const auto changed = numberOfField<std::int64_t>(fields[4]);
     const auto flightTime = numberOfField<long long>(fields[8]);
     const auto distance = numberOfField<double>(fields[13]);
-    if (!size || !modified || !inode || !changed || !flightTime || !distance ||
+    const auto freeDistance = numberOfField<double>(fields[15]);
+    if (!size || !modified || !inode || !changed || !flightTime || !distance || !freeDistance ||
         !readTime(fields[5], entry.date) || !readTime(fields[6], entry.takeoff) ||
         !readTime(fields[7], entry.landing) || !readOptional(fields[14], entry.highestAltitude)) {
         return std::nullopt;
@@ -151,6 +153,7 @@ std::optional<LogbookEntry> entryOfIndexLine(std::string_view line) {
     entry.registration = unescaped(fields[11]);
     entry.competitionId = unescaped(fields[12]);
     entry.distance = *distance;
+    entry.freeDistance = *freeDistance;
     return entry;
 }
 
@@ -315,6 +318,7 @@ LogbookEntry LogbookEntry::of(const KelvoTrace& trace) {
     entry.competitionId = headerText(trace, "CID");
     entry.distance = statistics.distanceFlown;
     entry.highestAltitude = statistics.highestAltitude;
+    if (statistics.freeDistance) entry.freeDistance = statistics.freeDistance->distance;
     return entry;
 }
 

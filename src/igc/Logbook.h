@@ -32,6 +32,7 @@ struct LogbookEntry {
     std::string competitionId;
     double distance = 0.0;                  // [km] flown
     std::optional<double> highestAltitude;  // [m]
+    double freeDistance = 0.0;              // [km] scored, see FreeDistance
     // Why the file is no flight of the logbook (it cannot be read or is no IGC file); empty
     // for a flight that was read.
     std::string problem;

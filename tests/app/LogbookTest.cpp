@@ -6,13 +6,17 @@
 
 #include <QAbstractItemModelTester>
 #include <QFile>
+#include <QFileInfo>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
 #include "app/FlightStatisticsPanel.h"
+#include "app/FlightView.h"
 #include "app/FlightsDataSource.h"
 #include "app/IGCViewerController.h"
 #include "app/KelvoPrefs.h"
@@ -149,6 +153,17 @@ class LogbookTest : public QObject {
                  KelvoPrefsBasedFormatter::getTimeDescription(*statistics.takeoff));
         QCOMPARE(panel.valueOf("Distance flown"),
                  KelvoPrefsBasedFormatter::getDistanceDescription(statistics.distanceFlown));
+        QCOMPARE(
+            panel.valueOf("Free distance (3 turnpoints)"),
+            KelvoPrefsBasedFormatter::getDistanceDescription(statistics.freeDistance->distance));
+        QCOMPARE(viewer.flightView()->freeDistance()->fixIndices,
+                 statistics.freeDistance->fixIndices);
+        QTemporaryDir folder;
+        for (const char* name : {"flight.kml", "flight.gpx"}) {
+            QVERIFY(viewer.exportShownFlightTo(folder.filePath(name)));
+            QVERIFY(viewer.viewerWindow()->statusBar()->currentMessage().contains(name));
+        }
+        QVERIFY(QFileInfo(folder.filePath("flight.gpx")).size() > 0);
         viewer.addIGCFileWithData({}, "empty.igc");
         QCOMPARE(panel.valueOf("Take-off"), QString("–"));
     }

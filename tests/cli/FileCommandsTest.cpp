@@ -70,6 +70,33 @@ TEST(IgcCommand, DescribesTheTraceAsOneJsonDocument) {
     EXPECT_GT(statistics["flightTime"], 0);
     EXPECT_GT(statistics["distanceFlown"], statistics["greatestDistanceFromTakeoff"]);
     EXPECT_GT(statistics["highestAltitude"], statistics["lowestAltitude"]);
+    EXPECT_GE(statistics["freeDistance"], statistics["greatestDistanceFromTakeoff"]);
+    ASSERT_EQ(statistics["freeDistancePoints"].size(), 5u);
+    EXPECT_GE(statistics["freeDistancePoints"][4]["time"],
+              statistics["freeDistancePoints"][0]["time"]);
+}
+
+// The files' contents are tested in the core; here the names and an existing target.
+TEST(ExportCommand, WritesBesideTheFlightAndReplacesOnlyWhenAsked) {
+    ToolEnvironment environment;
+    writeFile(environment.file("flight.igc"), sim::demoIgcFile(demoFlight(), sim::DemoRecorder{}));
+    const CliRun kml = environment.cli({"export", "flight.igc", "--to", "KML"});
+    ASSERT_EQ(kml.status, 0) << kml.err;
+    EXPECT_NE(readFile(environment.file("flight.kml")).find("<gx:Track>"), std::string::npos);
+
+    writeFile(environment.file("taken.gpx"), "mine");
+    const CliRun refused =
+        environment.cli({"export", "flight.igc", "--to", "gpx", "--output", "taken.gpx"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("--replace"), std::string::npos) << refused.err;
+    EXPECT_EQ(readFile(environment.file("taken.gpx")), "mine");
+    EXPECT_EQ(
+        environment
+            .cli({"export", "flight.igc", "--to", "gpx", "--output", "taken.gpx", "--replace"})
+            .status,
+        0);
+    EXPECT_NE(readFile(environment.file("taken.gpx")).find("<trkpt"), std::string::npos);
+    EXPECT_EQ(environment.cli({"export", "flight.igc", "--to", "kmz"}).status, 2);
 }
 
 // The values themselves are tested on the logbook of the core; here the command's shape.
@@ -90,7 +117,8 @@ TEST(LogbookCommand, ListsTheFolderNewestFirstAgainFromItsIndex) {
         EXPECT_EQ(entries[0]["file"], names.back());  // the demo flights are in date order
         EXPECT_EQ(entries[0]["pilot"], "Anna Keller");
         EXPECT_EQ(entries[0]["registration"], smallDemo().flights.back().gliderId);
-        EXPECT_GT(entries[0]["distance"], 0);
+        EXPECT_GT(entries[0]["distance"], entries[0]["freeDistance"]);
+        EXPECT_GT(entries[0]["freeDistance"], 0);
     }
     EXPECT_EQ(
         std::distance(std::filesystem::directory_iterator(environment.file("cache/kelvo")), {}), 1);

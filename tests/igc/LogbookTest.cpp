@@ -83,6 +83,7 @@ class LogbookFolder : public testing::Test {
             EXPECT_EQ(entry.registration, generated.registration);
             EXPECT_EQ(entry.competitionId, generated.competitionId);
             EXPECT_NEAR(entry.distance, triangle.perimeter(), triangle.perimeter() * 1e-3);
+            EXPECT_NEAR(entry.freeDistance, triangle.perimeter(), triangle.perimeter() * 1e-3);
             EXPECT_EQ(entry.highestAltitude, TriangleFlight::kFieldElevation + triangle.climb());
             EXPECT_TRUE(entry.problem.empty());
             if (i > 0) {
