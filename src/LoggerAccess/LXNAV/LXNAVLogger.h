@@ -53,7 +53,7 @@ class LXNAVLogger : public Logger {
 
   private:
     // The INFO answer's arguments, when the recorder gave one.
-    std::optional<std::vector<std::string>> identify();
+    std::optional<std::vector<std::string>> identify(std::chrono::milliseconds within);
     // The outcome (a failure logged), or cancelled when the user asked to stop.
     static Outcome concluded(Outcome outcome);
 
