@@ -163,4 +163,19 @@ DeclarationVerification DeclarationCheck::verifyWritten(Logger& logger) {
     return {verdict, std::move(differences), ""};
 }
 
+DeclarationLimits DeclarationLimits::ofTextSentences(std::size_t textLength,
+                                                     std::size_t maxTaskPoints) {
+    DeclarationLimits limits;
+    limits.pilotLength = {textLength, textLength, 0, 0};
+    limits.gliderIDLength = textLength;
+    limits.gliderTypeLength = textLength;
+    limits.competitionIDLength = textLength;
+    limits.pointNameLength = textLength;
+    limits.coordinateResolution = 1.0 / 60000.0;
+    limits.maxTaskPoints = maxTaskPoints;
+    limits.keepsHomePoint = false;
+    limits.asciiTexts = true;  // "$" or "*" in a text would break its sentence
+    return limits;
+}
+
 }  // namespace kelvo

@@ -44,6 +44,11 @@ struct DeclarationLimits {
         bool sectorRadius = false;
         bool sectorDirection = false;
     } zones;
+
+    // A recorder that takes its declaration as text sentences: two pilots and every text
+    // of textLength characters in plain ASCII, coordinates in thousandths of a minute, no
+    // home point.
+    static DeclarationLimits ofTextSentences(std::size_t textLength, std::size_t maxTaskPoints);
 };
 
 // One field the recorder holds otherwise than meant.

@@ -11,15 +11,6 @@ namespace kelvo {
 
 namespace {
 
-// The text of a header record after its long name ("PILOTINCHARGE:Anna" -> "Anna").
-std::string headerText(const KelvoTrace& trace, const std::string& key) {
-    const auto found = trace.header().find(key);
-    if (found == trace.header().end()) return "";
-    const std::string& value = found->second;
-    const std::size_t colon = value.find(':');
-    return trimSpacesAndTabs(colon == std::string::npos ? value : value.substr(colon + 1));
-}
-
 // File bytes as XML character data: UTF-8 (a header in another encoding is taken as
 // Windows-1252), markup characters escaped, control characters that XML forbids left out.
 std::string xmlText(std::string_view bytes) {
@@ -54,9 +45,9 @@ std::string trackName(const KelvoTrace& trace) {
         if (!name.empty()) name += separator;
         name += part;
     };
-    add(headerText(trace, "PLT"), ", ");
-    add(headerText(trace, "GTY"), ", ");
-    add(headerText(trace, "GID"), " ");
+    add(trace.headerText("PLT"), ", ");
+    add(trace.headerText("GTY"), ", ");
+    add(trace.headerText("GID"), " ");
     if (trace.dateOfFlight()) add(isoUtc(*trace.dateOfFlight()).substr(0, 10), ", ");
     if (name.empty()) name = trace.fileName();
     return xmlText(name);

@@ -304,4 +304,12 @@ void KelvoTrace::adaptExtremesForPosition(const Position& position) {
         std::max(m_extremeSouthEast.longitudeRadians(), position.longitudeRadians()));
 }
 
+std::string KelvoTrace::headerText(const std::string& code) const {
+    const auto found = m_header.find(code);
+    if (found == m_header.end()) return "";
+    const std::string& value = found->second;
+    const std::size_t colon = value.find(':');
+    return trimSpacesAndTabs(colon == std::string::npos ? value : value.substr(colon + 1));
+}
+
 }  // namespace kelvo

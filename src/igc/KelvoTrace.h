@@ -74,6 +74,9 @@ class KelvoTrace {
     std::size_t skippedFixes() const { return m_skippedFixes; }
     // Three-letter code of each H record (DTE, PLT, GTY, ...) -> the rest of its line.
     const std::map<std::string, std::string>& header() const { return m_header; }
+    // The text of a header record after its subtitle ("PILOTINCHARGE:Jane Doe" -> "Jane
+    // Doe"); empty when the file has no such record.
+    std::string headerText(const std::string& code) const;
     // The task's points in file order, take-off and landing included.
     const std::vector<std::shared_ptr<Waypoint>>& waypoints() const { return m_waypoints; }
     // The declared course from start to finish: the task's points without take-off (the

@@ -39,15 +39,6 @@ bool isIgcFile(const fs::directory_entry& entry) {
            toUpperAscii(entry.path().extension().string()) == ".IGC";
 }
 
-// The text of a header record after its subtitle ("PILOTINCHARGE:Jane Doe" -> "Jane Doe").
-std::string headerText(const KelvoTrace& trace, const std::string& key) {
-    const auto found = trace.header().find(key);
-    if (found == trace.header().end()) return "";
-    const std::string& value = found->second;
-    const std::size_t colon = value.find(':');
-    return trimSpacesAndTabs(colon == std::string::npos ? value : value.substr(colon + 1));
-}
-
 // Index lines are tab-separated; texts keep their tabs, line ends and backslashes escaped.
 std::string escaped(std::string_view text) {
     std::string out;
@@ -312,10 +303,10 @@ LogbookEntry LogbookEntry::of(const KelvoTrace& trace) {
     entry.takeoff = statistics.takeoff;
     entry.landing = statistics.landing;
     entry.flightTime = statistics.flightTime;
-    entry.pilot = headerText(trace, "PLT");
-    entry.gliderType = headerText(trace, "GTY");
-    entry.registration = headerText(trace, "GID");
-    entry.competitionId = headerText(trace, "CID");
+    entry.pilot = trace.headerText("PLT");
+    entry.gliderType = trace.headerText("GTY");
+    entry.registration = trace.headerText("GID");
+    entry.competitionId = trace.headerText("CID");
     entry.distance = statistics.distanceFlown;
     entry.highestAltitude = statistics.highestAltitude;
     if (statistics.freeDistance) entry.freeDistance = statistics.freeDistance->distance;

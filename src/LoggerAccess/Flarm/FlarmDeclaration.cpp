@@ -52,16 +52,7 @@ std::optional<double> angle(std::string_view line, std::size_t at, int degreeDig
 }  // namespace
 
 DeclarationLimits FlarmDeclaration::limits() {
-    DeclarationLimits limits;
-    limits.pilotLength = {kTextLength, kTextLength, 0, 0};
-    limits.gliderIDLength = kTextLength;
-    limits.gliderTypeLength = kTextLength;
-    limits.competitionIDLength = kTextLength;
-    limits.pointNameLength = kTextLength;
-    limits.coordinateResolution = 1.0 / 60000.0;
-    limits.maxTaskPoints = kMaxTaskPoints;
-    limits.keepsHomePoint = false;
-    limits.asciiTexts = true;
+    DeclarationLimits limits = DeclarationLimits::ofTextSentences(kTextLength, kMaxTaskPoints);
     // NEWTASK and the take-off and landing placeholders come off the budget first.
     limits.taskNameBytes = kTaskBytes - kNewTaskBytes - std::string_view(kTaskName).size() -
                            2 * kAddwpBytes - std::string_view(kTakeoffName).size() -

@@ -148,16 +148,7 @@ void applyZone(Turnpoint& point, std::string_view row) {
 }  // namespace
 
 DeclarationLimits LXNAVDeclaration::limits() {
-    DeclarationLimits limits;
-    limits.pilotLength = {kTextLength, kTextLength, 0, 0};
-    limits.gliderIDLength = kTextLength;
-    limits.gliderTypeLength = kTextLength;
-    limits.competitionIDLength = kTextLength;
-    limits.pointNameLength = kTextLength;
-    limits.coordinateResolution = 1.0 / 60000.0;
-    limits.maxTaskPoints = kMaxTaskPoints;
-    limits.keepsHomePoint = false;
-    limits.asciiTexts = true;  // "$" or "*" in a text would break its sentence
+    DeclarationLimits limits = DeclarationLimits::ofTextSentences(kTextLength, kMaxTaskPoints);
     limits.zones = {true, true, true, true};
     return limits;
 }
