@@ -20,9 +20,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The speeds an LX recorder can be set to, in the order they are tried; 115200, which only
-// later recorders take, last.
-constexpr int kLineSpeeds[] = {57600, 38400, 19200, 9600, 4800, 115200};
+// The speeds an LX recorder is searched at, in the order they are tried.
+constexpr int kLineSpeeds[] = {57600, 38400, 19200, 9600, 4800};
 constexpr auto kSpeedSearchTime = 11s;
 constexpr auto kKeepAliveInterval = 1s;
 
