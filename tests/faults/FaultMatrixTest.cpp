@@ -701,7 +701,8 @@ std::string overLinkName(const testing::TestParamInfo<std::tuple<Row, sim::LinkK
            kLinkNames[static_cast<int>(link)];
 }
 
-INSTANTIATE_TEST_SUITE_P(SoundLine, FaultMatrixOverLink, testing::ValuesIn(rowsOverLinks()), overLinkName);
+INSTANTIATE_TEST_SUITE_P(SoundLine, FaultMatrixOverLink, testing::ValuesIn(rowsOverLinks()),
+                         overLinkName);
 
 // How soon after the request a cancelled operation must have ended, with the recorder put
 // back in order.

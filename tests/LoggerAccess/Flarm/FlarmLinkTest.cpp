@@ -228,7 +228,8 @@ TEST_F(FlarmLink, TextQueryTakesTheFirstIntactAnswerToIt) {
     const std::string traffic = FlarmEmulator::sentence("GPRMC,1,2") + std::string(600, 'x') +
                                 "\r\n" + FlarmEmulator::sentence("PFLAC,A,PILOTX,Other");
     const std::pair<std::string, std::string> cases[] = {
-        {traffic + "$PFLAC,A,PILOT,Wrong*00\r\n" + FlarmEmulator::sentence("PFLAC,A,PILOT,Test Pilot"),
+        {traffic + "$PFLAC,A,PILOT,Wrong*00\r\n" +
+             FlarmEmulator::sentence("PFLAC,A,PILOT,Test Pilot"),
          "Test Pilot"},
         {"\n$" + FlarmEmulator::sentence("PFLAC,A,PILOT"), ""},
         {FlarmEmulator::sentence("PFLAC,A,PILOT,Keller, Anna"), "Keller, Anna"}};
