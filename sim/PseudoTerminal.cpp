@@ -80,6 +80,7 @@ Bytes PseudoTerminal::readSome(std::size_t max, std::chrono::milliseconds timeou
     Bytes bytes(max);
     const ssize_t count = ::read(m_master, bytes.data(), max);
     bytes.resize(count > 0 ? static_cast<std::size_t>(count) : 0);
+    if (count > 0 && m_answered.exchange(false)) ++m_exchanges;
     return bytes;
 }
 
@@ -110,6 +111,7 @@ bool PseudoTerminal::write(ByteSpan bytes) {
     const int baud = lineSpeed();
     if (baud > 0) m_lineTime += transmissionTime(bytes.size(), baud).count();
     m_bytesSent += bytes.size();
+    m_answered = true;
     return m_paced && baud > 0 ? writePaced(bytes, baud)
                                : send(bytes, std::chrono::steady_clock::now());
 }

@@ -51,6 +51,9 @@ public:
     // speeds in force when each was sent.
     std::uint64_t bytesSent() const { return m_bytesSent; }
     std::chrono::nanoseconds lineTime() const { return std::chrono::nanoseconds(m_lineTime); }
+    // Request/answer exchanges so far: how often the host spoke first or again after the
+    // recorder had sent something. Each costs a link's latency once.
+    std::uint64_t exchanges() const { return m_exchanges; }
 
 private:
     struct Packet {
@@ -67,6 +70,8 @@ private:
     std::atomic<bool> m_paced{false};
     std::atomic<std::uint64_t> m_bytesSent{0};
     std::atomic<std::int64_t> m_lineTime{0};  // [ns]
+    std::atomic<std::uint64_t> m_exchanges{0};
+    std::atomic<bool> m_answered{true};  // the recorder sent since the host last spoke
     // When the last byte given to the paced line has been delivered.
     std::chrono::steady_clock::time_point m_lineFreeAt{};
     std::unique_ptr<LinkShaper> m_link;

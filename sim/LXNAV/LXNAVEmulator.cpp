@@ -249,8 +249,12 @@ void LXNAVEmulator::writeDeclarationRow(std::size_t row, std::size_t count,
     if (row == m_pendingDeclaration.size()) m_pendingDeclaration.pop_back();  // sent again
     if (row != m_pendingDeclaration.size() + 1) return;
     m_pendingDeclaration.push_back(content);
+    // The last row is confirmed once the declaration is held: what confirms it is there.
+    if (row == count) keepDeclaration();
     send(stringf("PLXVC,DECL,C,%zu", row));
-    if (row != count) return;
+}
+
+void LXNAVEmulator::keepDeclaration() {
     if (m_alteredDeclaration) {
         for (std::string& kept : m_pendingDeclaration) {
             const std::string pilot = "HFPLTPILOT:";

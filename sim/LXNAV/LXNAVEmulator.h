@@ -100,6 +100,7 @@ class LXNAVEmulator {
     void sendBlocks(std::size_t first);
     void sendBlock(std::size_t number, bool resent);
     void writeDeclarationRow(std::size_t row, std::size_t count, const std::string& content);
+    void keepDeclaration();
     void answerDeclaration(std::size_t first, std::size_t end);
     void send(const std::string& body);
     void sendOrdinary();

@@ -30,12 +30,14 @@ sigset_t blockStopSignals() {
     return signals;
 }
 
-// What the recorder sent: {"bytes": 1234, "line_seconds": 0.643}, the least time being what
-// a UART needs for the bytes at the line speeds in force when they were sent.
+// What the recorder sent: {"bytes": 1234, "line_seconds": 0.643, "exchanges": 12}, the least
+// time being what a UART needs for the bytes at the line speeds in force when they were sent,
+// the exchanges the request/answer turns of the conversation.
 std::string statistics(const PseudoTerminal& terminal) {
     const std::chrono::duration<double> lineTime = terminal.lineTime();
-    return kelvo::stringf("{\"bytes\": %llu, \"line_seconds\": %.3f}\n",
-                          static_cast<unsigned long long>(terminal.bytesSent()), lineTime.count());
+    return kelvo::stringf("{\"bytes\": %llu, \"line_seconds\": %.3f, \"exchanges\": %llu}\n",
+                          static_cast<unsigned long long>(terminal.bytesSent()), lineTime.count(),
+                          static_cast<unsigned long long>(terminal.exchanges()));
 }
 
 int run(const SimulatorOptions& options) {

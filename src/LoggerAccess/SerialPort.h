@@ -20,6 +20,11 @@ class SerialPort {
   public:
     enum class Queue { Input, Output, Both };
 
+    // Once an answer has begun, a gap this long inside it is a slow link (a USB adapter's
+    // latency timer, a Bluetooth stall), not an answer cut off. A link's delays are real
+    // time: the delay scale does not shorten this.
+    static constexpr std::chrono::milliseconds kInAnswerGap{1000};
+
     virtual ~SerialPort() = default;
 
     // Opens the device at path for this process alone. False, with lastError() naming the

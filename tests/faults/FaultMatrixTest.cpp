@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -35,6 +36,7 @@
 #include "sim/LX/LXRecorderEmulator.h"
 #include "sim/LXNAV/LXNAVEmulator.h"
 #include "sim/PseudoTerminal.h"
+#include "sim/SimulatedLink.h"
 #include "sim/Volkslogger/VolksloggerEmulator.h"
 #include "sim/demo/DemoLXNAV.h"
 
@@ -163,6 +165,18 @@ const Row kMatrix[] = {
 constexpr double kDelayScale = 0.05;
 constexpr Milliseconds kSchedulingMargin{1500};
 
+// A link's delays and stalls are real time, so over a USB adapter or Bluetooth every wait
+// keeps its real length (a first byte is awaited as long as from a pilot's recorder), and so
+// over the plain line the links are compared with.
+constexpr double kLinkDelayScale = 1.0;
+// Fixes the Bluetooth link's delays and stalls, so that a failing run can be repeated.
+constexpr std::uint64_t kLinkSeed = 7;
+constexpr sim::LinkKind kLinks[] = {sim::LinkKind::Usb, sim::LinkKind::Bluetooth};
+constexpr const char* kLinkNames[] = {"plain", "usb", "bluetooth"};
+// The families whose drivers tell a slow link from a silent recorder, run over each link.
+// LX and Volkslogger join when theirs do.
+constexpr Family kFamiliesOverLinks[] = {Flarm, LXNAV};
+
 // Noise keeps a block read going until the read gives the block up as runaway, which is a
 // matter of bytes, not of time: the largest (a Volkslogger flight) is about 170 kB, which
 // the noise below delivers in about 5 s.
@@ -237,6 +251,9 @@ class LineNoise {
 // and a write are given and in what a clear or a write leaves in the recorder.
 class Rig {
   public:
+    Rig(sim::LinkKind link, double delayScale) : scale(delayScale) {
+        line.setLink(link, kLinkSeed);
+    }
     virtual ~Rig() = default;
 
     // Connects like the controller (up to five attempts: the wake-up handshakes are short at
@@ -317,7 +334,7 @@ class Rig {
 
     virtual void applyFault(Fault fault, const Row& row) = 0;
 
-    ScopedDelayScale scale{kDelayScale};
+    ScopedDelayScale scale;
     sim::PseudoTerminal line;
 
   protected:
@@ -333,6 +350,7 @@ std::shared_ptr<Declaration> lxDeclaration();
 // A Flarm device with four recorded flights.
 class FlarmRig : public Rig {
   public:
+    using Rig::Rig;
     void applyFault(Fault fault, const Row& row) override {
         if (fault == Fault::Silence) device.setSilent(true);
         if (fault == Fault::WrongCrc) device.setWrongCrc(true);
@@ -379,7 +397,7 @@ std::shared_ptr<Declaration> lxDeclaration() {
 // An LX recorder holding two flights, a database and a declaration.
 class LXRig : public Rig {
   public:
-    LXRig() {
+    LXRig(sim::LinkKind link, double delayScale) : Rig(link, delayScale) {
         recorder.setIdentification("LX Nano\r\nVersion 2.10\r\nSN1234,HW5.1\r\nPilot:Hans");
         for (std::uint16_t number = 1; number <= 2; ++number) {
             sim::LXNativeFlightEncoder encoder;
@@ -455,6 +473,7 @@ sim::VolksloggerMemory volksloggerMemory() {
 // one rig at a time.
 class VolksloggerRig : public Rig {
   public:
+    using Rig::Rig;
     void applyFault(Fault fault, const Row&) override {
         using EmulatorFault = sim::VolksloggerEmulator::Fault;
         if (fault == Fault::Silence) recorder.setFault(EmulatorFault::Silent);
@@ -490,6 +509,7 @@ class VolksloggerRig : public Rig {
 // An LXNAV Nano3 holding two small demo flights and the demo declaration.
 class LXNAVRig : public Rig {
   public:
+    using Rig::Rig;
     void applyFault(Fault fault, const Row& row) override {
         if (fault == Fault::Silence) recorder.setSilent(true);
         if (fault == Fault::WrongCrc) recorder.setWrongChecksum(true);
@@ -530,12 +550,14 @@ class LXNAVRig : public Rig {
     LXNAVLogger lxnav;
 };
 
-std::unique_ptr<Rig> makeRig(Family family, Operation operation) {
+std::unique_ptr<Rig> makeRig(Family family, Operation operation,
+                             sim::LinkKind link = sim::LinkKind::Plain,
+                             double delayScale = kDelayScale) {
     std::unique_ptr<Rig> rig;
-    if (family == Flarm) rig = std::make_unique<FlarmRig>();
-    if (family == LX) rig = std::make_unique<LXRig>();
-    if (family == Volkslogger) rig = std::make_unique<VolksloggerRig>();
-    if (family == LXNAV) rig = std::make_unique<LXNAVRig>();
+    if (family == Flarm) rig = std::make_unique<FlarmRig>(link, delayScale);
+    if (family == LX) rig = std::make_unique<LXRig>(link, delayScale);
+    if (family == Volkslogger) rig = std::make_unique<VolksloggerRig>(link, delayScale);
+    if (family == LXNAV) rig = std::make_unique<LXNAVRig>(link, delayScale);
     rig->prepare(operation);
     return rig;
 }
@@ -633,6 +655,54 @@ std::string caseName(const testing::TestParamInfo<std::tuple<Row, Fault>>& info)
 INSTANTIATE_TEST_SUITE_P(AllFamilies, FaultMatrix,
                          testing::Combine(testing::ValuesIn(kMatrix), testing::ValuesIn(kAllFaults)),
                          caseName);
+
+// Every operation over a USB adapter and over Bluetooth, on a sound line: it succeeds and
+// delivers what it delivers over a plain line (the same file byte for byte, the declaration
+// as written), although the link holds bytes back and stalls now and then.
+class FaultMatrixOverLink : public testing::TestWithParam<std::tuple<Row, sim::LinkKind>> {};
+
+TEST_P(FaultMatrixOverLink, DeliversWhatAPlainLineDelivers) {
+    const auto& [row, link] = GetParam();
+    const std::string fileName = fileNameOf(row.family);
+    OutputFolder folder(fileName);
+    CaseResult result;
+    std::string delivered;
+    {
+        auto rig = makeRig(row.family, row.operation, link, kLinkDelayScale);
+        result = runOperation(*rig, row.operation, folder.target());
+        delivered = rig->delivered(row.operation, folder);
+    }
+    std::printf("FAULT-MATRIX | %s | %s | %s link | %lld ms |\n",
+                kFamilyNames[static_cast<int>(row.family)],
+                kOperationNames[static_cast<int>(row.operation)],
+                kLinkNames[static_cast<int>(link)], static_cast<long long>(result.took.count()));
+    ASSERT_TRUE(result.outcome.ok()) << result.outcome.reason();
+    EXPECT_LE(result.took, row.realBound);
+    OutputFolder plainFolder(fileName);
+    auto plain = makeRig(row.family, row.operation, sim::LinkKind::Plain, kLinkDelayScale);
+    ASSERT_TRUE(plain->run(row.operation, plainFolder.target()).ok());
+    EXPECT_EQ(delivered, plain->delivered(row.operation, plainFolder));
+}
+
+std::vector<std::tuple<Row, sim::LinkKind>> rowsOverLinks() {
+    std::vector<std::tuple<Row, sim::LinkKind>> rows;
+    for (const Row& row : kMatrix) {
+        if (std::ranges::find(kFamiliesOverLinks, row.family) == std::end(kFamiliesOverLinks))
+            continue;
+        for (const sim::LinkKind link : kLinks) rows.emplace_back(row, link);
+    }
+    return rows;
+}
+
+std::string overLinkName(const testing::TestParamInfo<std::tuple<Row, sim::LinkKind>>& info) {
+    const auto& [row, link] = info.param;
+    return std::string(kFamilyNames[static_cast<int>(row.family)]) + "_" +
+           kOperationNames[static_cast<int>(row.operation)] + "_" +
+           kLinkNames[static_cast<int>(link)];
+}
+
+INSTANTIATE_TEST_SUITE_P(SoundLine, FaultMatrixOverLink, testing::ValuesIn(rowsOverLinks()),
+                         overLinkName);
 
 // How soon after the request a cancelled operation must have ended, with the recorder put
 // back in order.

@@ -104,5 +104,29 @@ TEST(SimulatedLink, PseudoTerminalAndMemoryPortDeliverNoSoonerThanTheLinkAllows)
     EXPECT_GE(Clock::now() - sent, 20ms);
 }
 
+// An exchange is the host speaking first or again after the recorder sent: a question in
+// two writes is one, each answer opens the next.
+TEST(SimulatedLink, PseudoTerminalCountsTheExchangesOfAConversation) {
+    PseudoTerminal recorder;
+    TerminalPort host;
+    ASSERT_TRUE(host.open(recorder.slavePath())) << host.lastError();
+    const auto ask = [&](const std::string& question) {
+        const Bytes bytes(question.begin(), question.end());
+        ASSERT_EQ(host.write(bytes), bytes.size());
+        std::size_t received = 0;
+        while (received < bytes.size()) {
+            const Bytes some = recorder.readSome(bytes.size() - received, 2000ms);
+            ASSERT_FALSE(some.empty());
+            received += some.size();
+        }
+    };
+    ask("first");
+    ask("-and more");
+    EXPECT_EQ(recorder.exchanges(), 1u);
+    ASSERT_TRUE(recorder.write(std::string("answer")));
+    ask("second");
+    EXPECT_EQ(recorder.exchanges(), 2u);
+}
+
 }  // namespace
 }  // namespace kelvo::sim

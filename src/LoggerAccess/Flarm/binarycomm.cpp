@@ -107,7 +107,16 @@ bool binarycomm::skipToStartByte(const ByteSource& source) {
 }
 
 bool binarycomm::rcvMsg(Message& message) {
-    return receiveFrame([this](std::uint8_t& byte) { return m_port.read(byte); }, message);
+    // The start byte is awaited the receive time-out (that is how a silent device is told);
+    // inside the frame, a gap is a slow link's up to SerialPort::kInAnswerGap.
+    bool begun = false;
+    return receiveFrame(
+        [this, &begun](std::uint8_t& byte) {
+            const bool received = begun ? m_port.readInAnswer(byte) : m_port.read(byte);
+            begun = begun || (received && byte == kStartByte);
+            return received;
+        },
+        message);
 }
 
 bool binarycomm::receiveFrame(const ByteSource& source, Message& message) {

@@ -43,16 +43,21 @@ bool serial::setRcvTimeout(int milliseconds) {
     return true;
 }
 
+std::chrono::milliseconds serial::firstByteWait() const {
+    return m_rcvTimeout.count() == 0 ? std::chrono::milliseconds(0) : scaledTimeout(m_rcvTimeout);
+}
+
 bool serial::read(MutableByteSpan buffer, std::size_t& count) {
-    const auto timeout =
-        m_rcvTimeout.count() == 0 ? std::chrono::milliseconds(0) : scaledTimeout(m_rcvTimeout);
-    count = m_port->read(buffer, timeout);
+    count = m_port->read(buffer, firstByteWait());
     return count > 0;
 }
 
 bool serial::read(std::uint8_t& byte) {
-    std::size_t count = 0;
-    return read(MutableByteSpan(&byte, 1), count) && count == 1;
+    return m_port->readByte(byte, firstByteWait());
+}
+
+bool serial::readInAnswer(std::uint8_t& byte) {
+    return m_port->readByte(byte, std::max(firstByteWait(), SerialPort::kInAnswerGap));
 }
 
 bool serial::write(ByteSpan bytes) {

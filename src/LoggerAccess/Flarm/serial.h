@@ -38,6 +38,9 @@ class serial {
     // One read of up to buffer.size() bytes; fails when nothing arrived in time.
     bool read(MutableByteSpan buffer, std::size_t& count);
     bool read(std::uint8_t& byte);
+    // One byte of an answer that has begun: awaited the receive time-out, or a slow link's
+    // gap (SerialPort::kInAnswerGap) when that is longer.
+    bool readInAnswer(std::uint8_t& byte);
     // Succeeds when every byte was written.
     bool write(ByteSpan bytes);
     bool write(std::uint8_t byte);
@@ -54,6 +57,8 @@ class serial {
     SerialPort& line() { return *m_port; }
 
   private:
+    std::chrono::milliseconds firstByteWait() const;
+
     std::unique_ptr<SerialPort> m_port;
     std::chrono::milliseconds m_rcvTimeout{500};
 };

@@ -1,5 +1,7 @@
 #include "LoggerAccess/Nmea/NmeaLink.h"
 
+#include <algorithm>
+
 #include "LoggerAccess/SerialPort.h"
 #include "base/Delay.h"
 #include "base/Log.h"
@@ -17,10 +19,18 @@ std::optional<NmeaSentence> NmeaLink::await(const Wanted& wanted,
     using Clock = std::chrono::steady_clock;
     const auto end = Clock::now() + scaledTimeout(within);
     std::string line;
-    for (auto now = Clock::now(); now < end; now = Clock::now()) {
+    for (;;) {
+        // A sentence begun by the deadline is read on to its end while its bytes come within
+        // a slow link's gap: a Bluetooth stall inside it does not cut it off.
+        const bool begun = !line.empty() && line.size() < kMaxLineLength;
+        auto wait = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now());
+        if (begun) wait = std::max(wait, SerialPort::kInAnswerGap);
+        if (wait.count() <= 0) return std::nullopt;
         std::uint8_t byte = 0;
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - now);
-        if (!m_port.readByte(byte, left)) continue;
+        if (!m_port.readByte(byte, wait)) {
+            if (Clock::now() >= end) return std::nullopt;
+            continue;
+        }
         if (byte != '\n') {
             if (line.size() < kMaxLineLength) line.push_back(static_cast<char>(byte));
             continue;
@@ -30,7 +40,6 @@ std::optional<NmeaSentence> NmeaLink::await(const Wanted& wanted,
         line.clear();
         if (sentence && wanted(*sentence)) return sentence;
     }
-    return std::nullopt;
 }
 
 std::optional<NmeaSentence> NmeaLink::await(std::string_view prefix,

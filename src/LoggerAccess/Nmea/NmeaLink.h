@@ -28,8 +28,9 @@ class NmeaLink {
     explicit NmeaLink(SerialPort& port) : m_port(port) {}
 
     bool send(const NmeaSentence& sentence);
-    // The next intact sentence that is wanted, arriving within the time (scaled by the delay
-    // facility); nothing when none came.
+    // The next intact sentence that is wanted, begun within the time (scaled by the delay
+    // facility); one begun by then is read to its end while its gaps stay within
+    // SerialPort::kInAnswerGap. Nothing when none came.
     std::optional<NmeaSentence> await(const Wanted& wanted, std::chrono::milliseconds within);
     // The next intact sentence with that prefix (whole fields).
     std::optional<NmeaSentence> await(std::string_view prefix, std::chrono::milliseconds within);

@@ -4,6 +4,7 @@
 #include <future>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "LoggerAccess/Flarm/binarycomm.h"
 #include "LoggerAccess/Flarm/listener.h"
@@ -197,13 +198,38 @@ TEST_F(FlarmLink, AnswerOtherThanAcknowledgeFailsRequestDespiteGoodChecksum) {
     EXPECT_TRUE(log.contains("Nack \r"));
 }
 
+// Once an answer has begun, a half-second gap inside it (a Bluetooth stall) is a slow link,
+// not an answer cut off: neither a binary frame nor a text sentence is given up for it.
+TEST_F(FlarmLink, AGapInsideAnAnswerIsASlowLinkNotTheEnd) {
+    const auto stalled = [this](const Bytes& answer) {
+        return std::async(std::launch::async, [this, answer] {
+            terminal.readSome(4096, 2000ms);
+            const auto half = answer.begin() + static_cast<std::ptrdiff_t>(answer.size() / 2);
+            terminal.write(Bytes(answer.begin(), half));
+            std::this_thread::sleep_for(500ms);
+            terminal.write(Bytes(half, answer.end()));
+        });
+    };
+    auto device = stalled(FlarmEmulator::frame(binarycomm::kAck, 0, {0x00, 0x00}));
+    EXPECT_TRUE(link.ping());
+    device.get();
+
+    const std::string sentence = FlarmEmulator::sentence("PFLAC,A,PILOT,Test Pilot");
+    device = stalled(Bytes(sentence.begin(), sentence.end()));
+    std::string pilot;
+    EXPECT_TRUE(comm.getPilotName(pilot));
+    device.get();
+    EXPECT_EQ(pilot, "Test Pilot");
+}
+
 // A query is sent checksummed and takes the first intact answer to it, whatever streams
 // past; a reported checksum error sends it again, and an ERROR is a refusal.
 TEST_F(FlarmLink, TextQueryTakesTheFirstIntactAnswerToIt) {
     const std::string traffic = FlarmEmulator::sentence("GPRMC,1,2") + std::string(600, 'x') +
                                 "\r\n" + FlarmEmulator::sentence("PFLAC,A,PILOTX,Other");
     const std::pair<std::string, std::string> cases[] = {
-        {traffic + "$PFLAC,A,PILOT,Wrong*00\r\n" + FlarmEmulator::sentence("PFLAC,A,PILOT,Test Pilot"),
+        {traffic + "$PFLAC,A,PILOT,Wrong*00\r\n" +
+             FlarmEmulator::sentence("PFLAC,A,PILOT,Test Pilot"),
          "Test Pilot"},
         {"\n$" + FlarmEmulator::sentence("PFLAC,A,PILOT"), ""},
         {FlarmEmulator::sentence("PFLAC,A,PILOT,Keller, Anna"), "Keller, Anna"}};
