@@ -8,6 +8,7 @@
 #include "LoggerAccess/LX/LXTask.h"
 #include "LoggerAccess/LX/LXProtocol.h"
 #include "LoggerAccess/LX/LXTrackFile.h"
+#include "base/Cancellation.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 
@@ -206,11 +207,13 @@ void LXLogger::writeCommand(lx::Command command, std::chrono::milliseconds pause
 void LXLogger::getMemoryInfo() {
     m_serialPort->flushR();
     writeCommand(lx::Command::ReadMemoryInfo, lx::kByteGap, lx::kByteGap);
-    Bytes info(LXMemory::kSize, 0);
+    // The information and its CRC byte, read as one answer.
+    Bytes info(LXMemory::kSize + 1, 0);
     const int count = m_serialPort->readBuffer(info.data(), static_cast<int>(info.size()));
+    const std::uint8_t crc = info.back();
+    info.pop_back();
     m_loggerMemory = count > 0 ? LXMemory(info) : LXMemory::makeDefaultMemoryInfo();
-    std::uint8_t crc = 0;
-    if (m_serialPort->readChar(&crc) == 1 && crc != CRC8::calc_crc(info, 0xFF)) {
+    if (count == static_cast<int>(LXMemory::kSize) + 1 && crc != CRC8::calc_crc(info, 0xFF)) {
         logLine("MemoryInfo CRC Failed");
     }
 }
@@ -265,16 +268,15 @@ std::optional<Bytes> LXLogger::getFlightBlock(std::int32_t se, std::int32_t ee, 
     m_serialPort->flushBuffers();
     delayMilliseconds(10);
     writeCommand(lx::Command::ReadBlockSizes, lx::kCommandGap, lx::kNoGap);
-    std::uint8_t table[32] = {};
+    // The table and its CRC byte, which is not checked but taken off the line with the
+    // table, before the blocks are asked for.
+    constexpr int kTableSize = 2 * lx::kFlightBlocks;
+    std::uint8_t table[kTableSize + 1] = {};
     const int count = m_serialPort->readBuffer(table, sizeof table);
-    // The table's CRC byte follows; it is not checked, but taken off the line before the
-    // blocks are asked for.
-    std::uint8_t unchecked = 0;
-    readAnswerByte(unchecked, lx::kNoGap);
-    HSSerialPort::dumpBuffer(table, sizeof table);
+    HSSerialPort::dumpBuffer(table, kTableSize);
     // The table carries no CRC: a noisy line could ask for sixteen blocks of 64 kB. Blocks
     // are read only while they fit in the range, and not after one that failed.
-    bool whole = count == sizeof table;
+    bool whole = count >= kTableSize;
     std::int32_t left = ee - se;
     if (left < 0) left += (m_loggerMemory.endPage() - m_loggerMemory.startPage() + 1) * lx::kPageSize;
     for (int block = 0; whole && block < lx::kFlightBlocks; ++block) {
@@ -287,10 +289,15 @@ std::optional<Bytes> LXLogger::getFlightBlock(std::int32_t se, std::int32_t ee, 
             break;
         }
         left -= size;
-        m_serialPort->flushBuffers();
-        writeCommand(static_cast<lx::Command>(lx::byteOf(lx::Command::ReadFlightBlock) + block),
-                     lx::kCommandGap, lx::kCommandGap);
-        const Bytes data = m_serialPort->readBlockWithSize(size);
+        const auto command =
+            static_cast<lx::Command>(lx::byteOf(lx::Command::ReadFlightBlock) + block);
+        const Bytes data = *readBlockAskingAgain(
+            [&] {
+                m_serialPort->flushBuffers();
+                writeCommand(command, lx::kCommandGap, lx::kCommandGap);
+                return true;
+            },
+            size);
         result.insert(result.end(), data.begin(), data.end());
         whole = m_serialPort->lastBlockOK();
     }
@@ -300,10 +307,30 @@ std::optional<Bytes> LXLogger::getFlightBlock(std::int32_t se, std::int32_t ee, 
 }
 
 std::optional<Bytes> LXLogger::getDecryptBlock() {
-    if (!startSyn()) return std::nullopt;
-    m_serialPort->flushBuffers();
-    writeCommand(lx::Command::ReadSecurityBlock, lx::kByteGap, lx::kByteGap);
-    return m_serialPort->readBlockWithSize(256);
+    return readBlockAskingAgain(
+        [this] {
+            if (!startSyn()) return false;
+            m_serialPort->flushBuffers();
+            writeCommand(lx::Command::ReadSecurityBlock, lx::kByteGap, lx::kByteGap);
+            return true;
+        },
+        256);
+}
+
+std::optional<Bytes> LXLogger::readBlockAskingAgain(const std::function<bool()>& ask, int size,
+                                                    const LXSerial::BlockProgress& progress) {
+    constexpr int kAttempts = 3;
+    std::optional<Bytes> block;
+    for (int attempt = 0; attempt < kAttempts && !cancellationRequested(); ++attempt) {
+        if (attempt > 0) {
+            logf("Asking again for the block of %d bytes.", size);
+            m_serialPort->awaitQuiet();
+        }
+        if (!ask()) continue;
+        block = m_serialPort->readBlockWithSize(size, progress);
+        if (m_serialPort->lastBlockOK()) break;
+    }
+    return block;
 }
 
 }  // namespace kelvo
