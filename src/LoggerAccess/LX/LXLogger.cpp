@@ -268,15 +268,16 @@ std::optional<Bytes> LXLogger::getFlightBlock(std::int32_t se, std::int32_t ee, 
     m_serialPort->flushBuffers();
     delayMilliseconds(10);
     writeCommand(lx::Command::ReadBlockSizes, lx::kCommandGap, lx::kNoGap);
-    // The table and its CRC byte, which is not checked but taken off the line with the
-    // table, before the blocks are asked for.
-    constexpr int kTableSize = 2 * lx::kFlightBlocks;
-    std::uint8_t table[kTableSize + 1] = {};
+    std::uint8_t table[32] = {};
     const int count = m_serialPort->readBuffer(table, sizeof table);
-    HSSerialPort::dumpBuffer(table, kTableSize);
+    // The table's CRC byte follows; it is not checked, but taken off the line before the
+    // blocks are asked for.
+    std::uint8_t unchecked = 0;
+    readAnswerByte(unchecked, lx::kNoGap);
+    HSSerialPort::dumpBuffer(table, sizeof table);
     // The table carries no CRC: a noisy line could ask for sixteen blocks of 64 kB. Blocks
     // are read only while they fit in the range, and not after one that failed.
-    bool whole = count >= kTableSize;
+    bool whole = count == sizeof table;
     std::int32_t left = ee - se;
     if (left < 0) left += (m_loggerMemory.endPage() - m_loggerMemory.startPage() + 1) * lx::kPageSize;
     for (int block = 0; whole && block < lx::kFlightBlocks; ++block) {
