@@ -320,18 +320,15 @@ std::optional<Bytes> LXLogger::getDecryptBlock() {
 
 std::optional<Bytes> LXLogger::readBlockAskingAgain(const std::function<bool()>& ask, int size,
                                                     const LXSerial::BlockProgress& progress) {
-    constexpr int kAttempts = 3;
-    std::optional<Bytes> block;
-    for (int attempt = 0; attempt < kAttempts && !cancellationRequested(); ++attempt) {
-        if (attempt > 0) {
-            logf("Asking again for the block of %d bytes.", size);
-            m_serialPort->awaitQuiet();
-        }
-        if (!ask()) continue;
-        block = m_serialPort->readBlockWithSize(size, progress);
-        if (m_serialPort->lastBlockOK()) break;
-    }
-    return block;
+    if (!ask()) return std::nullopt;
+    Bytes block = m_serialPort->readBlockWithSize(size, progress);
+    if (m_serialPort->lastBlockOK() || cancellationRequested()) return block;
+    logf("Asking again for the block of %d bytes.", size);
+    // An answer that has not begun may still be on its way; one that was cut off has
+    // already left the line quiet for the gap, and a whole one is complete.
+    if (block.empty()) m_serialPort->awaitQuiet();
+    if (!ask()) return block;
+    return m_serialPort->readBlockWithSize(size, progress);
 }
 
 }  // namespace kelvo

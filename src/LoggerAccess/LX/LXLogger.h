@@ -138,9 +138,9 @@ class LXLogger : public Logger {
     void writeCommand(lx::Command command, std::chrono::milliseconds pauseBetween,
                       std::chrono::milliseconds pauseAfter);
     // Asks for a block (ask answers false when the recorder did not take the request) and
-    // reads it; a request not taken, or a block that came cut off or failed its CRC, is
-    // asked again once what was left of the answer has passed, up to three times in all.
-    // Nothing when no request was taken; else the last block read, judged by lastBlockOK().
+    // reads it; a block that came cut off or failed its CRC is asked for once more. Nothing
+    // when the first request was not taken; else the last block read, judged by
+    // lastBlockOK().
     std::optional<Bytes> readBlockAskingAgain(const std::function<bool()>& ask, int size,
                                               const LXSerial::BlockProgress& progress = {});
     bool readRange(const LXFaiData& flight, Bytes& data);
