@@ -131,9 +131,9 @@ int HSSerialPort::readBuffer(std::uint8_t* buffer, int size) {
     while (total < size && !cancellationRequested()) {
         // The coarse clock bounds the wait for the answer; once it has begun, a gap may be as
         // long as a slow link leaves.
-        const bool cutOff = total == 0 ? clock.secondsPassed() > 1
-                                       : std::chrono::steady_clock::now() - lastArrival >
-                                             SerialPort::kAnswerGap;
+        const bool cutOff =
+            total == 0 ? clock.secondsPassed() > 1
+                       : std::chrono::steady_clock::now() - lastArrival > SerialPort::kAnswerGap;
         if (cutOff) break;
         // Each read takes what has come, waiting at most a byte's time as the line
         // discipline of the recorder links did, so a complete answer is taken at once.

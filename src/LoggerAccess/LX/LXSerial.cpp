@@ -34,9 +34,9 @@ Bytes LXSerial::readBlockWithSize(int size, const BlockProgress& progress) {
     std::size_t received = 0;
     while (received < block.size()) {
         const std::size_t step = std::min(kProgressStep, block.size() - received);
-        const std::size_t count = port().readAnswer(
-            MutableByteSpan(block).subspan(received, step),
-            received == 0 ? lx::kByteTimeout : SerialPort::kAnswerGap);
+        const std::size_t count =
+            port().readAnswer(MutableByteSpan(block).subspan(received, step),
+                              received == 0 ? lx::kByteTimeout : SerialPort::kAnswerGap);
         received += count;
         if (count < step) break;
         if (progress && received < block.size()) progress(received);

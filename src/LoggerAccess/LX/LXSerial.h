@@ -27,8 +27,8 @@ class LXSerial : public HSSerialPort {
     bool connect() override;
 
     // Reads n data bytes and their CRC byte (the first within 0.1 s, each further one within
-    // SerialPort::kAnswerGap) and logs the CRC result. Answers the data bytes that arrived, at most n, never fails:
-    // callers judge a block by its length or their own record checks.
+    // SerialPort::kAnswerGap) and logs the CRC result. Answers the data bytes that arrived,
+    // at most n, never fails: callers judge a block by its length or their own record checks.
     Bytes readBlockWithSize(int size, const BlockProgress& progress = {});
     // Discards what still comes until the line has been quiet for SerialPort::kAnswerGap,
     // so that the rest of a failed answer does not run into the next one.

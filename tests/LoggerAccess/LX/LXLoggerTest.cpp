@@ -432,9 +432,9 @@ TEST(LXSlowLink, FlightAndDatabaseComeAsOverAPlainLine) {
     const auto encoder = encodedFlight(1000);  // about 15 kB: 2.6 s at 57600 baud
     std::optional<Bytes> plainFlight;
     std::vector<std::string> plainWaypoints;
-    for (const Row row : {Row{sim::LinkKind::Plain, 0, false, 0.02},
-                          Row{sim::LinkKind::Usb, 0, false, 0.25},
-                          Row{sim::LinkKind::Bluetooth, 1, true, 1.0}}) {
+    for (const Row row :
+         {Row{sim::LinkKind::Plain, 0, false, 0.02}, Row{sim::LinkKind::Usb, 0, false, 0.25},
+          Row{sim::LinkKind::Bluetooth, 1, true, 1.0}}) {
         SCOPED_TRACE(static_cast<int>(row.link));
         const ScopedDelayScale scale{row.delayScale};
         sim::PseudoTerminal line;

@@ -6,7 +6,6 @@
 
 #include <optional>
 
-
 #include "../TempFolder.h"
 #include "base/Delay.h"
 #include "base/Log.h"
@@ -211,9 +210,9 @@ TEST(VolksloggerSlowLink, FlightComesAsOverAPlainLine) {
         double delayScale;
     };
     std::optional<std::string> plain;
-    for (const Row row : {Row{sim::LinkKind::Plain, 0, false, 0.01},
-                          Row{sim::LinkKind::Usb, 0, false, 0.25},
-                          Row{sim::LinkKind::Bluetooth, 21, true, 0.25}}) {
+    for (const Row row :
+         {Row{sim::LinkKind::Plain, 0, false, 0.01}, Row{sim::LinkKind::Usb, 0, false, 0.25},
+          Row{sim::LinkKind::Bluetooth, 21, true, 0.25}}) {
         SCOPED_TRACE(static_cast<int>(row.link));
         const ScopedDelayScale scale{row.delayScale};
         sim::PseudoTerminal pty;
