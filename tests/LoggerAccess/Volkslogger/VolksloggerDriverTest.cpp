@@ -201,7 +201,7 @@ TEST_F(VolksloggerDriver, FailedDirectoryReadIsLoggedAndAskedAgain) {
 // delays them by 20-80 ms and, with seed 21, stalls for 379 ms 2.06 s after it started,
 // inside the paced transfer of the flight. Neither may cut the transfer: the flight comes
 // as over a plain line. The protocol's waits are shortened no further than the link's
-// delays allow.
+// delays allow; the gap allowed inside the transfer is not shortened at all.
 TEST(VolksloggerSlowLink, FlightComesAsOverAPlainLine) {
     struct Row {
         sim::LinkKind link;
