@@ -126,13 +126,21 @@ int HSSerialPort::readChar(std::uint8_t* byte) {
 int HSSerialPort::readBuffer(std::uint8_t* buffer, int size) {
     if (buffer == nullptr || size <= 0) return 0;
     const WholeSecondClock clock;
+    auto lastArrival = std::chrono::steady_clock::now();
     int total = 0;
-    while (total < size && clock.secondsPassed() <= 1 && !cancellationRequested()) {
+    while (total < size && !cancellationRequested()) {
+        // The coarse clock bounds the wait for the answer; once it has begun, a gap may be as
+        // long as a slow link leaves.
+        const bool cutOff =
+            total == 0 ? clock.secondsPassed() > 1
+                       : std::chrono::steady_clock::now() - lastArrival > SerialPort::kAnswerGap;
+        if (cutOff) break;
         // Each read takes what has come, waiting at most a byte's time as the line
         // discipline of the recorder links did, so a complete answer is taken at once.
         const auto count = static_cast<int>(m_port->read(
             MutableByteSpan(buffer + total, static_cast<std::size_t>(size - total)),
             kReadCharTimeout));
+        if (count > 0) lastArrival = std::chrono::steady_clock::now();
         total += count;
         logf("Have read %d bytes, need %d more.", count, size - total);
     }

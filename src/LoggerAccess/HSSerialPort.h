@@ -44,8 +44,9 @@ class HSSerialPort {
     // discipline of the recorder links), not shortened in tests.
     int writeChar(std::uint8_t byte);
     int readChar(std::uint8_t* byte);
-    // Reads until size bytes came or the one-to-two-second time-out passed; a short count
-    // is the caller's sign of a time-out or an error.
+    // Reads until size bytes came, the answer did not begin within the one-to-two-second
+    // time-out, or it paused longer than SerialPort::kAnswerGap; a short count is the
+    // caller's sign of a time-out or an error.
     int readBuffer(std::uint8_t* buffer, int size);
     // Reads until size bytes came, the timeout passed, or (with a quiet time) the line fell
     // quiet that long after the reply began: an answer is taken as soon as it is complete.

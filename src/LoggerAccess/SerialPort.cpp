@@ -14,6 +14,17 @@ std::size_t SerialPort::readFully(MutableByteSpan buffer, std::chrono::milliseco
     return total;
 }
 
+std::size_t SerialPort::readAnswer(MutableByteSpan buffer, std::chrono::milliseconds firstByte,
+                                   std::chrono::milliseconds gap) {
+    std::size_t total = 0;
+    while (total < buffer.size()) {
+        const std::size_t count = read(buffer.subspan(total), total == 0 ? firstByte : gap);
+        if (count == 0) break;
+        total += count;
+    }
+    return total;
+}
+
 bool SerialPort::readByte(std::uint8_t& byte, std::chrono::milliseconds timeout) {
     return read(MutableByteSpan(&byte, 1), timeout) == 1;
 }

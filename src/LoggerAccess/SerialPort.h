@@ -20,10 +20,10 @@ class SerialPort {
   public:
     enum class Queue { Input, Output, Both };
 
-    // Once an answer has begun, a gap this long inside it is a slow link (a USB adapter's
-    // latency timer, a Bluetooth stall), not an answer cut off. A link's delays are real
-    // time: the delay scale does not shorten this.
-    static constexpr std::chrono::milliseconds kInAnswerGap{1000};
+    // Once an answer has begun, a gap this long between its bytes is still a slow link (a
+    // USB adapter passes bytes on in chunks, a Bluetooth link stalls for half a second now
+    // and then), not a cut-off answer. A property of the link: not shortened in tests.
+    static constexpr std::chrono::milliseconds kAnswerGap{1000};
 
     virtual ~SerialPort() = default;
 
@@ -57,6 +57,10 @@ class SerialPort {
 
     // Reads until buffer is full or timeout has passed since the call; the count read.
     std::size_t readFully(MutableByteSpan buffer, std::chrono::milliseconds timeout);
+    // Reads an answer until buffer is full: its first byte within firstByte (how a silent
+    // recorder is told), each further byte within gap of the one before; the count read.
+    std::size_t readAnswer(MutableByteSpan buffer, std::chrono::milliseconds firstByte,
+                           std::chrono::milliseconds gap = kAnswerGap);
     // One byte within timeout.
     bool readByte(std::uint8_t& byte, std::chrono::milliseconds timeout);
     bool writeByte(std::uint8_t byte) { return write(ByteSpan(&byte, 1)) == 1; }

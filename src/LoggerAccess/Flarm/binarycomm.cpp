@@ -108,7 +108,7 @@ bool binarycomm::skipToStartByte(const ByteSource& source) {
 
 bool binarycomm::rcvMsg(Message& message) {
     // The start byte is awaited the receive time-out (that is how a silent device is told);
-    // inside the frame, a gap is a slow link's up to SerialPort::kInAnswerGap.
+    // inside the frame, a gap is a slow link's up to SerialPort::kAnswerGap.
     bool begun = false;
     return receiveFrame(
         [this, &begun](std::uint8_t& byte) {

@@ -57,7 +57,7 @@ bool serial::read(std::uint8_t& byte) {
 }
 
 bool serial::readInAnswer(std::uint8_t& byte) {
-    return m_port->readByte(byte, std::max(firstByteWait(), SerialPort::kInAnswerGap));
+    return m_port->readByte(byte, std::max(firstByteWait(), SerialPort::kAnswerGap));
 }
 
 bool serial::write(ByteSpan bytes) {

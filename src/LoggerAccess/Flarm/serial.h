@@ -39,7 +39,7 @@ class serial {
     bool read(MutableByteSpan buffer, std::size_t& count);
     bool read(std::uint8_t& byte);
     // One byte of an answer that has begun: awaited the receive time-out, or a slow link's
-    // gap (SerialPort::kInAnswerGap) when that is longer.
+    // gap (SerialPort::kAnswerGap) when that is longer.
     bool readInAnswer(std::uint8_t& byte);
     // Succeeds when every byte was written.
     bool write(ByteSpan bytes);

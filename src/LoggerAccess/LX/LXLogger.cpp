@@ -8,6 +8,7 @@
 #include "LoggerAccess/LX/LXTask.h"
 #include "LoggerAccess/LX/LXProtocol.h"
 #include "LoggerAccess/LX/LXTrackFile.h"
+#include "base/Cancellation.h"
 #include "base/Delay.h"
 #include "base/Log.h"
 
@@ -205,11 +206,13 @@ void LXLogger::writeCommand(lx::Command command, std::chrono::milliseconds pause
 void LXLogger::getMemoryInfo() {
     m_serialPort->flushR();
     writeCommand(lx::Command::ReadMemoryInfo, lx::kByteGap, lx::kByteGap);
-    Bytes info(LXMemory::kSize, 0);
+    // The information and its CRC byte, read as one answer.
+    Bytes info(LXMemory::kSize + 1, 0);
     const int count = m_serialPort->readBuffer(info.data(), static_cast<int>(info.size()));
+    const std::uint8_t crc = info.back();
+    info.pop_back();
     m_loggerMemory = count > 0 ? LXMemory(info) : LXMemory::makeDefaultMemoryInfo();
-    std::uint8_t crc = 0;
-    if (m_serialPort->readChar(&crc) == 1 && crc != CRC8::calc_crc(info, 0xFF)) {
+    if (count == static_cast<int>(LXMemory::kSize) + 1 && crc != CRC8::calc_crc(info, 0xFF)) {
         logLine("MemoryInfo CRC Failed");
     }
 }
@@ -286,10 +289,15 @@ std::optional<Bytes> LXLogger::getFlightBlock(std::int32_t se, std::int32_t ee, 
             break;
         }
         left -= size;
-        m_serialPort->flushBuffers();
-        writeCommand(static_cast<lx::Command>(lx::byteOf(lx::Command::ReadFlightBlock) + block),
-                     lx::kCommandGap, lx::kCommandGap);
-        const Bytes data = m_serialPort->readBlockWithSize(size);
+        const auto command =
+            static_cast<lx::Command>(lx::byteOf(lx::Command::ReadFlightBlock) + block);
+        const Bytes data = *readBlockAskingAgain(
+            [&] {
+                m_serialPort->flushBuffers();
+                writeCommand(command, lx::kCommandGap, lx::kCommandGap);
+                return true;
+            },
+            size);
         result.insert(result.end(), data.begin(), data.end());
         whole = m_serialPort->lastBlockOK();
     }
@@ -299,10 +307,27 @@ std::optional<Bytes> LXLogger::getFlightBlock(std::int32_t se, std::int32_t ee, 
 }
 
 std::optional<Bytes> LXLogger::getDecryptBlock() {
-    if (!startSyn()) return std::nullopt;
-    m_serialPort->flushBuffers();
-    writeCommand(lx::Command::ReadSecurityBlock, lx::kByteGap, lx::kByteGap);
-    return m_serialPort->readBlockWithSize(256);
+    return readBlockAskingAgain(
+        [this] {
+            if (!startSyn()) return false;
+            m_serialPort->flushBuffers();
+            writeCommand(lx::Command::ReadSecurityBlock, lx::kByteGap, lx::kByteGap);
+            return true;
+        },
+        256);
+}
+
+std::optional<Bytes> LXLogger::readBlockAskingAgain(const std::function<bool()>& ask, int size,
+                                                    const LXSerial::BlockProgress& progress) {
+    if (!ask()) return std::nullopt;
+    Bytes block = m_serialPort->readBlockWithSize(size, progress);
+    if (m_serialPort->lastBlockOK() || cancellationRequested()) return block;
+    logf("Asking again for the block of %d bytes.", size);
+    // An answer that has not begun may still be on its way; one that was cut off has
+    // already left the line quiet for the gap, and a whole one is complete.
+    if (block.empty()) m_serialPort->awaitQuiet();
+    if (!ask()) return block;
+    return m_serialPort->readBlockWithSize(size, progress);
 }
 
 }  // namespace kelvo

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -136,6 +137,12 @@ class LXLogger : public Logger {
     // STX, a pause, the command byte, a pause.
     void writeCommand(lx::Command command, std::chrono::milliseconds pauseBetween,
                       std::chrono::milliseconds pauseAfter);
+    // Asks for a block (ask answers false when the recorder did not take the request) and
+    // reads it; a block that came cut off or failed its CRC is asked for once more. Nothing
+    // when the first request was not taken; else the last block read, judged by
+    // lastBlockOK().
+    std::optional<Bytes> readBlockAskingAgain(const std::function<bool()>& ask, int size,
+                                              const LXSerial::BlockProgress& progress = {});
     bool readRange(const LXFaiData& flight, Bytes& data);
     // The whole database block, checksum checked.
     Outcome readDatabaseBlock(Bytes& block, const std::string& progressText);

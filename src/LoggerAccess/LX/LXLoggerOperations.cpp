@@ -310,11 +310,16 @@ Outcome LXLogger::readWaypoints(bool) {
 }
 
 Outcome LXLogger::readDatabaseBlock(Bytes& block, const std::string& progressText) {
-    if (!startSyn()) return failed("no answer from the recorder");
-    writeCommand(lx::Command::ReadDatabase, lx::kNoGap, lx::kNoGap);
-    block = m_serialPort->readBlockWithSize(
+    const auto read = readBlockAskingAgain(
+        [this] {
+            if (!startSyn()) return false;
+            writeCommand(lx::Command::ReadDatabase, lx::kNoGap, lx::kNoGap);
+            return true;
+        },
         static_cast<int>(kDatabaseSize),
         [&](std::size_t bytes) { reportProgress(bytes, kDatabaseSize, progressText); });
+    if (!read) return failed("no answer from the recorder");
+    block = *read;
     logf("Read %d bytes in readWaypoints method.", static_cast<int>(block.size()));
     if (m_serialPort->lastBlockOK()) return Outcome::success();
     logLine("The database block arrived incomplete or failed its CRC.");

@@ -1,8 +1,10 @@
 #include "LoggerAccess/LX/LXSerial.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "LoggerAccess/LX/CRC8.h"
+#include "LoggerAccess/LX/LXProtocol.h"
 #include "LoggerAccess/TerminalPort.h"
 #include "base/Log.h"
 
@@ -26,24 +28,44 @@ bool LXSerial::connect() {
 }
 
 Bytes LXSerial::readBlockWithSize(int size, const BlockProgress& progress) {
-    Bytes block;
-    block.reserve(static_cast<std::size_t>(std::max(size, 0)));
-    CRC8 crc;
-    for (int i = 0; i <= size; ++i) {
-        std::uint8_t byte = 0;
-        if (readChar(&byte) != 1) break;
-        crc.calc_crc(byte);
-        if (i == size) break;  // the CRC byte
-        block.push_back(byte);
-        if (progress && block.size() % kProgressStep == 0) progress(block.size());
+    // The data bytes and their CRC byte, taken a progress step at a time: the first byte
+    // within the recorder's 0.1 s, every further one within the gap a slow link may leave.
+    Bytes block(static_cast<std::size_t>(std::max(size, 0)) + 1);
+    std::size_t received = 0;
+    while (received < block.size()) {
+        const std::size_t step = std::min(kProgressStep, block.size() - received);
+        const std::size_t count =
+            port().readAnswer(MutableByteSpan(block).subspan(received, step),
+                              received == 0 ? lx::kByteTimeout : SerialPort::kAnswerGap);
+        received += count;
+        if (count < step) break;
+        if (progress && received < block.size()) progress(received);
     }
-    m_lastBlockOK = crc.get_crc() == 0 && static_cast<int>(block.size()) == size;
+    block.resize(received);
+    CRC8 crc;
+    for (const std::uint8_t byte : block) crc.calc_crc(byte);
+    const bool whole = static_cast<int>(received) == size + 1;
+    if (whole) block.pop_back();  // the CRC byte
+    m_lastBlockOK = crc.get_crc() == 0 && whole;
     if (crc.get_crc() == 0) {
         logf("ReadBlockWithSize (%d): CRC OK.", size);
     } else {
         logf("ReadBlockWithSize (%d): CRC mismatch (0x%x).", size, crc.get_crc());
     }
     return block;
+}
+
+void LXSerial::awaitQuiet() {
+    // Bounded by the longest answer, in case a device never falls quiet.
+    constexpr std::size_t kLongestAnswer = 65536 + 1;
+    std::uint8_t scratch[256];
+    std::size_t discarded = 0;
+    while (discarded < kLongestAnswer) {
+        const std::size_t count = port().read(scratch, SerialPort::kAnswerGap);
+        if (count == 0) break;
+        discarded += count;
+    }
+    if (discarded > 0) logf("Discarded %zu bytes of a failed answer.", discarded);
 }
 
 void LXSerial::writeBlock(ByteSpan bytes, const BlockProgress& progress) {

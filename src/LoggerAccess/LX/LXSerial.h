@@ -10,8 +10,8 @@
 
 namespace kelvo {
 
-// The serial line to an LX, SDI or Filser recorder: raw 8N1 without flow control, reads
-// that wait at most 0.1 s, and data blocks closed by a CRC-8 byte.
+// The serial line to an LX, SDI or Filser recorder: raw 8N1 without flow control, answers
+// whose first byte comes within 0.1 s, and data blocks closed by a CRC-8 byte.
 class LXSerial : public HSSerialPort {
   public:
     // Told the count of data bytes moved so far during a long block transfer.
@@ -26,10 +26,13 @@ class LXSerial : public HSSerialPort {
     // process.
     bool connect() override;
 
-    // Reads n data bytes and their CRC byte (n + 1 reads at most, each up to 0.1 s) and
-    // logs the CRC result. Answers the data bytes that arrived, at most n, never fails:
-    // callers judge a block by its length or their own record checks.
+    // Reads n data bytes and their CRC byte (the first within 0.1 s, each further one within
+    // SerialPort::kAnswerGap) and logs the CRC result. Answers the data bytes that arrived,
+    // at most n, never fails: callers judge a block by its length or their own record checks.
     Bytes readBlockWithSize(int size, const BlockProgress& progress = {});
+    // Discards what still comes until the line has been quiet for SerialPort::kAnswerGap,
+    // so that the rest of a failed answer does not run into the next one.
+    void awaitQuiet();
     // The last block read came whole and passed its CRC.
     bool lastBlockOK() const { return m_lastBlockOK; }
     // Writes the bytes and their CRC byte.

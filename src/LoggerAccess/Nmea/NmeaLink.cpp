@@ -24,7 +24,7 @@ std::optional<NmeaSentence> NmeaLink::await(const Wanted& wanted,
         // a slow link's gap: a Bluetooth stall inside it does not cut it off.
         const bool begun = !line.empty() && line.size() < kMaxLineLength;
         auto wait = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now());
-        if (begun) wait = std::max(wait, SerialPort::kInAnswerGap);
+        if (begun) wait = std::max(wait, SerialPort::kAnswerGap);
         if (wait.count() <= 0) return std::nullopt;
         std::uint8_t byte = 0;
         if (!m_port.readByte(byte, wait)) {

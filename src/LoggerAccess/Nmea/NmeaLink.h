@@ -30,7 +30,7 @@ class NmeaLink {
     bool send(const NmeaSentence& sentence);
     // The next intact sentence that is wanted, begun within the time (scaled by the delay
     // facility); one begun by then is read to its end while its gaps stay within
-    // SerialPort::kInAnswerGap. Nothing when none came.
+    // SerialPort::kAnswerGap. Nothing when none came.
     std::optional<NmeaSentence> await(const Wanted& wanted, std::chrono::milliseconds within);
     // The next intact sentence with that prefix (whole fields).
     std::optional<NmeaSentence> await(std::string_view prefix, std::chrono::milliseconds within);

@@ -94,8 +94,8 @@ void VLA_SYS::showwait(VLS_TXT_ID id) const {
     if (!noninteractive) std::cout << statustext(id) << std::endl;
 }
 
-Deadline::Deadline(std::chrono::milliseconds limit)
-    : m_end(std::chrono::steady_clock::now() + scaledTimeout(limit)) {}
+Deadline::Deadline(std::chrono::milliseconds limit, std::chrono::milliseconds atLeast)
+    : m_end(std::chrono::steady_clock::now() + std::max(scaledTimeout(limit), atLeast)) {}
 
 bool Deadline::passed() const {
     return std::chrono::steady_clock::now() >= m_end || cancellationRequested();

@@ -94,7 +94,10 @@ class VLA_SYS {
 // it has passed at once when the user asked to stop the operation.
 class Deadline {
   public:
-    explicit Deadline(std::chrono::milliseconds limit);
+    // The limit shortened by the delay scale, but never below atLeast: a link's own time,
+    // which no test makes shorter.
+    explicit Deadline(std::chrono::milliseconds limit,
+                      std::chrono::milliseconds atLeast = std::chrono::milliseconds(0));
     bool passed() const;
 
   private:

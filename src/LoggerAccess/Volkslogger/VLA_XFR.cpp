@@ -133,8 +133,9 @@ int VLA_XFR::connect(std::chrono::milliseconds wait, int quiet) {
     return result;
 }
 
-bool VLA_XFR::awaitByte(std::uint8_t* byte, bool solicit) {
-    const Deadline silence(kSilenceLimit);
+bool VLA_XFR::awaitByte(std::uint8_t* byte, bool solicit, bool answerBegun) {
+    const Deadline silence(kSilenceLimit,
+                           answerBegun ? SerialPort::kAnswerGap : std::chrono::milliseconds(0));
     if (silence.passed()) return false;  // cancelled
     while (serial_in(byte) != VLA_ERR_NOERR) {
         if (silence.passed()) {
@@ -172,7 +173,7 @@ long VLA_XFR::readlog(std::uint8_t* buffer, long maxLength) {
     };
     for (long received = 0;; ++received) {
         std::uint8_t byte = 0;
-        if (!awaitByte(&byte, true)) return kSilent;
+        if (!awaitByte(&byte, true, received > 0)) return kSilent;
         if (received > runaway) return -1;
         if (byte == DLE) {
             if (!dle) {

@@ -65,8 +65,9 @@ class VLA_XFR : public VLA_SYS {
 
   private:
     // Polls for one byte until the recorder has been silent for the silence limit,
-    // soliciting with ACK between polls when asked.
-    bool awaitByte(std::uint8_t* byte, bool solicit);
+    // soliciting with ACK between polls when asked. Inside an answer that has begun the
+    // limit is never shorter than the gap a slow link may leave (SerialPort::kAnswerGap).
+    bool awaitByte(std::uint8_t* byte, bool solicit, bool answerBegun = false);
     void reportProgress(long done) const;
 
     ProgressFunction m_progress;

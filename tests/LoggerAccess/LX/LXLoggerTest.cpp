@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 #include "../TempFolder.h"
 #include "LoggerAccess/LX/LXFaiData.h"
@@ -414,6 +415,57 @@ TEST_F(LXLoggerTest, TooManyWaypointsOrRoutesAreRefused) {
     logger.loggerData().routes().assign(101, std::make_shared<Route>());
     EXPECT_FALSE(logger.writeDatabase());
     EXPECT_TRUE(recorder.database() == Bytes(21800, 0));
+}
+
+// A USB adapter passes the recorder's bytes on in chunks every 16 ms; a Bluetooth link
+// delays them by 20-80 ms and, with seed 1, stalls for 460 ms 2.35 s after it started,
+// inside the paced flight blocks, and for 528 ms at 5.66 s, inside the database block.
+// Neither may cut an answer: the flight and the database come as over a plain line. The
+// protocol's own waits are shortened no further than the link's delays allow.
+TEST(LXSlowLink, FlightAndDatabaseComeAsOverAPlainLine) {
+    struct Row {
+        sim::LinkKind link;
+        std::uint64_t seed;
+        bool paced;
+        double delayScale;
+    };
+    const auto encoder = encodedFlight(1000);  // about 15 kB: 2.6 s at 57600 baud
+    std::optional<Bytes> plainFlight;
+    std::vector<std::string> plainWaypoints;
+    for (const Row row :
+         {Row{sim::LinkKind::Plain, 0, false, 0.02}, Row{sim::LinkKind::Usb, 0, false, 0.25},
+          Row{sim::LinkKind::Bluetooth, 1, true, 1.0}}) {
+        SCOPED_TRACE(static_cast<int>(row.link));
+        const ScopedDelayScale scale{row.delayScale};
+        sim::PseudoTerminal line;
+        line.setLink(row.link, row.seed);
+        line.setPaced(row.paced);
+        sim::LXRecorderEmulator recorder{line, 57600};
+        sim::LXEmulatedFlight flight;
+        flight.native = encoder.bytes();
+        flight.securityBlock = encoder.lengthTable();
+        flight.flightNumber = 3;
+        recorder.addFlight(flight);
+        recorder.setDatabase({waypoint("LOM", 48.2, 8.9), waypoint("ECK", 48.3, 8.8)}, {});
+        LXLoggerInternals logger;
+        ASSERT_TRUE(logger.connect(line.slavePath()));
+        ASSERT_TRUE(logger.readDirectory(false));
+        const TempFolder temp;
+        ASSERT_TRUE(logger.readFile(temp.path() / "flight.LXN", 0, true, true,
+                                    &logger.loggerData().flightDirectory()[0]));
+        const Bytes* read = logger.loggerData().flightWithKey(0);
+        ASSERT_NE(read, nullptr);
+        ASSERT_TRUE(logger.readWaypoints(false));  // one block of 21800 bytes: 3.8 s paced
+        std::vector<std::string> names;
+        for (const auto& point : logger.loggerData().waypoints()) names.push_back(point->name());
+        if (!plainFlight) {
+            plainFlight = *read;
+            plainWaypoints = names;
+            EXPECT_EQ(names, (std::vector<std::string>{"LOM", "ECK"}));
+        }
+        EXPECT_TRUE(*read == *plainFlight);
+        EXPECT_EQ(names, plainWaypoints);
+    }
 }
 
 }  // namespace
