@@ -4,8 +4,6 @@
 #include <QLabel>
 
 #include "app/KelvoPrefsBasedFormatter.h"
-#include "igc/FlightStatistics.h"
-#include "igc/KelvoTrace.h"
 
 namespace kelvo {
 
@@ -24,10 +22,10 @@ QString altitudeText(const std::optional<double>& metres) {
 FlightStatisticsPanel::FlightStatisticsPanel(QWidget* parent)
     : QWidget(parent), m_form(new QFormLayout(this)) {}
 
-void FlightStatisticsPanel::setTrace(const std::shared_ptr<const KelvoTrace>& trace) {
+void FlightStatisticsPanel::setStatistics(const std::optional<FlightStatistics>& shown) {
     while (m_form->rowCount() > 0) m_form->removeRow(0);
-    if (!trace) return;
-    const FlightStatistics statistics = FlightStatistics::of(*trace);
+    if (!shown) return;
+    const FlightStatistics& statistics = *shown;
     const auto minutes = statistics.flightTime.count() / 60;
     const auto distance = &KelvoPrefsBasedFormatter::getDistanceDescription;
     const std::pair<QString, QString> rows[] = {

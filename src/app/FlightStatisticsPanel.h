@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QWidget>
-#include <memory>
+#include <optional>
+
+#include "igc/FlightStatistics.h"
 
 class QFormLayout;
 
 namespace kelvo {
-
-class KelvoTrace;
 
 // The figures of the flight the viewer shows (take-off, landing, distances, altitudes,
 // climbs), in the user's distance unit and time zone; empty without a flight.
@@ -17,7 +17,8 @@ class FlightStatisticsPanel : public QWidget {
   public:
     explicit FlightStatisticsPanel(QWidget* parent = nullptr);
 
-    void setTrace(const std::shared_ptr<const KelvoTrace>& trace);
+    // Nothing empties the panel.
+    void setStatistics(const std::optional<FlightStatistics>& statistics);
     // The value shown beside the label; empty for a label not shown.
     QString valueOf(const QString& label) const;
 

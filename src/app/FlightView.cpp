@@ -10,7 +10,6 @@
 
 #include "app/KelvoPrefsBasedFormatter.h"
 #include "app/TrackProjection.h"
-#include "igc/FlightStatistics.h"
 #include "igc/KelvoTrace.h"
 
 namespace kelvo {
@@ -103,9 +102,10 @@ FlightView::FlightView(QWidget* parent) : QWidget(parent) {
     setToolTip(tr("Wheel: zoom. Drag: move. Home: whole flight."));
 }
 
-void FlightView::setTrace(std::shared_ptr<const KelvoTrace> trace) {
+void FlightView::setTrace(std::shared_ptr<const KelvoTrace> trace,
+                          std::optional<FreeDistance> freeDistance) {
     m_trace = std::move(trace);
-    m_freeDistance = m_trace ? FlightStatistics::of(*m_trace).freeDistance : std::nullopt;
+    m_freeDistance = m_trace ? std::move(freeDistance) : std::nullopt;
     m_hovered.reset();
     resetView();
 }

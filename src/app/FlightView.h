@@ -34,8 +34,10 @@ class FlightView : public QWidget {
 
     explicit FlightView(QWidget* parent = nullptr);
 
-    // Null shows an empty surface. A new flight is shown whole.
-    void setTrace(std::shared_ptr<const KelvoTrace> trace);
+    // Null shows an empty surface. A new flight is shown whole, with the legs of its scored
+    // distance when one is given.
+    void setTrace(std::shared_ptr<const KelvoTrace> trace,
+                  std::optional<FreeDistance> freeDistance = std::nullopt);
     const std::shared_ptr<const KelvoTrace>& trace() const { return m_trace; }
     // The scored distance drawn over the track: its four legs.
     const std::optional<FreeDistance>& freeDistance() const { return m_freeDistance; }

@@ -19,6 +19,7 @@
 #include "app/IGCHeaderDataSource.h"
 #include "app/IGCTaskDataSource.h"
 #include "base/Beep.h"
+#include "igc/FlightStatistics.h"
 #include "base/InputFile.h"
 #include "igc/FlightExport.h"
 #include "igc/IGCCheck.h"
@@ -201,8 +202,11 @@ void IGCViewerController::preferencesDidChange() {
 void IGCViewerController::showTrace(const std::shared_ptr<KelvoTrace>& trace) {
     m_headerDataSource->setData(trace ? trace->header() : IGCHeaderDataSource::Header{});
     m_taskDataSource->setData(trace ? trace->waypoints() : IGCTaskDataSource::Waypoints{});
-    m_flightView->setTrace(trace);
-    m_statisticsPanel->setTrace(trace);
+    // The scored distance is the costly figure: computed once, shown in the panel and drawn.
+    const auto statistics =
+        trace ? std::optional(FlightStatistics::of(*trace)) : std::optional<FlightStatistics>();
+    m_flightView->setTrace(trace, statistics ? statistics->freeDistance : std::nullopt);
+    m_statisticsPanel->setStatistics(statistics);
     showProblems(trace.get());
 }
 
