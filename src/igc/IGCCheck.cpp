@@ -7,14 +7,15 @@
 #include <system_error>
 
 #include "base/Format.h"
+#include "igc/IGCRecordLayout.h"
 
 namespace kelvo {
 
 namespace {
 
 constexpr std::size_t kMaxLineLength = 76;
-constexpr std::size_t kFixLength = 35;     // B HHMMSS DDMMmmmN DDDMMmmmE V PPPPP GGGGG
-constexpr std::size_t kKRecordLength = 7;  // K HHMMSS
+constexpr std::size_t kFixLength = IGCRecordLayout::kFixLength;
+constexpr std::size_t kKRecordLength = IGCRecordLayout::kKRecordLength;
 constexpr long kSecondsPerDay = 24 * 3600;
 // A fix more than this much earlier than the one before has crossed midnight.
 constexpr long kMidnightJump = 12 * 3600;
@@ -85,27 +86,6 @@ bool validLongitude(std::string_view field) {
 bool validAltitude(std::string_view text) {
     if (text.size() != 5) return false;
     return (text[0] == '-' || isDigit(text[0])) && number(text.substr(1)).has_value();
-}
-
-// The record length an I or J record announces: the last extension's finish column, or
-// the fixed length when there are none. Nothing when the record is malformed (extensions
-// must start right after the fixed part and follow one another without gaps).
-std::optional<std::size_t> announcedLength(std::string_view record, std::size_t fixedLength) {
-    const auto count = number(field(record, 1, 2));
-    if (!count || record.size() != 3 + 7 * static_cast<std::size_t>(*count)) {
-        return std::nullopt;
-    }
-    std::size_t end = fixedLength;
-    for (int i = 0; i < *count; ++i) {
-        const std::string_view extension = record.substr(3 + 7 * static_cast<std::size_t>(i), 7);
-        const auto start = number(field(extension, 0, 2));
-        const auto finish = number(field(extension, 2, 2));
-        if (!start || !finish || static_cast<std::size_t>(*start) != end + 1 || *finish < *start) {
-            return std::nullopt;
-        }
-        end = static_cast<std::size_t>(*finish);
-    }
-    return end;
 }
 
 class Checker {
@@ -198,7 +178,7 @@ class Checker {
                 std::size_t fixedLength, std::optional<std::size_t>& length) {
         if (describedSeen) report(stringf("%s record after the first %s record", name, described));
         // A malformed layout leaves the records it describes without a length to hold to.
-        length = announcedLength(text, fixedLength);
+        length = IGCRecordLayout::announcedLength(text, fixedLength);
         if (!length) report(stringf("%s record is malformed", name));
     }
 

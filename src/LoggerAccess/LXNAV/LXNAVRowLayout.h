@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "igc/IGCRecordLayout.h"
+
 namespace kelvo {
 
 // The length every B and K record of an IGC file must have, learnt from its I and J
@@ -16,8 +18,8 @@ class LXNAVRowLayout {
     bool fits(std::string_view row) const;
 
   private:
-    std::size_t m_fixLength = 35;   // "B" HHMMSS DDMMmmmN DDDMMmmmE V PPPPP GGGGG
-    std::size_t m_eventLength = 7;  // "K" HHMMSS
+    std::size_t m_fixLength = IGCRecordLayout::kFixLength;
+    std::size_t m_eventLength = IGCRecordLayout::kKRecordLength;
 };
 
 }  // namespace kelvo
