@@ -1,11 +1,11 @@
 #include <string>
 
 #include "FuzzTargets.h"
-#include "LoggerAccess/Flarm/FlarmDeclaration.h"
 #include "LoggerAccess/Flarm/FlarmRecord.h"
 #include "LoggerAccess/Flarm/KelvoFlarm.h"
 #include "LoggerAccess/Nmea/NmeaSentence.h"
 #include "base/Text.h"
+#include "igc/IGCTaskRecord.h"
 
 namespace kelvo::fuzz {
 
@@ -20,7 +20,7 @@ int FlarmRecordText(const std::uint8_t* data, std::size_t size) {
         }
         sentence->fields();
     }
-    FlarmDeclaration::taskOf({text, text, text});
+    IGCTaskRecord::taskOf({text, text, text});
     return 0;
 }
 

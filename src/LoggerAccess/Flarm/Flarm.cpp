@@ -7,6 +7,7 @@
 
 #include "LoggerAccess/DeclarationFit.h"
 #include "LoggerAccess/Flarm/FlarmDeclaration.h"
+#include "igc/IGCTaskRecord.h"
 #include "LoggerAccess/Flarm/FlarmRecord.h"
 #include "LoggerAccess/Flarm/KelvoFlarm.h"
 #include "base/Format.h"
@@ -183,7 +184,7 @@ Outcome Flarm::readDeclaration(bool /*reload*/) {
     if (copilot.answered()) declaration.setPilot2(copilot.text);
     const auto task = m_kelvoFlarm->readTask();
     m_taskReported = task.has_value();
-    if (task) declaration.setTask(FlarmDeclaration::taskOf(*task));
+    if (task) declaration.setTask(IGCTaskRecord::taskOf(*task));
     declaration.setHomePoint(nullptr);
     loggerData().markKnown(LoggerPart::Declaration);
     return Outcome::success();

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "LoggerAccess/DeclarationCheck.h"
@@ -11,8 +8,6 @@
 namespace kelvo {
 
 class Declaration;
-class Task;
-class Waypoint;
 
 // A FLARM's declaration as "$PFLAC" items: pilot, co-pilot, glider id, glider type,
 // competition id and class, then the task ("NEWTASK" and one "ADDWP" for the take-off
@@ -36,17 +31,6 @@ class FlarmDeclaration {
     // The items in the order the unit takes them, of a declaration already fitted to the
     // limits (DeclarationFit). A declaration without task points clears the unit's task.
     static std::vector<Item> items(const Declaration& declaration);
-
-    // "DDMMmmmN" / "DDDMMmmmE": degrees, minutes and thousandths of a minute, rounded to the
-    // nearest thousandth (59.9996 minutes carry into the next degree).
-    static std::string latitude(double degrees);
-    static std::string longitude(double degrees);
-
-    // The task of the C lines a unit reports (header, take-off, points, landing): the points
-    // between take-off and landing. Lines that are no point are passed over.
-    static std::shared_ptr<Task> taskOf(const std::vector<std::string>& lines);
-    // One point of a C line "[C]DDMMmmmNDDDMMmmmEname"; nothing when the line is none.
-    static std::optional<Waypoint> pointOf(std::string_view line);
 };
 
 }  // namespace kelvo

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <map>
 
-#include "LoggerAccess/Flarm/FlarmDeclaration.h"
+#include "igc/IGCTaskRecord.h"
 #include "LoggerAccess/LXNAV/LXNAVLink.h"
 #include "base/Format.h"
 #include "base/Log.h"
@@ -101,8 +101,8 @@ std::string zoneRow(const Turnpoint& point, int index, int style) {
         "%s%d,Style=%d,R1=%dm,A1=%d,R2=%dm,A2=%d,A12=%d,Maxa=0m%s,Autonext=1,Lat=%s,"
         "Lon=%s",
         kZone, index, style, r1, a1, r2, a2, a12, point.getOzType() == 1 ? ",Line=1" : "",
-        zoneCoordinate(FlarmDeclaration::latitude(point.latitudeDegrees()), 2).c_str(),
-        zoneCoordinate(FlarmDeclaration::longitude(point.longitudeDegrees()), 3).c_str());
+        zoneCoordinate(IGCTaskRecord::latitude(point.latitudeDegrees()), 2).c_str(),
+        zoneCoordinate(IGCTaskRecord::longitude(point.longitudeDegrees()), 3).c_str());
 }
 
 bool hasZone(const Turnpoint& point) {
@@ -167,8 +167,8 @@ std::vector<std::string> LXNAVDeclaration::rowsOf(const Declaration& declaration
     rows.push_back(std::string(kPlaceholder) + "TAKEOFF");
     for (std::size_t i = 0; i < points; ++i) {
         const Turnpoint& point = *task->turnpoint(i);
-        rows.push_back("C" + FlarmDeclaration::latitude(point.latitudeDegrees()) +
-                       FlarmDeclaration::longitude(point.longitudeDegrees()) + kept(point.name()));
+        rows.push_back("C" + IGCTaskRecord::latitude(point.latitudeDegrees()) +
+                       IGCTaskRecord::longitude(point.longitudeDegrees()) + kept(point.name()));
     }
     rows.push_back(std::string(kPlaceholder) + "LANDING");
     // Zones are numbered from -1, the start; the finish takes its bearing from the last leg.
@@ -191,7 +191,7 @@ Declaration LXNAVDeclaration::declarationOf(const std::vector<std::string>& rows
         }
         if (row.starts_with('C')) taskRows.push_back(row);
     }
-    auto task = FlarmDeclaration::taskOf(taskRows);
+    auto task = IGCTaskRecord::taskOf(taskRows);
     for (const std::string& row : rows) {
         if (!row.starts_with(kZone)) continue;
         const auto index =

@@ -3,6 +3,7 @@
 #include "LoggerAccess/DeclarationFit.h"
 #include "LoggerAccess/LoggerLimits.h"
 #include "LoggerAccess/Flarm/FlarmDeclaration.h"
+#include "igc/IGCTaskRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -138,16 +139,16 @@ TEST(FlarmDeclarationText, CoordinatesRoundToThousandthsOfAMinuteAndCarry) {
         {0.0000083, "0000000N", "00000000E"},
         {0.0000084, "0000001N", "00000001E"}};
     for (const auto& [degrees, latitude, longitude] : cases) {
-        EXPECT_EQ(FlarmDeclaration::latitude(degrees), latitude) << degrees;
-        EXPECT_EQ(FlarmDeclaration::longitude(degrees), longitude) << degrees;
+        EXPECT_EQ(IGCTaskRecord::latitude(degrees), latitude) << degrees;
+        EXPECT_EQ(IGCTaskRecord::longitude(degrees), longitude) << degrees;
     }
-    const auto point = FlarmDeclaration::pointOf("C4806450N00845798EKLIPPENECK");
+    const auto point = IGCTaskRecord::pointOf("C4806450N00845798EKLIPPENECK");
     ASSERT_TRUE(point);
     EXPECT_EQ(point->name(), "KLIPPENECK");
     EXPECT_NEAR(point->latitudeDegrees(), 48.1075, 1e-9);
     EXPECT_NEAR(point->longitudeDegrees(), 8.7633, 1e-6);
-    EXPECT_FALSE(FlarmDeclaration::pointOf("C0701261200000000000000001Task"));
-    EXPECT_FALSE(FlarmDeclaration::pointOf("C9106450N00845798EX"));
+    EXPECT_FALSE(IGCTaskRecord::pointOf("C0701261200000000000000001Task"));
+    EXPECT_FALSE(IGCTaskRecord::pointOf("C9106450N00845798EX"));
 }
 
 TEST(FlarmDeclarationText, NamesAreShortenedOnlyAsFarAsTheBudgetNeeds) {
